@@ -1,0 +1,81 @@
+#include "com_settings.h"
+
+#include <QtEndian>
+
+#include <cstring>
+
+namespace orv {
+
+ComSettings ComSettings::defaults()
+{
+    ComSettings s;
+    for (int i = 0; i < slotCount; ++i) {
+        s.com_port[i] = 2;
+        s.baud_rate[i] = 2400.0f;
+        s.modem_flag[i] = 0;
+        s.phone_number[i] = fixedText(QStringLiteral("1-555-555-5555"), phoneWidth);
+        s.modem_setup[i] = fixedText(QStringLiteral("&F0"), setupWidth);
+        s.station_name[i] = fixedText(defaultName(i), nameWidth);
+    }
+    return s;
+}
+
+QString ComSettings::defaultName(int slot)
+{
+    return QStringLiteral("ORV Station %1").arg(slot + 1);
+}
+
+QByteArray ComSettings::fixedText(const QString &text, int width)
+{
+    QByteArray out(width, ' ');
+    const int n = qMin(int(text.size()), width);
+    for (int i = 0; i < n; ++i) {
+        const char16_t c = text.at(i).unicode();
+        out[i] = c <= 0xFF ? char(c) : '?';
+    }
+    return out;
+}
+
+QString ComSettings::trimmedText(const QByteArray &field)
+{
+    return QString::fromLatin1(field).trimmed();
+}
+
+void ComSettings::setStationName(int slot, const QString &text)
+{
+    const QString name = text.trimmed();
+    station_name[slot] = fixedText(name.isEmpty() ? defaultName(slot) : name, nameWidth);
+}
+
+QByteArray ComSettings::toBytes() const
+{
+    QByteArray bytes(fileSize, '\0');
+    char *d = bytes.data();
+    for (int i = 0; i < slotCount; ++i) {
+        qToLittleEndian<qint16>(com_port[i], d + comPortOffset + 2 * i);
+        qToLittleEndian<float>(baud_rate[i], d + baudRateOffset + 4 * i);
+        d[modemFlagOffset + i] = char(modem_flag[i]);
+        std::memcpy(d + phoneOffset + phoneWidth * i, fixedText(QString::fromLatin1(phone_number[i]), phoneWidth).constData(), phoneWidth);
+        std::memcpy(d + setupOffset + setupWidth * i, fixedText(QString::fromLatin1(modem_setup[i]), setupWidth).constData(), setupWidth);
+        std::memcpy(d + nameOffset + nameWidth * i, fixedText(QString::fromLatin1(station_name[i]), nameWidth).constData(), nameWidth);
+    }
+    return bytes;
+}
+
+ComSettings ComSettings::fromBytes(const QByteArray &bytes)
+{
+    Q_ASSERT(bytes.size() >= fileSize);
+    ComSettings s;
+    const char *d = bytes.constData();
+    for (int i = 0; i < slotCount; ++i) {
+        s.com_port[i] = qFromLittleEndian<qint16>(d + comPortOffset + 2 * i);
+        s.baud_rate[i] = qFromLittleEndian<float>(d + baudRateOffset + 4 * i);
+        s.modem_flag[i] = std::uint8_t(d[modemFlagOffset + i]);
+        s.phone_number[i] = QByteArray(d + phoneOffset + phoneWidth * i, phoneWidth);
+        s.modem_setup[i] = QByteArray(d + setupOffset + setupWidth * i, setupWidth);
+        s.station_name[i] = QByteArray(d + nameOffset + nameWidth * i, nameWidth);
+    }
+    return s;
+}
+
+} // namespace orv

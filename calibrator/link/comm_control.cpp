@@ -1,0 +1,149 @@
+#include "comm_control.h"
+
+#include <QLoggingCategory>
+
+Q_LOGGING_CATEGORY(lcComm, "orv.comm")
+
+namespace orv {
+
+CommControl::CommControl(std::unique_ptr<SerialDevice> device, PortMap ports, QObject *parent)
+    : QObject(parent)
+    , m_device(std::move(device))
+    , m_ports(std::move(ports))
+{
+    connect(m_device.get(), &SerialDevice::readyRead, this, &CommControl::handleReadyRead);
+    connect(m_device.get(), &SerialDevice::lost, this, &CommControl::handleLost);
+}
+
+CommControl::~CommControl()
+{
+    m_device->close();
+}
+
+void CommControl::setDTREnable(bool on)
+{
+    m_dtr = on;
+    m_device->setDtr(on);
+}
+
+void CommControl::setRTSEnable(bool on)
+{
+    m_rts = on;
+    m_device->setRts(on);
+}
+
+void CommControl::setInBufferCount(int count)
+{
+    if (count != 0)
+        return;
+    m_pending.clear();
+    m_device->discardInput();
+}
+
+QByteArray CommControl::input()
+{
+    m_pending += m_device->readAll();
+    return std::exchange(m_pending, QByteArray());
+}
+
+void CommControl::setSetupValue(DispId id, int value)
+{
+    switch (id) {
+    case SetupA: m_setupValues[0] = value; break;
+    case SetupB: m_setupValues[1] = value; break;
+    case SetupC: m_setupValues[2] = value; break;
+    default: break;
+    }
+}
+
+void CommControl::setOutput(const QByteArray &bytes)
+{
+    qCDebug(lcComm) << "out" << bytes.toHex(' ');
+    m_device->write(bytes);
+}
+
+bool CommControl::setPortOpen(bool open)
+{
+    if (open == m_device->isOpen())
+        return true;
+    if (!open) {
+        m_device->close();
+        emit portOpenChanged(false);
+        return true;
+    }
+    const QString path = m_ports.devicePath(m_port);
+    const bool ok = path.isEmpty() ? false : m_device->open(path, m_settings, m_handshaking == RtsCts);
+    if (!ok) {
+        m_lastError = path.isEmpty() ? PortError::NotFound : m_device->error();
+        m_lastErrorString = path.isEmpty() ? QStringLiteral("COM%1 is not a port this program knows").arg(m_port)
+                                           : m_device->errorString();
+        qCDebug(lcComm) << "open COM" << m_port << path << "failed:" << m_lastErrorString;
+        return false;
+    }
+    m_device->setDtr(m_dtr);
+    m_device->setRts(m_rts);
+    m_pending.clear();
+    m_lastError = PortError::None;
+    m_lastErrorString.clear();
+    emit portOpenChanged(true);
+    return true;
+}
+
+bool CommControl::portOpen() const
+{
+    return m_device->isOpen();
+}
+
+bool CommControl::setSettings(const QString &text)
+{
+    const auto parsed = LineSettings::parse(text);
+    if (!parsed)
+        return false;
+    m_settings = *parsed;
+    return true;
+}
+
+void CommControl::setTerminalWrite(const QByteArray &text)
+{
+    emit terminalShow(text);
+}
+
+void CommControl::setTerminalText(const QByteArray &text)
+{
+    emit terminalCleared();
+    if (!text.isEmpty())
+        emit terminalShow(text);
+}
+
+void CommControl::setTerminalMode(DispId id, int value)
+{
+    const bool wasActive = terminalActive();
+    if (id == TerminalModeA)
+        m_terminalModeA = value;
+    else if (id == TerminalModeB)
+        m_terminalModeB = value;
+    if (terminalActive() != wasActive)
+        emit terminalActiveChanged(terminalActive());
+    if (terminalActive())
+        handleReadyRead();
+}
+
+void CommControl::handleReadyRead()
+{
+    if (terminalActive()) {
+        const QByteArray bytes = m_pending + m_device->readAll();
+        m_pending.clear();
+        if (!bytes.isEmpty())
+            emit terminalShow(bytes);
+        return;
+    }
+    emit dataArrived();
+}
+
+void CommControl::handleLost(const QString &reason)
+{
+    qCWarning(lcComm) << "port lost:" << reason;
+    emit portOpenChanged(false);
+}
+
+} // namespace orv

@@ -1,0 +1,115 @@
+#pragma once
+
+#include "line_settings.h"
+#include "port_map.h"
+#include "serial_device.h"
+
+#include <QByteArray>
+#include <QObject>
+
+#include <memory>
+
+namespace orv {
+
+// The serial control `Comm1`: one port plus its terminal display switches.
+// Each operation carries the dispatch id of the role it plays, so link code
+// reads like the station procedures that use it.
+class CommControl : public QObject
+{
+    Q_OBJECT
+public:
+    enum DispId {
+        PortNumber = 4,
+        DtrEnable = 7,
+        Handshaking = 8,
+        InBufferCount = 10,
+        Input = 11,
+        SetupA = 12,
+        SetupB = 14,
+        SetupC = 18,
+        Output = 19,
+        PortOpen = 21,
+        RtsEnable = 23,
+        Settings = 24,
+        TerminalWrite = 34,
+        TerminalText = 35,
+        TerminalModeA = 36,
+        TerminalModeB = 37,
+    };
+    Q_ENUM(DispId)
+
+    enum HandshakeMode { NoHandshaking = 0, XonXoff = 1, RtsCts = 2 };
+
+    CommControl(std::unique_ptr<SerialDevice> device, PortMap ports, QObject *parent = nullptr);
+    ~CommControl() override;
+
+    // 4: taken by the next open.
+    void setCommPort(int port) { m_port = port; }
+    int commPort() const { return m_port; }
+    // 7, 23
+    void setDTREnable(bool on);
+    void setRTSEnable(bool on);
+    // 8
+    void setHandshaking(int mode) { m_handshaking = mode; }
+    int handshaking() const { return m_handshaking; }
+    // 10: only 0 is meaningful; discards everything received and not yet taken.
+    void setInBufferCount(int count);
+    // 11: never blocks; returns the bytes received since the previous call.
+    QByteArray input();
+    // 12, 14, 18: the connection set-up values; accepted and kept, nothing more.
+    void setSetupValue(DispId id, int value);
+    // 19: bytes leave in order, unchanged.
+    void setOutput(const QByteArray &bytes);
+    // 21: opening fails when the port is absent, busy, forbidden or refuses the settings.
+    bool setPortOpen(bool open);
+    bool portOpen() const;
+    // 24: a malformed text is refused (false), never silently defaulted.
+    bool setSettings(const QString &text);
+    QString settings() const { return m_settings.toString(); }
+    // 34, 35
+    void setTerminalWrite(const QByteArray &text);
+    void setTerminalText(const QByteArray &text);
+    // 36, 37: the display is on while both are non-zero.
+    void setTerminalMode(DispId id, int value);
+    bool terminalActive() const { return m_terminalModeA != 0 && m_terminalModeB != 0; }
+
+    // What went wrong with the last failed open, for the message layer.
+    PortError lastOpenError() const { return m_lastError; }
+    QString lastOpenErrorString() const { return m_lastErrorString; }
+
+    QString devicePath(int port) const { return m_ports.devicePath(port); }
+    const PortMap &ports() const { return m_ports; }
+    SerialDevice &device() { return *m_device; }
+
+    // The terminal display's keyboard path: typed bytes go out as typed.
+    void sendTyped(const QByteArray &bytes) { setOutput(bytes); }
+
+signals:
+    // Bytes have arrived that input() can take (terminal display off).
+    void dataArrived();
+    // What the terminal display must show: received bytes or terminal writes.
+    void terminalShow(const QByteArray &bytes);
+    void terminalCleared();
+    void terminalActiveChanged(bool active);
+    void portOpenChanged(bool open);
+
+private:
+    void handleReadyRead();
+    void handleLost(const QString &reason);
+
+    std::unique_ptr<SerialDevice> m_device;
+    PortMap m_ports;
+    int m_port = 1;
+    int m_handshaking = NoHandshaking;
+    bool m_dtr = false;
+    bool m_rts = false;
+    LineSettings m_settings; // design-time value 9600,N,8,1
+    QByteArray m_pending;
+    int m_setupValues[3] = {0, 0, 0};
+    int m_terminalModeA = 0;
+    int m_terminalModeB = 0;
+    PortError m_lastError = PortError::None;
+    QString m_lastErrorString;
+};
+
+} // namespace orv

@@ -1,0 +1,192 @@
+#include "station_link.h"
+
+#include "comm_control.h"
+#include "link_ui.h"
+#include "numeric.h"
+#include "packet.h"
+#include "pump.h"
+
+#include <QLoggingCategory>
+
+#include <cmath>
+
+Q_LOGGING_CATEGORY(lcLink, "orv.link")
+
+namespace orv {
+
+namespace {
+
+QDateTime wholeSecond(const QDateTime &t)
+{
+    return t.addMSecs(-(t.time().msec()));
+}
+
+float replyValue(const QByteArray &reply)
+{
+    return float(uchar(reply[0]) * 256 + uchar(reply[1]));
+}
+
+} // namespace
+
+StationLink::StationLink(CommControl &comm, Pump &pump)
+    : m_comm(comm)
+    , m_pump(pump)
+{
+    QObject::connect(&m_comm, &CommControl::dataArrived, &m_comm, [this] { m_pump.wake(); });
+}
+
+char StationLink::startByte() const
+{
+    return state.pkt_start.isEmpty() ? char(0x02) : state.pkt_start.at(0);
+}
+
+char StationLink::endByte() const
+{
+    return state.pkt_end.isEmpty() ? char(0x03) : state.pkt_end.at(0);
+}
+
+void StationLink::wait_seconds(double seconds)
+{
+    double start = m_pump.secondsSinceMidnight();
+    for (;;) {
+        const double elapsed = m_pump.secondsSinceMidnight() - start;
+        if (elapsed >= seconds)
+            return;
+        m_pump.waitUntil(m_pump.now().addMSecs(qint64(std::ceil((seconds - elapsed) * 1000))));
+        // Midnight passed: move the start back a day so the wait does not last 24 hours.
+        if (m_pump.secondsSinceMidnight() < start)
+            start -= 86400;
+    }
+}
+
+void StationLink::startReceiveWindow()
+{
+    // The calendar clock counts whole seconds, so a window lasts 15 to 16 s.
+    state.reply_deadline = wholeSecond(m_pump.now()).addSecs(receiveWindow);
+    state.reply_buf.clear();
+}
+
+bool StationLink::receive(int length)
+{
+    // "Later than the deadline" on a whole-second clock is one second past it.
+    return m_pump.waitUntil(state.reply_deadline.addSecs(1), [this, length] {
+        state.reply_buf += m_comm.input();
+        return state.reply_buf.size() == length;
+    });
+}
+
+bool StationLink::lineUsable()
+{
+    // A closed (or vanished) port can never answer; fail at once rather than
+    // running out every attempt against nothing.
+    if (m_comm.portOpen())
+        return true;
+    qCWarning(lcLink) << "exchange on a closed port";
+    state.com_status = 255;
+    return false;
+}
+
+void StationLink::request_version()
+{
+    state.com_status = 0;
+    for (int attempts = 1;; ++attempts) {
+        if (!lineUsable())
+            return;
+        m_comm.setInBufferCount(0);
+        m_comm.setOutput("V");
+        startReceiveWindow();
+        receive(7);
+        if (state.reply_buf.size() == 7 && acceptableVersion(state.reply_buf)) {
+            state.station_version = state.reply_buf;
+            return;
+        }
+        qCDebug(lcLink) << "version attempt" << attempts << "got" << state.reply_buf.toHex(' ');
+        if (attempts >= versionAttempts) {
+            state.com_status = 255;
+            return;
+        }
+    }
+}
+
+void StationLink::read_param()
+{
+    state.com_status = 0;
+    // An address that does not fit one byte would reach some other setting.
+    if (state.param_addr < 0 || state.param_addr > 255) {
+        qCWarning(lcLink) << "refusing to read address" << state.param_addr;
+        state.com_status = 255;
+        return;
+    }
+    wait_seconds(readSettle);
+    if (!lineUsable())
+        return;
+    m_comm.setInBufferCount(0);
+    const QByteArray packet = readPacket(std::uint8_t(state.param_addr), startByte(), endByte());
+    // The packet goes out once on its own and once more at every attempt.
+    m_comm.setOutput(packet);
+    for (int attempts = 1;; ++attempts) {
+        if (!lineUsable())
+            return;
+        m_comm.setInBufferCount(0);
+        m_comm.setOutput(packet);
+        startReceiveWindow();
+        if (receive(2)) {
+            state.param_value = replyValue(state.reply_buf);
+            return;
+        }
+        qCDebug(lcLink) << "read" << state.param_addr << "attempt" << attempts << "got"
+                        << state.reply_buf.toHex(' ');
+        if (attempts >= readAttempts) {
+            state.com_status = 255;
+            return;
+        }
+    }
+}
+
+void StationLink::write_param()
+{
+    state.com_status = 0;
+    const std::int32_t value = roundHalfEven(state.param_value);
+    // Only 0..65535 fits the two value bytes; anything else would be stored
+    // truncated, so it is refused without touching the line.
+    if (state.param_addr < 0 || state.param_addr > 255 || value < 0 || value > 65535) {
+        qCWarning(lcLink) << "refusing to write" << state.param_value << "to address" << state.param_addr;
+        state.com_status = 255;
+        return;
+    }
+    const QByteArray packet = writePacket(std::uint8_t(state.param_addr), value, startByte(), endByte());
+    for (int attempts = 1;; ++attempts) {
+        if (!lineUsable())
+            return;
+        m_comm.setOutput(packet);
+        if (state.write_no_echo == 255) {
+            wait_seconds(noEchoWait);
+            return;
+        }
+        wait_seconds(writeEchoWait);
+        state.reply_buf = m_comm.input();
+        // The sixth transmission's echo is never looked at.
+        if (attempts >= writeTransmissions) {
+            state.com_status = 255;
+            return;
+        }
+        if (state.reply_buf.size() == 2) {
+            state.param_value = replyValue(state.reply_buf);
+            return;
+        }
+        qCDebug(lcLink) << "write" << state.param_addr << "transmission" << attempts << "echo"
+                        << state.reply_buf.toHex(' ');
+    }
+}
+
+void StationLink::close_link()
+{
+    if (m_ui)
+        m_ui->linkClosing();
+    if (m_comm.portOpen())
+        m_comm.setPortOpen(false);
+    if (m_ui)
+        m_ui->linkClosed();
+}
+
+} // namespace orv

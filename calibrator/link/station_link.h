@@ -1,0 +1,54 @@
+#pragma once
+
+#include "link_state.h"
+
+namespace orv {
+
+class CommControl;
+class LinkUi;
+class Pump;
+
+// The request/reply exchange with the station: the only code that talks to it
+// once a link is up. Failures are reported in one way: com_status = 255.
+class StationLink
+{
+public:
+    // Protocol time-outs, in seconds.
+    static constexpr double readSettle = 0.25;
+    static constexpr int receiveWindow = 15;
+    static constexpr double writeEchoWait = 15.0;
+    static constexpr double noEchoWait = 0.5;
+    static constexpr int versionAttempts = 4;
+    static constexpr int readAttempts = 11;
+    static constexpr int writeTransmissions = 6;
+
+    StationLink(CommControl &comm, Pump &pump);
+
+    void setUi(LinkUi *ui) { m_ui = ui; }
+
+    LinkState state;
+
+    CommControl &comm() { return m_comm; }
+    Pump &pump() { return m_pump; }
+
+    void wait_seconds(double seconds);
+    void request_version();
+    void read_param();
+    void write_param();
+    void close_link();
+
+private:
+    // Appends input to reply_buf until it holds exactly `length` bytes or the
+    // whole-second clock has passed reply_deadline.
+    bool receive(int length);
+    void startReceiveWindow();
+    bool lineUsable();
+    char startByte() const;
+    char endByte() const;
+
+    CommControl &m_comm;
+    Pump &m_pump;
+    LinkUi *m_ui = nullptr;
+};
+
+} // namespace orv
