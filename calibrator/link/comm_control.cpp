@@ -2,7 +2,7 @@
 
 #include <QLoggingCategory>
 
-Q_LOGGING_CATEGORY(lcComm, "orv.comm")
+Q_LOGGING_CATEGORY(lcComm, "orv.comm", QtInfoMsg)
 
 namespace orv {
 

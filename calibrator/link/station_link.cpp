@@ -10,7 +10,7 @@
 
 #include <cmath>
 
-Q_LOGGING_CATEGORY(lcLink, "orv.link")
+Q_LOGGING_CATEGORY(lcLink, "orv.link", QtInfoMsg)
 
 namespace orv {
 

@@ -1,0 +1,116 @@
+#include "cli_context.h"
+
+#include "link/port_map.h"
+
+namespace orv::cli {
+
+namespace {
+
+int failed(CliContext &c, const QString &what)
+{
+    c.err << "orvcal-cli: the station did not answer " << what << " (COM" << c.chosenPort() << ", "
+          << settingsStringForRate(float(c.chosenBaud())) << ")" << Qt::endl;
+    return ExchangeFailed;
+}
+
+int version(CliContext &c, const QStringList &)
+{
+    if (!c.openLink())
+        return PortUnavailable;
+    c.link->request_version();
+    if (c.link->state.com_status == 255)
+        return failed(c, QStringLiteral("the version request"));
+    // Seven bytes as sent; line endings printed as escapes so the output stays one line.
+    QByteArray shown;
+    for (char ch : c.link->state.station_version) {
+        if (ch == '\r')
+            shown += "\\r";
+        else if (ch == '\n')
+            shown += "\\n";
+        else
+            shown += ch;
+    }
+    c.out << QString::fromLatin1(shown) << Qt::endl;
+    return Ok;
+}
+
+int read(CliContext &c, const QStringList &args)
+{
+    const auto address = args.size() == 1 ? parseNumber(args[0], 0, 255) : std::nullopt;
+    if (!address) {
+        c.err << "orvcal-cli: read needs one address from 0 to 255 (decimal or 0x hex)" << Qt::endl;
+        return BadUsage;
+    }
+    if (!c.openLink())
+        return PortUnavailable;
+    c.link->state.param_addr = int(*address);
+    c.link->read_param();
+    if (c.link->state.com_status == 255)
+        return failed(c, QStringLiteral("the read of address %1").arg(*address));
+    c.out << qint64(c.link->state.param_value) << Qt::endl;
+    return Ok;
+}
+
+int write(CliContext &c, const QStringList &args)
+{
+    const auto address = args.size() == 2 ? parseNumber(args[0], 0, 255) : std::nullopt;
+    const auto value = args.size() == 2 ? parseNumber(args[1], 0, 65535) : std::nullopt;
+    if (!address || !value) {
+        c.err << "orvcal-cli: write needs an address from 0 to 255 and a value from 0 to 65535" << Qt::endl;
+        return BadUsage;
+    }
+    if (!c.openLink())
+        return PortUnavailable;
+    c.link->state.param_addr = int(*address);
+    c.link->state.param_value = float(*value);
+    c.link->write_param();
+    if (c.link->state.com_status == 255)
+        return failed(c, QStringLiteral("the write of address %1").arg(*address));
+    c.out << qint64(c.link->state.param_value) << Qt::endl;
+    return Ok;
+}
+
+int ports(CliContext &c, const QStringList &)
+{
+    c.out << "Port map (" << PortMap::fileName() << " in " << c.dataDir << ", then ORV_PORTS):" << Qt::endl;
+    for (int p = PortMap::firstPort; p <= PortMap::lastPort; ++p)
+        c.out << "  COM" << p << " = " << c.comm->devicePath(p)
+              << (c.comm->ports().isOverridden(p) ? "" : "  (default)") << Qt::endl;
+    c.out << "Serial devices present:" << Qt::endl;
+    const QStringList present = presentSerialDevices();
+    if (present.isEmpty())
+        c.out << "  (none)" << Qt::endl;
+    for (const QString &d : present)
+        c.out << "  " << d << Qt::endl;
+    return Ok;
+}
+
+int settings(CliContext &c, const QStringList &)
+{
+    c.out << "Settings file: " << c.settingsFile.path() << Qt::endl;
+    for (int i = 0; i < ComSettings::slotCount; ++i) {
+        c.out << QStringLiteral("%1  %2  COM%3  %4  %5").arg(i, 2).arg(c.settings.stationName(i), -20)
+                     .arg(c.settings.com_port[i]).arg(double(c.settings.baud_rate[i]), 6)
+                     .arg(c.settings.hasModem(i) ? QStringLiteral("modem ") + c.settings.phoneNumber(i)
+                                                  : QStringLiteral("direct"))
+              << Qt::endl;
+    }
+    return Ok;
+}
+
+const RegisterCommand registered[] = {
+    RegisterCommand({QStringLiteral("version"), QStringLiteral("version"),
+                     QStringLiteral("ask the station for its 7-character firmware version"), version}),
+    RegisterCommand({QStringLiteral("read"), QStringLiteral("read ADDRESS"),
+                     QStringLiteral("print the raw 16-bit value at ADDRESS (0..255)"), read}),
+    RegisterCommand({QStringLiteral("write"), QStringLiteral("write ADDRESS VALUE"),
+                     QStringLiteral("write VALUE (0..65535) to ADDRESS and print the echo"), write}),
+    RegisterCommand({QStringLiteral("ports"), QStringLiteral("ports"),
+                     QStringLiteral("show which device each COM port maps to, and the serial devices present"), ports}),
+    RegisterCommand({QStringLiteral("settings"), QStringLiteral("settings"),
+                     QStringLiteral("show where the settings file is and its twenty station slots"), settings}),
+};
+
+} // namespace
+
+} // namespace orv::cli

@@ -1,0 +1,91 @@
+#include "cli_context.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+using namespace orv::cli;
+
+namespace {
+
+void usage(QTextStream &s)
+{
+    s << "usage: orvcal-cli [--port N | --device PATH] [--baud RATE] [--data-dir DIR] COMMAND [ARGS]\n"
+         "Talks to an ORV weather station over a serial line; port and rate default to station slot 0.\n\n"
+         "commands:\n";
+    for (const Command &c : commandTable())
+        s << "  " << c.usage.leftJustified(28) << c.summary << '\n';
+    s.flush();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("orvcal-cli"));
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    CliContext context(out, err);
+
+    QStringList args = app.arguments().mid(1);
+    auto takeValue = [&](const QString &option) -> std::optional<QString> {
+        const int i = args.indexOf(option);
+        if (i < 0)
+            return std::nullopt;
+        if (i + 1 >= args.size())
+            return QString();
+        const QString value = args[i + 1];
+        args.remove(i, 2);
+        return value;
+    };
+
+    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
+        usage(out);
+        return Ok;
+    }
+    if (const auto p = takeValue(QStringLiteral("--port"))) {
+        QString text = *p;
+        if (text.startsWith(QLatin1String("COM"), Qt::CaseInsensitive))
+            text = text.mid(3);
+        const auto n = parseNumber(text, 1, 8);
+        if (!n) {
+            err << "orvcal-cli: unknown port '" << *p << "' (ports are 1 to 8, or use --device PATH)" << Qt::endl;
+            return BadUsage;
+        }
+        context.port = int(*n);
+    }
+    if (const auto d = takeValue(QStringLiteral("--device"))) {
+        if (d->isEmpty()) {
+            err << "orvcal-cli: --device needs a path" << Qt::endl;
+            return BadUsage;
+        }
+        context.device = *d;
+    }
+    if (const auto b = takeValue(QStringLiteral("--baud"))) {
+        const auto n = parseNumber(*b, 50, 4000000);
+        if (!n) {
+            err << "orvcal-cli: bad baud rate '" << *b << "'" << Qt::endl;
+            return BadUsage;
+        }
+        context.baud = int(*n);
+    }
+    if (const auto dir = takeValue(QStringLiteral("--data-dir")))
+        context.dataDir = *dir;
+
+    if (args.isEmpty()) {
+        usage(err);
+        return BadUsage;
+    }
+    const QString name = args.takeFirst();
+    for (const Command &command : commandTable()) {
+        if (command.name != name)
+            continue;
+        if (!context.prepare())
+            return PortUnavailable;
+        return command.run(context, args);
+    }
+    err << "orvcal-cli: unknown command '" << name << "'" << Qt::endl;
+    usage(err);
+    return BadUsage;
+}
