@@ -149,7 +149,6 @@ signals:
 private:
     void toggleLit();
 
-    QWidget *m_owner = nullptr;
     QColor m_color;
     int m_style = CaretBlock;
     int m_interval = 0;
