@@ -1,0 +1,423 @@
+#include "link_fixture.h"
+
+#include "link/link_ui.h"
+#include "link/packet.h"
+
+#include <QtTest>
+
+using namespace orv;
+using namespace orv::test;
+
+namespace {
+
+ScriptedPeer::Responder replyToEach(const QByteArray &reply, qint64 delayMs = 30)
+{
+    return ScriptedPeer::always(reply, delayMs);
+}
+
+// Times (ms since start) at which each chunk went to the station.
+QList<qint64> sendTimes(const LinkFixture &f)
+{
+    QList<qint64> times;
+    for (const auto &c : f.line->trace())
+        if (c.toStation)
+            times << c.atMs - f.startMs;
+    return times;
+}
+
+struct RecordingUi : LinkUi
+{
+    QStringList calls;
+    const CommControl *comm = nullptr;
+    void linkClosing() override { calls << QStringLiteral("closing:%1").arg(comm->portOpen()); }
+    void linkClosed() override { calls << QStringLiteral("closed:%1").arg(comm->portOpen()); }
+};
+
+} // namespace
+
+class TestExchange : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void packetBytes_data();
+    void packetBytes();
+
+    void readPutsPacketOnLineTwiceBeforeAwaitingReply();
+    void readDecodesReply_data();
+    void readDecodesReply();
+    void readRejectsWrongLengthAndRetries_data();
+    void readRejectsWrongLengthAndRetries();
+    void readAcceptsReplySplitAcrossPauses();
+    void silentStationTimings_data();
+    void silentStationTimings();
+
+    void versionAcceptance_data();
+    void versionAcceptance();
+    void versionAttemptsAreFifteenToSixteenSecondsApart();
+
+    void writeReadsEchoOnlyAfterFifteenSeconds();
+    void writeWithoutEchoReturnsAfterHalfSecond();
+    void writeResendsSameValueUntilEchoArrives();
+
+    void outOfRangeRequestsNeverReachTheLine_data();
+    void outOfRangeRequestsNeverReachTheLine();
+    void closedOrVanishedPortFailsAtOnce();
+    void successAfterFailureClearsStatus();
+    void waitSpanningMidnightEndsOnTime();
+    void receiveWindowFollowsWholeSecondClock_data();
+    void receiveWindowFollowsWholeSecondClock();
+    void closeLinkClosesPortBetweenUiSteps();
+};
+
+void TestExchange::packetBytes_data()
+{
+    QTest::addColumn<QByteArray>("packet");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("read 0x10") << readPacket(0x10) << QByteArray::fromHex("02034750105603");
+    QTest::newRow("write 300 to 0x10") << writePacket(0x10, 300) << QByteArray::fromHex("020553501001 2C1B03");
+    QTest::newRow("read 0xFF") << readPacket(0xFF) << QByteArray::fromHex("020347 50FF 6703");
+    QTest::newRow("write 65535 to 0xFF") << writePacket(0xFF, 65535) << QByteArray::fromHex("020553 50FF FFFF 5B03");
+    QTest::newRow("write 0x8000 to 0") << writePacket(0x00, 0x8000) << QByteArray::fromHex("020553 5000 8000 D803");
+}
+
+void TestExchange::packetBytes()
+{
+    QFETCH(QByteArray, packet);
+    QFETCH(QByteArray, expected);
+    QCOMPARE(packet.toHex(' '), expected.toHex(' '));
+    // Length byte + body + checksum is a multiple of 256.
+    int sum = 0;
+    for (int i = 1; i < packet.size() - 1; ++i)
+        sum += uchar(packet[i]);
+    QCOMPARE(sum % 256, 0);
+}
+
+void TestExchange::readPutsPacketOnLineTwiceBeforeAwaitingReply()
+{
+    LinkFixture f;
+    f.peer.setResponder(replyToEach(QByteArray::fromHex("012C")));
+    QVERIFY(f.open());
+    f.link->state.param_addr = 0x10;
+    f.link->read_param();
+
+    QCOMPARE(f.link->state.com_status, 0);
+    QCOMPARE(f.link->state.param_value, 300.0f);
+    const QByteArray packet = QByteArray::fromHex("02034750105603");
+    QCOMPARE(f.line->sentBytes().toHex(' '), (packet + packet).toHex(' '));
+    // Both go out together after the 0.25 s settle, before any reply is awaited.
+    const QList<qint64> times = sendTimes(f);
+    QCOMPARE(times.size(), 2);
+    QCOMPARE(times[0], 250);
+    QCOMPARE(times[1], 250);
+}
+
+void TestExchange::readDecodesReply_data()
+{
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<float>("value");
+    QTest::newRow("0xFFFF") << QByteArray::fromHex("FFFF") << 65535.0f;
+    QTest::newRow("0x8000") << QByteArray::fromHex("8000") << 32768.0f;
+    QTest::newRow("high bytes unchanged") << QByteArray::fromHex("B0FE") << float(0xB0FE);
+    QTest::newRow("zero") << QByteArray::fromHex("0000") << 0.0f;
+}
+
+void TestExchange::readDecodesReply()
+{
+    QFETCH(QByteArray, reply);
+    QFETCH(float, value);
+    LinkFixture f;
+    // Only the second packet (the first attempt) is answered.
+    int n = 0;
+    f.peer.setResponder([&](const QByteArray &) {
+        return ++n == 2 ? QList<ScriptedPeer::Piece>{{20, reply}} : QList<ScriptedPeer::Piece>{};
+    });
+    QVERIFY(f.open());
+    f.link->state.param_addr = 0x80;
+    f.link->read_param();
+    QCOMPARE(f.link->state.com_status, 0);
+    QCOMPARE(f.link->state.param_value, value);
+}
+
+void TestExchange::readRejectsWrongLengthAndRetries_data()
+{
+    QTest::addColumn<QByteArray>("badReply");
+    QTest::newRow("one byte") << QByteArray::fromHex("01");
+    QTest::newRow("three bytes") << QByteArray::fromHex("012C00");
+    QTest::newRow("eight bytes") << QByteArray::fromHex("0102030405060708");
+}
+
+void TestExchange::readRejectsWrongLengthAndRetries()
+{
+    QFETCH(QByteArray, badReply);
+    LinkFixture f;
+    // The plain first packet goes unanswered, the first attempt gets a wrong
+    // reply, the second attempt a good one.
+    int n = 0;
+    f.peer.setResponder([&](const QByteArray &) {
+        ++n;
+        if (n == 1)
+            return QList<ScriptedPeer::Piece>{};
+        return QList<ScriptedPeer::Piece>{{20, n == 2 ? badReply : QByteArray::fromHex("0064")}};
+    });
+    QVERIFY(f.open());
+    f.link->state.param_addr = 5;
+    f.link->read_param();
+    QCOMPARE(f.link->state.com_status, 0);
+    QCOMPARE(f.link->state.param_value, 100.0f);
+    // The first attempt (second packet) ran to its deadline: 15 to 16 s.
+    const QList<qint64> times = sendTimes(f);
+    QCOMPARE(times.size(), 3);
+    QVERIFY2(times[2] - times[1] >= 15000 && times[2] - times[1] <= 16000, qPrintable(QString::number(times[2] - times[1])));
+}
+
+void TestExchange::readAcceptsReplySplitAcrossPauses()
+{
+    LinkFixture f;
+    int n = 0;
+    f.peer.setResponder([&](const QByteArray &) {
+        if (++n != 2)
+            return QList<ScriptedPeer::Piece>{};
+        return QList<ScriptedPeer::Piece>{{20, QByteArray::fromHex("12")}, {3000, QByteArray::fromHex("34")}};
+    });
+    QVERIFY(f.open());
+    f.link->state.param_addr = 1;
+    f.link->read_param();
+    QCOMPARE(f.link->state.com_status, 0);
+    QCOMPARE(f.link->state.param_value, float(0x1234));
+}
+
+void TestExchange::silentStationTimings_data()
+{
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<int>("transmissions");
+    QTest::addColumn<qint64>("minMs");
+    QTest::addColumn<qint64>("maxMs");
+    // Four version attempts of 15..16 s; eleven read attempts plus the plain first
+    // packet; six write transmissions of 15 s each.
+    QTest::newRow("version") << "version" << 4 << qint64(60000) << qint64(64000);
+    QTest::newRow("read") << "read" << 12 << qint64(250 + 165000) << qint64(250 + 176000);
+    QTest::newRow("write") << "write" << 6 << qint64(90000) << qint64(90000);
+}
+
+void TestExchange::silentStationTimings()
+{
+    QFETCH(QString, operation);
+    QFETCH(int, transmissions);
+    QFETCH(qint64, minMs);
+    QFETCH(qint64, maxMs);
+    LinkFixture f;
+    f.peer.setResponder(ScriptedPeer::silent());
+    QVERIFY(f.open());
+    f.link->state.param_addr = 0x10;
+    f.link->state.param_value = 300;
+    if (operation == QLatin1String("version"))
+        f.link->request_version();
+    else if (operation == QLatin1String("read"))
+        f.link->read_param();
+    else
+        f.link->write_param();
+    QCOMPARE(f.link->state.com_status, 255);
+    QCOMPARE(int(f.peer.requests().size()), transmissions);
+    QVERIFY2(f.elapsedMs() >= minMs && f.elapsedMs() <= maxMs, qPrintable(QString::number(f.elapsedMs())));
+}
+
+void TestExchange::versionAcceptance_data()
+{
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("4.103 CR LF") << QByteArray("4.103\r\n") << true;
+    QTest::newRow("4.30 then letters") << QByteArray("4.30\rab") << true;
+    QTest::newRow("10.9") << QByteArray("10.9xyz") << true;
+    QTest::newRow("1.0") << QByteArray("1.0\r\n\r\n") << true;
+    QTest::newRow("leading blanks skipped") << QByteArray("  4.1\r\n") << true;
+    QTest::newRow("11.0") << QByteArray("11.0abc") << false;
+    QTest::newRow("0.99") << QByteArray("0.99abc") << false;
+    QTest::newRow("no number") << QByteArray("abcdefg") << false;
+    QTest::newRow("six bytes") << QByteArray("4.103\r") << false;
+    QTest::newRow("eight bytes") << QByteArray("4.103\r\nX") << false;
+}
+
+void TestExchange::versionAcceptance()
+{
+    QFETCH(QByteArray, reply);
+    QFETCH(bool, accepted);
+    LinkFixture f;
+    f.peer.setResponder(replyToEach(reply));
+    QVERIFY(f.open());
+    f.link->request_version();
+    QCOMPARE(f.link->state.com_status, accepted ? 0 : 255);
+    QCOMPARE(int(f.peer.requests().size()), accepted ? 1 : 4);
+    if (accepted)
+        QCOMPARE(f.link->state.station_version, reply);
+}
+
+void TestExchange::versionAttemptsAreFifteenToSixteenSecondsApart()
+{
+    LinkFixture f;
+    f.peer.setResponder(ScriptedPeer::silent());
+    QVERIFY(f.open());
+    f.pump.advance(400); // start mid-second
+    f.link->request_version();
+    const QList<qint64> times = sendTimes(f);
+    QCOMPARE(times.size(), 4);
+    for (int i = 1; i < times.size(); ++i) {
+        const qint64 gap = times[i] - times[i - 1];
+        QVERIFY2(gap >= 15000 && gap <= 16000, qPrintable(QString::number(gap)));
+    }
+    for (const auto &c : f.line->trace())
+        if (c.toStation)
+            QCOMPARE(c.bytes, QByteArray("V"));
+}
+
+void TestExchange::writeReadsEchoOnlyAfterFifteenSeconds()
+{
+    LinkFixture f;
+    f.peer.setResponder(replyToEach(QByteArray::fromHex("8000")));
+    QVERIFY(f.open());
+    f.link->state.param_addr = 0x10;
+    f.link->state.param_value = 300;
+    f.link->write_param();
+    QCOMPARE(f.link->state.com_status, 0);
+    QCOMPARE(f.link->state.param_value, 32768.0f); // the echo, not compared with what was sent
+    QCOMPARE(f.line->sentBytes().toHex(' '), QByteArray::fromHex("020553501001 2C1B03").toHex(' '));
+    QCOMPARE(f.elapsedMs(), 15000);
+}
+
+void TestExchange::writeWithoutEchoReturnsAfterHalfSecond()
+{
+    LinkFixture f;
+    f.peer.setResponder(ScriptedPeer::silent());
+    QVERIFY(f.open());
+    f.link->state.param_addr = 0x20;
+    f.link->state.param_value = 1;
+    f.link->state.write_no_echo = 255;
+    f.link->write_param();
+    QCOMPARE(f.link->state.com_status, 0);
+    QCOMPARE(f.elapsedMs(), 500);
+    QCOMPARE(int(f.peer.requests().size()), 1);
+}
+
+void TestExchange::writeResendsSameValueUntilEchoArrives()
+{
+    LinkFixture f;
+    int n = 0;
+    f.peer.setResponder([&](const QByteArray &) {
+        return ++n < 3 ? QList<ScriptedPeer::Piece>{{20, QByteArray::fromHex("01")}}
+                       : QList<ScriptedPeer::Piece>{{20, QByteArray::fromHex("0005")}};
+    });
+    QVERIFY(f.open());
+    f.link->state.param_addr = 7;
+    f.link->state.param_value = 5;
+    f.link->write_param();
+    QCOMPARE(f.link->state.com_status, 0);
+    QCOMPARE(f.link->state.param_value, 5.0f);
+    QCOMPARE(int(f.peer.requests().size()), 3);
+    for (const auto &r : f.peer.requests())
+        QCOMPARE(r.bytes, writePacket(7, 5));
+    QCOMPARE(f.elapsedMs(), 45000);
+}
+
+void TestExchange::outOfRangeRequestsNeverReachTheLine_data()
+{
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<int>("address");
+    QTest::addColumn<float>("value");
+    QTest::newRow("read address 256") << "read" << 256 << 0.0f;
+    QTest::newRow("read address -999") << "read" << -999 << 0.0f;
+    QTest::newRow("write address 300") << "write" << 300 << 1.0f;
+    QTest::newRow("write value 65536") << "write" << 10 << 65536.0f;
+    QTest::newRow("write value -1") << "write" << 10 << -1.0f;
+    QTest::newRow("write value 1e9") << "write" << 10 << 1e9f;
+}
+
+void TestExchange::outOfRangeRequestsNeverReachTheLine()
+{
+    QFETCH(QString, operation);
+    QFETCH(int, address);
+    QFETCH(float, value);
+    LinkFixture f;
+    f.peer.setResponder(replyToEach(QByteArray::fromHex("0001")));
+    QVERIFY(f.open());
+    f.link->state.param_addr = address;
+    f.link->state.param_value = value;
+    if (operation == QLatin1String("read"))
+        f.link->read_param();
+    else
+        f.link->write_param();
+    QCOMPARE(f.link->state.com_status, 255);
+    QVERIFY(f.line->sentBytes().isEmpty());
+}
+
+void TestExchange::closedOrVanishedPortFailsAtOnce()
+{
+    LinkFixture f;
+    f.peer.setResponder(ScriptedPeer::silent());
+    f.link->request_version(); // never opened
+    QCOMPARE(f.link->state.com_status, 255);
+    QCOMPARE(f.elapsedMs(), 0);
+
+    QVERIFY(f.open());
+    f.pump.scheduleIn(5000, [&] { f.line->unplug(); });
+    f.link->request_version();
+    QCOMPARE(f.link->state.com_status, 255);
+    QVERIFY2(f.elapsedMs() < 17000, qPrintable(QString::number(f.elapsedMs())));
+    QVERIFY(!f.comm->portOpen());
+}
+
+void TestExchange::successAfterFailureClearsStatus()
+{
+    LinkFixture f;
+    f.peer.setResponder(ScriptedPeer::silent());
+    QVERIFY(f.open());
+    f.link->request_version();
+    QCOMPARE(f.link->state.com_status, 255);
+    f.peer.setResponder(replyToEach(QByteArray("4.103\r\n")));
+    f.link->request_version();
+    QCOMPARE(f.link->state.com_status, 0);
+    QCOMPARE(f.link->state.station_version, QByteArray("4.103\r\n"));
+}
+
+void TestExchange::waitSpanningMidnightEndsOnTime()
+{
+    LinkFixture f(QDateTime(QDate(2026, 12, 31), QTime(23, 59, 59, 500)));
+    f.link->wait_seconds(1.5);
+    QCOMPARE(f.elapsedMs(), 1500);
+    QCOMPARE(f.pump.now().date(), QDate(2027, 1, 1));
+}
+
+void TestExchange::receiveWindowFollowsWholeSecondClock_data()
+{
+    QTest::addColumn<int>("startMsInSecond");
+    QTest::addColumn<qint64>("windowMs");
+    QTest::newRow("on the second") << 0 << qint64(16000);
+    QTest::newRow("late in the second") << 900 << qint64(15100);
+}
+
+void TestExchange::receiveWindowFollowsWholeSecondClock()
+{
+    QFETCH(int, startMsInSecond);
+    QFETCH(qint64, windowMs);
+    LinkFixture f(QDateTime(QDate(2026, 3, 14), QTime(10, 0, 0, startMsInSecond)));
+    f.peer.setResponder(ScriptedPeer::silent());
+    QVERIFY(f.open());
+    f.link->request_version();
+    const QList<qint64> times = sendTimes(f);
+    QCOMPARE(times[1] - times[0], windowMs);
+}
+
+void TestExchange::closeLinkClosesPortBetweenUiSteps()
+{
+    LinkFixture f;
+    RecordingUi ui;
+    ui.comm = f.comm.get();
+    f.link->setUi(&ui);
+    QVERIFY(f.open());
+    f.link->close_link();
+    QCOMPARE(ui.calls, (QStringList{QStringLiteral("closing:1"), QStringLiteral("closed:0")}));
+    f.link->close_link(); // closing twice is harmless
+    QVERIFY(!f.comm->portOpen());
+}
+
+QTEST_GUILESS_MAIN(TestExchange)
+#include "tst_exchange.moc"

@@ -1,0 +1,187 @@
+#include "link/settings_file.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <QtTest>
+
+using namespace orv;
+
+namespace {
+
+QByteArray fileBytes(const QString &dir)
+{
+    QFile f(dir + QStringLiteral("/COM Settings.Dat"));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString &dir, const QByteArray &bytes)
+{
+    QFile f(dir + QStringLiteral("/COM Settings.Dat"));
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+QByteArray padded(const char *text, int width)
+{
+    return QByteArray(text).leftJustified(width, ' ', true);
+}
+
+} // namespace
+
+class TestSettingsFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void firstRunCreatesDefaults();
+    void wrongLengthIsReplacedByDefaults_data();
+    void wrongLengthIsReplacedByDefaults();
+    void rightLengthIsUsedUnchecked();
+    void savedSlotLandsAtItsOffsets();
+    void textIsPaddedCutAndSingleByte_data();
+    void textIsPaddedCutAndSingleByte();
+    void emptyNameBecomesSlotDefault();
+    void unwritableFolderIsReported();
+};
+
+void TestSettingsFile::firstRunCreatesDefaults()
+{
+    QTemporaryDir dir;
+    SettingsFile file;
+    ComSettings s;
+    QVERIFY2(file.load(dir.path(), s), qPrintable(file.error()));
+
+    const QByteArray bytes = fileBytes(dir.path());
+    QCOMPARE(bytes.size(), 3140);
+    QCOMPARE(bytes.mid(0, 2), QByteArray::fromHex("0200"));
+    QCOMPARE(bytes.mid(40, 4), QByteArray::fromHex("00001645")); // 2400.0f little-endian
+    QCOMPARE(bytes.at(120), '\0');
+    QCOMPARE(bytes.mid(140, 30), padded("1-555-555-5555", 30));
+    QCOMPARE(bytes.mid(740, 100), padded("&F0", 100));
+    QCOMPARE(bytes.mid(2740, 20), padded("ORV Station 1", 20));
+    QCOMPARE(bytes.mid(2740 + 19 * 20, 20), padded("ORV Station 20", 20));
+
+    QCOMPARE(s.com_port[0], 2);
+    QCOMPARE(s.baud_rate[0], 2400.0f);
+    QVERIFY(!s.hasModem(0));
+    QCOMPARE(s.stationName(0), QStringLiteral("ORV Station 1"));
+    QCOMPARE(s.modemSetup(0), QStringLiteral("&F0"));
+}
+
+void TestSettingsFile::wrongLengthIsReplacedByDefaults_data()
+{
+    QTest::addColumn<int>("length");
+    QTest::newRow("empty") << 0;
+    QTest::newRow("one short") << 3139;
+    QTest::newRow("one long") << 3141;
+    QTest::newRow("much longer") << 10000;
+}
+
+void TestSettingsFile::wrongLengthIsReplacedByDefaults()
+{
+    QFETCH(int, length);
+    QTemporaryDir dir;
+    writeFile(dir.path(), QByteArray(length, 'x'));
+    SettingsFile file;
+    ComSettings s;
+    QVERIFY(file.load(dir.path(), s));
+    const QByteArray bytes = fileBytes(dir.path());
+    QCOMPARE(bytes.left(3140), ComSettings::defaults().toBytes());
+    // Whatever lies beyond the record is left alone.
+    QCOMPARE(bytes.size(), qMax(length, 3140));
+    if (length > 3140)
+        QCOMPARE(bytes.mid(3140), QByteArray(length - 3140, 'x'));
+    QCOMPARE(s.stationName(7), QStringLiteral("ORV Station 8"));
+}
+
+void TestSettingsFile::rightLengthIsUsedUnchecked()
+{
+    QTemporaryDir dir;
+    QByteArray bytes = ComSettings::defaults().toBytes();
+    qToLittleEndian<qint16>(42, bytes.data() + 2 * 3);          // port 42 in slot 3
+    qToLittleEndian<float>(1234.5f, bytes.data() + 40 + 4 * 3); // a rate not in the list
+    writeFile(dir.path(), bytes);
+    SettingsFile file;
+    ComSettings s;
+    QVERIFY(file.load(dir.path(), s));
+    QCOMPARE(s.com_port[3], 42);
+    QCOMPARE(s.baud_rate[3], 1234.5f);
+    QCOMPARE(fileBytes(dir.path()), bytes);
+}
+
+void TestSettingsFile::savedSlotLandsAtItsOffsets()
+{
+    QTemporaryDir dir;
+    SettingsFile file;
+    ComSettings s;
+    QVERIFY(file.load(dir.path(), s));
+    const QByteArray before = fileBytes(dir.path());
+
+    s.com_port[5] = 7;
+    s.baud_rate[5] = 9600;
+    s.modem_flag[5] = 255;
+    s.setPhoneNumber(5, QStringLiteral("555-0199"));
+    s.setModemSetup(5, QStringLiteral("&F0E0"));
+    s.setStationName(3, QStringLiteral("  Ridge Top  "));
+    QVERIFY(file.save(s));
+
+    QByteArray expected = before;
+    expected.replace(10, 2, QByteArray::fromHex("0700"));
+    expected.replace(60, 4, QByteArray::fromHex("00001646")); // 9600.0f
+    expected[125] = char(0xFF);
+    expected.replace(140 + 150, 30, padded("555-0199", 30));
+    expected.replace(740 + 500, 100, padded("&F0E0", 100));
+    expected.replace(2800, 20, padded("Ridge Top", 20));
+    QCOMPARE(fileBytes(dir.path()), expected);
+
+    // A second load reads back what was saved.
+    SettingsFile again;
+    ComSettings reread;
+    QVERIFY(again.load(dir.path(), reread));
+    QCOMPARE(reread.toBytes(), s.toBytes());
+}
+
+void TestSettingsFile::textIsPaddedCutAndSingleByte_data()
+{
+    QTest::addColumn<QString>("phone");
+    QTest::addColumn<QByteArray>("stored");
+    QTest::newRow("short is padded") << "123" << padded("123", 30);
+    QTest::newRow("35 characters cut to 30") << "12345678901234567890123456789012345"
+                                             << QByteArray("123456789012345678901234567890");
+    QTest::newRow("Latin-1 kept") << QString::fromUtf8("Müller") << padded("M\xfcller", 30);
+    QTest::newRow("outside Latin-1 is ?") << QString::fromUtf8("Ω-1") << padded("?-1", 30);
+}
+
+void TestSettingsFile::textIsPaddedCutAndSingleByte()
+{
+    QFETCH(QString, phone);
+    QFETCH(QByteArray, stored);
+    ComSettings s = ComSettings::defaults();
+    s.setPhoneNumber(0, phone);
+    QCOMPARE(s.toBytes().mid(140, 30), stored);
+}
+
+void TestSettingsFile::emptyNameBecomesSlotDefault()
+{
+    ComSettings s = ComSettings::defaults();
+    s.setStationName(4, QStringLiteral("   "));
+    QCOMPARE(s.toBytes().mid(2740 + 4 * 20, 20), padded("ORV Station 5", 20));
+}
+
+void TestSettingsFile::unwritableFolderIsReported()
+{
+    QTemporaryDir dir;
+    // A folder below a plain file can be neither created nor written, even as root.
+    QFile blocker(dir.filePath(QStringLiteral("plain-file")));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    SettingsFile file;
+    ComSettings s;
+    QVERIFY(!file.load(dir.filePath(QStringLiteral("plain-file/sub")), s));
+    QVERIFY(file.error().contains(QStringLiteral("COM Settings.Dat")));
+    QVERIFY(!file.save(s));
+}
+
+QTEST_GUILESS_MAIN(TestSettingsFile)
+#include "tst_settings_file.moc"
