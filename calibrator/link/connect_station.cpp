@@ -1,0 +1,196 @@
+#include "connect_station.h"
+
+#include "com_settings.h"
+#include "comm_control.h"
+#include "line_settings.h"
+#include "pump.h"
+#include "station_link.h"
+
+#include <QLoggingCategory>
+
+Q_LOGGING_CATEGORY(lcConnect, "orv.connect", QtInfoMsg)
+
+namespace orv {
+
+namespace {
+
+constexpr double settleAfterOpen = 3.0;
+constexpr double settleBeforeVersion = 3.0;
+constexpr double modemTryInterval = 1.0;
+constexpr int modemTries = 11;
+constexpr double settleAfterModemOk = 3.0;
+constexpr double modemCommandPause = 1.0;
+constexpr int dialWindow = 60;
+constexpr double showConnected = 1.0;
+constexpr double showFailure = 3.0;
+
+class Connection
+{
+public:
+    Connection(StationLink &link, const ComSettings &settings, ConnectProgress &progress)
+        : m_link(link)
+        , m_comm(link.comm())
+        , m_progress(progress)
+        , m_slot(link.state.cur_station)
+        , m_settings(settings)
+    {
+    }
+
+    void run()
+    {
+        m_progress.show();
+        m_comm.setTerminalMode(CommControl::TerminalModeB, 0);
+        m_comm.setTerminalMode(CommControl::TerminalModeA, 0);
+        const bool modem = m_settings.modem_flag[m_slot] == 255;
+        m_comm.setHandshaking(modem ? CommControl::RtsCts : CommControl::NoHandshaking);
+        m_comm.setDTREnable(true);
+        m_comm.setRTSEnable(modem);
+        if (m_settings.modem_flag[m_slot] == 0)
+            direct();
+        else
+            throughModem();
+    }
+
+private:
+    QString settingsText() const { return settingsStringForRate(m_settings.baud_rate[m_slot]); }
+
+    bool openPort()
+    {
+        if (!m_comm.setSettings(settingsText()))
+            return false;
+        m_comm.setCommPort(m_settings.com_port[m_slot]);
+        if (!m_comm.setPortOpen(true)) {
+            qCInfo(lcConnect) << "COM" << m_settings.com_port[m_slot] << m_comm.lastOpenErrorString();
+            return false;
+        }
+        return true;
+    }
+
+    void afterOpen()
+    {
+        m_comm.setSetupValue(CommControl::SetupA, 0);
+        m_comm.setSetupValue(CommControl::SetupC, 0);
+        m_comm.setInBufferCount(0);
+        m_comm.setSetupValue(CommControl::SetupB, 600);
+    }
+
+    void direct()
+    {
+        m_progress.setInfo(ConnectText::connecting + settingsText());
+        if (!openPort())
+            return fail(ConnectText::portUnavailable);
+        m_link.wait_seconds(settleAfterOpen);
+        afterOpen();
+        m_link.wait_seconds(settleBeforeVersion);
+        askVersion();
+    }
+
+    void throughModem()
+    {
+        if (!openPort())
+            return fail(ConnectText::portUnavailable);
+        afterOpen();
+        if (!detectModem())
+            return fail(ConnectText::noModem);
+        m_link.wait_seconds(settleAfterModemOk);
+        m_progress.setInfo(ConnectText::initializingModem);
+        const QString setup = m_settings.modemSetup(m_slot);
+        send(QStringLiteral("AT") + setup);
+        m_link.wait_seconds(modemCommandPause);
+        send(QStringLiteral("ATS2=255&D2"));
+        m_link.wait_seconds(modemCommandPause);
+        const QString phone = m_settings.phoneNumber(m_slot);
+        m_progress.setInfo(ConnectText::dialing + phone);
+        m_comm.setInBufferCount(0);
+        send(QStringLiteral("ATDT") + phone);
+        if (const QString failure = dialResult(); !failure.isEmpty())
+            return fail(failure);
+        m_link.wait_seconds(settleBeforeVersion);
+        askVersion();
+    }
+
+    bool detectModem()
+    {
+        m_progress.setInfo(ConnectText::detectingModem);
+        for (int tries = 1;; ++tries) {
+            send(QStringLiteral("AT&F"));
+            m_link.wait_seconds(modemTryInterval);
+            m_link.state.reply_buf = m_comm.input();
+            if (m_link.state.reply_buf.contains("OK"))
+                return true;
+            if (tries >= modemTries)
+                return false;
+        }
+    }
+
+    // Empty when the modem reported a connection (or a lost carrier, which
+    // the version request then sorts out).
+    QString dialResult()
+    {
+        Pump &pump = m_link.pump();
+        const QDateTime now = pump.now();
+        const QDateTime deadline = now.addMSecs(-now.time().msec()).addSecs(dialWindow);
+        // The clock counts whole seconds: "later than the deadline" starts one second past it.
+        const QDateTime expiry = deadline.addSecs(1);
+        QByteArray &reply = m_link.state.reply_buf;
+        reply.clear();
+        const auto recognised = [&reply] {
+            return reply.contains("CONNECT") || reply.contains("CARRIER") || reply.contains("DIAL")
+                || reply.contains("BUSY");
+        };
+        pump.waitUntil(expiry, [&] {
+            reply += m_comm.input();
+            return recognised() || pump.now() >= expiry;
+        });
+        qCDebug(lcConnect) << "dial reply" << reply;
+        if (pump.now() >= expiry)
+            return ConnectText::noDialResponse;
+        // Order matters: a reply holding both DIAL and CONNECT is no dial tone.
+        if (reply.contains("DIAL"))
+            return ConnectText::noDialTone;
+        if (reply.contains("BUSY"))
+            return ConnectText::lineBusy;
+        return {};
+    }
+
+    void askVersion()
+    {
+        m_link.request_version();
+        if (m_link.state.com_status == 255)
+            return fail(ConnectText::noVersion);
+        m_progress.setInfo(ConnectText::connected);
+        m_link.wait_seconds(showConnected);
+        m_progress.close();
+    }
+
+    void send(const QString &command)
+    {
+        m_comm.setOutput(command.toLatin1() + '\r');
+    }
+
+    void fail(const QString &message)
+    {
+        m_progress.beep();
+        // Dropping DTR also hangs up a modem told to do so by &D2.
+        if (m_comm.portOpen())
+            m_comm.setPortOpen(false);
+        m_progress.setInfo(message);
+        m_link.wait_seconds(showFailure);
+        m_progress.close();
+    }
+
+    StationLink &m_link;
+    CommControl &m_comm;
+    ConnectProgress &m_progress;
+    const int m_slot;
+    const ComSettings &m_settings;
+};
+
+} // namespace
+
+void connect_station(StationLink &link, const ComSettings &settings, ConnectProgress &progress)
+{
+    Connection(link, settings, progress).run();
+}
+
+} // namespace orv

@@ -1,0 +1,342 @@
+#include "ORV_Main.h"
+
+#include "cancel_form.h"
+#include "terminal_display.h"
+#include "version_info.h"
+
+#include "link/comm_control.h"
+#include "link/connect_station.h"
+#include "link/line_settings.h"
+#include "link/message.h"
+#include "link/station_link.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int terminalWidth = 634;
+constexpr int terminalHeight = 428;
+
+// The station's command set, written into the terminal before handing over.
+// Lines 15 and 22 are a single blank; 11 and 17 end in a blank; the last line
+// ends LF CR, the others CR LF.
+const char *const terminalHelp[] = {
+    "V-   Firmware version number",
+    "S-   Firmware Serial#",
+    "I-   Unit ID number",
+    "C-   Daily min. and max. of all parameters with rainfall rate, and clears.",
+    "c-   Daily min. and max. of all parameters with term rainfall, and clears.",
+    "     C,D,E command data is cleared automaticaly at midnight",
+    "D-   Same as C command but does not clear memory",
+    "d-   Same as c command but does not clear memory",
+    "E-   same as D command plus date/time of occurrence.",
+    "M-   Daily min/max along with date/time of occurrence. Clears.",
+    "m-   Daily min/max along with date/time of occurrence. No clear. ",
+    "R-   Current conditions. Rainfall as rate.",
+    "r-   Current conditions. Term Rainfall",
+    "K-   Current calculated values,dew point, Windchill and heat index",
+    " ",
+    "The following commands respond if the ZBL has logged data in memory.",
+    "T-   Newest logged data, ",
+    "N-   Nextlogged record (forward in time)",
+    "A-   Repeats last line of logged data",
+    "P-   Previous logged record (back in time),",
+    "B-   oldest logged record.",
+    " ",
+    "The text listed above is a description of the command set for the station",
+    "You are now in terminal mode. Any keys you press will be sent to station.",
+};
+
+QString versionText()
+{
+    return QStringLiteral("%1.%2.%3").arg(ORV_VERSION_MAJOR).arg(ORV_VERSION_MINOR).arg(ORV_VERSION_PATCH);
+}
+
+} // namespace
+
+ORV_Main::ORV_Main(orv::Pump &pump, std::unique_ptr<orv::CommControl> comm, const QString &dataDir,
+                   QWidget *parent)
+    : QMainWindow(parent)
+    , m_pump(pump)
+    , m_comm(std::move(comm))
+    , m_link(std::make_unique<orv::StationLink>(*m_comm, m_pump))
+    , m_dataDir(dataDir)
+    , m_endAction([] { QCoreApplication::quit(); })
+{
+    setObjectName(QStringLiteral("ORV_Main"));
+    setWindowTitle(QStringLiteral("ORV CAL    Halvik Weather Station Calibration/Configuration Utility"));
+    m_link->setUi(this);
+    buildMenus();
+    buildPanels();
+    startUp();
+}
+
+ORV_Main::~ORV_Main()
+{
+    m_link->setUi(nullptr);
+}
+
+QAction *ORV_Main::addItem(QMenu *menu, const char *name, const QString &caption, void (ORV_Main::*handler)())
+{
+    QAction *action = menu->addAction(caption);
+    action->setObjectName(QLatin1String(name));
+    connect(action, &QAction::triggered, this, handler);
+    return action;
+}
+
+void ORV_Main::buildMenus()
+{
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("File_menu"));
+    addItem(file, "change_station_menu", QStringLiteral("&Select Active Station"), &ORV_Main::change_station_menu_Click);
+    file->addSeparator()->setObjectName(QStringLiteral("blank_menu"));
+    addItem(file, "exit_menu", QStringLiteral("E&xit"), &ORV_Main::exit_menu_Click);
+
+    QMenu *connectMenu = menuBar()->addMenu(QStringLiteral("&Connect"));
+    connectMenu->setObjectName(QStringLiteral("connect_menu"));
+    m_openPort = addItem(connectMenu, "open_port_menu", QStringLiteral("&Connect to Weather Station"),
+                         &ORV_Main::open_port_menu_Click);
+    m_portClose = addItem(connectMenu, "port_close_menu", QStringLiteral("&Disconnect From Weather Station"),
+                          &ORV_Main::port_close_menu_Click);
+    connectMenu->addSeparator()->setObjectName(QStringLiteral("Blank7"));
+    m_portOnly = addItem(connectMenu, "port_only_menu", QStringLiteral("&Open COM Port only in Terimal Mode"),
+                         &ORV_Main::port_only_menu_Click);
+
+    m_viewMenu = menuBar()->addMenu(QStringLiteral("&Tools"));
+    m_viewMenu->setObjectName(QStringLiteral("View_menu"));
+    addItem(m_viewMenu, "cal_menu", QStringLiteral("&Calibration Mode"), &ORV_Main::cal_menu_Click);
+    addItem(m_viewMenu, "Terminal_menu", QStringLiteral("&Terminal Mode"), &ORV_Main::Terminal_menu_Click);
+
+    // These two act when chosen; they open no menu.
+    m_comMenu = menuBar()->addAction(QStringLiteral("Communication &Properties"));
+    m_comMenu->setObjectName(QStringLiteral("COM_menu"));
+    connect(m_comMenu, &QAction::triggered, this, &ORV_Main::COM_menu_Click);
+    m_aboutMenu = menuBar()->addAction(QStringLiteral("&About"));
+    m_aboutMenu->setObjectName(QStringLiteral("about_menu"));
+    connect(m_aboutMenu, &QAction::triggered, this, &ORV_Main::about_menu_Click);
+}
+
+void ORV_Main::buildPanels()
+{
+    auto *background = new QWidget(this);
+    background->setObjectName(QStringLiteral("background_pic"));
+    background->setMinimumSize(terminalWidth, terminalHeight);
+    background->setAutoFillBackground(true);
+    setCentralWidget(background);
+
+    auto *title = new QLabel(QStringLiteral("ORV CAL\nWeather Station Calibration/Configuration"), background);
+    title->setAlignment(Qt::AlignCenter);
+    QFont titleFont = title->font();
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.6);
+    titleFont.setBold(true);
+    title->setFont(titleFont);
+    auto *backgroundLayout = new QVBoxLayout(background);
+    backgroundLayout->addWidget(title);
+
+    m_comPic = new QWidget(background);
+    m_comPic->setObjectName(QStringLiteral("com_pic"));
+    m_comPic->setAutoFillBackground(true);
+    m_comPic->hide();
+    m_terminal = new TerminalDisplay(*m_comm, m_comPic);
+    m_terminal->setObjectName(QStringLiteral("Comm1"));
+    m_terminal->setGeometry(0, 0, terminalWidth, terminalHeight);
+
+    m_aboutPic = new QFrame(background);
+    m_aboutPic->setObjectName(QStringLiteral("about_pic"));
+    m_aboutPic->setFrameShape(QFrame::Panel);
+    m_aboutPic->setFrameShadow(QFrame::Raised);
+    m_aboutPic->setAutoFillBackground(true);
+    auto *aboutLayout = new QVBoxLayout(m_aboutPic);
+    aboutLayout->setContentsMargins(20, 16, 20, 16);
+    auto *caption = new QLabel(QStringLiteral("ORV CAL Version"), m_aboutPic);
+    caption->setObjectName(QStringLiteral("about_lbl"));
+    m_versionLbl = new QLabel(m_aboutPic);
+    m_versionLbl->setObjectName(QStringLiteral("version_lbl"));
+    m_copyrightLbl = new QLabel(m_aboutPic);
+    m_copyrightLbl->setObjectName(QStringLiteral("Copyright_lbl"));
+    m_copyrightLbl->setWordWrap(true);
+    auto *support = new QLabel(QStringLiteral("Technical support: Halvik Weather Station service desk"), m_aboutPic);
+    support->setObjectName(QStringLiteral("support_lbl"));
+    auto *close = new QPushButton(QStringLiteral("Close"), m_aboutPic);
+    close->setObjectName(QStringLiteral("Command1"));
+    connect(close, &QPushButton::clicked, this, &ORV_Main::Command1_Click);
+    for (QLabel *label : {caption, m_versionLbl, m_copyrightLbl, support})
+        label->setAlignment(Qt::AlignCenter);
+    aboutLayout->addWidget(caption);
+    aboutLayout->addWidget(m_versionLbl);
+    aboutLayout->addWidget(m_copyrightLbl);
+    aboutLayout->addWidget(support);
+    aboutLayout->addWidget(close, 0, Qt::AlignCenter);
+    m_aboutPic->setFixedWidth(380);
+    m_aboutPic->adjustSize();
+    m_aboutPic->hide();
+
+    resize(terminalWidth, terminalHeight + menuBar()->sizeHint().height());
+}
+
+void ORV_Main::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    const QRect client = centralWidget()->rect();
+    m_comPic->setGeometry(0, 0, client.width(), client.height());
+    m_aboutPic->move(client.center() - m_aboutPic->rect().center());
+}
+
+void ORV_Main::startUp()
+{
+    m_comPic->move(m_comPic->x(), 0);
+    m_viewMenu->menuAction()->setEnabled(false);
+    m_portClose->setEnabled(false);
+    if (!m_settingsFile.load(m_dataDir, m_settings)) {
+        // Without the file the program still works for this run, on the defaults.
+        m_settings = orv::ComSettings::defaults();
+        orv::show_message(m_settingsFile.error());
+    }
+    m_link->state.cur_station = 0;
+    m_link->state.pkt_start = QByteArray(1, 0x02);
+    m_link->state.pkt_end = QByteArray(1, 0x03);
+}
+
+void ORV_Main::setMenuState(MenuState state)
+{
+    const bool unconnected = state == MenuState::Unconnected;
+    m_openPort->setEnabled(unconnected);
+    m_portClose->setEnabled(!unconnected);
+    m_portOnly->setEnabled(unconnected);
+    m_viewMenu->menuAction()->setEnabled(state == MenuState::Connected);
+    m_comMenu->setEnabled(unconnected);
+}
+
+void ORV_Main::linkClosing()
+{
+    // The calibration window is unloaded here too, once it is part of the program.
+    m_comPic->hide();
+}
+
+void ORV_Main::linkClosed()
+{
+    setMenuState(MenuState::Unconnected);
+    setEnabled(true);
+    activateWindow();
+    setFocus();
+    unsetCursor();
+}
+
+void ORV_Main::open_port_menu_Click()
+{
+    setEnabled(false);
+    setCursor(Qt::WaitCursor);
+    {
+        cancel_form progress(this);
+        emit connectProgressCreated(&progress);
+        orv::connect_station(*m_link, m_settings, progress);
+    }
+    setEnabled(true);
+    unsetCursor();
+    if (m_comm->portOpen())
+        setMenuState(MenuState::Connected);
+    activateWindow();
+    setFocus();
+}
+
+void ORV_Main::port_close_menu_Click()
+{
+    m_link->close_link();
+}
+
+void ORV_Main::port_only_menu_Click()
+{
+    const int slot = m_link->state.cur_station;
+    const bool modem = m_settings.modem_flag[slot] == 255;
+    m_comm->setTerminalMode(orv::CommControl::TerminalModeB, 0);
+    m_comm->setTerminalMode(orv::CommControl::TerminalModeA, 0);
+    m_comm->setHandshaking(modem ? orv::CommControl::RtsCts : orv::CommControl::NoHandshaking);
+    m_comm->setDTREnable(true);
+    m_comm->setRTSEnable(modem);
+    bool opened = m_comm->setSettings(orv::settingsStringForRate(m_settings.baud_rate[slot]));
+    if (opened) {
+        m_comm->setCommPort(m_settings.com_port[slot]);
+        opened = m_comm->setPortOpen(true);
+    }
+    if (!opened) {
+        orv::show_message(orv::ConnectText::portUnavailable, orv::MessageIcon::None);
+        m_link->close_link();
+        return;
+    }
+    if (m_comm->portOpen())
+        setMenuState(MenuState::PortOnly);
+    activateWindow();
+    setFocus();
+    Terminal_menu_Click();
+}
+
+void ORV_Main::Terminal_menu_Click()
+{
+    m_comm->setInBufferCount(0);
+    m_comm->setTerminalMode(orv::CommControl::TerminalModeB, 3);
+    m_comm->setTerminalMode(orv::CommControl::TerminalModeA, 2);
+    m_comm->setTerminalText(QByteArray());
+    m_terminal->setGeometry(0, 0, terminalWidth, terminalHeight);
+    m_comPic->show();
+    m_comPic->raise();
+    m_terminal->setFocus();
+    const int count = int(std::size(terminalHelp));
+    for (int i = 0; i < count; ++i) {
+        const QByteArray ending = i + 1 < count ? QByteArray("\r\n") : QByteArray("\n\r");
+        m_comm->setTerminalWrite(QByteArray(terminalHelp[i]) + ending);
+    }
+}
+
+void ORV_Main::cal_menu_Click()
+{
+    notInThisBuild(QStringLiteral("Calibration mode"));
+}
+
+void ORV_Main::COM_menu_Click()
+{
+    setEnabled(false);
+    notInThisBuild(QStringLiteral("The Serial Communication Properties window"));
+    setEnabled(true);
+}
+
+void ORV_Main::change_station_menu_Click()
+{
+    notInThisBuild(QStringLiteral("Station selection"));
+}
+
+void ORV_Main::notInThisBuild(const QString &feature)
+{
+    orv::show_message(feature + QStringLiteral(" is not in this build of ORV CAL."), orv::MessageIcon::Information);
+}
+
+void ORV_Main::about_menu_Click()
+{
+    m_versionLbl->setText(versionText());
+    m_copyrightLbl->setText(QStringLiteral(ORV_COPYRIGHT));
+    m_aboutMenu->setEnabled(false);
+    m_aboutPic->raise();
+    m_aboutPic->show();
+}
+
+void ORV_Main::Command1_Click()
+{
+    m_aboutMenu->setEnabled(true);
+    m_aboutPic->hide();
+}
+
+void ORV_Main::exit_menu_Click()
+{
+    m_endAction();
+}
+
+void ORV_Main::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    m_endAction();
+}

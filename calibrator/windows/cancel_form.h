@@ -1,0 +1,36 @@
+#pragma once
+
+#include "link/connect_station.h"
+
+#include <QWidget>
+
+class QLabel;
+
+// "Connection in Progress": the step a connection attempt is at, or why it failed.
+class cancel_form : public QWidget, public orv::ConnectProgress
+{
+    Q_OBJECT
+    Q_PROPERTY(QString info READ info NOTIFY infoChanged)
+public:
+    // Not a child of `owner`: the owner is disabled while this shows, and a
+    // child window would be greyed out with it. It is only placed over it.
+    explicit cancel_form(QWidget *owner = nullptr);
+
+    void show() override;
+    void setInfo(const QString &text) override;
+    void beep() override;
+    void close() override;
+
+    QString info() const;
+
+signals:
+    void infoChanged(const QString &text);
+    void beeped();
+    void unloaded();
+
+private:
+    void repaintNow();
+
+    QWidget *m_owner = nullptr;
+    QLabel *m_info = nullptr;
+};

@@ -1,0 +1,90 @@
+#include "ORV_Main.h"
+#include "message_box.h"
+#include "version_info.h"
+
+#include "link/comm_control.h"
+#include "link/port_map.h"
+#include "link/qserial_device.h"
+#include "link/qt_pump.h"
+#include "link/settings_file.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QFile>
+#include <QThread>
+#include <QTimer>
+
+#include <cstdlib>
+
+namespace {
+
+// The port slot 0 names in the settings file, without creating or changing it.
+int storedPortOfFirstSlot(const QString &dataDir)
+{
+    QFile file(dataDir + QLatin1Char('/') + orv::SettingsFile::fileName());
+    if (file.open(QIODevice::ReadOnly) && file.size() == orv::ComSettings::fileSize)
+        return orv::ComSettings::fromBytes(file.readAll()).com_port[0];
+    return orv::ComSettings::defaults().com_port[0];
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("ORV CAL"));
+    QApplication::setApplicationVersion(QStringLiteral(ORV_VERSION));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Weather station calibration and configuration utility"));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption portOption(QStringLiteral("port"),
+                                        QStringLiteral("Use COM<n> for slot 0 in this run."), QStringLiteral("n"));
+    const QCommandLineOption deviceOption(QStringLiteral("device"),
+                                          QStringLiteral("Map slot 0's COM port to <path> in this run."),
+                                          QStringLiteral("path"));
+    const QCommandLineOption dataOption(QStringLiteral("data-dir"),
+                                        QStringLiteral("Folder of the settings and ports files."),
+                                        QStringLiteral("dir"));
+    const QCommandLineOption quitOption(QStringLiteral("quit-when-shown"),
+                                        QStringLiteral("End as soon as the main window is on screen."));
+    parser.addOptions({portOption, deviceOption, dataOption, quitOption});
+    parser.process(app);
+
+    const QString dataDir = orv::dataDirectory(parser.value(dataOption));
+    std::optional<int> port;
+    if (parser.isSet(portOption)) {
+        bool ok = false;
+        const int n = parser.value(portOption).toInt(&ok);
+        if (!ok || n < orv::PortMap::firstPort || n > orv::PortMap::lastPort) {
+            std::fprintf(stderr, "orvcal: --port takes a number from 1 to 8\n");
+            return 2;
+        }
+        port = n;
+    }
+
+    orv::PortMap ports = orv::PortMap::load(dataDir);
+    if (parser.isSet(deviceOption))
+        ports.setDevicePath(port.value_or(storedPortOfFirstSlot(dataDir)), parser.value(deviceOption));
+
+    installMessageBoxHandler();
+    orv::QtPump pump;
+    ORV_Main window(pump, std::make_unique<orv::CommControl>(std::make_unique<orv::QSerialDevice>(), ports),
+                    dataDir);
+    if (port)
+        window.settings().com_port[0] = std::int16_t(*port);
+    window.setEndAction([&window] {
+        // Inside a wait on the station the main loop cannot return yet; the
+        // program ends at once all the same, with the line dropped first.
+        if (QThread::currentThread()->loopLevel() > 1) {
+            window.comm().setPortOpen(false);
+            std::_Exit(0);
+        }
+        QCoreApplication::quit();
+    });
+    window.show();
+    if (parser.isSet(quitOption))
+        QTimer::singleShot(0, &app, &QCoreApplication::quit);
+    return app.exec();
+}
