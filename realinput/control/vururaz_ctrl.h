@@ -1,0 +1,273 @@
+#pragma once
+
+#include "control/intl_profile.h"
+#include "control/value_model.h"
+#include "kx_control_base.h"
+
+#include <memory>
+
+namespace kx32r60 {
+class Caret;
+}
+
+// The real-number input control: a single-line edit box for a number with
+// money and grouping formats, a value range, a bevel and a custom caret. Its
+// automation interface and persisted layout are fixed by the ZqRealInput
+// type library, so containers' stored forms keep loading.
+class CVururazCtrl : public CKxControlBase
+{
+    Q_OBJECT
+    Q_PROPERTY(AlignmentConstants Alignment READ alignment WRITE setAlignment)
+    Q_PROPERTY(short BevelSize READ bevelSize WRITE setBevelSize)
+    Q_PROPERTY(BevelStyleConstants BevelStyle READ bevelStyle WRITE setBevelStyle)
+    Q_PROPERTY(quint32 BorderColor READ borderColor WRITE setBorderColor)
+    Q_PROPERTY(BorderStyleConstants BorderStyle READ borderStyle WRITE setBorderStyle)
+    Q_PROPERTY(quint32 FillColor READ fillColor WRITE setFillColor)
+    Q_PROPERTY(quint32 LightColor READ lightColor WRITE setLightColor)
+    Q_PROPERTY(quint32 ShadowColor READ shadowColor WRITE setShadowColor)
+    Q_PROPERTY(quint32 TextColor READ textColor WRITE setTextColor)
+    Q_PROPERTY(QString Text READ text WRITE setText)
+    Q_PROPERTY(QString TextRaw READ textRaw WRITE setTextRaw)
+    Q_PROPERTY(double ValueReal READ valueReal WRITE setValueReal)
+    Q_PROPERTY(double MinReal READ minReal WRITE setMinReal)
+    Q_PROPERTY(double MaxReal READ maxReal WRITE setMaxReal)
+    Q_PROPERTY(bool ReadOnly READ readOnly WRITE setReadOnly)
+    Q_PROPERTY(SpinStyleConstants Spin READ spin WRITE setSpin)
+    Q_PROPERTY(float SpinChangeReal READ spinChangeReal WRITE setSpinChangeReal)
+    Q_PROPERTY(qint32 SpinDelay READ spinDelay WRITE setSpinDelay)
+    Q_PROPERTY(qint32 SpinSpeed READ spinSpeed WRITE setSpinSpeed)
+    Q_PROPERTY(short Indent READ indent WRITE setIndent)
+    Q_PROPERTY(bool AutoHScroll READ autoHScroll WRITE setAutoHScroll)
+    Q_PROPERTY(short CaretHeight READ caretHeight WRITE setCaretHeight)
+    Q_PROPERTY(short CaretWidth READ caretWidth WRITE setCaretWidth)
+    Q_PROPERTY(quint32 CaretColor READ caretColor WRITE setCaretColor)
+    Q_PROPERTY(CaretStyleConstants CaretStyle READ caretStyle WRITE setCaretStyle)
+    Q_PROPERTY(CaretVAlignmentConstants CaretVAlign READ caretVAlign WRITE setCaretVAlign)
+    Q_PROPERTY(short CaretInterval READ caretInterval WRITE setCaretInterval)
+    Q_PROPERTY(bool CaretVisible READ caretVisible WRITE setCaretVisible)
+    Q_PROPERTY(bool MoneyFormat READ moneyFormat WRITE setMoneyFormat)
+    Q_PROPERTY(short DecimalPlaces READ decimalPlaces WRITE setDecimalPlaces)
+    Q_PROPERTY(bool EntryStyle READ entryStyle WRITE setEntryStyle)
+    Q_PROPERTY(bool Separator READ separator WRITE setSeparator)
+    Q_PROPERTY(VAlignmentConstants VAlignment READ vAlignment WRITE setVAlignment)
+    Q_PROPERTY(FontStyleConstants FontStyle READ fontStyle WRITE setFontStyle)
+    Q_PROPERTY(bool FocusSelect READ focusSelect WRITE setFocusSelect)
+    Q_PROPERTY(bool KXCausesValidation READ causesValidation WRITE setCausesValidation)
+    Q_PROPERTY(MousePointerConstants MousePointer READ mousePointer WRITE setMousePointer)
+
+public:
+    enum AlignmentConstants { zqAlignmentLeft = 0, zqAlignmentRight = 1, zqAlignmentCenter = 2 };
+    Q_ENUM(AlignmentConstants)
+    enum VAlignmentConstants { zqVAlignTop = 0, zqVAlignBottom = 1, zqVAlignCenter = 2 };
+    Q_ENUM(VAlignmentConstants)
+    enum BevelStyleConstants {
+        zqBevelStyleLowered = 0, zqBevelStyleRaised, zqBevelStyleChisled, zqBevelStyleShadowedRight,
+        zqBevelStyleShadowedLeft
+    };
+    Q_ENUM(BevelStyleConstants)
+    enum BorderStyleConstants { zqBorderStyleNone = 0, zqBorderSingleLine, zqBorderRoundedCorners };
+    Q_ENUM(BorderStyleConstants)
+    enum CaretStyleConstants { zqCaretStyleBlock = 0, zqCaretStyleUpArrow, zqCaretStyleDownArrow };
+    Q_ENUM(CaretStyleConstants)
+    enum CaretVAlignmentConstants { zqCaretVAlignmentOvertext = 0, zqCaretVAlignmentBelowtext, zqCaretVAlignmentAbovetext };
+    Q_ENUM(CaretVAlignmentConstants)
+    enum SpinStyleConstants { zqNoSpin = 0, zqLeftSpin, zqRightSpin };
+    Q_ENUM(SpinStyleConstants)
+    enum FontStyleConstants {
+        zqFontStyleNone = 0, zqFontStyleRaised, zqFontStyleRaisedShading, zqFontStyleLowered,
+        zqFontStyleLoweredShading
+    };
+    Q_ENUM(FontStyleConstants)
+    enum MousePointerConstants {
+        zqDefault = 0, zqArrow, zqCross, zqIBeam, zqIcon, zqSize, zqSizeNESW, zqSizeNS, zqSizeNWSE, zqSizeEW,
+        zqUpArrow, zqHourglass, zqNoDrop, zqArrowHourglass, zqArrowQuestion, zqSizeAll, zqCustom = 99
+    };
+    Q_ENUM(MousePointerConstants)
+
+    explicit CVururazCtrl(QWidget *parent = nullptr);
+    ~CVururazCtrl() override;
+
+    // Controls alive in this process; the library may be unloaded when none is.
+    static int liveCount();
+
+    const zq::TypeLibrary &typeLibrary() const override;
+    // Where the number formats come from; production reads the user's profile file.
+    void setIntlProfile(std::shared_ptr<const zq::IntlProfile> profile);
+
+    // Setters throw zq::AutomationError (error 380) and leave the property as it was.
+    AlignmentConstants alignment() const { return AlignmentConstants(m_alignment); }
+    void setAlignment(short v);
+    short bevelSize() const { return m_bevelSize; }
+    void setBevelSize(short v);
+    BevelStyleConstants bevelStyle() const { return BevelStyleConstants(m_bevelStyle); }
+    void setBevelStyle(short v);
+    quint32 borderColor() const { return m_borderColor; }
+    void setBorderColor(quint32 v);
+    BorderStyleConstants borderStyle() const { return BorderStyleConstants(m_borderStyle); }
+    void setBorderStyle(short v);
+    quint32 fillColor() const { return m_fillColor; }
+    void setFillColor(quint32 v);
+    quint32 lightColor() const { return m_lightColor; }
+    void setLightColor(quint32 v);
+    quint32 shadowColor() const { return m_shadowColor; }
+    void setShadowColor(quint32 v);
+    quint32 textColor() const { return m_textColor; }
+    void setTextColor(quint32 v);
+
+    QString text() const;
+    void setText(const QString &s);
+    QString textRaw();
+    void setTextRaw(const QString &s);
+    double valueReal();
+    void setValueReal(double v);
+    double minReal() const { return m_minReal; }
+    void setMinReal(double v);
+    double maxReal() const { return m_maxReal; }
+    void setMaxReal(double v);
+
+    bool readOnly() const { return m_readOnly != 0; }
+    void setReadOnly(bool v);
+    SpinStyleConstants spin() const { return SpinStyleConstants(m_spin); }
+    void setSpin(short v);
+    float spinChangeReal() const { return m_spinChangeReal; }
+    void setSpinChangeReal(float v);
+    qint32 spinDelay() const { return m_spinDelay; }
+    void setSpinDelay(qint32 v);
+    qint32 spinSpeed() const { return m_spinSpeed; }
+    void setSpinSpeed(qint32 v);
+    short indent() const { return m_indent; }
+    void setIndent(short v);
+    bool autoHScroll() const { return m_autoHScroll != 0; }
+    void setAutoHScroll(bool v);
+
+    short caretHeight() const { return m_caretHeight; }
+    void setCaretHeight(short v);
+    short caretWidth() const { return m_caretWidth; }
+    void setCaretWidth(short v);
+    quint32 caretColor() const { return m_caretColor; }
+    void setCaretColor(quint32 v);
+    CaretStyleConstants caretStyle() const { return CaretStyleConstants(m_caretStyle); }
+    void setCaretStyle(short v);
+    CaretVAlignmentConstants caretVAlign() const { return CaretVAlignmentConstants(m_caretVAlign); }
+    void setCaretVAlign(short v);
+    short caretInterval() const { return m_caretInterval; }
+    void setCaretInterval(short v);
+    bool caretVisible() const { return m_caretVisible != 0; }
+    void setCaretVisible(bool v);
+
+    bool moneyFormat() const { return m_moneyFormat != 0; }
+    void setMoneyFormat(bool v);
+    short decimalPlaces() const { return m_decimalPlaces; }
+    void setDecimalPlaces(int v);
+    bool entryStyle() const { return m_entryStyle != 0; }
+    void setEntryStyle(bool v);
+    bool separator() const { return m_separator != 0; }
+    void setSeparator(bool v);
+    VAlignmentConstants vAlignment() const { return VAlignmentConstants(m_vAlignment); }
+    void setVAlignment(short v);
+    FontStyleConstants fontStyle() const { return FontStyleConstants(m_fontStyle); }
+    void setFontStyle(short v);
+    bool focusSelect() const { return m_focusSelect != 0; }
+    void setFocusSelect(bool v);
+    bool causesValidation() const { return m_causesValidation != 0; }
+    void setCausesValidation(bool v);
+    MousePointerConstants mousePointer() const { return MousePointerConstants(m_mousePointer); }
+    void setMousePointer(short v);
+
+    qint32 selStart() const;
+    void setSelStart(qint32 v);
+    qint32 selLength() const { return m_state.selLength < 0 ? -m_state.selLength : m_state.selLength; }
+    void setSelLength(qint32 v);
+    QString selText() const;
+    void setSelText(const QString &s);
+    bool undoRead();
+    void undoWrite();
+
+    // The text buffer's current text and caret, as the value model sees them.
+    const zq::TextState &textState() const { return m_state; }
+    bool isLoaded() const { return m_loaded; }
+    // Shows the vendor's About box modally and answers its result.
+    int aboutBox();
+
+protected:
+    void doPropExchange(zq::PropertyExchange &px) override;
+    void onResetState() override;
+
+    void paintEvent(QPaintEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+
+private:
+    void bindAutomation();
+    zq::ValueSettings settings() const;
+    const zq::IntlProfile &intl() const { return *m_intl; }
+
+    void notifyChange(int dispid);
+    void setShortInRange(short &member, short v, short lo, short hi, int dispid);
+    void setColor(quint32 &member, quint32 v, int dispid);
+    void setFlag(qint32 &member, bool v, int dispid);
+    void rebuildCaret(int dispid);
+    void showCaretIfAllowed();
+    void exchangeLegacyFont(zq::PropertyExchange &px);
+    void forwardFont(const std::function<void(zq::FontDesc &)> &change);
+
+    void reformatText(int caretOffset);
+    // Answers false when InvalidSetText cancelled.
+    bool validatedSetText(const QByteArray &text);
+    void measureCharEdges();
+    void fireSimple(int dispid);
+    void fireMouse(int dispid, QMouseEvent *event);
+    QRect textRect() const;
+
+    std::shared_ptr<const zq::IntlProfile> m_intl;
+    zq::TextState m_state;
+    QByteArray m_undoText;
+    QVector<int> m_charEdges;
+
+    short m_alignment = 1;
+    qint32 m_causesValidation = -1;
+    short m_bevelSize = 0;
+    short m_bevelStyle = 0;
+    qint32 m_focus = 0;
+    quint32 m_borderColor = 0x80000006;
+    short m_borderStyle = 1;
+    quint32 m_fillColor = 0x8000000F;
+    quint32 m_lightColor = 0x80000005;
+    quint32 m_shadowColor = 0x80000010;
+    quint32 m_textColor = 0x80000008;
+    QString m_textString;
+    QString m_textRawString;
+    double m_maxReal = 3.3e38;
+    double m_valueCache = 0;
+    double m_minReal = -1.1e38;
+    qint32 m_readOnly = 0;
+    short m_spin = 0;
+    float m_spinChangeReal = 1.0f;
+    qint32 m_spinDelay = 500;
+    qint32 m_spinSpeed = 100;
+    short m_indent = 2;
+    std::unique_ptr<kx32r60::Caret> m_caret;
+    qint32 m_autoHScroll = 0;
+    short m_fontStyle = 0;
+    short m_caretHeight = 0;
+    short m_caretWidth = 0;
+    quint32 m_caretColor = 0x80000006;
+    short m_caretStyle = 0;
+    short m_caretVAlign = 0;
+    short m_caretInterval = 0;
+    qint32 m_caretVisible = -1;
+    qint32 m_moneyFormat = 0;
+    short m_decimalPlaces = -1;
+    qint32 m_entryStyle = 0;
+    qint32 m_separator = 0;
+    short m_vAlignment = 0;
+    int m_savedBlinkTime = 0;
+    quint32 m_caretTint = 0x00FFFFFF;
+    qint32 m_focusSelect = 0;
+    short m_mousePointer = 0;
+    bool m_loaded = false;
+};

@@ -1,0 +1,216 @@
+#include "vururaz_typelib.h"
+
+#include "framework/ole_control.h"
+
+namespace vururaz {
+
+namespace {
+
+using zq::MemberInfo;
+using zq::MemberKind;
+using zq::ParamInfo;
+using zq::VarType;
+
+MemberInfo property(int id, const char *name, VarType type, int flags = 0, const char *typeName = "")
+{
+    MemberInfo m;
+    m.dispid = id;
+    m.name = QLatin1String(name);
+    m.kind = MemberKind::Property;
+    m.type = type;
+    m.typeName = QLatin1String(typeName);
+    m.flags = flags;
+    return m;
+}
+
+MemberInfo member(MemberKind kind, int id, const char *name, quint32 helpContext = 0,
+                  QVector<ParamInfo> params = {})
+{
+    MemberInfo m;
+    m.dispid = id;
+    m.name = QLatin1String(name);
+    m.kind = kind;
+    m.helpContext = helpContext;
+    m.params = std::move(params);
+    return m;
+}
+
+zq::EnumInfo enumeration(const char *name, std::initializer_list<zq::EnumConstant> constants,
+                         const char *doc = "")
+{
+    return zq::EnumInfo{QLatin1String(name), QLatin1String(doc), QVector<zq::EnumConstant>(constants)};
+}
+
+zq::InterfaceInfo dispatchInterface()
+{
+    using namespace zq;
+    constexpr int design = DesignGetNotSupported;
+    constexpr int bound = Bindable | RequestEdit | DisplayBind;
+    zq::InterfaceInfo itf;
+    itf.name = QStringLiteral("_DVururaz");
+    itf.iid = QUuid::fromString(QStringLiteral("{0F1F1506-C40A-101B-AD04-00AA00575482}"));
+    itf.documentation = QStringLiteral("Dispatch interface for Vururaz Control");
+    itf.valueDispid = dispid::Text;
+    itf.members = {
+        property(dispid::MousePointer, "MousePointer", VarType::I2, 0, "MousePointerConstants"),
+        property(dispid::Alignment, "Alignment", VarType::I2, 0, "AlignmentConstants"),
+        property(dispid::BevelSize, "BevelSize", VarType::I2),
+        property(dispid::BevelStyle, "BevelStyle", VarType::I2, 0, "BevelStyleConstants"),
+        property(dispid::BorderColor, "BorderColor", VarType::Color),
+        property(dispid::BorderStyle, "BorderStyle", VarType::I2, 0, "BorderStyleConstants"),
+        property(dispid::FillColor, "FillColor", VarType::Color),
+        property(dispid::LightColor, "LightColor", VarType::Color),
+        property(dispid::ShadowColor, "ShadowColor", VarType::Color),
+        property(dispid::TextColor, "TextColor", VarType::Color),
+        property(dispid::SelLength, "SelLength", VarType::I4, design),
+        property(dispid::SelStart, "SelStart", VarType::I4, design),
+        property(dispid::SelText, "SelText", VarType::String, design),
+        property(dispid::Text, "Text", VarType::String, Bindable | DefaultBind | DisplayBind),
+        property(dispid::ReadOnly, "ReadOnly", VarType::Bool),
+        property(dispid::Spin, "Spin", VarType::I2, 0, "SpinStyleConstants"),
+        property(dispid::SpinChangeReal, "SpinChangeReal", VarType::R4),
+        property(dispid::Undo, "Undo", VarType::Bool, design),
+        property(dispid::SpinDelay, "SpinDelay", VarType::I4),
+        property(dispid::SpinSpeed, "SpinSpeed", VarType::I4),
+        property(dispid::Indent, "Indent", VarType::I2),
+        property(dispid::AutoHScroll, "AutoHScroll", VarType::Bool),
+        property(dispid::CaretHeight, "CaretHeight", VarType::I2),
+        property(dispid::CaretWidth, "CaretWidth", VarType::I2),
+        property(dispid::CaretColor, "CaretColor", VarType::Color),
+        property(dispid::CaretStyle, "CaretStyle", VarType::I2, 0, "CaretStyleConstants"),
+        property(dispid::CaretVAlign, "CaretVAlign", VarType::I2, 0, "CaretVAlignmentConstants"),
+        property(dispid::CaretInterval, "CaretInterval", VarType::I2),
+        property(dispid::CaretVisible, "CaretVisible", VarType::Bool),
+        property(dispid::MoneyFormat, "MoneyFormat", VarType::Bool),
+        property(dispid::DecimalPlaces, "DecimalPlaces", VarType::I2),
+        property(dispid::EntryStyle, "EntryStyle", VarType::Bool, Hidden | design),
+        property(dispid::Separator, "Separator", VarType::Bool),
+        property(dispid::VAlignment, "VAlignment", VarType::I2, 0, "VAlignmentConstants"),
+        property(dispid::MouseIcon, "MouseIcon", VarType::Picture),
+        property(dispid::FontStyle, "FontStyle", VarType::I2),
+        property(dispid::FocusSelect, "FocusSelect", VarType::Bool),
+        property(dispid::FontBold, "FontBold", VarType::Bool, design),
+        property(dispid::FontItalic, "FontItalic", VarType::Bool, design),
+        property(dispid::FontName, "FontName", VarType::String, design),
+        property(dispid::FontStrikeThru, "FontStrikeThru", VarType::Bool, design),
+        property(dispid::FontUnderline, "FontUnderline", VarType::Bool, design),
+        property(dispid::FontSize, "FontSize", VarType::R4, design),
+        property(dispid::MinReal, "MinReal", VarType::R8),
+        property(dispid::MaxReal, "MaxReal", VarType::R8),
+        property(dispid::ValueReal, "ValueReal", VarType::R8, bound),
+        property(dispid::KXCausesValidation, "KXCausesValidation", VarType::Bool),
+        property(dispid::TextRaw, "TextRaw", VarType::String, bound),
+        property(zq::dispid::backColor, "BackColor", VarType::Color, Stock),
+        property(zq::dispid::enabled, "Enabled", VarType::Bool, Stock),
+        property(zq::dispid::font, "Font", VarType::Font, Stock | Bindable),
+        property(zq::dispid::foreColor, "ForeColor", VarType::Color, Stock),
+        property(zq::dispid::appearance, "Appearance", VarType::I2, Stock),
+        property(zq::dispid::hWnd, "hWnd", VarType::I4, Stock | Hidden | ReadOnly),
+        member(MemberKind::Method, zq::dispid::refresh, "Refresh", 63018),
+        member(MemberKind::Method, zq::dispid::aboutBox, "AboutBox"),
+    };
+    return itf;
+}
+
+zq::InterfaceInfo eventInterface()
+{
+    zq::InterfaceInfo itf;
+    itf.name = QStringLiteral("_DVururazEvents");
+    itf.iid = QUuid::fromString(QStringLiteral("{0F1F1507-C40A-101B-AD04-00AA00575482}"));
+    itf.documentation = QStringLiteral("Event interface for Vururaz Control");
+    const QVector<ParamInfo> mouse = {{QStringLiteral("Button"), VarType::I2, false},
+                                      {QStringLiteral("Shift"), VarType::I2, false},
+                                      {QStringLiteral("X"), VarType::I4, false},
+                                      {QStringLiteral("Y"), VarType::I4, false}};
+    const QVector<ParamInfo> key = {{QStringLiteral("KeyCode"), VarType::I2, true},
+                                    {QStringLiteral("Shift"), VarType::I2, false}};
+    itf.members = {
+        member(MemberKind::Event, event::AutoTerminate, "AutoTerminate", 48066),
+        member(MemberKind::Event, event::Change, "Change", 62002),
+        member(MemberKind::Event, event::InvalidEntry, "InvalidEntry", 48068),
+        member(MemberKind::Event, event::InvalidSetText, "InvalidSetText", 48070,
+               {{QStringLiteral("Cancel"), VarType::I2, true}, {QStringLiteral("InvalidText"), VarType::String, true}}),
+        member(MemberKind::Event, event::KXValidate, "KXValidate", 0, {{QStringLiteral("Cancel"), VarType::Bool, true}}),
+        member(MemberKind::Event, event::KeyDown, "KeyDown", 62016, key),
+        member(MemberKind::Event, event::KeyUp, "KeyUp", 62020, key),
+        member(MemberKind::Event, event::Click, "Click", 62004),
+        member(MemberKind::Event, event::DblClick, "DblClick", 62006),
+        member(MemberKind::Event, event::MouseDown, "MouseDown", 62032, mouse),
+        member(MemberKind::Event, event::MouseMove, "MouseMove", 62034, mouse),
+        member(MemberKind::Event, event::MouseUp, "MouseUp", 62036, mouse),
+        member(MemberKind::Event, event::KeyPress, "KeyPress", 0, {{QStringLiteral("KeyAscii"), VarType::I2, true}}),
+    };
+    return itf;
+}
+
+zq::TypeLibrary build()
+{
+    zq::TypeLibrary lib;
+    lib.name = QStringLiteral("VururazLib");
+    lib.libid = QUuid::fromString(QStringLiteral("{0F1F1508-C40A-101B-AD04-00AA00575482}"));
+    lib.majorVersion = 1;
+    lib.minorVersion = 0;
+    lib.lcid = 1033;
+    lib.helpString = QStringLiteral("Tarvel ZqRealInput Control");
+    lib.helpFile = QStringLiteral("KXInput.HLP");
+    lib.coclass.name = QStringLiteral("ZqRealInput");
+    lib.coclass.clsid = QUuid::fromString(QStringLiteral("{0F1F1505-C40A-101B-AD04-00AA00575482}"));
+    lib.coclass.documentation = QStringLiteral("ZqRealInput Control");
+    lib.coclass.helpContext = 48001;
+    lib.dispatch = dispatchInterface();
+    lib.events = eventInterface();
+    lib.enums = {
+        enumeration("AlignmentConstants", {{"zqAlignmentLeft", 0, "Left"}, {"zqAlignmentRight", 1, "Right"},
+                                           {"zqAlignmentCenter", 2, "Center"}}),
+        enumeration("VAlignmentConstants", {{"zqVAlignTop", 0, "Top"}, {"zqVAlignBottom", 1, "Bottom"},
+                                            {"zqVAlignCenter", 2, "Center"}}),
+        enumeration("BevelStyleConstants",
+                    {{"zqBevelStyleLowered", 0, "Lowered"}, {"zqBevelStyleRaised", 1, "Raised"},
+                     {"zqBevelStyleChisled", 2, "Chiseled"}, {"zqBevelStyleShadowedRight", 3, "Shadowed right"},
+                     {"zqBevelStyleShadowedLeft", 4, "Shadowed left"}}),
+        enumeration("BorderStyleConstants", {{"zqBorderStyleNone", 0, "No Border"},
+                                             {"zqBorderSingleLine", 1, "Single Line"},
+                                             {"zqBorderRoundedCorners", 2, "Single Line with Rounded Corners"}}),
+        enumeration("CaretStyleConstants", {{"zqCaretStyleBlock", 0, "Block"}, {"zqCaretStyleUpArrow", 1, "Up Arrow"},
+                                            {"zqCaretStyleDownArrow", 2, "Down Arrow"}}),
+        enumeration("CaretVAlignmentConstants", {{"zqCaretVAlignmentOvertext", 0, "Caret over text"},
+                                                 {"zqCaretVAlignmentBelowtext", 1, "Caret below text"},
+                                                 {"zqCaretVAlignmentAbovetext", 2, "Caret above text"}}),
+        enumeration("SpinStyleConstants", {{"zqNoSpin", 0, "No Spin"}, {"zqLeftSpin", 1, "Spin on left"},
+                                           {"zqRightSpin", 2, "Spin on right"}}),
+        enumeration("FontStyleConstants", {{"zqFontStyleNone", 0, "None"}, {"zqFontStyleRaised", 1, "Raised"},
+                                           {"zqFontStyleRaisedShading", 2, "Raised with more shading"},
+                                           {"zqFontStyleLowered", 3, "Lowered"},
+                                           {"zqFontStyleLoweredShading", 4, "Lowered with more shading"}}),
+        enumeration("MousePointerConstants",
+                    {{"zqDefault", 0, "Default"},
+                     {"zqArrow", 1, "Arrow mouse pointer."},
+                     {"zqCross", 2, "Cross mouse pointer."},
+                     {"zqIBeam", 3, "I-Beam mouse pointer."},
+                     {"zqIcon", 4, "Icon mouse pointer."},
+                     {"zqSize", 5, "Size mouse pointer."},
+                     {"zqSizeNESW", 6, "Size NE SW mouse pointer."},
+                     {"zqSizeNS", 7, "Size N S mouse pointer."},
+                     {"zqSizeNWSE", 8, "Size NW SE mouse pointer."},
+                     {"zqSizeEW", 9, "Size W E mouse pointer."},
+                     {"zqUpArrow", 10, "Up arrow mouse pointer."},
+                     {"zqHourglass", 11, "Hourglass mouse pointer."},
+                     {"zqNoDrop", 12, "No drop mouse pointer."},
+                     {"zqArrowHourglass", 13, "Arrow and Hourglass mouse pointer"},
+                     {"zqArrowQuestion", 14, "Arrow and Question mark mouse pointer"},
+                     {"zqSizeAll", 15, "Size all mouse pointer"},
+                     {"zqCustom", 99, "Custom mouse pointer icon specified by the MouseIcon property"}},
+                    "MousePointer constants."),
+    };
+    return lib;
+}
+
+} // namespace
+
+const zq::TypeLibrary &typeLibrary()
+{
+    static const zq::TypeLibrary lib = build();
+    return lib;
+}
+
+} // namespace vururaz
