@@ -1,0 +1,193 @@
+#include "prm_file.h"
+
+#include "link/link_state.h"
+#include "link/message.h"
+#include "link/numeric.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <cmath>
+#include <limits>
+#include <optional>
+
+namespace orv {
+
+namespace {
+
+// The definition files come from an old tool chain that trims blanks only.
+QByteArray trimSpaces(const QByteArray &text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin] == ' ')
+        ++begin;
+    while (end > begin && text[end - 1] == ' ')
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+// A number beyond the single range cannot be stored; the whole line is refused
+// so that no record is left partly filled.
+std::optional<float> singleField(const QByteArray &field)
+{
+    const double value = leadingNumber(field);
+    if (!std::isfinite(value) || std::fabs(value) > double(std::numeric_limits<float>::max()))
+        return std::nullopt;
+    return float(value);
+}
+
+bool matchesEntry(const QByteArray &field6, ParamEntry entry)
+{
+    for (const QByteArray &text : entryTexts(entry))
+        if (field6.contains(text))
+            return true;
+    return false;
+}
+
+void applyLine(QByteArray line, ParamRecords &records)
+{
+    PrmFields fields;
+    if (!split_prm_line(line, fields))
+        return;
+    std::array<float, 5> numbers{};
+    for (std::size_t k = 0; k < numbers.size(); ++k) {
+        const std::optional<float> number = singleField(fields[k]);
+        if (!number)
+            return;
+        numbers[k] = *number;
+    }
+    for (ParamEntry entry : allEntries()) {
+        if (!matchesEntry(fields[5], entry))
+            continue;
+        ParamRecord &record = records[entry];
+        record.element = numbers;
+        // Conversions divide by the scale; the wind offset keeps what the file says.
+        if (entry != ParamEntry::WindDirOffset && record.scale() < 1.0f)
+            record.scale() = 1.0f;
+    }
+}
+
+// Path separators in a version reply would lead outside the PRM folder.
+bool plainFileName(const QString &name)
+{
+    return !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\')) && !name.contains(QChar(0));
+}
+
+} // namespace
+
+bool split_prm_line(QByteArray &reply_buf, PrmFields &prm_fields)
+{
+    const QByteArray line = std::exchange(reply_buf, QByteArray());
+    PrmFields fields;
+    qsizetype start = 0;
+    for (std::size_t i = 0; i < 5; ++i) {
+        const qsizetype comma = line.indexOf(',', start);
+        if (comma < 0)
+            return false;
+        fields[i] = trimSpaces(line.mid(start, comma - start));
+        start = comma + 1;
+    }
+    fields[5] = trimSpaces(line.mid(start));
+    prm_fields = fields;
+    return true;
+}
+
+QByteArrayList prmLines(const QByteArray &text)
+{
+    QByteArrayList lines;
+    qsizetype start = 0;
+    while (start < text.size()) {
+        const qsizetype cr = text.indexOf('\r', start);
+        if (cr < 0) {
+            lines.append(text.mid(start));
+            break;
+        }
+        lines.append(text.mid(start, cr - start));
+        start = cr + 1;
+        if (start < text.size() && text[start] == '\n')
+            ++start;
+    }
+    return lines;
+}
+
+void applyPrmText(const QByteArray &text, ParamRecords &records)
+{
+    for (const QByteArray &line : prmLines(text))
+        applyLine(line, records);
+}
+
+QString prmFileName(const QByteArray &version)
+{
+    if (version.size() < 5)
+        return QString();
+    return QString::fromLatin1(version.left(1) + version.mid(2, 3)) + QStringLiteral(".prm");
+}
+
+QStringList prmSearchPath(const QString &dataDir)
+{
+    QStringList candidates;
+    const QString env = qEnvironmentVariable("ORV_PRM_DIR");
+    if (!env.isEmpty())
+        candidates << env;
+    if (!dataDir.isEmpty())
+        candidates << QDir(dataDir).filePath(QStringLiteral("PRM"));
+    const QString appDir = QCoreApplication::applicationDirPath();
+    if (!appDir.isEmpty()) {
+        candidates << QDir(appDir).filePath(QStringLiteral("PRM"));
+        candidates << QDir(appDir).filePath(QStringLiteral("../share/orvcal/PRM"));
+    }
+    const QString userData = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (!userData.isEmpty())
+        candidates << QDir(userData).filePath(QStringLiteral("orvcal/PRM"));
+
+    QStringList folders;
+    for (const QString &c : candidates) {
+        const QString clean = QDir::cleanPath(c);
+        if (!folders.contains(clean))
+            folders << clean;
+    }
+    return folders;
+}
+
+QString load_prm_file(LinkState &state, ParamRecords &records, const QStringList &folders)
+{
+    records.reset();
+    if (state.station_version.size() < 5) {
+        show_message(QStringLiteral("ORV CAL is unable to access the PRM file for your ORV station firmware version."));
+        return QString();
+    }
+    const QString name = prmFileName(state.station_version);
+    state.station_version = name.toLatin1();
+
+    const auto unableToAccess = [&name] {
+        show_message(QStringLiteral("ORV CAL is unable to access the ") + name
+                     + QStringLiteral(" file for your ORV station firmware version."));
+    };
+    if (!plainFileName(name)) {
+        unableToAccess();
+        return QString();
+    }
+    QString path;
+    for (const QString &folder : folders) {
+        const QString candidate = QDir(folder).filePath(name);
+        if (QFileInfo(candidate).isFile()) {
+            path = candidate;
+            break;
+        }
+    }
+    QFile file(path);
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+        unableToAccess();
+        return QString();
+    }
+    const QByteArray text = file.readAll();
+    file.close();
+    applyPrmText(text, records);
+    return path;
+}
+
+} // namespace orv
