@@ -159,19 +159,20 @@ void drawBevel(QPainter &painter, const QRect &area, int bevelStyle, int size,
     }
 }
 
+// Rounded corners leave out the corner pixel of each ring, so that the corner never
+// reaches into the area that inset() hands to the text.
 void drawBorder(QPainter &painter, const QRect &rect, int width, int borderStyle,
                 const QColor &colour)
 {
-    painter.setBrush(Qt::NoBrush);
-    painter.setPen(QPen(colour, 0));
+    const int cut = borderStyle == BorderRoundedCorners ? 1 : 0;
     for (int k = 0; k < width; ++k) {
-        const QRect r = rect.adjusted(k, k, -k - 1, -k - 1);
-        if (r.width() < 0 || r.height() < 0)
+        const QRect r = rect.adjusted(k, k, -k, -k);
+        if (r.width() <= 2 * cut || r.height() <= 2 * cut)
             break;
-        if (borderStyle == BorderRoundedCorners)
-            painter.drawRoundedRect(r, 3, 3);
-        else
-            painter.drawRect(r);
+        painter.fillRect(QRect(r.left() + cut, r.top(), r.width() - 2 * cut, 1), colour);
+        painter.fillRect(QRect(r.left() + cut, r.bottom(), r.width() - 2 * cut, 1), colour);
+        painter.fillRect(QRect(r.left(), r.top() + cut, 1, r.height() - 2 * cut), colour);
+        painter.fillRect(QRect(r.right(), r.top() + cut, 1, r.height() - 2 * cut), colour);
     }
 }
 
