@@ -516,8 +516,6 @@ void CVururazCtrl::setSelText(const QString &s)
     QByteArray rest = QByteArray(copy.constData());
     const QByteArray insert = singleByte(s).left(zq::MaxTextLength - int(rest.size()));
     rest.insert(start, insert);
-    m_state.selLength = 0;
-    m_state.caret = start + int(insert.size());
     if (!validatedSetText(rest))
         return;
     const int caret = qMin(start + int(insert.size()), int(m_state.text.size()));

@@ -1,0 +1,190 @@
+#include "framework/automation_error.h"
+#include "framework/bag_format.h"
+#include "framework/property_exchange.h"
+#include "framework/stream_format.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <QTest>
+
+using zq::StoredValue;
+using zq::Variant;
+using zq::VarType;
+
+namespace {
+
+QByteArray pngBytes()
+{
+    QImage image(16, 16, QImage::Format_ARGB32);
+    image.fill(Qt::red);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+QVector<StoredValue> everyType()
+{
+    zq::FontDesc font;
+    font.name = "Liberation Sans";
+    font.sizeCy = 97500;
+    font.setBold(true);
+    font.underline = true;
+    zq::Picture icon;
+    icon.kind = zq::Picture::Icon;
+    icon.data = pngBytes();
+    return {
+        {"_Version", Variant::fromI4(0x10000)},
+        {"Alignment", Variant::fromI2(-2)},
+        {"BorderColor", Variant::fromColor(0x80000006)},
+        {"ReadOnly", Variant::fromBool(true)},
+        {"SpinChangeReal", Variant::fromR4(0.1f)},
+        {"MaxReal", Variant::fromR8(3.3e38)},
+        {"MinReal", Variant::fromR8(-1.1e38)},
+        {"FontSize", Variant::fromCurrency(82500)},
+        {"Text", Variant::fromString(QString::fromLatin1("a \"quoted\" \\ line\nwith\ttab and \xe9"))},
+        {"Empty", Variant::fromString("")},
+        {"Font", Variant::fromFont(font)},
+        {"MouseIcon", Variant::fromPicture(icon)},
+        {"NoIcon", Variant::fromPicture(zq::Picture())},
+    };
+}
+
+// Reads every value back through an exchange, as a control would.
+void compareThroughReader(const QVector<StoredValue> &decoded, const QVector<StoredValue> &expected)
+{
+    zq::PropertyReader reader(decoded);
+    for (const StoredValue &sv : expected) {
+        Variant v;
+        reader.exchange(sv.name, sv.value.type(), v, Variant());
+        QVERIFY2(v == sv.value, qPrintable(sv.name + ": " + v.toDisplayString() + " != " + sv.value.toDisplayString()));
+    }
+}
+
+} // namespace
+
+class TstPersistedForms : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void roundTrip_data()
+    {
+        QTest::addColumn<bool>("stream");
+        QTest::newRow("binary stream") << true;
+        QTest::newRow("property bag") << false;
+    }
+
+    void roundTrip()
+    {
+        QFETCH(bool, stream);
+        const auto values = everyType();
+        bool complete = false;
+        const auto decoded = stream ? zq::stream_format::decode(zq::stream_format::encode(values), &complete)
+                                    : zq::bag_format::decode(zq::bag_format::encode(values), &complete);
+        QVERIFY(complete);
+        QCOMPARE(decoded.size(), values.size());
+        compareThroughReader(decoded, values);
+    }
+
+    void streamLayoutIsAsDocumented()
+    {
+        const QByteArray bytes = zq::stream_format::encode({{"Indent", Variant::fromI2(2)},
+                                                            {"CaretColor", Variant::fromColor(0x80000008)}});
+        QCOMPARE(bytes, QByteArray::fromHex("5a515053 01"
+                                            "02 06 496e64656e74 0200"
+                                            "13 0a 4361726574436f6c6f72 08000080"
+                                            "00"));
+    }
+
+    // Every prefix of a stream loads the records that are whole and nothing else.
+    void everyTruncationLoadsTheWholeRecords()
+    {
+        const auto values = everyType();
+        const QByteArray bytes = zq::stream_format::encode(values);
+        int previous = 0;
+        for (int n = 0; n < bytes.size(); ++n) {
+            bool complete = true;
+            const auto decoded = zq::stream_format::decode(bytes.left(n), &complete);
+            QVERIFY(!complete);
+            QVERIFY(decoded.size() >= previous);
+            previous = int(decoded.size());
+            compareThroughReader(decoded, values.mid(0, decoded.size()));
+        }
+        QCOMPARE(previous, int(values.size()));
+    }
+
+    void damagedStreams_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("records");
+        const QByteArray head = QByteArray::fromHex("5a51505301");
+        QTest::newRow("wrong magic") << QByteArray::fromHex("5a51505801 0201410100 00") << 0;
+        QTest::newRow("unknown format version") << QByteArray::fromHex("5a51505302 0201410100 00") << 0;
+        QTest::newRow("unknown tag stops") << head + QByteArray::fromHex("0201410100 7701420000 0201430100 00") << 1;
+        QTest::newRow("zero-length name stops") << head + QByteArray::fromHex("0201410100 0200 0100") << 1;
+        QTest::newRow("huge string length stops") << head + QByteArray::fromHex("0201410100 080142ffffffff41") << 1;
+        QTest::newRow("empty") << QByteArray() << 0;
+    }
+
+    void damagedStreams()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, records);
+        bool complete = true;
+        QCOMPARE(zq::stream_format::decode(bytes, &complete).size(), records);
+        QVERIFY(!complete);
+    }
+
+    void damagedPictureRaisesArchiveErrorOnlyForThatValue_data()
+    {
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<bool>("stream");
+        zq::Picture bad;
+        bad.kind = zq::Picture::Icon;
+        bad.data = "garbage, not a picture";
+        const QVector<StoredValue> values{{"MouseIcon", Variant::fromPicture(bad)}, {"MousePointer", Variant::fromI2(99)}};
+        QTest::newRow("stream") << zq::stream_format::encode(values) << true;
+        QTest::newRow("bag") << zq::bag_format::encode(values) << false;
+        QTest::newRow("bag with bad base64") << QByteArray("MouseIcon = Picture(Icon, ###)\nMousePointer = 99\n") << false;
+        QTest::newRow("bag with unknown kind") << QByteArray("MouseIcon = Picture(Metafile, AAAA)\nMousePointer = 99\n")
+                                               << false;
+    }
+
+    void damagedPictureRaisesArchiveErrorOnlyForThatValue()
+    {
+        QFETCH(QByteArray, data);
+        QFETCH(bool, stream);
+        zq::PropertyReader reader(stream ? zq::stream_format::decode(data) : zq::bag_format::decode(data));
+        zq::Picture picture;
+        QVERIFY_THROWS_EXCEPTION(zq::ArchiveError, reader.exPicture("MouseIcon", picture, zq::Picture()));
+        short pointer = 0;
+        reader.exShort("MousePointer", pointer, 0);
+        QCOMPARE(pointer, short(99));
+    }
+
+    void readerFallsBackToDefaults()
+    {
+        zq::PropertyReader reader(zq::bag_format::decode("Alignment = left\nBevelSize = 7\nbroken line\n"));
+        short alignment = 5, bevel = 0, indent = 9;
+        reader.exShort("Alignment", alignment, 1);
+        reader.exShort("BevelSize", bevel, 0);
+        reader.exShort("Indent", indent, 2);
+        QCOMPARE(alignment, short(1)); // unreadable
+        QCOMPARE(bevel, short(7));
+        QCOMPARE(indent, short(2)); // absent
+    }
+
+    void bagLeavesOutDefaults()
+    {
+        zq::PropertyWriter writer(true);
+        short indent = 2, bevel = 3;
+        writer.exShort("Indent", indent, 2);
+        writer.exShort("BevelSize", bevel, 0);
+        QCOMPARE(zq::bag_format::encode(writer.values()), QByteArray("BevelSize = 3\n"));
+    }
+};
+
+QTEST_MAIN(TstPersistedForms)
+#include "tst_persisted_forms.moc"
