@@ -1,0 +1,92 @@
+// Measures what the link costs: CPU during a pumped wait, and how close a
+// read_param over a real pseudo-terminal comes to the protocol floor.
+//
+//   orv-bench-link wait [SECONDS]                  CPU share of one core during a wait
+//   orv-bench-link read DEVICE BAUD [COUNT]        read_param timing against a station on DEVICE
+
+#include "link/comm_control.h"
+#include "link/port_map.h"
+#include "link/qserial_device.h"
+#include "link/qt_pump.h"
+#include "link/station_link.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTextStream>
+
+#include <ctime>
+
+using namespace orv;
+
+namespace {
+
+double cpuSeconds()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return ts.tv_sec + ts.tv_nsec / 1e9;
+}
+
+int benchWait(double seconds, QTextStream &out)
+{
+    QtPump pump;
+    QElapsedTimer wall;
+    wall.start();
+    const double cpuBefore = cpuSeconds();
+    pump.waitUntil(pump.now().addMSecs(qint64(seconds * 1000)), [] { return false; });
+    const double cpu = cpuSeconds() - cpuBefore;
+    const double elapsed = wall.elapsed() / 1000.0;
+    out << QStringLiteral("pumped wait: %1 s wall, %2 ms CPU, %3% of one core\n")
+               .arg(elapsed, 0, 'f', 3).arg(cpu * 1000, 0, 'f', 2).arg(100 * cpu / elapsed, 0, 'f', 3);
+    return 0;
+}
+
+int benchRead(const QString &device, int baud, int count, QTextStream &out)
+{
+    QtPump pump;
+    PortMap ports;
+    ports.setDevicePath(1, device);
+    CommControl comm(std::make_unique<QSerialDevice>(), ports);
+    StationLink link(comm, pump);
+    comm.setCommPort(1);
+    comm.setSettings(settingsStringForRate(float(baud)));
+    comm.setDTREnable(true);
+    if (!comm.setPortOpen(true)) {
+        out << "cannot open " << device << ": " << comm.lastOpenErrorString() << '\n';
+        return 1;
+    }
+    // The floor: the 0.25 s settle plus 16 bytes on the line (two 7-byte packets, a 2-byte reply).
+    const double floorMs = 250.0 + 16 * 10 * 1000.0 / baud;
+    double totalMs = 0;
+    for (int i = 0; i < count; ++i) {
+        QElapsedTimer t;
+        t.start();
+        link.state.param_addr = 0x10;
+        link.read_param();
+        totalMs += t.nsecsElapsed() / 1e6;
+        if (link.state.com_status != 0) {
+            out << "read failed\n";
+            return 1;
+        }
+    }
+    const double meanMs = totalMs / count;
+    out << QStringLiteral("read_param at %1 baud: %2 ms mean over %3, floor %4 ms, %5% above the floor\n")
+               .arg(baud).arg(meanMs, 0, 'f', 1).arg(count).arg(floorMs, 0, 'f', 1)
+               .arg(100 * (meanMs - floorMs) / floorMs, 0, 'f', 1);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    const QStringList args = app.arguments().mid(1);
+    if (!args.isEmpty() && args[0] == QLatin1String("wait"))
+        return benchWait(args.size() > 1 ? args[1].toDouble() : 15.0, out);
+    if (args.size() >= 3 && args[0] == QLatin1String("read"))
+        return benchRead(args[1], args[2].toInt(), args.size() > 3 ? args[3].toInt() : 10, out);
+    out << "usage: orv-bench-link wait [SECONDS] | read DEVICE BAUD [COUNT]\n";
+    return 2;
+}
