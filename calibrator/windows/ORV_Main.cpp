@@ -191,7 +191,7 @@ void ORV_Main::resizeEvent(QResizeEvent *event)
 void ORV_Main::startUp()
 {
     m_comPic->move(m_comPic->x(), 0);
-    m_viewMenu->menuAction()->setEnabled(false);
+    m_viewMenu->setEnabled(false);
     m_portClose->setEnabled(false);
     if (!m_settingsFile.load(m_dataDir, m_settings)) {
         // Without the file the program still works for this run, on the defaults.
@@ -209,7 +209,8 @@ void ORV_Main::setMenuState(MenuState state)
     m_openPort->setEnabled(unconnected);
     m_portClose->setEnabled(!unconnected);
     m_portOnly->setEnabled(unconnected);
-    m_viewMenu->menuAction()->setEnabled(state == MenuState::Connected);
+    // The menu itself, not only its bar entry: enabling the window would re-enable the entry.
+    m_viewMenu->setEnabled(state == MenuState::Connected);
     m_comMenu->setEnabled(unconnected);
 }
 
