@@ -1,5 +1,6 @@
 #include "ORV_Main.h"
 
+#include "calibration_mode.h"
 #include "cancel_form.h"
 #include "terminal_display.h"
 #include "version_info.h"
@@ -72,6 +73,7 @@ ORV_Main::ORV_Main(orv::Pump &pump, std::unique_ptr<orv::CommControl> comm, cons
     setObjectName(QStringLiteral("ORV_Main"));
     setWindowTitle(QStringLiteral("ORV CAL    Halvik Weather Station Calibration/Configuration Utility"));
     m_link->setUi(this);
+    m_calibration = std::make_unique<CalibrationMode>(*this, *m_link, m_settings, &m_settingsFile, m_dataDir);
     buildMenus();
     buildPanels();
     startUp();
@@ -216,7 +218,7 @@ void ORV_Main::setMenuState(MenuState state)
 
 void ORV_Main::linkClosing()
 {
-    // The calibration window is unloaded here too, once it is part of the program.
+    m_calibration->unload();
     m_comPic->hide();
 }
 
@@ -296,7 +298,8 @@ void ORV_Main::Terminal_menu_Click()
 
 void ORV_Main::cal_menu_Click()
 {
-    notInThisBuild(QStringLiteral("Calibration mode"));
+    m_comPic->hide();
+    m_calibration->enter();
 }
 
 void ORV_Main::COM_menu_Click()

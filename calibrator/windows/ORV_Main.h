@@ -16,6 +16,7 @@ class QMenu;
 class QPushButton;
 class TerminalDisplay;
 class cancel_form;
+class CalibrationMode;
 
 namespace orv {
 class CommControl;
@@ -43,6 +44,7 @@ public:
     orv::SettingsFile &settingsFile() { return m_settingsFile; }
     QString dataDir() const { return m_dataDir; }
     TerminalDisplay *terminal() const { return m_terminal; }
+    CalibrationMode &calibration() { return *m_calibration; }
 
     // What ending the program does; tests replace it to observe the request.
     void setEndAction(std::function<void()> action) { m_endAction = std::move(action); }
@@ -84,6 +86,7 @@ private:
     QString m_dataDir;
     orv::ComSettings m_settings;
     orv::SettingsFile m_settingsFile;
+    std::unique_ptr<CalibrationMode> m_calibration;
     std::function<void()> m_endAction;
 
     QAction *m_openPort = nullptr;

@@ -1,0 +1,68 @@
+#include "baud_change.h"
+
+#include "setting_panels.h"
+
+#include "link/com_settings.h"
+#include "link/comm_control.h"
+#include "link/line_settings.h"
+#include "link/message.h"
+#include "link/numeric.h"
+#include "link/settings_file.h"
+#include "link/station_link.h"
+
+namespace orv {
+
+int baudIndexForRate(int rate)
+{
+    static const int rates[] = {38400, 19200, 9600, 4800, 2400, 1200, 600, 300};
+    for (int i = 0; i < 8; ++i)
+        if (rates[i] == rate)
+            return i;
+    return -1;
+}
+
+BaudChange change_station_baud(StationLink &link, const ParamRecords &records, ComSettings &settings,
+                               SettingsFile *file, SettingPanels &panels, int rate)
+{
+    const int index = baudIndexForRate(rate);
+    const ParamRecord &record = records[ParamEntry::BaudRateIndex];
+    // Moving only the computer's side would cut the link for nothing.
+    if (index < 0 || record.absent())
+        return BaudChange::NothingSent;
+
+    LinkState &state = link.state;
+    state.param_value = float(index);
+    state.param_addr = roundHalfEven(record.address());
+    state.write_no_echo = 255;
+    link.write_param();
+    state.write_no_echo = 0;
+
+    const int slot = state.cur_station;
+    settings.baud_rate[std::size_t(slot)] = float(rate);
+    panels.setCaption(QStringLiteral("cur_baud_lbl"), QString::number(rate));
+    if (file && !file->save(settings))
+        show_message(file->error(), MessageIcon::Exclamation);
+
+    CommControl &comm = link.comm();
+    comm.setPortOpen(false);
+    comm.setSettings(settingsStringForRate(float(rate)));
+    if (!comm.setPortOpen(true)) {
+        show_message(QStringLiteral("ORV CAL could not reopen the serial port at %1 baud: %2")
+                         .arg(rate)
+                         .arg(comm.lastOpenErrorString()));
+        link.close_link();
+        return BaudChange::Disconnected;
+    }
+    link.wait_seconds(2);
+
+    if (settings.modem_flag[std::size_t(slot)] == 255) {
+        show_message(QStringLiteral("Weather Station and Nimbraview Baud Rates have been Changed! You will now be "
+                                    "disconnected from the Weather Station"),
+                     MessageIcon::Critical, QStringLiteral("Nimbraview"));
+        link.close_link();
+        return BaudChange::Disconnected;
+    }
+    return BaudChange::Changed;
+}
+
+} // namespace orv

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "param_records.h"
+#include "slider_settings.h"
+
+#include <QString>
+#include <QStringView>
+
+#include <cstdint>
+
+namespace orv {
+
+class SettingPanels;
+class StationLink;
+
+// The read and write operation of every setting the calibration window shows:
+// each fetches or sends its setting and fills or reads its panel. A failed
+// exchange shows the operation's own message and closes the link; the
+// operation then returns false with com_status 255 for the caller to test.
+class SettingOps
+{
+public:
+    SettingOps(StationLink &link, const ParamRecords &records, SettingPanels &panels);
+
+    // Runs the operation named as in the catalogue ("read_out_temp"). False
+    // after a failed exchange; an unknown name is a programming error.
+    bool run(QStringView operation);
+
+    bool readSlider(const SliderSetting &setting);
+    // `engValue` is the slider position divided by the panel's factor.
+    bool writeSlider(const SliderSetting &setting, float engValue);
+
+    bool read_report_flag();
+    // `option` is the index of the selected flag_opt, sent unconverted.
+    bool write_report_flag(int option);
+    bool read_report_extras();
+    bool write_report_extras();
+    bool read_wind_options();
+    bool write_wind_options();
+    bool read_units();
+    bool write_units();
+    bool read_time_format();
+    bool write_time_format();
+    bool read_aux_display();
+    bool write_aux_display();
+    bool read_baud();
+
+    // The raw "report MIN/MAX" value as last read or written.
+    float report_word = 0;
+    // The raw "Wsp units" value shared by the wind, time and aux panels.
+    std::int16_t display_word = 0;
+
+    // The bit rules of the writes: each touches only its own bits.
+    static float reportWordWith(float word, bool maxMin, bool formFeed);
+    static std::int16_t withWindBits(std::int16_t word, bool knots, bool instantaneous);
+    static std::int16_t withTimeBit(std::int16_t word, bool twelveHour);
+    static std::int16_t withAuxBit(std::int16_t word, bool hideAux);
+
+    // The rate text shown for a baud index: 0 "38400" ... 7 "300", else empty.
+    static QString baudTextForIndex(float index);
+
+private:
+    bool writeRaw(ParamEntry entry, float value, const QString &message);
+    bool readDisplayWord(const char *frame, const QString &message);
+
+    StationLink &m_link;
+    const ParamRecords &m_records;
+    SettingPanels &m_panels;
+};
+
+} // namespace orv

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "param_records.h"
+
+#include <QString>
+#include <QStringView>
+
+#include <array>
+
+namespace orv {
+
+// How a panel's labels show a value.
+enum class LabelFormat {
+    Text,        // general text form of a single: -40, 12.5
+    TwoDecimals, // "00.00"
+    ThreeDigits, // "000"
+    Plain,       // "##0"
+};
+
+QString formatLabel(double value, LabelFormat format);
+
+// The design-time slider settings; reads replace Min, Max and Value.
+struct SliderDesign
+{
+    int minimum;
+    int maximum;
+    int smallStep;
+    int largeStep;
+    int tickSpacing;
+};
+
+// One slider panel: the setting behind it, its controls' object names, the
+// factor between slider steps and engineering units, and its messages.
+struct SliderSetting
+{
+    const char *readOp;
+    const char *writeOp;
+    ParamEntry entry;
+    const char *frame;
+    const char *currentLabel;
+    const char *minLabel;
+    const char *maxLabel;
+    const char *setLabel;
+    const char *slider;
+    const char *button;
+    int factor;
+    LabelFormat valueFormat; // current, minimum and maximum labels
+    LabelFormat setFormat;   // the set label, of slider value / factor
+    const char *readWords;   // "Com error while getting " + words + " information"
+    const char *writeWords;  // "Com error while setting " + words + " information"
+    SliderDesign design;
+};
+
+inline constexpr std::size_t sliderSettingCount = 18;
+
+const std::array<SliderSetting, sliderSettingCount> &sliderSettings();
+
+// The panel whose read or write operation is `operation`, or nullptr.
+const SliderSetting *findSliderSetting(QStringView operation);
+
+// The set label's text for a slider position.
+QString setLabelText(const SliderSetting &setting, int sliderValue);
+
+// An engineering value as a slider position: value × factor, halves to even.
+int sliderPosition(float value, int factor);
+
+} // namespace orv

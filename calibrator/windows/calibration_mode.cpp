@@ -1,0 +1,70 @@
+#include "calibration_mode.h"
+
+#include "Cal_form.h"
+#include "screen_pointer.h"
+
+#include "params/prm_file.h"
+#include "params/system_clock.h"
+
+#include "link/comm_control.h"
+#include "link/station_link.h"
+
+#include <QWidget>
+
+CalibrationMode::CalibrationMode(QWidget &owner, orv::StationLink &link, orv::ComSettings &settings,
+                                 orv::SettingsFile *settingsFile, QString dataDir)
+    : m_owner(owner)
+    , m_link(link)
+    , m_settings(settings)
+    , m_settingsFile(settingsFile)
+    , m_dataDir(std::move(dataDir))
+    , m_defaultClock(std::make_unique<orv::PosixSystemClock>())
+    , m_clock(m_defaultClock.get())
+{
+}
+
+CalibrationMode::~CalibrationMode()
+{
+    delete m_form.data();
+}
+
+Cal_form *CalibrationMode::form() const
+{
+    return m_form.data();
+}
+
+void CalibrationMode::setSystemClock(orv::SystemClock *clock)
+{
+    m_clock = clock ? clock : m_defaultClock.get();
+}
+
+void CalibrationMode::enter()
+{
+    m_link.comm().setTerminalMode(orv::CommControl::TerminalModeB, 0);
+    m_link.comm().setTerminalMode(orv::CommControl::TerminalModeA, 0);
+    m_owner.setEnabled(false);
+    setScreenPointerBusy();
+
+    m_link.request_version();
+    if (m_link.state.com_status == 255) {
+        m_link.close_link();
+        return;
+    }
+    orv::load_prm_file(m_link.state, m_records, orv::prmSearchPath(m_dataDir));
+
+    // A window left from an earlier entry would show stale values.
+    if (m_form)
+        m_form->unload();
+    m_form = new Cal_form(CalibrationContext{m_link, m_records, m_settings, m_settingsFile, *m_clock}, &m_owner);
+    if (!m_form->runTabReads(0))
+        return;
+    m_form->show();
+    setScreenPointerNormal();
+}
+
+void CalibrationMode::unload()
+{
+    if (m_form)
+        m_form->unload();
+    setScreenPointerNormal();
+}

@@ -1,0 +1,557 @@
+#include "scripted_peer.h"
+#include "station_fixture.h"
+
+#include "Cal_form.h"
+#include "ORV_Main.h"
+#include "calibration_mode.h"
+#include "screen_pointer.h"
+
+#include "params/station_clock_ops.h"
+#include "params/system_clock.h"
+#include "station/param_table.h"
+
+#include "link/com_settings.h"
+#include "link/settings_file.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace orv;
+using namespace orv::test;
+
+namespace {
+
+struct NoClock : SystemClock
+{
+    QList<QDateTime> sets;
+    bool setLocalDateTime(const QDateTime &time, QString *) override
+    {
+        sets << time;
+        return true;
+    }
+};
+
+// The main window on the virtual clock, connected to the station simulator
+// on COM2 at 2400 baud, with its own data folder and recorded messages.
+struct WindowRig
+{
+    WindowRig()
+        : pump(stationStart)
+        , model(stationOptions(), pump.msSinceEpoch())
+        , deaf(model)
+    {
+        ports.attach(QStringLiteral("/dev/sim-com2"), &deaf);
+        PortMap map;
+        map.setDevicePath(2, QStringLiteral("/dev/sim-com2"));
+        auto device = std::make_unique<SimulatedLine>(pump, ports);
+        line = device.get();
+        window = std::make_unique<ORV_Main>(pump, std::make_unique<CommControl>(std::move(device), map),
+                                            dataDir.path());
+        window->setEndAction([] {});
+        window->calibration().setSystemClock(&computer);
+        window->show();
+        window->settings().com_port[0] = 2;
+        CommControl &comm = window->comm();
+        comm.setCommPort(2);
+        comm.setSettings(QStringLiteral("2400,N,8,1"));
+        comm.setDTREnable(true);
+        comm.setPortOpen(true);
+        window->setMenuState(ORV_Main::MenuState::Connected);
+    }
+
+    ~WindowRig()
+    {
+        window.reset();
+        setScreenPointerNormal();
+    }
+
+    static station::StationOptions stationOptions()
+    {
+        station::StationOptions o;
+        o.clockStart = stationStart;
+        return o;
+    }
+
+    Cal_form *form() const { return window->calibration().form(); }
+
+    template <typename T>
+    T *find(const char *name) const
+    {
+        return form() ? form()->findChild<T *>(QLatin1String(name)) : nullptr;
+    }
+
+    void enter()
+    {
+        mark = pump.msSinceEpoch();
+        window->cal_menu_Click();
+    }
+
+    void selectTab(int tab)
+    {
+        mark = pump.msSinceEpoch();
+        find<QTabWidget>("SSTab1")->setCurrentIndex(tab);
+    }
+
+    QList<int> readsSinceMark() const { return readAddresses(*line, mark); }
+
+    // Runs the deletions that a closed window leaves for the event loop.
+    static void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+    void setRaw(const char *entry, int raw) { model.setParam(station::paramAddress(entry), quint16(raw), pump.msSinceEpoch()); }
+    int raw(const char *entry) const { return model.param(station::paramAddress(entry), pump.msSinceEpoch()); }
+
+    VirtualPump pump;
+    station::StationModel model;
+    DeafPeer deaf;
+    SimulatedPorts ports;
+    QTemporaryDir dataDir;
+    SimulatedLine *line = nullptr;
+    NoClock computer;
+    MessageLog log;
+    std::unique_ptr<ORV_Main> window;
+    qint64 mark = 0;
+};
+
+QString labelText(const WindowRig &rig, const char *name)
+{
+    auto *l = rig.find<QLabel>(name);
+    return l ? l->text() : QStringLiteral("<missing %1>").arg(QLatin1String(name));
+}
+
+} // namespace
+
+class TestCalForm : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+
+    void windowHasItsTabsFramesAndTexts();
+    void entryAsksVersionThenReadsTemperatureTab();
+    void entryWithoutVersionShowsNothing();
+    void tabReadsInOrder_data();
+    void tabReadsInOrder();
+    void failureInSecondReadSkipsThirdAndUnloads();
+    void allAbsentDefinitionFile();
+    void setLabelFollowsSlider_data();
+    void setLabelFollowsSlider();
+    void makeChangeWritesAndReadsBack();
+    void failedWriteClosesAfterOneMessage();
+    void reportFlagButtonWaitsForASelection();
+    void windOptionsKeepOtherPanelsBits();
+    void closeAndEnterAgain();
+    void linkClosingUnloadsWindow();
+    void baudChangeContinuesAtNewRate();
+    void clockTabShowsStationTimeAndCopiesIt();
+    void entryTimeAgainstProtocolFloor();
+    void screenshots();
+};
+
+void TestCalForm::windowHasItsTabsFramesAndTexts()
+{
+    WindowRig rig;
+    rig.enter();
+    Cal_form *form = rig.form();
+    QVERIFY(form);
+    QCOMPARE(form->windowTitle(), QStringLiteral("ORV Weather Station Calibration"));
+    auto *tabs = rig.find<QTabWidget>("SSTab1");
+    const QStringList captions{"Temperature",      "Humidity",        "Press / Power", "Rainfall",
+                               "Wind",             "Solar",           "Lightning",     "Leaf Wetness",
+                               "Logging Interval", "Report Interval", "Report Flags",  "&Time-Date/Baud Rate",
+                               "DTR",              "Display"};
+    QCOMPARE(tabs->count(), captions.size());
+    for (int i = 0; i < captions.size(); ++i)
+        QCOMPARE(tabs->tabText(i), captions[i]);
+    QCOMPARE(rig.find<QPushButton>("Command1")->text(), QStringLiteral("&Close"));
+    QVERIFY(labelText(rig, "Label7").startsWith(QStringLiteral("Slider Hint: The \"Sliders\" used")));
+    QVERIFY(labelText(rig, "Label1(36)").contains(QStringLiteral("5°F in error in indicates")));
+    QVERIFY(labelText(rig, "Label1(35)").contains(QStringLiteral("NW (315°) the correct offset would be 270°.")));
+    QVERIFY(labelText(rig, "Label1(40)").contains(QStringLiteral("a \"wet\" condition")));
+    QVERIFY(labelText(rig, "Label1(39)").contains(QStringLiteral("lighning count in any givin minute")));
+    QVERIFY(labelText(rig, "Label2").startsWith(QStringLiteral(" When changing")));
+    QVERIFY(labelText(rig, "Label2").endsWith(QStringLiteral("startup screen..")));
+    QCOMPARE(rig.find<QGroupBox>("hum_0_frame")->title(), QStringLiteral("Outside Humidity mV @  0.0% RH"));
+    QCOMPARE(rig.find<QGroupBox>("dtr_frame")->title(), QStringLiteral("Serial Port DTR Line \"Time to Live\" Delay"));
+    QCOMPARE(rig.find<QGroupBox>("Frame1")->title(), QStringLiteral("Power Setting"));
+    QVERIFY(rig.find<QWidget>("ZqRealInput1_slot"));
+    // Every slider panel's controls carry their own names.
+    for (const SliderSetting &s : sliderSettings()) {
+        for (const char *name : {s.frame, s.currentLabel, s.minLabel, s.maxLabel, s.setLabel, s.slider, s.button})
+            QVERIFY2(rig.find<QWidget>(name), name);
+    }
+    for (int k = 0; k < 8; ++k)
+        QVERIFY(rig.find<QRadioButton>(qPrintable(QStringLiteral("flag_opt(%1)").arg(k))));
+    for (int k = 0; k <= 8; ++k)
+        QVERIFY(rig.find<QFrame>(qPrintable(QStringLiteral("Line1(%1)").arg(k))));
+    QVERIFY(rig.find<QRadioButton>("time_opt(0)")->isChecked());
+    auto *combo = rig.find<QComboBox>("baud_combo");
+    QCOMPARE(combo->count(), 8);
+    QCOMPARE(combo->itemText(0), QStringLiteral("300 Baud"));
+    QCOMPARE(combo->itemData(7).toInt(), 38400);
+    QCOMPARE(combo->currentIndex(), -1);
+}
+
+void TestCalForm::entryAsksVersionThenReadsTemperatureTab()
+{
+    WindowRig rig;
+    rig.setRaw("temp: outside", 640);
+    rig.enter();
+    QVERIFY(rig.line->sentBytes().startsWith("V"));
+    QCOMPARE(rig.readsSinceMark(), (QList<int>{10, 12, 11}));
+    QVERIFY(rig.form()->isVisible());
+    QVERIFY(rig.form()->isEnabled());
+    QVERIFY(!rig.window->isEnabled());
+    QVERIFY(!screenPointerBusy());
+    QCOMPARE(labelText(rig, "cur_out_temp_lbl"), QStringLiteral("24"));
+    QCOMPARE(labelText(rig, "Min_out_temp_lbl"), QStringLiteral("-40"));
+    QCOMPARE(labelText(rig, "Max_out_temp_lbl"), QStringLiteral("60"));
+    QCOMPARE(rig.find<QSlider>("out_temp_slider")->value(), 24);
+    QCOMPARE(labelText(rig, "set_out_temp_lbl"), QStringLiteral("24"));
+    QVERIFY(rig.log.messages.isEmpty());
+}
+
+void TestCalForm::entryWithoutVersionShowsNothing()
+{
+    WindowRig rig;
+    rig.ports.detach(QStringLiteral("/dev/sim-com2"));
+    ScriptedPeer silent(ScriptedPeer::silent());
+    rig.ports.attach(QStringLiteral("/dev/sim-com2"), &silent);
+    rig.window->comm().setPortOpen(false);
+    rig.window->comm().setPortOpen(true);
+    rig.enter();
+    QVERIFY(!rig.form());
+    QVERIFY(rig.window->isEnabled());
+    QVERIFY(!rig.window->comm().portOpen());
+    QVERIFY(!screenPointerBusy());
+    QVERIFY(rig.log.messages.isEmpty());
+}
+
+void TestCalForm::tabReadsInOrder_data()
+{
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<QList<int>>("addresses");
+    QTest::newRow("1 Humidity") << 1 << QList<int>{13, 14};
+    QTest::newRow("2 Press / Power") << 2 << QList<int>{30};
+    QTest::newRow("3 Rainfall") << 3 << QList<int>{27, 28, 29};
+    QTest::newRow("4 Wind") << 4 << QList<int>{23, 16};
+    QTest::newRow("5 Solar") << 5 << QList<int>{24};
+    QTest::newRow("6 Lightning") << 6 << QList<int>{33};
+    QTest::newRow("7 Leaf Wetness") << 7 << QList<int>{32};
+    QTest::newRow("8 Logging Interval") << 8 << QList<int>{8, 7};
+    QTest::newRow("9 Report Interval") << 9 << QList<int>{21, 22};
+    QTest::newRow("10 Report Flags") << 10 << QList<int>{31, 20};
+    QTest::newRow("11 Time-Date/Baud Rate") << 11 << QList<int>{5, 4, 3, 2, 1, 0, 6};
+    QTest::newRow("12 DTR") << 12 << QList<int>{18};
+    QTest::newRow("13 Display") << 13 << QList<int>{17, 16, 16};
+}
+
+void TestCalForm::tabReadsInOrder()
+{
+    QFETCH(int, tab);
+    QFETCH(QList<int>, addresses);
+    WindowRig rig;
+    rig.enter();
+    rig.selectTab(tab);
+    QCOMPARE(rig.readsSinceMark(), addresses);
+    QVERIFY(rig.form()->isEnabled());
+    QVERIFY(!screenPointerBusy());
+    // Back to the first tab and here again: everything is asked again.
+    rig.selectTab(0);
+    QCOMPARE(rig.readsSinceMark(), (QList<int>{10, 12, 11}));
+    rig.selectTab(tab);
+    QCOMPARE(rig.readsSinceMark(), addresses);
+    QVERIFY(rig.log.messages.isEmpty());
+}
+
+void TestCalForm::failureInSecondReadSkipsThirdAndUnloads()
+{
+    WindowRig rig;
+    rig.enter();
+    rig.deaf.muteReads(28);
+    QPointer<Cal_form> form = rig.form();
+    rig.selectTab(3);
+    QCOMPARE(rig.log.texts(),
+             QStringList{QStringLiteral("Com error while getting monthly rainfall calibration information")});
+    QVERIFY(!rig.readsSinceMark().contains(29));
+    QVERIFY(!form->isVisible());
+    WindowRig::flushDeletes();
+    QVERIFY(form.isNull());
+    QVERIFY(rig.window->isEnabled());
+    QVERIFY(!rig.window->comm().portOpen());
+    QVERIFY(!screenPointerBusy());
+}
+
+void TestCalForm::allAbsentDefinitionFile()
+{
+    QTemporaryDir prm;
+    QFile empty(prm.path() + QStringLiteral("/4103.prm"));
+    QVERIFY(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    const QByteArray saved = qgetenv("ORV_PRM_DIR");
+    qputenv("ORV_PRM_DIR", QFile::encodeName(prm.path()));
+    WindowRig rig;
+    rig.enter();
+    qputenv("ORV_PRM_DIR", saved);
+
+    QCOMPARE(rig.line->sentBytes(), QByteArray("V"));
+    QVERIFY(rig.form() && rig.form()->isVisible());
+    for (const char *frame : {"out_temp_frame", "in_temp_frame", "Aux_temp_frame"})
+        QVERIFY2(!rig.find<QWidget>(frame)->isEnabled(), frame);
+    for (const char *label : {"Min_out_temp_lbl", "Max_out_temp_lbl", "Min_in_temp_lbl", "Max_aux_temp_lbl"})
+        QCOMPARE(labelText(rig, label), QString());
+    rig.selectTab(10);
+    QVERIFY(!rig.find<QWidget>("flag_frame")->isVisibleTo(rig.form()));
+    QVERIFY(!rig.find<QWidget>("new_flag_frame")->isVisibleTo(rig.form()));
+    rig.selectTab(13);
+    QVERIFY(!rig.find<QWidget>("unit_frame")->isEnabled());
+    QCOMPARE(rig.line->sentBytes(), QByteArray("V"));
+    QVERIFY(rig.log.messages.isEmpty());
+}
+
+void TestCalForm::setLabelFollowsSlider_data()
+{
+    QTest::addColumn<QString>("slider");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<int>("value");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("press 2992") << "press_slide" << "set_press_lbl" << 2992 << "29.92";
+    QTest::newRow("humidity 512") << "Hum_75_slider" << "set_75_hum_lbl" << 512 << "0.512";
+    QTest::newRow("offset 5") << "offset_slide" << "set_offset_lbl" << 5 << "005";
+    QTest::newRow("lightning 4") << "light_slide" << "set_light_lbl" << 4 << "004";
+    QTest::newRow("outside -3") << "out_temp_slider" << "set_out_temp_lbl" << -3 << "-3";
+    QTest::newRow("solar 150") << "solar_slide" << "set_solar_lbl" << 150 << "01.50";
+}
+
+void TestCalForm::setLabelFollowsSlider()
+{
+    QFETCH(QString, slider);
+    QFETCH(QString, label);
+    QFETCH(int, value);
+    QFETCH(QString, text);
+    WindowRig rig;
+    rig.enter();
+    auto *s = rig.form()->findChild<QSlider *>(slider);
+    auto *l = rig.form()->findChild<QLabel *>(label);
+    s->setValue(value);
+    QCOMPARE(l->text(), text);
+    // The arrow keys move one step and the label follows.
+    QTest::keyClick(s, Qt::Key_Right);
+    QCOMPARE(s->value(), value + 1);
+    const SliderSetting *setting = nullptr;
+    for (const SliderSetting &candidate : sliderSettings())
+        if (slider == QLatin1String(candidate.slider))
+            setting = &candidate;
+    QVERIFY(setting);
+    QCOMPARE(l->text(), setLabelText(*setting, value + 1));
+    QTest::keyClick(s, Qt::Key_Left);
+    QCOMPARE(l->text(), text);
+}
+
+void TestCalForm::makeChangeWritesAndReadsBack()
+{
+    WindowRig rig;
+    rig.enter();
+    auto *slider = rig.find<QSlider>("out_temp_slider");
+    slider->setValue(20);
+    rig.mark = rig.pump.msSinceEpoch();
+    QTest::mouseClick(rig.find<QPushButton>("out_temp_change_cmd"), Qt::LeftButton);
+    // 20 °F is raw 240 with scale 10 and offset 40.
+    QCOMPARE(rig.raw("temp: outside"), 240);
+    const QList<SentFrame> writes = writesIn(sentFrames(*rig.line, rig.mark));
+    QCOMPARE(writes.size(), 1);
+    QCOMPARE(writes.first().address, 12);
+    QCOMPARE(readAddresses(*rig.line, writes.first().atMs), QList<int>{12});
+    // The offset counts in engineering units on the way in and in raw units on
+    // the way out, so with scale 10 and offset 40 the station now holds -16:
+    // the panel shows what the station holds, not what was picked.
+    QCOMPARE(labelText(rig, "cur_out_temp_lbl"), QStringLiteral("-16"));
+    QCOMPARE(rig.find<QSlider>("out_temp_slider")->value(), -16);
+    QVERIFY(rig.form()->isEnabled());
+    QVERIFY(!screenPointerBusy());
+
+    rig.selectTab(2);
+    rig.find<QSlider>("press_slide")->setValue(3005);
+    QTest::mouseClick(rig.find<QPushButton>("press_change_cmd"), Qt::LeftButton);
+    QCOMPARE(rig.raw("barometric pressure"), 3005);
+    QCOMPARE(labelText(rig, "cur_press_lbl"), QStringLiteral("30.05"));
+}
+
+void TestCalForm::failedWriteClosesAfterOneMessage()
+{
+    WindowRig rig;
+    rig.enter();
+    rig.deaf.muteWrites(12);
+    QPointer<Cal_form> form = rig.form();
+    rig.mark = rig.pump.msSinceEpoch();
+    QTest::mouseClick(rig.find<QPushButton>("out_temp_change_cmd"), Qt::LeftButton);
+    QCOMPARE(rig.log.texts(),
+             QStringList{QStringLiteral("Com error while setting outside temperature calibration information")});
+    QVERIFY(rig.readsSinceMark().isEmpty());
+    WindowRig::flushDeletes();
+    QVERIFY(form.isNull());
+    QVERIFY(rig.window->isEnabled());
+    QVERIFY(!screenPointerBusy());
+}
+
+void TestCalForm::reportFlagButtonWaitsForASelection()
+{
+    WindowRig rig;
+    rig.setRaw("report flags", 9);
+    rig.enter();
+    rig.selectTab(10);
+    auto *change = rig.find<QPushButton>("change_rpt_flag_cmd");
+    QVERIFY(!change->isEnabled());
+    for (int k = 0; k < 8; ++k)
+        QVERIFY(!rig.find<QRadioButton>(qPrintable(QStringLiteral("flag_opt(%1)").arg(k)))->isChecked());
+    QTest::mouseClick(rig.find<QRadioButton>("flag_opt(5)"), Qt::LeftButton);
+    QVERIFY(change->isEnabled());
+    QTest::mouseClick(change, Qt::LeftButton);
+    QCOMPARE(rig.raw("report flags"), 5);
+    QVERIFY(rig.find<QRadioButton>("flag_opt(5)")->isChecked());
+    QVERIFY(rig.form()->isEnabled());
+}
+
+void TestCalForm::windOptionsKeepOtherPanelsBits()
+{
+    WindowRig rig;
+    rig.setRaw("Wsp units", 0x60);
+    rig.enter();
+    rig.selectTab(4);
+    auto *knots = rig.find<QCheckBox>("knot_chk");
+    QVERIFY(!knots->isChecked());
+    QVERIFY(!rig.find<QCheckBox>("average_chk")->isChecked());
+    // Clicking the wrapped caption acts on its check box.
+    QTest::mouseClick(rig.find<QLabel>("knot_chk_caption"), Qt::LeftButton);
+    QVERIFY(knots->isChecked());
+    QTest::mouseClick(rig.find<QPushButton>("other_wind_cmd"), Qt::LeftButton);
+    QCOMPARE(rig.raw("Wsp units"), 0x70);
+    QVERIFY(knots->isChecked());
+}
+
+void TestCalForm::closeAndEnterAgain()
+{
+    WindowRig rig;
+    rig.enter();
+    QPointer<Cal_form> first = rig.form();
+    rig.find<QSlider>("out_temp_slider")->setValue(-10);
+    QTest::mouseClick(rig.find<QPushButton>("Command1"), Qt::LeftButton);
+    WindowRig::flushDeletes();
+    QVERIFY(first.isNull());
+    QVERIFY(rig.window->isEnabled());
+    QVERIFY(rig.window->comm().portOpen());
+
+    rig.enter();
+    QCOMPARE(rig.line->sentBytes().count('V'), 2);
+    QVERIFY(rig.form() && rig.form()->isVisible());
+    QVERIFY(rig.find<QSlider>("out_temp_slider")->value() != -10);
+}
+
+void TestCalForm::linkClosingUnloadsWindow()
+{
+    WindowRig rig;
+    rig.enter();
+    QPointer<Cal_form> form = rig.form();
+    rig.window->link().close_link();
+    WindowRig::flushDeletes();
+    QVERIFY(form.isNull());
+    QVERIFY(rig.window->isEnabled());
+}
+
+void TestCalForm::baudChangeContinuesAtNewRate()
+{
+    WindowRig rig;
+    rig.enter();
+    rig.selectTab(11);
+    QCOMPARE(labelText(rig, "cur_baud_lbl"), QStringLiteral("2400"));
+    auto *apply = rig.find<QPushButton>("baud_apply_cmd");
+    QVERIFY(!apply->isEnabled());
+    auto *combo = rig.find<QComboBox>("baud_combo");
+    combo->setCurrentIndex(combo->findText(QStringLiteral("19200 Baud")));
+    QVERIFY(apply->isEnabled());
+    rig.mark = rig.pump.msSinceEpoch();
+    QTest::mouseClick(apply, Qt::LeftButton);
+
+    const QList<SentFrame> writes = writesIn(sentFrames(*rig.line, rig.mark));
+    QCOMPARE(writes.size(), 1);
+    QCOMPARE(writes.first().address, 6);
+    QCOMPARE(writes.first().value, 1);
+    QCOMPARE(rig.model.ownRate(), 19200);
+    QCOMPARE(rig.line->lineSettings().baud, 19200);
+    QCOMPARE(rig.window->settings().baud_rate[0], 19200.0f);
+    QFile saved(rig.window->settingsFile().path());
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(ComSettings::fromBytes(saved.readAll()).baud_rate[0], 19200.0f);
+    QCOMPARE(labelText(rig, "cur_baud_lbl"), QStringLiteral("19200"));
+    QVERIFY(rig.form()->isEnabled());
+
+    // The next tab's reads go through at 19200.
+    rig.selectTab(1);
+    QCOMPARE(rig.readsSinceMark(), (QList<int>{13, 14}));
+    QVERIFY(rig.log.messages.isEmpty());
+    rig.selectTab(11);
+    QCOMPARE(labelText(rig, "cur_baud_lbl"), QStringLiteral("19200"));
+}
+
+void TestCalForm::clockTabShowsStationTimeAndCopiesIt()
+{
+    WindowRig rig;
+    rig.enter();
+    rig.selectTab(11);
+    QVERIFY(labelText(rig, "station_time_lbl").startsWith(QStringLiteral("Saturday, March 14, 2026 10:0")));
+    QTest::mouseClick(rig.find<QRadioButton>("time_opt(1)"), Qt::LeftButton);
+    rig.mark = rig.pump.msSinceEpoch();
+    QTest::mouseClick(rig.find<QPushButton>("time_appy_cmd"), Qt::LeftButton);
+    QCOMPARE(rig.computer.sets.size(), 1);
+    QCOMPARE(rig.computer.sets.first(), rig.form()->clockOps().station_time);
+    QVERIFY(writesIn(sentFrames(*rig.line, rig.mark)).isEmpty());
+    QVERIFY(rig.form()->isEnabled());
+}
+
+void TestCalForm::entryTimeAgainstProtocolFloor()
+{
+    WindowRig rig;
+    const qint64 start = rig.pump.msSinceEpoch();
+    rig.enter();
+    const qint64 entryMs = rig.pump.msSinceEpoch() - start;
+    // The floor: "V" and its 7-byte reply, then three reads, each waiting its
+    // settling time and sending its packet twice before the 2-byte reply,
+    // every byte 10 bits at 2400 baud plus the station's turnaround.
+    const double byteMs = 10 * 1000.0 / 2400;
+    const double turnaround = rig.model.options().turnaroundMs;
+    const double floorMs = (1 + 7) * byteMs + turnaround
+                           + 3 * (StationLink::readSettle * 1000 + (7 + 7 + 2) * byteMs + turnaround);
+    qInfo("calibration entry at 2400 baud: %lld ms virtual, protocol floor %.0f ms", entryMs, floorMs);
+    QVERIFY(entryMs >= floorMs - 1);
+    QVERIFY(entryMs < floorMs * 1.5);
+}
+
+void TestCalForm::screenshots()
+{
+    const QString dir = QString::fromLocal8Bit(qgetenv("ORV_SCREENSHOT_DIR"));
+    if (dir.isEmpty())
+        QSKIP("set ORV_SCREENSHOT_DIR to write a picture of every tab after its read");
+    WindowRig rig;
+    rig.setRaw("report flags", 3);
+    rig.setRaw("Wsp units", 0x20);
+    rig.enter();
+    QDir().mkpath(dir);
+    for (int tab = 0; tab < Cal_form::tabCount; ++tab) {
+        rig.selectTab(tab);
+        QTest::qWait(50);
+        QVERIFY(rig.form()->grab().save(QStringLiteral("%1/tab%2.png").arg(dir).arg(tab, 2, 10, QLatin1Char('0'))));
+    }
+}
+
+QTEST_MAIN(TestCalForm)
+#include "tst_cal_form.moc"
