@@ -70,6 +70,8 @@ Cal_form::Cal_form(const CalibrationContext &context, QWidget *owner)
     auto *layout = new QVBoxLayout(this);
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("SSTab1"));
+    // All fourteen captions stay in view: the window is as wide as the tab row.
+    m_tabs->setUsesScrollButtons(false);
     layout->addWidget(m_tabs, 1);
     buildTabs();
 

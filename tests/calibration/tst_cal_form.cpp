@@ -551,6 +551,24 @@ void TestCalForm::screenshots()
         QTest::qWait(50);
         QVERIFY(rig.form()->grab().save(QStringLiteral("%1/tab%2.png").arg(dir).arg(tab, 2, 10, QLatin1Char('0'))));
     }
+
+    // A firmware without the auxiliary sensor: its panel disabled.
+    QTemporaryDir prm;
+    QFile shipped(QString::fromLocal8Bit(qgetenv("ORV_PRM_DIR")) + QStringLiteral("/4103.prm"));
+    QFile reduced(prm.path() + QStringLiteral("/4103.prm"));
+    QVERIFY(shipped.open(QIODevice::ReadOnly) && reduced.open(QIODevice::WriteOnly));
+    for (const QByteArray &line : shipped.readAll().split('\r'))
+        if (!line.contains("temp: aux"))
+            reduced.write(line.trimmed() + "\r\n");
+    reduced.close();
+    const QByteArray saved = qgetenv("ORV_PRM_DIR");
+    qputenv("ORV_PRM_DIR", QFile::encodeName(prm.path()));
+    QTest::mouseClick(rig.find<QPushButton>("Command1"), Qt::LeftButton);
+    rig.enter();
+    qputenv("ORV_PRM_DIR", saved);
+    QVERIFY(!rig.find<QWidget>("Aux_temp_frame")->isEnabled());
+    QTest::qWait(50);
+    QVERIFY(rig.form()->grab().save(dir + QStringLiteral("/tab00-aux-absent.png")));
 }
 
 QTEST_MAIN(TestCalForm)
