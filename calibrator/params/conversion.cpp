@@ -20,13 +20,11 @@ bool raw_to_eng(float &param_value, const float &scale, const float &offset)
     return true;
 }
 
-bool eng_to_raw(float &param_value, const float &scale, const float &offset)
+namespace {
+
+// Whole number through the "#####0" picture: halves away from zero.
+bool storeWhole(float &param_value, float x)
 {
-    // Multiplying by zero would make every value the offset: as wrong as a
-    // division by zero the other way, so it is refused the same.
-    if (scale == 0.0f)
-        return false;
-    const float x = param_value * scale + offset;
     if (!std::isfinite(x))
         return false;
     const QString whole = formatNumber(double(x), u"#####0");
@@ -35,6 +33,24 @@ bool eng_to_raw(float &param_value, const float &scale, const float &offset)
         return false;
     param_value = float(raw);
     return true;
+}
+
+} // namespace
+
+bool eng_to_raw(float &param_value, const float &scale, const float &offset)
+{
+    // Multiplying by zero would make every value the offset: as wrong as a
+    // division by zero the other way, so it is refused the same.
+    if (scale == 0.0f)
+        return false;
+    return storeWhole(param_value, param_value * scale + offset);
+}
+
+bool engToRawInverse(float &param_value, const float &scale, const float &offset)
+{
+    if (scale == 0.0f)
+        return false;
+    return storeWhole(param_value, (param_value + offset) * scale);
 }
 
 } // namespace orv

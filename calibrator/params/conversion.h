@@ -16,4 +16,10 @@ bool raw_to_eng(float &param_value, const float &scale, const float &offset);
 // from zero.
 bool eng_to_raw(float &param_value, const float &scale, const float &offset);
 
+// The exact inverse of raw_to_eng: (param_value + offset) × scale, rounded the
+// same way. eng_to_raw adds the offset in raw units, so with a scale other
+// than 1 and an offset other than 0 a value written through it reads back
+// shifted by offset × (scale − 1); this one reads back as written.
+bool engToRawInverse(float &param_value, const float &scale, const float &offset);
+
 } // namespace orv

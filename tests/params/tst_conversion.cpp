@@ -16,6 +16,8 @@ private slots:
     void engToRaw_data();
     void engToRaw();
     void roundTripLosesOffsetTimesScaleLessOne();
+    void inverseReadsBackAsWritten_data();
+    void inverseReadsBackAsWritten();
     void refusedConversionsLeaveValue_data();
     void refusedConversionsLeaveValue();
 };
@@ -95,6 +97,44 @@ void TestConversion::roundTripLosesOffsetTimesScaleLessOne()
         QVERIFY(eng_to_raw(v, 1.0f, 96.0f));
         QCOMPARE(v, raw);
     }
+}
+
+void TestConversion::inverseReadsBackAsWritten_data()
+{
+    QTest::addColumn<float>("scale");
+    QTest::addColumn<float>("offset");
+    QTest::addColumn<float>("eng");
+    QTest::addColumn<float>("raw");
+
+    QTest::newRow("tenths above -40: 20") << 10.0f << 40.0f << 20.0f << 600.0f;
+    QTest::newRow("tenths above -40: -40") << 10.0f << 40.0f << -40.0f << 0.0f;
+    QTest::newRow("tenths above -40: 20.15 half up") << 10.0f << 40.0f << 20.15f << 602.0f;
+    QTest::newRow("scale 10 offset 5") << 10.0f << 5.0f << 5.0f << 100.0f;
+    QTest::newRow("same as eng_to_raw without offset") << 100.0f << 0.0f << 29.92f << 2992.0f;
+    QTest::newRow("same as eng_to_raw with scale 1") << 1.0f << 96.0f << 20.0f << 116.0f;
+}
+
+void TestConversion::inverseReadsBackAsWritten()
+{
+    QFETCH(float, scale);
+    QFETCH(float, offset);
+    QFETCH(float, eng);
+    QFETCH(float, raw);
+
+    float value = eng;
+    QVERIFY(engToRawInverse(value, scale, offset));
+    QCOMPARE(value, raw);
+
+    // Every raw value in a range comes back unchanged through both directions.
+    for (int r = 0; r <= 1000; r += 7) {
+        float v = float(r);
+        QVERIFY(raw_to_eng(v, scale, offset));
+        QVERIFY(engToRawInverse(v, scale, offset));
+        QCOMPARE(v, float(r));
+    }
+    float zero = eng;
+    QVERIFY(!engToRawInverse(zero, 0.0f, offset));
+    QCOMPARE(zero, eng);
 }
 
 void TestConversion::refusedConversionsLeaveValue_data()
