@@ -56,29 +56,30 @@ class CVururazCtrl : public CKxControlBase
     Q_PROPERTY(MousePointerConstants MousePointer READ mousePointer WRITE setMousePointer)
 
 public:
-    enum AlignmentConstants { zqAlignmentLeft = 0, zqAlignmentRight = 1, zqAlignmentCenter = 2 };
+    // 16-bit like the stored values, so a loaded value outside the constants stays well-defined.
+    enum AlignmentConstants : short { zqAlignmentLeft = 0, zqAlignmentRight = 1, zqAlignmentCenter = 2 };
     Q_ENUM(AlignmentConstants)
-    enum VAlignmentConstants { zqVAlignTop = 0, zqVAlignBottom = 1, zqVAlignCenter = 2 };
+    enum VAlignmentConstants : short { zqVAlignTop = 0, zqVAlignBottom = 1, zqVAlignCenter = 2 };
     Q_ENUM(VAlignmentConstants)
-    enum BevelStyleConstants {
+    enum BevelStyleConstants : short {
         zqBevelStyleLowered = 0, zqBevelStyleRaised, zqBevelStyleChisled, zqBevelStyleShadowedRight,
         zqBevelStyleShadowedLeft
     };
     Q_ENUM(BevelStyleConstants)
-    enum BorderStyleConstants { zqBorderStyleNone = 0, zqBorderSingleLine, zqBorderRoundedCorners };
+    enum BorderStyleConstants : short { zqBorderStyleNone = 0, zqBorderSingleLine, zqBorderRoundedCorners };
     Q_ENUM(BorderStyleConstants)
-    enum CaretStyleConstants { zqCaretStyleBlock = 0, zqCaretStyleUpArrow, zqCaretStyleDownArrow };
+    enum CaretStyleConstants : short { zqCaretStyleBlock = 0, zqCaretStyleUpArrow, zqCaretStyleDownArrow };
     Q_ENUM(CaretStyleConstants)
-    enum CaretVAlignmentConstants { zqCaretVAlignmentOvertext = 0, zqCaretVAlignmentBelowtext, zqCaretVAlignmentAbovetext };
+    enum CaretVAlignmentConstants : short { zqCaretVAlignmentOvertext = 0, zqCaretVAlignmentBelowtext, zqCaretVAlignmentAbovetext };
     Q_ENUM(CaretVAlignmentConstants)
-    enum SpinStyleConstants { zqNoSpin = 0, zqLeftSpin, zqRightSpin };
+    enum SpinStyleConstants : short { zqNoSpin = 0, zqLeftSpin, zqRightSpin };
     Q_ENUM(SpinStyleConstants)
-    enum FontStyleConstants {
+    enum FontStyleConstants : short {
         zqFontStyleNone = 0, zqFontStyleRaised, zqFontStyleRaisedShading, zqFontStyleLowered,
         zqFontStyleLoweredShading
     };
     Q_ENUM(FontStyleConstants)
-    enum MousePointerConstants {
+    enum MousePointerConstants : short {
         zqDefault = 0, zqArrow, zqCross, zqIBeam, zqIcon, zqSize, zqSizeNESW, zqSizeNS, zqSizeNWSE, zqSizeEW,
         zqUpArrow, zqHourglass, zqNoDrop, zqArrowHourglass, zqArrowQuestion, zqSizeAll, zqCustom = 99
     };

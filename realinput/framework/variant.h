@@ -14,7 +14,8 @@ QString varTypeName(VarType type);
 // A picture as an automation value: its kind and the encoded image (PNG) it holds.
 struct Picture
 {
-    enum Kind { None = 0, Bitmap = 1, Icon = 3 };
+    // Fixed width: a stored kind byte may hold any value and is checked, not trusted.
+    enum Kind : quint8 { None = 0, Bitmap = 1, Icon = 3 };
 
     Kind kind = None;
     QByteArray data;
