@@ -146,6 +146,7 @@ DetectionResult detect_station(StationLink &link, ComSettings &settings, Detecti
     }
 
     closeIfOpen(comm);
+    progress.runEnded();
     if (!result.found()) {
         result.outcome = stopped ? DetectionResult::Canceled : DetectionResult::NotFound;
         show_message(notDetectedMessage(), MessageIcon::Critical, QStringLiteral("ORV CAL"));

@@ -26,6 +26,8 @@ public:
     // Polled between tries only: a stop never cuts a try short.
     virtual bool stopRequested() = 0;
     virtual void beep() {}
+    // The port is closed again; comes before the not-detected message.
+    virtual void runEnded() {}
 };
 
 struct DetectionResult

@@ -1,7 +1,9 @@
 #include "ORV_Main.h"
 
+#include "Com_form.h"
 #include "calibration_mode.h"
 #include "cancel_form.h"
+#include "change_station_frm.h"
 #include "terminal_display.h"
 #include "version_info.h"
 
@@ -305,13 +307,12 @@ void ORV_Main::cal_menu_Click()
 void ORV_Main::COM_menu_Click()
 {
     setEnabled(false);
-    notInThisBuild(QStringLiteral("The Serial Communication Properties window"));
-    setEnabled(true);
+    Com_form::showFor(m_settings, *m_link, m_settingsFile, this);
 }
 
 void ORV_Main::change_station_menu_Click()
 {
-    notInThisBuild(QStringLiteral("Station selection"));
+    change_station_frm::choose(m_settings, m_link->state.cur_station, this);
 }
 
 void ORV_Main::notInThisBuild(const QString &feature)

@@ -1,0 +1,131 @@
+#include "COM_Detect_frm.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+COM_Detect_frm::COM_Detect_frm(orv::StationLink &link, orv::ComSettings &settings, QWidget *mainWindow,
+                               QWidget *parent)
+    : QWidget(parent, Qt::Window)
+    , m_link(link)
+    , m_settings(settings)
+{
+    setObjectName(QStringLiteral("COM_Detect_frm"));
+    setWindowTitle(QStringLiteral("Detect Weather Station"));
+
+    m_pic = new QLabel(this);
+    m_pic->setObjectName(QStringLiteral("detect_pic"));
+    m_pic->setFont(QFont(QStringLiteral("Arial")));
+    m_pic->setFrameShape(QFrame::Panel);
+    m_pic->setFrameShadow(QFrame::Sunken);
+    m_pic->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_pic->setTextFormat(Qt::PlainText);
+    m_pic->setMinimumSize(480, 200);
+    m_pic->setAutoFillBackground(true);
+    m_pic->setBackgroundRole(QPalette::Base);
+
+    const QString captions[] = {QStringLiteral("&Detect Station"), QStringLiteral("&Stop Detection"),
+                                QStringLiteral("&Close")};
+    auto *buttons = new QHBoxLayout;
+    for (int i = 0; i < 3; ++i) {
+        m_buttons[i] = new QPushButton(captions[i], this);
+        m_buttons[i]->setObjectName(QStringLiteral("detect_cmd_%1").arg(i));
+        connect(m_buttons[i], &QPushButton::clicked, this, [this, i] { detect_cmd_Click(i); });
+        buttons->addWidget(m_buttons[i]);
+    }
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_pic, 1);
+    layout->addLayout(buttons);
+
+    if (mainWindow)
+        mainWindow->setEnabled(false);
+    setIdleButtons();
+}
+
+void COM_Detect_frm::detect_cmd_Click(int index)
+{
+    switch (index) {
+    case DetectButton:
+        if (m_running)
+            return;
+        m_buttons[DetectButton]->setEnabled(false);
+        m_buttons[StopButton]->setEnabled(true);
+        m_buttons[CloseButton]->setEnabled(false);
+        detect_station();
+        break;
+    case StopButton:
+        m_stopRequested = true;
+        break;
+    case CloseButton:
+        close();
+        break;
+    default:
+        break;
+    }
+}
+
+void COM_Detect_frm::detect_station()
+{
+    m_stopRequested = false;
+    m_running = true;
+    emit runningChanged(true);
+    m_result = orv::detect_station(m_link, m_settings, *this);
+    // Idle again already (runEnded); only the flag that guards closing is left.
+    m_running = false;
+    emit runningChanged(false);
+}
+
+void COM_Detect_frm::closeEvent(QCloseEvent *event)
+{
+    // The run waits inside this window's handler; a window gone from under it
+    // would leave a detection going on behind the user's back.
+    if (m_running) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    emit unloaded();
+}
+
+void COM_Detect_frm::clear()
+{
+    m_text.clear();
+    showText();
+}
+
+void COM_Detect_frm::print(const QString &text)
+{
+    m_text.print(text);
+    showText();
+}
+
+void COM_Detect_frm::endLine()
+{
+    m_text.endLine();
+    showText();
+}
+
+void COM_Detect_frm::beep()
+{
+    QApplication::beep();
+}
+
+void COM_Detect_frm::runEnded()
+{
+    setIdleButtons();
+}
+
+void COM_Detect_frm::setIdleButtons()
+{
+    m_buttons[DetectButton]->setEnabled(true);
+    m_buttons[StopButton]->setEnabled(false);
+    m_buttons[CloseButton]->setEnabled(true);
+}
+
+void COM_Detect_frm::showText()
+{
+    m_pic->setText(m_text.toPlainText());
+}
