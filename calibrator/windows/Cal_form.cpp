@@ -1,6 +1,7 @@
 #include "Cal_form.h"
 
 #include "cal_texts.h"
+#include "power_input.h"
 #include "screen_pointer.h"
 
 #include "params/baud_change.h"
@@ -576,13 +577,22 @@ void Cal_form::buildPowerSetting(QGroupBox *power)
     grid->addWidget(label({}, QStringLiteral("Currently"), power), 0, 0);
     grid->addWidget(label(QStringLiteral("power_cur_lbl"), {}, power), 0, 1);
     grid->addWidget(label({}, QStringLiteral("Set To"), power), 1, 0);
-    // Where the ZqRealInput1 control sits once its library is part of the
-    // program; the panel has no setting behind it and its button no action.
-    auto *slot = new QFrame(power);
-    slot->setObjectName(QStringLiteral("ZqRealInput1_slot"));
-    slot->setFixedSize(42, 17);
-    slot->setToolTip(QStringLiteral("Reserved for the real-number input control"));
-    grid->addWidget(slot, 1, 1);
+    // The panel has no setting behind it and its button no action.
+    QString error;
+    QWidget *input = m_context.controls ? createPowerInput(*m_context.controls, power, &error) : nullptr;
+    if (input) {
+        grid->addWidget(input, 1, 1, Qt::AlignLeft);
+    } else {
+        // Without the control library the control's place stays visibly empty.
+        auto *slot = new QFrame(power);
+        slot->setObjectName(QStringLiteral("ZqRealInput1_slot"));
+        slot->setFrameShape(QFrame::Box);
+        slot->setFrameShadow(QFrame::Sunken);
+        slot->setFixedSize(42, 17);
+        slot->setToolTip(error.isEmpty() ? QStringLiteral("The real-number input control is not available")
+                                         : QStringLiteral("The real-number input control is not available: ") + error);
+        grid->addWidget(slot, 1, 1, Qt::AlignLeft);
+    }
     grid->addWidget(label(QStringLiteral("power_min_lbl"), {}, power), 2, 0);
     grid->addWidget(label(QStringLiteral("power_max_lbl"), {}, power), 2, 1);
     grid->addWidget(button(QStringLiteral("Command2"), makeChange, power, nullptr), 0, 2, Qt::AlignRight);

@@ -15,6 +15,10 @@ class QSlider;
 class QTabWidget;
 class QVBoxLayout;
 
+namespace zq {
+class ControlLoader;
+}
+
 namespace orv {
 struct ComSettings;
 class SettingsFile;
@@ -30,6 +34,8 @@ struct CalibrationContext
     orv::ComSettings &settings;
     orv::SettingsFile *settingsFile;
     orv::SystemClock &systemClock;
+    // Makes the Power Setting panel's input control; none leaves its slot empty.
+    zq::ControlLoader *controls = nullptr;
 };
 
 // The calibration window: fourteen tabs of setting panels, each tab read from

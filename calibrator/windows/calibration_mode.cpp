@@ -6,6 +6,8 @@
 #include "params/prm_file.h"
 #include "params/system_clock.h"
 
+#include "framework/class_factory.h"
+
 #include "link/comm_control.h"
 #include "link/station_link.h"
 
@@ -20,6 +22,7 @@ CalibrationMode::CalibrationMode(QWidget &owner, orv::StationLink &link, orv::Co
     , m_dataDir(std::move(dataDir))
     , m_defaultClock(std::make_unique<orv::PosixSystemClock>())
     , m_clock(m_defaultClock.get())
+    , m_controls(std::make_unique<zq::ControlLoader>())
 {
 }
 
@@ -55,7 +58,7 @@ void CalibrationMode::enter()
     // A window left from an earlier entry would show stale values.
     if (m_form)
         m_form->unload();
-    m_form = new Cal_form(CalibrationContext{m_link, m_records, m_settings, m_settingsFile, *m_clock}, &m_owner);
+    m_form = new Cal_form(CalibrationContext{m_link, m_records, m_settings, m_settingsFile, *m_clock, m_controls.get()}, &m_owner);
     if (!m_form->runTabReads(0))
         return;
     m_form->show();

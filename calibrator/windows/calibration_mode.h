@@ -10,6 +10,10 @@
 class Cal_form;
 class QWidget;
 
+namespace zq {
+class ControlLoader;
+}
+
 namespace orv {
 struct ComSettings;
 class SettingsFile;
@@ -47,5 +51,7 @@ private:
     orv::ParamRecords m_records;
     std::unique_ptr<orv::SystemClock> m_defaultClock;
     orv::SystemClock *m_clock;
+    // Declared before the window so that the control library outlives its control.
+    std::unique_ptr<zq::ControlLoader> m_controls;
     QPointer<Cal_form> m_form;
 };

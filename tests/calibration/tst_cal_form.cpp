@@ -184,7 +184,18 @@ void TestCalForm::windowHasItsTabsFramesAndTexts()
     QCOMPARE(rig.find<QGroupBox>("hum_0_frame")->title(), QStringLiteral("Outside Humidity mV @  0.0% RH"));
     QCOMPARE(rig.find<QGroupBox>("dtr_frame")->title(), QStringLiteral("Serial Port DTR Line \"Time to Live\" Delay"));
     QCOMPARE(rig.find<QGroupBox>("Frame1")->title(), QStringLiteral("Power Setting"));
-    QVERIFY(rig.find<QWidget>("ZqRealInput1_slot"));
+    // The Power Setting panel holds the real-number input control with its stored settings.
+    QWidget *power = rig.find<QWidget>("ZqRealInput1");
+    QVERIFY2(power, "no ZqRealInput1 control");
+    QCOMPARE(power->metaObject()->className(), "CVururazCtrl");
+    QCOMPARE(power->property("BevelStyle").toInt(), 3);
+    QCOMPARE(power->property("BevelSize").toInt(), 0);
+    QCOMPARE(power->property("VAlignment").toInt(), 2);
+    QCOMPARE(power->property("FillColor").toUInt(), 0x00FFFFFFu);
+    QCOMPARE(power->property("BackColor").toUInt(), 0x00FFFFFFu);
+    QCOMPARE(power->property("ForeColor").toUInt(), 0x80000012u);
+    QCOMPARE(power->size(), QSize(42, 17));
+    QVERIFY(!rig.find<QWidget>("ZqRealInput1_slot"));
     // Every slider panel's controls carry their own names.
     for (const SliderSetting &s : sliderSettings()) {
         for (const char *name : {s.frame, s.currentLabel, s.minLabel, s.maxLabel, s.setLabel, s.slider, s.button})
