@@ -1,0 +1,132 @@
+#include "simulated_line.h"
+#include "virtual_pump.h"
+
+#include "link/comm_control.h"
+#include "link/station_link.h"
+#include "station/param_table.h"
+#include "station/station_model.h"
+
+#include <QTest>
+
+#include <memory>
+
+using namespace orv;
+using namespace orv::test;
+
+namespace {
+
+// The calibration program's exchange on COM2 with the simulator at its far end.
+struct Bench
+{
+    explicit Bench(const station::StationOptions &options)
+        : model(options, 0)
+    {
+        ports.attach(QStringLiteral("/dev/sim-com2"), &model);
+        PortMap map;
+        map.setDevicePath(2, QStringLiteral("/dev/sim-com2"));
+        auto device = std::make_unique<SimulatedLine>(pump, ports);
+        line = device.get();
+        comm = std::make_unique<CommControl>(std::move(device), map);
+        link = std::make_unique<StationLink>(*comm, pump);
+        link->state.pkt_start = QByteArray(1, 0x02);
+        link->state.pkt_end = QByteArray(1, 0x03);
+    }
+
+    bool open(int baud)
+    {
+        comm->setPortOpen(false);
+        comm->setCommPort(2);
+        comm->setSettings(QStringLiteral("%1,N,8,1").arg(baud));
+        comm->setDTREnable(true);
+        return comm->setPortOpen(true);
+    }
+
+    QByteArray receivedBytes() const
+    {
+        QByteArray all;
+        for (const SimulatedLine::Chunk &c : line->trace())
+            if (!c.toStation)
+                all += c.bytes;
+        return all;
+    }
+
+    VirtualPump pump;
+    station::StationModel model;
+    SimulatedPorts ports;
+    SimulatedLine *line = nullptr;
+    std::unique_ptr<CommControl> comm;
+    std::unique_ptr<StationLink> link;
+};
+
+station::StationOptions atRate(int baud)
+{
+    station::StationOptions o;
+    o.fixedRate = baud;
+    return o;
+}
+
+} // namespace
+
+// The program's read, write and version exchanges against the simulator.
+class TestStationLink : public QObject
+{
+    Q_OBJECT
+private slots:
+    void readGetsExactlyOneReply_data();
+    void readGetsExactlyOneReply();
+    void writeIsEchoed();
+    void baudChangeWithoutEcho();
+};
+
+void TestStationLink::readGetsExactlyOneReply_data()
+{
+    QTest::addColumn<int>("baud");
+    for (int baud : {300, 600, 1200, 2400, 4800, 9600, 19200, 38400})
+        QTest::addRow("%d", baud) << baud;
+}
+
+void TestStationLink::readGetsExactlyOneReply()
+{
+    QFETCH(int, baud);
+    Bench bench(atRate(baud));
+    QVERIFY(bench.open(baud));
+    bench.link->state.param_addr = station::paramAddress("barometric pressure");
+    bench.link->read_param();
+    QCOMPARE(int(bench.link->state.com_status), 0);
+    QCOMPARE(bench.link->state.param_value, 2992.0f);
+    // Let any second reply arrive before counting.
+    bench.pump.advance(5000);
+    QCOMPARE(bench.receivedBytes().toHex(), QByteArray("0bb0"));
+}
+
+void TestStationLink::writeIsEchoed()
+{
+    Bench bench(atRate(2400));
+    QVERIFY(bench.open(2400));
+    bench.link->state.param_addr = station::paramAddress("temp: outside");
+    bench.link->state.param_value = 600;
+    bench.link->write_param();
+    QCOMPARE(int(bench.link->state.com_status), 0);
+    QCOMPARE(bench.link->state.param_value, 600.0f);
+    bench.link->read_param();
+    QCOMPARE(bench.link->state.param_value, 600.0f);
+}
+
+void TestStationLink::baudChangeWithoutEcho()
+{
+    Bench bench({});
+    QVERIFY(bench.open(2400));
+    bench.link->state.param_addr = station::paramAddress("Baud Rate index");
+    bench.link->state.param_value = 1;
+    bench.link->state.write_no_echo = 255;
+    bench.link->write_param();
+    bench.link->state.write_no_echo = 0;
+    QCOMPARE(bench.model.ownRate(), 19200);
+    QVERIFY(bench.open(19200));
+    bench.link->request_version();
+    QCOMPARE(int(bench.link->state.com_status), 0);
+    QCOMPARE(bench.link->state.station_version, QByteArray("4.103\r\n"));
+}
+
+QTEST_GUILESS_MAIN(TestStationLink)
+#include "tst_station_link.moc"
