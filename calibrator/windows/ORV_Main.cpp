@@ -315,11 +315,6 @@ void ORV_Main::change_station_menu_Click()
     change_station_frm::choose(m_settings, m_link->state.cur_station, this);
 }
 
-void ORV_Main::notInThisBuild(const QString &feature)
-{
-    orv::show_message(feature + QStringLiteral(" is not in this build of ORV CAL."), orv::MessageIcon::Information);
-}
-
 void ORV_Main::about_menu_Click()
 {
     m_versionLbl->setText(versionText());

@@ -77,7 +77,6 @@ private:
     void buildMenus();
     void buildPanels();
     void startUp();
-    void notInThisBuild(const QString &feature);
     QAction *addItem(QMenu *menu, const char *name, const QString &caption, void (ORV_Main::*handler)());
 
     orv::Pump &m_pump;

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "simulated_line.h"
+#include "virtual_pump.h"
+
+#include "ORV_Main.h"
+
+#include "link/comm_control.h"
+#include "link/message.h"
+#include "link/station_link.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace orv::test {
+
+// The main window on the virtual clock, with a peer on COM2, a data folder of
+// its own and every message box recorded instead of shown.
+struct MainFixture
+{
+    static inline const QString comPath = QStringLiteral("/dev/sim-com2");
+
+    struct Message
+    {
+        QString text;
+        MessageIcon icon;
+        QString title;
+    };
+
+    explicit MainFixture(station::Peer *peer, bool show = true)
+    {
+        if (peer)
+            ports.attach(comPath, peer);
+        previousHandler = setMessageHandler([this](const QString &text, MessageIcon icon, const QString &title) {
+            messages.append({text, icon, title});
+        });
+        PortMap map;
+        map.setDevicePath(2, comPath);
+        auto device = std::make_unique<SimulatedLine>(pump, ports);
+        line = device.get();
+        window = std::make_unique<ORV_Main>(pump, std::make_unique<CommControl>(std::move(device), map),
+                                            dataDir.path());
+        window->setEndAction([this] { ++endRequests; });
+        if (show)
+            window->show();
+    }
+
+    ~MainFixture()
+    {
+        window.reset();
+        setMessageHandler(previousHandler);
+    }
+
+    QAction *action(const char *name) const
+    {
+        if (auto *menu = window->findChild<QMenu *>(QLatin1String(name)))
+            return menu->menuAction();
+        return window->findChild<QAction *>(QLatin1String(name));
+    }
+
+    // The entries whose state the link drives, as "name:0/1" in one line.
+    QString menuState() const
+    {
+        QStringList out;
+        for (const char *name : {"open_port_menu", "port_close_menu", "port_only_menu", "View_menu", "COM_menu"})
+            out << QStringLiteral("%1:%2").arg(QLatin1String(name)).arg(int(action(name)->isEnabled()));
+        return out.join(QLatin1Char(' '));
+    }
+
+    QWidget *comPic() const { return window->findChild<QWidget *>(QStringLiteral("com_pic")); }
+
+    VirtualPump pump;
+    SimulatedPorts ports;
+    QTemporaryDir dataDir;
+    SimulatedLine *line = nullptr;
+    MessageHandler previousHandler;
+    QList<Message> messages;
+    int endRequests = 0;
+    std::unique_ptr<ORV_Main> window;
+};
+
+inline const QString startUpState = QStringLiteral(
+    "open_port_menu:1 port_close_menu:0 port_only_menu:1 View_menu:0 COM_menu:1");
+inline const QString connectedState = QStringLiteral(
+    "open_port_menu:0 port_close_menu:1 port_only_menu:0 View_menu:1 COM_menu:0");
+inline const QString portOnlyState = QStringLiteral(
+    "open_port_menu:0 port_close_menu:1 port_only_menu:0 View_menu:0 COM_menu:0");
+
+} // namespace orv::test

@@ -1,0 +1,297 @@
+#include "connect_fixture.h"
+
+#include <QtTest>
+
+using namespace orv;
+using namespace orv::test;
+
+namespace {
+
+const QByteArray goodVersion = "4.103\r\n";
+
+// A modem that answers OK from the `okFromTry`-th "AT&F" on (0: never) and
+// every later command, and `dialReply` (empty: nothing) 5 s after dialling.
+ModemPeer::Responder modemScript(int okFromTry, const QByteArray &dialReply, int *atfCount)
+{
+    return [=](const QByteArray &line) -> QList<ModemPeer::Answer> {
+        if (line == "AT&F") {
+            ++*atfCount;
+            if (okFromTry == 0 || *atfCount < okFromTry)
+                return {};
+        }
+        if (line.startsWith("ATDT"))
+            return dialReply.isEmpty() ? QList<ModemPeer::Answer>{} : QList<ModemPeer::Answer>{{5000, dialReply}};
+        return {{40, "\r\nOK\r\n"}};
+    };
+}
+
+QList<QByteArray> lineTexts(const ModemPeer &modem)
+{
+    QList<QByteArray> out;
+    for (const auto &l : modem.lines())
+        out << l.text;
+    return out;
+}
+
+} // namespace
+
+class TestConnectStation : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void directConnectionRunsItsStepsOnTime();
+    void directTextNamesTheSlotRate_data();
+    void directTextNamesTheSlotRate();
+    void directFailuresEndTheSameWay_data();
+    void directFailuresEndTheSameWay();
+    void lineControlFollowsModemFlag_data();
+    void lineControlFollowsModemFlag();
+
+    void modemOutcomes_data();
+    void modemOutcomes();
+    void modemCommandsAndTheirPauses();
+    void modemWithoutReplyGivesUpBetweenSixtyAndSixtyOneSeconds();
+};
+
+void TestConnectStation::directConnectionRunsItsStepsOnTime()
+{
+    ScriptedPeer station(ScriptedPeer::always(goodVersion));
+    ConnectFixture f(&station);
+    f.comm->setTerminalMode(CommControl::TerminalModeB, 3);
+    f.comm->setTerminalMode(CommControl::TerminalModeA, 2);
+
+    f.run();
+
+    QCOMPARE(f.progress->steps(), (QStringList{"show", "Connecting to Station 2400,N,8,1", "Connected to Station",
+                                                "close"}));
+    QVERIFY(f.comm->portOpen());
+    QVERIFY(!f.comm->terminalActive());
+    QCOMPARE(f.link->state.station_version, goodVersion);
+    QCOMPARE(f.link->state.com_status, std::uint8_t(0));
+    // Opened at once, then 3 s and 3 s before the only request goes out.
+    QCOMPARE(station.requests().size(), 1);
+    QCOMPARE(station.requests().first().bytes, QByteArray("V"));
+    const qint64 sentAt = f.line->trace().front().atMs;
+    QCOMPARE(f.since(sentAt), qint64(6000));
+    const qint64 connected = f.progress->timeOf("Connected to Station");
+    QCOMPARE(f.progress->timeOf("close") - connected, qint64(1000));
+    QCOMPARE(f.line->lineSettings().baud, 2400);
+}
+
+void TestConnectStation::directTextNamesTheSlotRate_data()
+{
+    QTest::addColumn<float>("rate");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("9600") << 9600.0f << "Connecting to Station 9600,N,8,1";
+    QTest::newRow("19200") << 19200.0f << "Connecting to Station 19200,N,8,1";
+    QTest::newRow("300") << 300.0f << "Connecting to Station 300,N,8,1";
+}
+
+void TestConnectStation::directTextNamesTheSlotRate()
+{
+    QFETCH(float, rate);
+    QFETCH(QString, text);
+    ScriptedPeer station(ScriptedPeer::always(goodVersion));
+    ConnectFixture f(&station);
+    f.link->state.cur_station = 3;
+    f.settings.baud_rate[3] = rate;
+
+    f.run();
+
+    QCOMPARE(f.progress->steps().value(1), text);
+    QCOMPARE(f.line->lineSettings().baud, int(rate));
+    QVERIFY(f.comm->portOpen());
+}
+
+void TestConnectStation::directFailuresEndTheSameWay_data()
+{
+    QTest::addColumn<int>("port");
+    QTest::addColumn<bool>("busy");
+    QTest::addColumn<bool>("stationAnswers");
+    QTest::addColumn<float>("rate");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("versionRequests");
+    // Start of the failure end, after the start, in ms: [min, max].
+    QTest::addColumn<qint64>("failMin");
+    QTest::addColumn<qint64>("failMax");
+
+    const QString unavailable = QStringLiteral("Selected COM Port is Unavailable.");
+    QTest::newRow("absent port") << 5 << false << true << 2400.0f << unavailable << 0 << 0ll << 0ll;
+    QTest::newRow("port outside 1..8") << 12 << false << true << 2400.0f << unavailable << 0 << 0ll << 0ll;
+    QTest::newRow("busy port") << 2 << true << true << 2400.0f << unavailable << 0 << 0ll << 0ll;
+    QTest::newRow("damaged rate") << 2 << false << true << 0.0f << unavailable << 0 << 0ll << 0ll;
+    // 6 s of settling, then four 15-16 s attempts.
+    QTest::newRow("silent station") << 2 << false << false << 2400.0f << ConnectText::noVersion << 4 << 66000ll
+                                    << 70000ll;
+}
+
+void TestConnectStation::directFailuresEndTheSameWay()
+{
+    QFETCH(int, port);
+    QFETCH(bool, busy);
+    QFETCH(bool, stationAnswers);
+    QFETCH(float, rate);
+    QFETCH(QString, message);
+    QFETCH(int, versionRequests);
+    QFETCH(qint64, failMin);
+    QFETCH(qint64, failMax);
+
+    ScriptedPeer station(stationAnswers ? ScriptedPeer::always(goodVersion) : ScriptedPeer::silent());
+    ConnectFixture f(&station);
+    f.ports.setBusy(ConnectFixture::comPath, busy);
+    f.settings.com_port[0] = std::int16_t(port);
+    f.settings.baud_rate[0] = rate;
+
+    f.run();
+
+    const QStringList steps = f.progress->steps();
+    QCOMPARE(steps.mid(steps.size() - 3), (QStringList{"beep", message, "close"}));
+    QVERIFY(!f.comm->portOpen());
+    // The port is already closed when the message appears.
+    QVERIFY(!f.progress->events.at(steps.size() - 2).portOpen);
+    const qint64 beepAt = f.since(f.progress->timeOf("beep"));
+    QVERIFY2(beepAt >= failMin && beepAt <= failMax, qPrintable(QString::number(beepAt)));
+    QCOMPARE(f.progress->timeOf("close") - f.progress->timeOf(message), qint64(3000));
+    QCOMPARE(station.requests().size(), versionRequests);
+}
+
+void TestConnectStation::lineControlFollowsModemFlag_data()
+{
+    QTest::addColumn<int>("flag");
+    QTest::addColumn<bool>("hardwareFlow");
+    QTest::addColumn<bool>("rts");
+    QTest::newRow("direct") << 0 << false << false;
+    QTest::newRow("modem") << 255 << true << true;
+}
+
+void TestConnectStation::lineControlFollowsModemFlag()
+{
+    QFETCH(int, flag);
+    QFETCH(bool, hardwareFlow);
+    QFETCH(bool, rts);
+    int atf = 0;
+    ModemPeer modem(modemScript(1, "\r\nCONNECT 2400\r\n", &atf));
+    modem.setVersionReply(goodVersion);
+    ScriptedPeer station(ScriptedPeer::always(goodVersion));
+    ConnectFixture f(flag ? static_cast<station::Peer *>(&modem) : &station);
+    f.settings.modem_flag[0] = std::uint8_t(flag);
+
+    f.run();
+
+    QVERIFY(f.comm->portOpen());
+    QCOMPARE(f.line->hardwareFlow(), hardwareFlow);
+    QCOMPARE(f.line->dtr(), true);
+    QCOMPARE(f.line->rts(), rts);
+}
+
+void TestConnectStation::modemOutcomes_data()
+{
+    QTest::addColumn<int>("okFromTry");
+    QTest::addColumn<QByteArray>("dialReply");
+    QTest::addColumn<QString>("lastInfo");
+    QTest::addColumn<bool>("open");
+    QTest::addColumn<int>("atfTries");
+    QTest::addColumn<int>("versionRequests");
+
+    QTest::newRow("no modem") << 0 << QByteArray() << ConnectText::noModem << false << 11 << 0;
+    QTest::newRow("OK on the third try") << 3 << QByteArray("\r\nCONNECT 2400\r\n") << ConnectText::connected
+                                         << true << 3 << 1;
+    QTest::newRow("CONNECT") << 1 << QByteArray("\r\nCONNECT 2400\r\n") << ConnectText::connected << true << 1 << 1;
+    QTest::newRow("BUSY") << 1 << QByteArray("\r\nBUSY\r\n") << ConnectText::lineBusy << false << 1 << 0;
+    QTest::newRow("NO DIALTONE") << 1 << QByteArray("\r\nNO DIALTONE\r\n") << ConnectText::noDialTone << false << 1
+                                 << 0;
+    // CARRIER counts as connected; the station then never answers.
+    QTest::newRow("NO CARRIER") << 1 << QByteArray("\r\nNO CARRIER\r\n") << ConnectText::noVersion << false << 1
+                                << 4;
+    QTest::newRow("DIAL beats CONNECT") << 1 << QByteArray("\r\nNO DIALTONE\r\nCONNECT\r\n")
+                                        << ConnectText::noDialTone << false << 1 << 0;
+    QTest::newRow("BUSY beats CONNECT") << 1 << QByteArray("\r\nCONNECT BUSY\r\n") << ConnectText::lineBusy
+                                        << false << 1 << 0;
+    QTest::newRow("no dial reply") << 1 << QByteArray() << ConnectText::noDialResponse << false << 1 << 0;
+}
+
+void TestConnectStation::modemOutcomes()
+{
+    QFETCH(int, okFromTry);
+    QFETCH(QByteArray, dialReply);
+    QFETCH(QString, lastInfo);
+    QFETCH(bool, open);
+    QFETCH(int, atfTries);
+    QFETCH(int, versionRequests);
+
+    int atf = 0;
+    ModemPeer modem(modemScript(okFromTry, dialReply, &atf));
+    modem.setVersionReply(goodVersion);
+    ConnectFixture f(&modem);
+    f.settings.modem_flag[0] = 255;
+
+    f.run();
+
+    const QStringList steps = f.progress->steps();
+    QCOMPARE(steps.first(), QStringLiteral("show"));
+    QCOMPARE(steps.value(1), ConnectText::detectingModem);
+    QCOMPARE(steps.last(), QStringLiteral("close"));
+    QCOMPARE(steps.value(steps.size() - 2), lastInfo);
+    QCOMPARE(f.comm->portOpen(), open);
+    QCOMPARE(steps.contains("beep"), !open);
+    QCOMPARE(atf, atfTries);
+    QCOMPARE(int(f.line->sentBytes().count('V')), versionRequests);
+    if (!open)
+        QCOMPARE(f.progress->timeOf("close") - f.progress->timeOf(lastInfo), qint64(3000));
+    if (atfTries == 11) {
+        const auto lines = modem.lines();
+        for (int i = 1; i < lines.size(); ++i)
+            QCOMPARE(lines[i].atMs - lines[i - 1].atMs, qint64(1000));
+    }
+}
+
+void TestConnectStation::modemCommandsAndTheirPauses()
+{
+    int atf = 0;
+    ModemPeer modem(modemScript(1, "\r\nCONNECT 2400\r\n", &atf));
+    modem.setVersionReply(goodVersion);
+    ConnectFixture f(&modem);
+    f.settings.modem_flag[0] = 255;
+    f.settings.setPhoneNumber(0, QStringLiteral("  555-0199 "));
+
+    f.run();
+
+    QCOMPARE(lineTexts(modem),
+             (QList<QByteArray>{"AT&F", "AT&F0", "ATS2=255&D2", "ATDT555-0199"}));
+    QCOMPARE(f.progress->steps(),
+             (QStringList{"show", "Detecting Modem", "Initializing Modem", "Dialing 555-0199", "Connected to Station",
+                          "close"}));
+    const auto &lines = modem.lines();
+    // 1 s after the try, 3 s after OK; 1 s after each set-up command.
+    const qint64 line = lines[1].atMs - lines[0].atMs;
+    QVERIFY2(line >= 4000 && line < 4100, qPrintable(QString::number(line)));
+    QVERIFY(lines[2].atMs - lines[1].atMs >= 1000 && lines[2].atMs - lines[1].atMs < 1100);
+    QVERIFY(lines[3].atMs - lines[2].atMs >= 1000 && lines[3].atMs - lines[2].atMs < 1100);
+    // The version request goes 3 s after CONNECT arrived (5 s after dialling).
+    qint64 versionAt = 0;
+    for (const auto &c : f.line->trace())
+        if (c.toStation && c.bytes == "V")
+            versionAt = c.atMs;
+    const qint64 afterDial = versionAt - lines[3].atMs;
+    QVERIFY2(afterDial >= 8000 && afterDial < 8200, qPrintable(QString::number(afterDial)));
+    QVERIFY(f.line->sentBytes().startsWith("AT&F\r"));
+}
+
+void TestConnectStation::modemWithoutReplyGivesUpBetweenSixtyAndSixtyOneSeconds()
+{
+    int atf = 0;
+    ModemPeer modem(modemScript(1, QByteArray(), &atf));
+    ConnectFixture f(&modem);
+    f.settings.modem_flag[0] = 255;
+
+    f.run();
+
+    const qint64 dialledAt = modem.lines().last().atMs;
+    const qint64 waited = f.progress->timeOf("beep") - dialledAt;
+    QVERIFY2(waited > 60000 && waited <= 61100, qPrintable(QString::number(waited)));
+    QVERIFY(modem.hangUps() >= 1);
+}
+
+QTEST_GUILESS_MAIN(TestConnectStation)
+#include "tst_connect_station.moc"

@@ -1,0 +1,356 @@
+#include "main_fixture.h"
+#include "modem_peer.h"
+#include "scripted_peer.h"
+
+#include "cancel_form.h"
+
+#include "link/connect_station.h"
+#include "link/settings_file.h"
+
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace orv;
+using namespace orv::test;
+
+namespace {
+
+const QByteArray goodVersion = "4.103\r\n";
+
+// What the main window looked like each time the progress window changed step.
+struct ProgressWatch
+{
+    QStringList infos;
+    QList<bool> windowEnabled;
+    QList<bool> busyPointer;
+    QStringList titles;
+    int forms = 0;
+    int unloaded = 0;
+
+    void attach(ORV_Main &window)
+    {
+        QObject::connect(&window, &ORV_Main::connectProgressCreated, &window, [this, &window](cancel_form *form) {
+            ++forms;
+            QObject::connect(form, &cancel_form::infoChanged, form, [this, &window, form](const QString &text) {
+                infos << text;
+                windowEnabled << window.isEnabled();
+                busyPointer << (window.cursor().shape() == Qt::WaitCursor);
+                titles << form->windowTitle();
+                QCOMPARE(form->findChild<QLabel *>(QStringLiteral("info_lbl"))->text(), text);
+            });
+            QObject::connect(form, &cancel_form::unloaded, form, [this] { ++unloaded; });
+        });
+    }
+};
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void startUpLoadsSettingsAndSetsMenus();
+    void startUpKeepsAnExistingSettingsFile();
+    void menuTreeHasItsCaptionsAndNames_data();
+    void menuTreeHasItsCaptionsAndNames();
+
+    void menuStatesFollowTheLink_data();
+    void menuStatesFollowTheLink();
+    void connectionKeepsWindowDisabledThroughoutAndNeverAfter_data();
+    void connectionKeepsWindowDisabledThroughoutAndNeverAfter();
+    void progressWindowNamesTheSlotRate();
+    void portOnlyOpensWithTheSlotLineControl_data();
+    void portOnlyOpensWithTheSlotLineControl();
+    void portOnlyFailureShowsMessageAndClosesLink();
+
+    void aboutPanelShowsVersionAndCloses();
+    void propertiesWindowHoldsTheMainWindowDisabled();
+    void exitAndClosingEndTheProgram();
+};
+
+void TestMainWindow::startUpLoadsSettingsAndSetsMenus()
+{
+    MainFixture f(nullptr);
+    const QFileInfo file(f.dataDir.filePath(SettingsFile::fileName()));
+    QVERIFY(file.exists());
+    QCOMPARE(file.size(), qint64(ComSettings::fileSize));
+    QCOMPARE(f.menuState(), startUpState);
+    QCOMPARE(f.window->windowTitle(),
+             QStringLiteral("ORV CAL    Halvik Weather Station Calibration/Configuration Utility"));
+    QCOMPARE(f.window->link().state.cur_station, 0);
+    QCOMPARE(f.window->link().state.pkt_start, QByteArray(1, 0x02));
+    QCOMPARE(f.window->link().state.pkt_end, QByteArray(1, 0x03));
+    QVERIFY(!f.comPic()->isVisible());
+    QCOMPARE(f.comPic()->y(), 0);
+    QVERIFY(f.messages.isEmpty());
+}
+
+void TestMainWindow::startUpKeepsAnExistingSettingsFile()
+{
+    QTemporaryDir dir;
+    ComSettings stored = ComSettings::defaults();
+    stored.com_port[0] = 7;
+    stored.baud_rate[0] = 9600.0f;
+    {
+        SettingsFile file;
+        ComSettings scratch;
+        QVERIFY(file.load(dir.path(), scratch));
+        QVERIFY(file.save(stored));
+    }
+    VirtualPump pump;
+    SimulatedPorts ports;
+    ORV_Main window(pump, std::make_unique<CommControl>(std::make_unique<SimulatedLine>(pump, ports), PortMap()),
+                    dir.path());
+    QCOMPARE(window.settings().com_port[0], std::int16_t(7));
+    QCOMPARE(window.settings().baud_rate[0], 9600.0f);
+}
+
+void TestMainWindow::menuTreeHasItsCaptionsAndNames_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("File") << "File_menu" << "&File";
+    QTest::newRow("select") << "change_station_menu" << "&Select Active Station";
+    QTest::newRow("exit") << "exit_menu" << "E&xit";
+    QTest::newRow("Connect") << "connect_menu" << "&Connect";
+    QTest::newRow("connect") << "open_port_menu" << "&Connect to Weather Station";
+    QTest::newRow("disconnect") << "port_close_menu" << "&Disconnect From Weather Station";
+    QTest::newRow("port only") << "port_only_menu" << "&Open COM Port only in Terimal Mode";
+    QTest::newRow("Tools") << "View_menu" << "&Tools";
+    QTest::newRow("calibration") << "cal_menu" << "&Calibration Mode";
+    QTest::newRow("terminal") << "Terminal_menu" << "&Terminal Mode";
+    QTest::newRow("properties") << "COM_menu" << "Communication &Properties";
+    QTest::newRow("about") << "about_menu" << "&About";
+}
+
+void TestMainWindow::menuTreeHasItsCaptionsAndNames()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+    MainFixture f(nullptr, false);
+    QAction *action = f.action(name.toLatin1().constData());
+    QVERIFY2(action, qPrintable(name));
+    QCOMPARE(action->text(), caption);
+    // Top-level entries sit on the menu bar itself, in this order.
+    const QStringList topLevel{"&File", "&Connect", "&Tools", "Communication &Properties", "&About"};
+    QStringList bar;
+    for (QAction *a : f.window->menuBar()->actions())
+        bar << a->text();
+    QCOMPARE(bar, topLevel);
+    const auto *connectMenu = f.window->findChild<QMenu *>(QStringLiteral("connect_menu"));
+    QCOMPARE(connectMenu->actions().at(2)->objectName(), QStringLiteral("Blank7"));
+    QVERIFY(connectMenu->actions().at(2)->isSeparator());
+}
+
+void TestMainWindow::menuStatesFollowTheLink_data()
+{
+    QTest::addColumn<bool>("stationPresent");
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<bool>("portOpen");
+    QTest::addColumn<bool>("terminalShown");
+
+    QTest::newRow("connected") << true << QStringList{"connect"} << connectedState << true << false;
+    QTest::newRow("failed connection") << false << QStringList{"connect"} << startUpState << false << false;
+    QTest::newRow("disconnected") << true << QStringList{"connect", "disconnect"} << startUpState << false << false;
+    QTest::newRow("terminal while connected")
+        << true << QStringList{"connect", "terminal"} << connectedState << true << true;
+    QTest::newRow("disconnect from terminal")
+        << true << QStringList{"connect", "terminal", "disconnect"} << startUpState << false << false;
+    QTest::newRow("port only") << true << QStringList{"port only"} << portOnlyState << true << true;
+    QTest::newRow("port only then disconnect")
+        << true << QStringList{"port only", "disconnect"} << startUpState << false << false;
+    QTest::newRow("connect after port only")
+        << true << QStringList{"port only", "disconnect", "connect"} << connectedState << true << false;
+}
+
+void TestMainWindow::menuStatesFollowTheLink()
+{
+    QFETCH(bool, stationPresent);
+    QFETCH(QStringList, steps);
+    QFETCH(QString, state);
+    QFETCH(bool, portOpen);
+    QFETCH(bool, terminalShown);
+
+    ScriptedPeer station(ScriptedPeer::always(goodVersion));
+    MainFixture f(&station);
+    if (!stationPresent)
+        f.window->settings().com_port[0] = 4;
+
+    for (const QString &step : steps) {
+        if (step == "connect")
+            f.action("open_port_menu")->trigger();
+        else if (step == "disconnect")
+            f.action("port_close_menu")->trigger();
+        else if (step == "terminal")
+            f.action("Terminal_menu")->trigger();
+        else if (step == "port only")
+            f.action("port_only_menu")->trigger();
+    }
+
+    QCOMPARE(f.menuState(), state);
+    QCOMPARE(f.window->comm().portOpen(), portOpen);
+    QCOMPARE(f.comPic()->isVisible(), terminalShown);
+    QVERIFY(f.window->isEnabled());
+    QVERIFY(f.window->cursor().shape() != Qt::WaitCursor);
+    QVERIFY(f.messages.isEmpty());
+}
+
+void TestMainWindow::connectionKeepsWindowDisabledThroughoutAndNeverAfter_data()
+{
+    QTest::addColumn<int>("port");
+    QTest::addColumn<int>("modemFlag");
+    QTest::addColumn<bool>("stationAnswers");
+    QTest::addColumn<QString>("lastInfo");
+    QTest::newRow("direct, connected") << 2 << 0 << true << ConnectText::connected;
+    QTest::newRow("direct, absent port") << 6 << 0 << true << ConnectText::portUnavailable;
+    QTest::newRow("direct, silent station") << 2 << 0 << false << ConnectText::noVersion;
+    QTest::newRow("modem slot, no modem") << 2 << 255 << false << ConnectText::noModem;
+}
+
+void TestMainWindow::connectionKeepsWindowDisabledThroughoutAndNeverAfter()
+{
+    QFETCH(int, port);
+    QFETCH(int, modemFlag);
+    QFETCH(bool, stationAnswers);
+    QFETCH(QString, lastInfo);
+
+    ScriptedPeer station(stationAnswers ? ScriptedPeer::always(goodVersion) : ScriptedPeer::silent());
+    MainFixture f(&station);
+    f.window->settings().com_port[0] = std::int16_t(port);
+    f.window->settings().modem_flag[0] = std::uint8_t(modemFlag);
+    ProgressWatch watch;
+    watch.attach(*f.window);
+
+    f.action("open_port_menu")->trigger();
+
+    QCOMPARE(watch.forms, 1);
+    QCOMPARE(watch.unloaded, 1);
+    QCOMPARE(watch.infos.last(), lastInfo);
+    QVERIFY(!watch.windowEnabled.contains(true));
+    QVERIFY(!watch.busyPointer.contains(false));
+    QCOMPARE(watch.titles.first(), QStringLiteral("Connection in Progress"));
+    QVERIFY(f.window->isEnabled());
+    QVERIFY(f.window->cursor().shape() != Qt::WaitCursor);
+    // The progress window is gone once the attempt is over.
+    for (QWidget *w : QApplication::topLevelWidgets())
+        QVERIFY(w->objectName() != QStringLiteral("cancel_form"));
+}
+
+void TestMainWindow::progressWindowNamesTheSlotRate()
+{
+    ScriptedPeer station(ScriptedPeer::always(goodVersion));
+    MainFixture f(&station);
+    f.window->settings().baud_rate[0] = 9600.0f;
+    ProgressWatch watch;
+    watch.attach(*f.window);
+
+    f.action("open_port_menu")->trigger();
+
+    QCOMPARE(watch.infos, (QStringList{"Connecting to Station 9600,N,8,1", "Connected to Station"}));
+    QCOMPARE(f.line->lineSettings().baud, 9600);
+    QCOMPARE(f.menuState(), connectedState);
+}
+
+void TestMainWindow::portOnlyOpensWithTheSlotLineControl_data()
+{
+    QTest::addColumn<int>("modemFlag");
+    QTest::addColumn<float>("rate");
+    QTest::addColumn<bool>("hardwareFlow");
+    QTest::addColumn<bool>("rts");
+    QTest::newRow("direct 19200") << 0 << 19200.0f << false << false;
+    QTest::newRow("direct 300") << 0 << 300.0f << false << false;
+    QTest::newRow("modem 2400") << 255 << 2400.0f << true << true;
+}
+
+void TestMainWindow::portOnlyOpensWithTheSlotLineControl()
+{
+    QFETCH(int, modemFlag);
+    QFETCH(float, rate);
+    QFETCH(bool, hardwareFlow);
+    QFETCH(bool, rts);
+
+    ModemPeer modem;
+    MainFixture f(&modem);
+    f.window->settings().modem_flag[0] = std::uint8_t(modemFlag);
+    f.window->settings().baud_rate[0] = rate;
+    const qint64 before = f.pump.msSinceEpoch();
+
+    f.action("port_only_menu")->trigger();
+
+    QCOMPARE(f.line->lineSettings().baud, int(rate));
+    QCOMPARE(f.line->hardwareFlow(), hardwareFlow);
+    QVERIFY(f.line->dtr());
+    QCOMPARE(f.line->rts(), rts);
+    // No dialling, no version request, no waiting.
+    QVERIFY(f.line->sentBytes().isEmpty());
+    QCOMPARE(f.pump.msSinceEpoch(), before);
+    QCOMPARE(f.menuState(), portOnlyState);
+    QVERIFY(f.window->comm().terminalActive());
+}
+
+void TestMainWindow::portOnlyFailureShowsMessageAndClosesLink()
+{
+    MainFixture f(nullptr);
+    f.action("port_only_menu")->trigger();
+
+    QCOMPARE(f.messages.size(), 1);
+    QCOMPARE(f.messages.first().text, QStringLiteral("Selected COM Port is Unavailable."));
+    QCOMPARE(f.messages.first().title, QStringLiteral("ORV CAL"));
+    QCOMPARE(f.menuState(), startUpState);
+    QVERIFY(!f.comPic()->isVisible());
+    QVERIFY(f.window->isEnabled());
+}
+
+void TestMainWindow::aboutPanelShowsVersionAndCloses()
+{
+    MainFixture f(nullptr);
+    auto *panel = f.window->findChild<QWidget *>(QStringLiteral("about_pic"));
+    QVERIFY(!panel->isVisible());
+
+    f.action("about_menu")->trigger();
+    QVERIFY(panel->isVisible());
+    QVERIFY(!f.action("about_menu")->isEnabled());
+    QCOMPARE(f.window->findChild<QLabel *>(QStringLiteral("version_lbl"))->text(), QStringLiteral("1.0.21"));
+    QVERIFY(f.window->findChild<QLabel *>(QStringLiteral("Copyright_lbl"))->text().startsWith("Copyright"));
+
+    auto *close = f.window->findChild<QPushButton *>(QStringLiteral("Command1"));
+    QCOMPARE(close->text(), QStringLiteral("Close"));
+    QTest::mouseClick(close, Qt::LeftButton);
+    QVERIFY(!panel->isVisible());
+    QVERIFY(f.action("about_menu")->isEnabled());
+}
+
+void TestMainWindow::propertiesWindowHoldsTheMainWindowDisabled()
+{
+    MainFixture f(nullptr);
+
+    f.action("COM_menu")->trigger();
+
+    QWidget *properties = nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->objectName() == QStringLiteral("Com_form") && w->isVisible())
+            properties = w;
+    QVERIFY(properties);
+    QVERIFY(!f.window->isEnabled());
+    properties->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(f.window->isEnabled());
+    QCOMPARE(f.menuState(), startUpState);
+}
+
+void TestMainWindow::exitAndClosingEndTheProgram()
+{
+    MainFixture f(nullptr);
+    f.action("exit_menu")->trigger();
+    QCOMPARE(f.endRequests, 1);
+    f.window->close();
+    QCOMPARE(f.endRequests, 2);
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_main_window.moc"
