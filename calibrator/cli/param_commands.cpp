@@ -274,9 +274,7 @@ int set(CliContext &c, const QStringList &args)
     float low = 0;
     float high = 0;
     float raw = value;
-    // The exact inverse of the read's conversion, so the station ends up
-    // holding the value asked for (see engToRawInverse).
-    if (!engLimits(record, &low, &high) || !engToRawInverse(raw, record.element[3], record.element[4])) {
+    if (!engLimits(record, &low, &high) || !eng_to_raw(raw, record.element[3], record.element[4])) {
         c.err << "orvcal-cli: " << path << " gives " << name << " a scale of 0; its values cannot be converted"
               << Qt::endl;
         return Refused;

@@ -43,13 +43,6 @@ bool eng_to_raw(float &param_value, const float &scale, const float &offset)
     // division by zero the other way, so it is refused the same.
     if (scale == 0.0f)
         return false;
-    return storeWhole(param_value, param_value * scale + offset);
-}
-
-bool engToRawInverse(float &param_value, const float &scale, const float &offset)
-{
-    if (scale == 0.0f)
-        return false;
     return storeWhole(param_value, (param_value + offset) * scale);
 }
 

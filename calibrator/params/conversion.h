@@ -11,15 +11,12 @@ namespace orv {
 // engineering units).
 bool raw_to_eng(float &param_value, const float &scale, const float &offset);
 
-// Engineering to raw: param_value × scale + offset (the offset is in raw
-// units), rounded to a whole number through the "#####0" picture, halves away
-// from zero.
+// Engineering to raw: the exact inverse of raw_to_eng, (param_value + offset)
+// × scale, rounded to a whole number through the "#####0" picture, halves away
+// from zero. Adding the offset in raw units instead (value × scale + offset)
+// agrees whenever the scale is 1 or the offset 0, but otherwise shifts every
+// write by offset × (scale − 1): a "Make Change" without moving the slider
+// would alter the station's calibration.
 bool eng_to_raw(float &param_value, const float &scale, const float &offset);
-
-// The exact inverse of raw_to_eng: (param_value + offset) × scale, rounded the
-// same way. eng_to_raw adds the offset in raw units, so with a scale other
-// than 1 and an offset other than 0 a value written through it reads back
-// shifted by offset × (scale − 1); this one reads back as written.
-bool engToRawInverse(float &param_value, const float &scale, const float &offset);
 
 } // namespace orv

@@ -15,7 +15,7 @@ private slots:
     void rawToEng();
     void engToRaw_data();
     void engToRaw();
-    void roundTripLosesOffsetTimesScaleLessOne();
+    void readThenWriteKeepsTheRawValue();
     void inverseReadsBackAsWritten_data();
     void inverseReadsBackAsWritten();
     void refusedConversionsLeaveValue_data();
@@ -59,7 +59,7 @@ void TestConversion::engToRaw_data()
     QTest::newRow("20 with offset 96") << 20.0f << 1.0f << 96.0f << 116.0f;
     QTest::newRow("29.92 with scale 100") << 29.92f << 100.0f << 0.0f << 2992.0f;
     QTest::newRow("0.125 gives 12.5, written 13") << 0.125f << 100.0f << 0.0f << 13.0f;
-    QTest::newRow("scale 10 offset 5") << 5.0f << 10.0f << 5.0f << 55.0f;
+    QTest::newRow("scale 10 offset 5") << 5.0f << 10.0f << 5.0f << 100.0f;
     QTest::newRow("-0.4 written as 0") << -0.4f << 1.0f << 0.0f << 0.0f;
     QTest::newRow("-0.6 written as -1") << -0.6f << 1.0f << 0.0f << -1.0f;
     QTest::newRow("2.5 away from zero") << 2.5f << 1.0f << 0.0f << 3.0f;
@@ -82,14 +82,14 @@ void TestConversion::engToRaw()
     QVERIFY(!std::signbit(param_value) || raw < 0);
 }
 
-void TestConversion::roundTripLosesOffsetTimesScaleLessOne()
+void TestConversion::readThenWriteKeepsTheRawValue()
 {
-    // The offset is in engineering units one way and raw units the other.
+    // A value read and written back unchanged must not move the station's setting.
     const float scale = 10, offset = 5;
     float value = 300;
     QVERIFY(raw_to_eng(value, scale, offset));
     QVERIFY(eng_to_raw(value, scale, offset));
-    QCOMPARE(value, 300.0f - offset * (scale - 1));
+    QCOMPARE(value, 300.0f);
 
     for (float raw : {0.0f, 1.0f, 116.0f, 255.0f, 65535.0f}) {
         float v = raw;
@@ -122,18 +122,18 @@ void TestConversion::inverseReadsBackAsWritten()
     QFETCH(float, raw);
 
     float value = eng;
-    QVERIFY(engToRawInverse(value, scale, offset));
+    QVERIFY(eng_to_raw(value, scale, offset));
     QCOMPARE(value, raw);
 
     // Every raw value in a range comes back unchanged through both directions.
     for (int r = 0; r <= 1000; r += 7) {
         float v = float(r);
         QVERIFY(raw_to_eng(v, scale, offset));
-        QVERIFY(engToRawInverse(v, scale, offset));
+        QVERIFY(eng_to_raw(v, scale, offset));
         QCOMPARE(v, float(r));
     }
     float zero = eng;
-    QVERIFY(!engToRawInverse(zero, 0.0f, offset));
+    QVERIFY(!eng_to_raw(zero, 0.0f, offset));
     QCOMPARE(zero, eng);
 }
 

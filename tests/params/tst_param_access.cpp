@@ -91,7 +91,7 @@ void TestParamAccess::setSendsConvertedRawValue_data()
     QTest::newRow("outside temperature 20") << Elements{12, 0, 255, 1, 96} << 20.0f << 116;
     QTest::newRow("pressure 29.92") << Elements{30, 2000, 3200, 100, 0} << 29.92f << 2992;
     QTest::newRow("0.125 written as 13") << Elements{31, 0, 9999, 100, 0} << 0.125f << 13;
-    QTest::newRow("scale 10 offset 5") << Elements{5, 0, 1000, 10, 5} << 5.0f << 55;
+    QTest::newRow("scale 10 offset 5") << Elements{5, 0, 1000, 10, 5} << 5.0f << 100;
     QTest::newRow("-0.4 written as 0") << Elements{6, 0, 100, 1, 0} << -0.4f << 0;
 }
 
