@@ -46,8 +46,8 @@ const std::vector<ParamInfo> &paramTable()
         {"rain fall: term", 29, 0, 65000, 100, 0, 1834, false},
         {"barometric pressure", 30, 2000, 3200, 100, 0, 2992, false},
         {"report flags", 31, 0, 7, 1, 0, 2, false},
-        {"Wet Level", 32, 0, 15, 1, 0, 8, false},
-        {"Lightning Level", 33, 0, 255, 1, 0, 40, false},
+        {"Wet Level", 32, 0, 100, 1, 0, 50, false},
+        {"Lightning Level", 33, 0, 255, 1, 0, 4, false},
     };
     return table;
 }
