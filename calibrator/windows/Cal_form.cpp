@@ -450,7 +450,6 @@ void Cal_form::addOptionGroup(const QString &group, const QStringList &captions,
                               QWidget *parent)
 {
     auto *buttons = new QButtonGroup(parent);
-    m_optionGroups.insert(group, buttons);
     for (int i = 0; i < captions.size(); ++i) {
         auto *option = new QRadioButton(parent);
         option->setObjectName(orv::optionName(group, i));
@@ -614,7 +613,6 @@ void Cal_form::buildReportFlags(QWidget *tab)
         grid->addWidget(head, 0, c);
     }
     auto *group = new QButtonGroup(flags);
-    m_optionGroups.insert(QStringLiteral("flag_opt"), group);
     auto addLine = [&](int index, int row) {
         auto *line = new QFrame(flags);
         line->setObjectName(QStringLiteral("Line1(%1)").arg(index));

@@ -8,7 +8,6 @@
 #include <QWidget>
 
 class QAbstractButton;
-class QButtonGroup;
 class QGroupBox;
 class QLabel;
 class QSlider;
@@ -124,7 +123,6 @@ private:
     QTabWidget *m_tabs = nullptr;
     QHash<QString, QWidget *> m_controls;
     QHash<QObject *, QAbstractButton *> m_captionButtons;
-    QHash<QString, QButtonGroup *> m_optionGroups;
     bool m_busy = false;
     bool m_forceClose = false;
     bool m_unloaded = false;

@@ -377,17 +377,15 @@ void TestCalForm::makeChangeWritesAndReadsBack()
     slider->setValue(20);
     rig.mark = rig.pump.msSinceEpoch();
     QTest::mouseClick(rig.find<QPushButton>("out_temp_change_cmd"), Qt::LeftButton);
-    // 20 °F is raw 240 with scale 10 and offset 40.
-    QCOMPARE(rig.raw("temp: outside"), 240);
+    // 20 °F is raw 600 with scale 10 and offset 40.
+    QCOMPARE(rig.raw("temp: outside"), 600);
     const QList<SentFrame> writes = writesIn(sentFrames(*rig.line, rig.mark));
     QCOMPARE(writes.size(), 1);
     QCOMPARE(writes.first().address, 12);
     QCOMPARE(readAddresses(*rig.line, writes.first().atMs), QList<int>{12});
-    // The offset counts in engineering units on the way in and in raw units on
-    // the way out, so with scale 10 and offset 40 the station now holds -16:
-    // the panel shows what the station holds, not what was picked.
-    QCOMPARE(labelText(rig, "cur_out_temp_lbl"), QStringLiteral("-16"));
-    QCOMPARE(rig.find<QSlider>("out_temp_slider")->value(), -16);
+    // The panel shows what the station now holds.
+    QCOMPARE(labelText(rig, "cur_out_temp_lbl"), QStringLiteral("20"));
+    QCOMPARE(rig.find<QSlider>("out_temp_slider")->value(), 20);
     QVERIFY(rig.form()->isEnabled());
     QVERIFY(!screenPointerBusy());
 

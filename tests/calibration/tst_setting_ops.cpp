@@ -248,9 +248,11 @@ void TestSettingOps::absentSettingSendsNothing()
 void TestSettingOps::sliderWriteConvertsBack()
 {
     OpsRig rig;
-    // 20 °F with scale 10 and offset 40 is raw 240.
+    // 20 °F with scale 10 and offset 40 is raw 600, which reads back as 20.
     QVERIFY(rig.ops->writeSlider(*findSliderSetting(u"write_out_temp"), 20.0f));
-    QCOMPARE(rig.raw("temp: outside"), 240);
+    QCOMPARE(rig.raw("temp: outside"), 600);
+    QVERIFY(rig.ops->run(u"read_out_temp"));
+    QCOMPARE(rig.panels.captions.value(QStringLiteral("cur_out_temp_lbl")), QStringLiteral("20"));
     // 29.92 with scale 100 is 2992.
     QVERIFY(rig.ops->writeSlider(*findSliderSetting(u"write_press"), 2992 / 100.0f));
     QCOMPARE(rig.raw("barometric pressure"), 2992);
