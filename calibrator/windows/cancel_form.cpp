@@ -15,7 +15,7 @@ cancel_form::cancel_form(QWidget *owner)
     auto *icon = new QLabel(this);
     icon->setObjectName(QStringLiteral("icon_pic"));
     icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(32, 32));
-    icon->setAlignment(Qt::AlignTop);
+    icon->setAlignment(Qt::AlignCenter);
 
     m_info = new QLabel(this);
     m_info->setObjectName(QStringLiteral("info_lbl"));

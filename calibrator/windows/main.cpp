@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QEvent>
 #include <QFile>
 #include <QThread>
 #include <QTimer>
@@ -17,6 +18,21 @@
 #include <cstdlib>
 
 namespace {
+
+// Ends the program once the window has been painted on screen, for measuring start-up.
+class QuitWhenPainted : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        return QObject::eventFilter(watched, event);
+    }
+};
 
 // The port slot 0 names in the settings file, without creating or changing it.
 int storedPortOfFirstSlot(const QString &dataDir)
@@ -83,8 +99,9 @@ int main(int argc, char *argv[])
         }
         QCoreApplication::quit();
     });
-    window.show();
+    QuitWhenPainted quitWhenPainted;
     if (parser.isSet(quitOption))
-        QTimer::singleShot(0, &app, &QCoreApplication::quit);
+        window.installEventFilter(&quitWhenPainted);
+    window.show();
     return app.exec();
 }
