@@ -165,6 +165,9 @@ void Com_form::Form_Load()
         // Phone and setup at full width, trailing blanks included: what is shown is what is stored.
         m_number->setText(QString::fromLatin1(m_settings.phone_number[s]));
         m_setup->setText(QString::fromLatin1(m_settings.modem_setup[s]));
+        // Show the start of the text, not the blanks that fill the field.
+        m_number->setCursorPosition(0);
+        m_setup->setCursorPosition(0);
         m_id->setText(m_settings.stationName(s));
     }
     showStoredPortAndRate();

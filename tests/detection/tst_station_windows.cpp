@@ -118,6 +118,8 @@ void TestStationWindows::propertiesFillFromSlot()
     QCOMPARE(child<QCheckBox>(form, "modem_chk")->isChecked(), modem == 255);
     QCOMPARE(child<QLineEdit>(form, "number_txt")->text(), QStringLiteral("1-555-555-5555").leftJustified(30));
     QCOMPARE(child<QLineEdit>(form, "setup_txt")->text(), QStringLiteral("&F0").leftJustified(100));
+    // The start of a padded field is in view, not its trailing blanks.
+    QCOMPARE(child<QLineEdit>(form, "setup_txt")->cursorPosition(), 0);
     QCOMPARE(child<QLineEdit>(form, "ID_txt")->text(), nameShown);
 
     form->close_cmd_Click();
