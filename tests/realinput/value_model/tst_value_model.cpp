@@ -11,10 +11,10 @@ using namespace zq;
 namespace {
 
 // "key=value;key=value" on top of an empty profile (every key at its default).
-FixedIntlProfile profileOf(const QString &spec)
+FixedIntlProfile profileOf(const QString &entries)
 {
     FixedIntlProfile profile;
-    for (const QString &pair : spec.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+    for (const QString &pair : entries.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
         const int eq = pair.indexOf(QLatin1Char('='));
         profile.set(pair.left(eq), pair.mid(eq + 1));
     }
