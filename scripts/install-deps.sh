@@ -2,7 +2,7 @@
 # Installs what a fresh Debian 12 machine lacks to build and test ORV CAL.
 set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config
-          qt6-base-dev qt6-serialport-dev libqt6serialport6-dev qt6-qpa-plugins
+          qt6-base-dev qt6-serialport-dev qt6-qpa-plugins
           fonts-liberation xvfb xauth)
 missing=()
 for p in "${packages[@]}"; do
