@@ -180,6 +180,32 @@ private slots:
         QCOMPARE(h.get("Text").toString(), QString("42.00"));
     }
 
+    // Values the reader would refuse must not cost the properties stored after them.
+    void oversizedValuesDoNotLoseWhatFollows_data()
+    {
+        QTest::addColumn<QString>("property");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("font name of 300 bytes") << "FontName" << QString(300, 'F');
+        QTest::newRow("text over 1 MiB") << "Text" << QString((1 << 20) + 10, '1');
+    }
+
+    void oversizedValuesDoNotLoseWhatFollows()
+    {
+        QFETCH(QString, property);
+        QFETCH(QString, value);
+        HostedControl original;
+        setEverything(original);
+        original.put(property, Variant::fromString(value));
+        const auto before = snapshot(original);
+        HostedControl copy;
+        QVERIFY(copy.control->loadFromStream(original.control->saveToStream()));
+        const auto after = snapshot(copy);
+        for (const QString &name : persisted) {
+            if (name != "Font" && name != "Text")
+                QCOMPARE(after[name], before[name]);
+        }
+    }
+
     void earlierEditionFontIsConvertedOnlyWhenAsked_data()
     {
         QTest::addColumn<bool>("legacy");

@@ -6,10 +6,14 @@
 #include <QBuffer>
 #include <QImage>
 #include <QTest>
+#include <QtEndian>
 
 using zq::StoredValue;
 using zq::Variant;
 using zq::VarType;
+
+Q_DECLARE_METATYPE(Variant)
+Q_DECLARE_METATYPE(VarType)
 
 namespace {
 
@@ -135,6 +139,82 @@ private slots:
         bool complete = true;
         QCOMPARE(zq::stream_format::decode(bytes, &complete).size(), records);
         QVERIFY(!complete);
+    }
+
+    // What the writer cannot fit into the reader's limits is stored so that it reads
+    // back, and the values after it still load.
+    void oversizedValuesStillReadBack_data()
+    {
+        QTest::addColumn<Variant>("value");
+        QTest::addColumn<Variant>("readBack");
+        const QString big(int(zq::stream_format::maxStringBytes) + 1, QLatin1Char('7'));
+        QTest::newRow("string over 1 MiB is cut") << Variant::fromString(big) << Variant::fromString(big.left(big.size() - 1));
+        zq::FontDesc font;
+        font.name = QString(300, QLatin1Char('F'));
+        font.sizeCy = 120000;
+        zq::FontDesc cut = font;
+        cut.name = font.name.left(zq::stream_format::maxFontNameBytes);
+        QTest::newRow("font name over 255 bytes is cut") << Variant::fromFont(font) << Variant::fromFont(cut);
+        zq::Picture huge;
+        huge.kind = zq::Picture::Icon;
+        huge.data = pngBytes() + QByteArray(int(zq::stream_format::maxStringBytes), '\0');
+        QTest::newRow("picture over 1 MiB is left out") << Variant::fromPicture(huge) << Variant::fromPicture(zq::Picture());
+    }
+
+    void oversizedValuesStillReadBack()
+    {
+        QFETCH(Variant, value);
+        QFETCH(Variant, readBack);
+        bool complete = false;
+        const auto decoded = zq::stream_format::decode(
+            zq::stream_format::encode({{"Big", value}, {"After", Variant::fromI2(42)}}), &complete);
+        QVERIFY(complete);
+        compareThroughReader(decoded, {{"Big", readBack}, {"After", Variant::fromI2(42)}});
+    }
+
+    // A record longer than the reader accepts but whole in the stream (an earlier writer
+    // stored it) loads as the default, and reading goes on behind it.
+    void overLimitRecordsAreSkipped_data()
+    {
+        QTest::addColumn<QByteArray>("record");
+        QTest::addColumn<VarType>("type");
+        const auto length = [](quint32 n) {
+            QByteArray b(4, '\0');
+            qToLittleEndian(n, b.data());
+            return b;
+        };
+        const quint32 overString = zq::stream_format::maxStringBytes + 1;
+        QTest::newRow("string") << QByteArray::fromHex("080142") + length(overString) + QByteArray(int(overString), 'x')
+                                << VarType::String;
+        QTest::newRow("picture") << QByteArray::fromHex("09014203") + length(overString) + QByteArray(int(overString), 'x')
+                                 << VarType::Picture;
+        QTest::newRow("font name")
+            << QByteArray::fromHex("0a0142") + length(256) + QByteArray(256, 'F')
+                   + QByteArray::fromHex("e0930400 00000000 9001 0000 00")
+            << VarType::Font;
+    }
+
+    void overLimitRecordsAreSkipped()
+    {
+        QFETCH(QByteArray, record);
+        QFETCH(VarType, type);
+        const QByteArray bytes = QByteArray::fromHex("5a51505301") + record + QByteArray::fromHex("0201410700 00");
+        bool complete = true;
+        zq::PropertyReader reader(zq::stream_format::decode(bytes, &complete));
+        QVERIFY(!complete);
+        Variant def = type == VarType::Picture ? Variant::fromPicture(zq::Picture())
+                    : type == VarType::Font    ? Variant::fromFont(zq::FontDesc())
+                                               : Variant::fromString("default");
+        Variant v;
+        try {
+            reader.exchange("B", type, v, def);
+            QCOMPARE(v, def);
+        } catch (const zq::ArchiveError &) {
+            QCOMPARE(type, VarType::Picture); // the control turns this into an empty picture
+        }
+        short after = 0;
+        reader.exShort("A", after, 0);
+        QCOMPARE(after, short(7));
     }
 
     void damagedPictureRaisesArchiveErrorOnlyForThatValue_data()
