@@ -428,6 +428,8 @@ void CVururazCtrl::setValueReal(double v)
         ErrorInvalidProperty();
     m_textString = QString::fromLatin1(outcome.textString);
     boundPropertyChanged(id::Text);
+    if (outcome.reformatted && ambientUserMode())
+        notifyChange(id::SelStart);
     if (outcome.changed) {
         m_state.selLength = 0;
         invalidateControl();

@@ -87,14 +87,19 @@ private slots:
         QTest::addColumn<QString>("property");
         QTest::addColumn<QString>("value");
         QTest::addColumn<int>("dispid");
-        QTest::newRow("Alignment") << "Alignment" << "0" << 2;
-        QTest::newRow("DecimalPlaces") << "DecimalPlaces" << "3" << 31;
-        QTest::newRow("FocusSelect") << "FocusSelect" << "-1" << 37;
-        QTest::newRow("MousePointer under the value's id") << "MousePointer" << "2" << 0;
-        QTest::newRow("Text, also as stock text") << "Text" << "5" << -518;
-        QTest::newRow("TextRaw") << "TextRaw" << "5" << 48;
-        QTest::newRow("ValueReal") << "ValueReal" << "5" << 46;
-        QTest::newRow("BackColor") << "BackColor" << "255" << -501;
+        QTest::addColumn<bool>("loaded");
+        QTest::newRow("Alignment") << "Alignment" << "0" << 2 << false;
+        QTest::newRow("DecimalPlaces") << "DecimalPlaces" << "3" << 31 << false;
+        QTest::newRow("FocusSelect") << "FocusSelect" << "-1" << 37 << false;
+        QTest::newRow("MousePointer under the value's id") << "MousePointer" << "2" << 0 << false;
+        QTest::newRow("Text, also as stock text") << "Text" << "5" << -518 << false;
+        QTest::newRow("TextRaw") << "TextRaw" << "5" << 48 << false;
+        QTest::newRow("ValueReal") << "ValueReal" << "5" << 46 << false;
+        QTest::newRow("BackColor") << "BackColor" << "255" << -501 << false;
+        // Reformatting moves the caret, and containers are told of it.
+        QTest::newRow("DecimalPlaces reformats: SelStart") << "DecimalPlaces" << "3" << 12 << true;
+        QTest::newRow("ValueReal reformats: SelStart") << "ValueReal" << "5" << 12 << true;
+        QTest::newRow("MoneyFormat reformats: SelStart") << "MoneyFormat" << "-1" << 12 << true;
     }
 
     void notificationsNameTheirOwnDispatchId()
@@ -102,7 +107,10 @@ private slots:
         QFETCH(QString, property);
         QFETCH(QString, value);
         QFETCH(int, dispid);
+        QFETCH(bool, loaded);
         HostedControl h;
+        if (loaded)
+            h.loadEmpty();
         QSignalSpy changed(h.control.get(), &zq::OleControl::propertyChanged);
         h.put(property, Variant::fromString(value));
         QList<int> ids;
