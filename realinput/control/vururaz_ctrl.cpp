@@ -398,8 +398,10 @@ void CVururazCtrl::setText(const QString &s)
 
 QString CVururazCtrl::textRaw()
 {
-    const QByteArray raw = zq::TextRawFromText(m_state.text, settings(), intl());
-    m_textRawString = raw.isNull() ? QString() : QString::fromLatin1(raw);
+    // Until loaded there is no formatted text to derive it from; the stored string stays.
+    if (!m_loaded)
+        return QString();
+    m_textRawString = QString::fromLatin1(zq::TextRawFromText(m_state.text, settings(), intl()));
     return m_textRawString;
 }
 

@@ -105,6 +105,18 @@ private slots:
         }
     }
 
+    // Before the first load the getter answers null, but what a container stored must survive it.
+    void textRawReadBeforeLoadKeepsTheStoredString()
+    {
+        HostedControl h;
+        h.put("TextRaw", Variant::fromString("12.5"));
+        QVERIFY(h.get("TextRaw").toString().isNull());
+        QVERIFY(h.control->saveToBag().contains("TextRaw = \"12.5\"\n"));
+        const auto stored = zq::stream_format::decode(h.control->saveToStream());
+        QCOMPARE(stored.last().name, QString("TextRaw"));
+        QCOMPARE(stored.last().value.toString(), QString("12.5"));
+    }
+
     void caretColorAfterResetAndAfterLoad()
     {
         HostedControl h;
