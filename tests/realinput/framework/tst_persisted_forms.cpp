@@ -244,6 +244,39 @@ private slots:
         QCOMPARE(pointer, short(99));
     }
 
+    void bagFontSizes_data()
+    {
+        QTest::addColumn<QString>("size");
+        QTest::addColumn<bool>("readable"); // else the line is refused and the default font loads
+        QTest::addColumn<qint64>("sizeCy");
+        QTest::newRow("plain") << "12" << true << qint64(120000);
+        QTest::newRow("fraction") << "8.25" << true << qint64(82500);
+        QTest::newRow("negative") << "-1.5" << true << qint64(-15000);
+        QTest::newRow("negative fraction") << "-0.0001" << true << qint64(-1);
+        QTest::newRow("beyond currency") << "1e30" << false << qint64(0);
+        QTest::newRow("beyond currency, negative") << "-1e30" << false << qint64(0);
+        QTest::newRow("infinite") << "inf" << false << qint64(0);
+        QTest::newRow("not a number") << "nan" << false << qint64(0);
+    }
+
+    void bagFontSizes()
+    {
+        QFETCH(QString, size);
+        QFETCH(bool, readable);
+        QFETCH(qint64, sizeCy);
+        const QByteArray line = QStringLiteral("Font = Font(\"Liberation Sans\", %1, 700, 0, 0, 0, 0)\n").arg(size).toLatin1();
+        bool complete = !readable;
+        zq::PropertyReader reader(zq::bag_format::decode(line, &complete));
+        QCOMPARE(complete, readable);
+        zq::FontDesc font;
+        font.name = "before";
+        reader.exFont("Font", font, zq::FontDesc());
+        if (readable)
+            QCOMPARE(font.sizeCy, sizeCy);
+        else
+            QVERIFY(font == zq::FontDesc());
+    }
+
     void readerFallsBackToDefaults()
     {
         zq::PropertyReader reader(zq::bag_format::decode("Alignment = left\nBevelSize = 7\nbroken line\n"));
