@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QImage>
+#include <QMetaProperty>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -118,6 +119,53 @@ private slots:
             ids << args.at(0).toInt();
         QVERIFY2(ids.contains(dispid), qPrintable(QStringLiteral("notified %1").arg(QVariant::fromValue(ids).toString())));
         QVERIFY(h.control->isModified());
+    }
+
+    // The property table is what the type library, the bindings and the Q_PROPERTY
+    // declarations must agree on; a row added without one of them shows up here.
+    void tableMatchesTheTypeLibrary_data()
+    {
+        QTest::addColumn<int>("dispid");
+        for (const vururaz::PropertyDesc &row : CVururazCtrl::properties()) {
+            if (row.automated())
+                QTest::newRow(row.name) << row.dispid;
+        }
+    }
+
+    void tableMatchesTheTypeLibrary()
+    {
+        QFETCH(int, dispid);
+        const vururaz::PropertyDesc &row = CVururazCtrl::property(dispid);
+        const zq::TypeLibrary &lib = vururaz::typeLibrary();
+        const zq::MemberInfo *m = lib.dispatch.byId(dispid);
+        QVERIFY(m);
+        QCOMPARE(m->name, QString(row.name));
+        QCOMPARE(m->kind, zq::MemberKind::Property);
+        QCOMPARE(m->type, row.type);
+        QCOMPARE(m->flags, row.flags);
+        QCOMPARE(m->typeName, QString(row.enumName));
+        if (!m->typeName.isEmpty())
+            QVERIFY(lib.enumByName(m->typeName));
+
+        HostedControl h;
+        h.loadEmpty();
+        QCOMPARE(h.control->getProperty(dispid).type(), row.type);
+        if (row.persist != vururaz::Persist::No) {
+            const QMetaProperty qp = h.control->metaObject()->property(h.control->metaObject()->indexOfProperty(row.name));
+            QVERIFY2(qp.isValid() && qp.isWritable(), "persisted without a Q_PROPERTY");
+        }
+    }
+
+    void customDispatchIdsRunOneToFortyEight()
+    {
+        QList<int> ids;
+        for (const zq::MemberInfo &m : vururaz::typeLibrary().dispatch.members) {
+            if (m.dispid > 0)
+                ids << m.dispid;
+        }
+        QCOMPARE(ids.size(), 48);
+        for (int i = 0; i < ids.size(); ++i)
+            QCOMPARE(ids[i], i + 1);
     }
 
     void dispatchByNameAndById()
