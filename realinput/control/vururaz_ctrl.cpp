@@ -292,13 +292,11 @@ void CVururazCtrl::setTextRaw(const QString &s)
 
 double CVururazCtrl::valueReal()
 {
-    m_valueCache = zq::ParseDisplayedValue(m_state.text, settings(), intl());
-    return m_valueCache;
+    return zq::ParseDisplayedValue(m_state.text, settings(), intl());
 }
 
 void CVururazCtrl::setValueReal(double v)
 {
-    m_valueCache = v;
     const zq::SetValueOutcome outcome = zq::SetValueReal(m_state, v, settings(), intl());
     if (outcome.rejected)
         ErrorInvalidProperty();

@@ -249,7 +249,6 @@ private:
     QString m_textString;
     QString m_textRawString;
     double m_maxReal{};
-    double m_valueCache = 0;
     double m_minReal{};
     qint32 m_readOnly{};
     short m_spin{};
