@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QImage>
 #include <QMetaProperty>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -312,6 +313,21 @@ private slots:
         h.put("Text", Variant::fromString("1234.5"));
         QCOMPARE(h.get("Text").toString(), QString("1,234.50"));
         QCOMPARE(h.get("TextRaw").toString(), QString("1234.50"));
+    }
+
+    // No profile and a locale whose separators a byte cannot hold: the defaults take over.
+    void arabicLocaleWithoutProfileKeepsTheNumber()
+    {
+        HostedControl h;
+        h.control->setIntlProfile(std::make_shared<zq::FileIntlProfile>(
+            QStringLiteral("/nonexistent/intl.ini"), QLocale(QLocale::Arabic, QLocale::Egypt)));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("separators")));
+        h.loadEmpty();
+        h.put("Separator", Variant::fromBool(true));
+        h.put("DecimalPlaces", Variant::fromI2(2));
+        h.put("Text", Variant::fromString("1234.5"));
+        QCOMPARE(h.get("Text").toString(), QString("1,234.50"));
+        QCOMPARE(h.get("ValueReal").toR8(), 1234.5);
     }
 
     void selectionProperties()
