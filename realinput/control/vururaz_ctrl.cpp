@@ -93,7 +93,7 @@ void CVururazCtrl::bindAutomation()
     });
 }
 
-const vururaz::PropertyDesc &CVururazCtrl::property(int dispid)
+const vururaz::PropertyDesc &CVururazCtrl::propertyRow(int dispid)
 {
     for (const vururaz::PropertyDesc &row : properties()) {
         if (row.dispid == dispid)
@@ -111,7 +111,7 @@ void CVururazCtrl::notifyChange(int dispid)
 
 void CVururazCtrl::setByRule(int dispid, const Variant &v)
 {
-    const vururaz::PropertyDesc &row = property(dispid);
+    const vururaz::PropertyDesc &row = propertyRow(dispid);
     if (row.rule.lo > -std::numeric_limits<double>::infinity() || row.rule.hi < std::numeric_limits<double>::infinity()) {
         const double x = v.toR8();
         if (x < row.rule.lo || x > row.rule.hi)

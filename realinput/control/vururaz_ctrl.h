@@ -94,7 +94,7 @@ public:
 
     // Every property of the control, persisted ones first in stream order.
     static const std::vector<vururaz::PropertyDesc> &properties();
-    static const vururaz::PropertyDesc &property(int dispid);
+    static const vururaz::PropertyDesc &propertyRow(int dispid);
 
     const zq::TypeLibrary &typeLibrary() const override;
     // Where the number formats come from; production reads the user's profile file.

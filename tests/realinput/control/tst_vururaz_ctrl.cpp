@@ -136,7 +136,7 @@ private slots:
     void tableMatchesTheTypeLibrary()
     {
         QFETCH(int, dispid);
-        const vururaz::PropertyDesc &row = CVururazCtrl::property(dispid);
+        const vururaz::PropertyDesc &row = CVururazCtrl::propertyRow(dispid);
         const zq::TypeLibrary &lib = vururaz::typeLibrary();
         const zq::MemberInfo *m = lib.dispatch.byId(dispid);
         QVERIFY(m);
