@@ -1,6 +1,7 @@
 #include "intl_profile.h"
 
 #include <QFile>
+#include <QLoggingCategory>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -9,6 +10,8 @@
 namespace zq {
 
 namespace {
+
+Q_LOGGING_CATEGORY(lcIntl, "zq.intl")
 
 // Texts leave the profile as single bytes; what Latin-1 cannot hold becomes a blank
 // when it is a blank (locales group with narrow no-break spaces) and '?' otherwise.
@@ -94,6 +97,18 @@ QString positiveLayout(const QLocale &locale)
     return QString::number((curFirst ? 0 : 1) + (spaced ? 2 : 0));
 }
 
+// The single byte the formatting would compare and insert for a separator.
+char separatorByte(const QString &text)
+{
+    const QByteArray b = toSingleByte(text.left(1));
+    return b.isEmpty() ? '\0' : b.at(0);
+}
+
+bool storable(const QString &text)
+{
+    return !text.isEmpty() && (text.at(0).unicode() <= 0xFF || text.at(0).isSpace());
+}
+
 QString unquoted(QString value)
 {
     value = value.trimmed();
@@ -120,6 +135,10 @@ QString FileIntlProfile::defaultPath()
 
 QString FileIntlProfile::value(const QString &key) const
 {
+    if (key == QLatin1String("sDecimal"))
+        return separators().first;
+    if (key == QLatin1String("sThousand"))
+        return separators().second;
     const QString fromFile = fileValue(key);
     return fromFile.isEmpty() ? localeValue(key) : fromFile;
 }
@@ -143,6 +162,38 @@ QString FileIntlProfile::fileValue(const QString &key) const
             return unquoted(line.mid(eq + 1));
     }
     return {};
+}
+
+QPair<QString, QString> FileIntlProfile::separators() const
+{
+    QString decimal = fileValue(QStringLiteral("sDecimal"));
+    QString thousand = fileValue(QStringLiteral("sThousand"));
+    const bool decimalFromLocale = decimal.isEmpty();
+    const bool thousandFromLocale = thousand.isEmpty();
+    if (decimalFromLocale)
+        decimal = localeValue(QStringLiteral("sDecimal"));
+    if (thousandFromLocale)
+        thousand = localeValue(QStringLiteral("sThousand"));
+    // An empty locale answer means the built-in default anyway.
+    const bool decimalBad = decimalFromLocale && !decimal.isEmpty() && !storable(decimal);
+    const bool thousandBad = thousandFromLocale && !thousand.isEmpty() && !storable(thousand);
+    const bool collide = (decimalFromLocale || thousandFromLocale)
+        && separatorByte(decimal.isEmpty() ? QStringLiteral(".") : decimal)
+               == separatorByte(thousand.isEmpty() ? QStringLiteral(",") : thousand);
+    if (!decimalBad && !thousandBad && !collide)
+        return {decimal, thousand};
+
+    if (decimalFromLocale)
+        decimal = !thousandFromLocale && separatorByte(thousand) == '.' ? QStringLiteral(",") : QStringLiteral(".");
+    if (thousandFromLocale)
+        thousand = separatorByte(decimal) == ',' ? QStringLiteral(".") : QStringLiteral(",");
+    if (!m_fallbackReported) {
+        m_fallbackReported = true;
+        qCWarning(lcIntl).noquote() << QStringLiteral("Number separators of locale %1 do not fit a single byte or "
+                                                      "clash; using '%2' and '%3'")
+                                           .arg(m_fallback.name(), decimal, thousand);
+    }
+    return {decimal, thousand};
 }
 
 // Only what a locale states itself; the digit counts have no locale source and fall

@@ -24,6 +24,10 @@ public:
 // (that is $XDG_CONFIG_HOME/zqrinp32/intl.ini, by default ~/.config/zqrinp32/intl.ini).
 // Lines are "key=value"; blanks around both are dropped, and a value written in double
 // quotes keeps its blanks (sThousand=" ").
+//
+// A locale separator that a single byte cannot hold (ar_EG), or one equal to the other
+// separator, is replaced by the default '.' or ',' (the other one when that collides),
+// and the log says so once.
 class FileIntlProfile : public IntlProfile
 {
 public:
@@ -37,9 +41,12 @@ public:
 private:
     QString fileValue(const QString &key) const;
     QString localeValue(const QString &key) const;
+    // sDecimal and sThousand, each from the file or else from the locale, made usable.
+    QPair<QString, QString> separators() const;
 
     QString m_path;
     QLocale m_fallback;
+    mutable bool m_fallbackReported = false;
 };
 
 // A profile holding exactly the keys given, for tests and for embedding programs that

@@ -9,6 +9,7 @@
 class CKxControlBase : public zq::OleControl
 {
     Q_OBJECT
+    Q_PROPERTY(zq::Picture MouseIcon READ mouseIcon WRITE setMouseIcon)
 
 public:
     explicit CKxControlBase(QWidget *parent = nullptr);

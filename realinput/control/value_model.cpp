@@ -254,7 +254,7 @@ SetValueOutcome SetValueReal(TextState &state, double v, const ValueSettings &se
         // An unloaded control keeps the printout as it is; the caret must still fit it.
         state.caret = clampToText(state.caret, state.text);
         state.selLength = 0;
-        ReformatText(state, 0, settings, profile);
+        outcome.reformatted = ReformatText(state, 0, settings, profile);
     }
     return outcome;
 }

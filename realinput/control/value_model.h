@@ -96,6 +96,7 @@ struct SetValueOutcome
 {
     bool rejected = false;  // error 380; nothing changed
     bool changed = false;   // the text differed from the printout: Change fires
+    bool reformatted = false; // ReformatText ran: the control notifies SelStart
     QByteArray textString;  // the new Text string (the unformatted printout)
 };
 

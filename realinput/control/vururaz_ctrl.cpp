@@ -10,8 +10,8 @@
 #include <QPainter>
 
 #include <atomic>
-#include <climits>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -74,110 +74,32 @@ zq::ValueSettings CVururazCtrl::settings() const
 void CVururazCtrl::bindAutomation()
 {
     // Arguments arrive coerced to the member's type in the type library.
-    bindProperty(id::MousePointer, [this] { return Variant::fromI2(m_mousePointer); },
-                 [this](const Variant &v) { setMousePointer(v.toI2()); });
-    bindProperty(id::Alignment, [this] { return Variant::fromI2(m_alignment); },
-                 [this](const Variant &v) { setAlignment(v.toI2()); });
-    bindProperty(id::BevelSize, [this] { return Variant::fromI2(m_bevelSize); },
-                 [this](const Variant &v) { setBevelSize(v.toI2()); });
-    bindProperty(id::BevelStyle, [this] { return Variant::fromI2(m_bevelStyle); },
-                 [this](const Variant &v) { setBevelStyle(v.toI2()); });
-    bindProperty(id::BorderColor, [this] { return Variant::fromColor(m_borderColor); },
-                 [this](const Variant &v) { setBorderColor(v.toColor()); });
-    bindProperty(id::BorderStyle, [this] { return Variant::fromI2(m_borderStyle); },
-                 [this](const Variant &v) { setBorderStyle(v.toI2()); });
-    bindProperty(id::FillColor, [this] { return Variant::fromColor(m_fillColor); },
-                 [this](const Variant &v) { setFillColor(v.toColor()); });
-    bindProperty(id::LightColor, [this] { return Variant::fromColor(m_lightColor); },
-                 [this](const Variant &v) { setLightColor(v.toColor()); });
-    bindProperty(id::ShadowColor, [this] { return Variant::fromColor(m_shadowColor); },
-                 [this](const Variant &v) { setShadowColor(v.toColor()); });
-    bindProperty(id::TextColor, [this] { return Variant::fromColor(m_textColor); },
-                 [this](const Variant &v) { setTextColor(v.toColor()); });
-    bindProperty(id::SelLength, [this] { return Variant::fromI4(selLength()); },
-                 [this](const Variant &v) { setSelLength(v.toI4()); });
-    bindProperty(id::SelStart, [this] { return Variant::fromI4(selStart()); },
-                 [this](const Variant &v) { setSelStart(v.toI4()); });
-    bindProperty(id::SelText, [this] { return Variant::fromString(selText()); },
-                 [this](const Variant &v) { setSelText(v.toString()); });
-    bindProperty(id::Text, [this] { return Variant::fromString(text()); },
-                 [this](const Variant &v) { setText(v.toString()); });
-    bindProperty(id::ReadOnly, [this] { return Variant::fromBool(readOnly()); },
-                 [this](const Variant &v) { setReadOnly(v.toBool()); });
-    bindProperty(id::Spin, [this] { return Variant::fromI2(m_spin); },
-                 [this](const Variant &v) { setSpin(v.toI2()); });
-    bindProperty(id::SpinChangeReal, [this] { return Variant::fromR4(m_spinChangeReal); },
-                 [this](const Variant &v) { setSpinChangeReal(v.toR4()); });
-    bindProperty(id::Undo, [this] { return Variant::fromBool(undoRead()); },
-                 [this](const Variant &) { undoWrite(); });
-    bindProperty(id::SpinDelay, [this] { return Variant::fromI4(m_spinDelay); },
-                 [this](const Variant &v) { setSpinDelay(v.toI4()); });
-    bindProperty(id::SpinSpeed, [this] { return Variant::fromI4(m_spinSpeed); },
-                 [this](const Variant &v) { setSpinSpeed(v.toI4()); });
-    bindProperty(id::Indent, [this] { return Variant::fromI2(m_indent); },
-                 [this](const Variant &v) { setIndent(v.toI2()); });
-    bindProperty(id::AutoHScroll, [this] { return Variant::fromBool(autoHScroll()); },
-                 [this](const Variant &v) { setAutoHScroll(v.toBool()); });
-    bindProperty(id::CaretHeight, [this] { return Variant::fromI2(m_caretHeight); },
-                 [this](const Variant &v) { setCaretHeight(v.toI2()); });
-    bindProperty(id::CaretWidth, [this] { return Variant::fromI2(m_caretWidth); },
-                 [this](const Variant &v) { setCaretWidth(v.toI2()); });
-    bindProperty(id::CaretColor, [this] { return Variant::fromColor(m_caretColor); },
-                 [this](const Variant &v) { setCaretColor(v.toColor()); });
-    bindProperty(id::CaretStyle, [this] { return Variant::fromI2(m_caretStyle); },
-                 [this](const Variant &v) { setCaretStyle(v.toI2()); });
-    bindProperty(id::CaretVAlign, [this] { return Variant::fromI2(m_caretVAlign); },
-                 [this](const Variant &v) { setCaretVAlign(v.toI2()); });
-    bindProperty(id::CaretInterval, [this] { return Variant::fromI2(m_caretInterval); },
-                 [this](const Variant &v) { setCaretInterval(v.toI2()); });
-    bindProperty(id::CaretVisible, [this] { return Variant::fromBool(caretVisible()); },
-                 [this](const Variant &v) { setCaretVisible(v.toBool()); });
-    bindProperty(id::MoneyFormat, [this] { return Variant::fromBool(moneyFormat()); },
-                 [this](const Variant &v) { setMoneyFormat(v.toBool()); });
-    bindProperty(id::DecimalPlaces, [this] { return Variant::fromI2(m_decimalPlaces); },
-                 [this](const Variant &v) { setDecimalPlaces(v.toI2()); });
-    bindProperty(id::EntryStyle, [this] { return Variant::fromBool(entryStyle()); },
-                 [this](const Variant &v) { setEntryStyle(v.toBool()); });
-    bindProperty(id::Separator, [this] { return Variant::fromBool(separator()); },
-                 [this](const Variant &v) { setSeparator(v.toBool()); });
-    bindProperty(id::VAlignment, [this] { return Variant::fromI2(m_vAlignment); },
-                 [this](const Variant &v) { setVAlignment(v.toI2()); });
-    bindProperty(id::MouseIcon, [this] { return Variant::fromPicture(mouseIcon()); },
-                 [this](const Variant &v) { setMouseIcon(v.toPicture()); });
-    bindProperty(id::FontStyle, [this] { return Variant::fromI2(m_fontStyle); },
-                 [this](const Variant &v) { setFontStyle(v.toI2()); });
-    bindProperty(id::FocusSelect, [this] { return Variant::fromBool(focusSelect()); },
-                 [this](const Variant &v) { setFocusSelect(v.toBool()); });
-    bindProperty(id::FontBold, [this] { return Variant::fromBool(stockFont().bold()); },
-                 [this](const Variant &v) { forwardFont([&](zq::FontDesc &f) { f.setBold(v.toBool()); }); });
-    bindProperty(id::FontItalic, [this] { return Variant::fromBool(stockFont().italic); },
-                 [this](const Variant &v) { forwardFont([&](zq::FontDesc &f) { f.italic = v.toBool(); }); });
-    bindProperty(id::FontName, [this] { return Variant::fromString(stockFont().name); },
-                 [this](const Variant &v) { forwardFont([&](zq::FontDesc &f) { f.name = v.toString(); }); });
-    bindProperty(id::FontStrikeThru, [this] { return Variant::fromBool(stockFont().strikethrough); },
-                 [this](const Variant &v) { forwardFont([&](zq::FontDesc &f) { f.strikethrough = v.toBool(); }); });
-    bindProperty(id::FontUnderline, [this] { return Variant::fromBool(stockFont().underline); },
-                 [this](const Variant &v) { forwardFont([&](zq::FontDesc &f) { f.underline = v.toBool(); }); });
-    // The font holds its size as currency; automation sees a float.
-    bindProperty(id::FontSize, [this] { return Variant::fromR4(float(double(stockFont().sizeCy) / 10000.0)); },
-                 [this](const Variant &v) {
-                     const qint64 cy = Variant::fromR4(v.toR4()).toCurrency();
-                     forwardFont([&](zq::FontDesc &f) { f.sizeCy = cy; });
-                 });
-    bindProperty(id::MinReal, [this] { return Variant::fromR8(m_minReal); },
-                 [this](const Variant &v) { setMinReal(v.toR8()); });
-    bindProperty(id::MaxReal, [this] { return Variant::fromR8(m_maxReal); },
-                 [this](const Variant &v) { setMaxReal(v.toR8()); });
-    bindProperty(id::ValueReal, [this] { return Variant::fromR8(valueReal()); },
-                 [this](const Variant &v) { setValueReal(v.toR8()); });
-    bindProperty(id::KXCausesValidation, [this] { return Variant::fromBool(causesValidation()); },
-                 [this](const Variant &v) { setCausesValidation(v.toBool()); });
-    bindProperty(id::TextRaw, [this] { return Variant::fromString(textRaw()); },
-                 [this](const Variant &v) { setTextRaw(v.toString()); });
+    for (const vururaz::PropertyDesc &row : properties()) {
+        if (!row.automated())
+            continue;
+        if (row.rule.effect == vururaz::Effect::Own) {
+            Setter put;
+            if (row.put)
+                put = [this, set = row.put](const Variant &v) { set(*this, v); };
+            bindProperty(row.dispid, [this, get = row.get] { return get(*this); }, put);
+        } else {
+            bindProperty(row.dispid, [this, &row] { return vururaz::readField(*this, row); },
+                         [this, id = row.dispid](const Variant &v) { setByRule(id, v); });
+        }
+    }
     bindMethod(zq::dispid::aboutBox, [this](const QVector<Variant> &) {
         aboutBox();
         return Variant();
     });
+}
+
+const vururaz::PropertyDesc &CVururazCtrl::propertyRow(int dispid)
+{
+    for (const vururaz::PropertyDesc &row : properties()) {
+        if (row.dispid == dispid)
+            return row;
+    }
+    throw zq::AutomationError(zq::status::memberNotFound, QStringLiteral("No property %1").arg(dispid));
 }
 
 void CVururazCtrl::notifyChange(int dispid)
@@ -187,90 +109,55 @@ void CVururazCtrl::notifyChange(int dispid)
     boundPropertyChanged(dispid);
 }
 
-void CVururazCtrl::setShortInRange(short &member, short v, short lo, short hi, int dispid)
+void CVururazCtrl::setByRule(int dispid, const Variant &v)
 {
-    if (v < lo || v > hi)
-        ErrorInvalidProperty();
-    member = v;
-    notifyChange(dispid);
+    const vururaz::PropertyDesc &row = propertyRow(dispid);
+    if (row.rule.lo > -std::numeric_limits<double>::infinity() || row.rule.hi < std::numeric_limits<double>::infinity()) {
+        const double x = v.toR8();
+        if (x < row.rule.lo || x > row.rule.hi)
+            ErrorInvalidProperty();
+    }
+    vururaz::writeField(*this, row, v);
+    switch (row.rule.effect) {
+    case vururaz::Effect::Notify: notifyChange(dispid); break;
+    case vururaz::Effect::ModifiedOnly:
+        setModifiedFlag();
+        boundPropertyChanged(dispid);
+        break;
+    case vururaz::Effect::RebuildCaret: rebuildCaret(dispid); break;
+    case vururaz::Effect::Own: case vururaz::Effect::NoAutomation: break;
+    }
 }
 
-void CVururazCtrl::setColor(quint32 &member, quint32 v, int dispid)
-{
-    member = v;
-    notifyChange(dispid);
-}
-
-void CVururazCtrl::setFlag(qint32 &member, bool v, int dispid)
-{
-    member = v ? -1 : 0;
-    notifyChange(dispid);
-}
-
-void CVururazCtrl::setAlignment(short v) { setShortInRange(m_alignment, v, 0, 2, id::Alignment); }
-void CVururazCtrl::setBevelSize(short v) { setShortInRange(m_bevelSize, v, 0, SHRT_MAX, id::BevelSize); }
-void CVururazCtrl::setBevelStyle(short v) { setShortInRange(m_bevelStyle, v, 0, 4, id::BevelStyle); }
-void CVururazCtrl::setBorderColor(quint32 v) { setColor(m_borderColor, v, id::BorderColor); }
-void CVururazCtrl::setBorderStyle(short v) { setShortInRange(m_borderStyle, v, 0, 2, id::BorderStyle); }
-void CVururazCtrl::setFillColor(quint32 v) { setColor(m_fillColor, v, id::FillColor); }
-void CVururazCtrl::setLightColor(quint32 v) { setColor(m_lightColor, v, id::LightColor); }
-void CVururazCtrl::setShadowColor(quint32 v) { setColor(m_shadowColor, v, id::ShadowColor); }
-void CVururazCtrl::setTextColor(quint32 v) { setColor(m_textColor, v, id::TextColor); }
-void CVururazCtrl::setReadOnly(bool v) { setFlag(m_readOnly, v, id::ReadOnly); }
-void CVururazCtrl::setSpin(short v) { setShortInRange(m_spin, v, 0, 2, id::Spin); }
-void CVururazCtrl::setIndent(short v) { setShortInRange(m_indent, v, 0, SHRT_MAX, id::Indent); }
-void CVururazCtrl::setAutoHScroll(bool v) { setFlag(m_autoHScroll, v, id::AutoHScroll); }
-void CVururazCtrl::setCaretVAlign(short v) { setShortInRange(m_caretVAlign, v, 0, 2, id::CaretVAlign); }
-void CVururazCtrl::setVAlignment(short v) { setShortInRange(m_vAlignment, v, 0, 2, id::VAlignment); }
-void CVururazCtrl::setFontStyle(short v) { setShortInRange(m_fontStyle, v, 0, 4, id::FontStyle); }
-
-void CVururazCtrl::setSpinChangeReal(float v)
-{
-    m_spinChangeReal = v;
-    notifyChange(id::SpinChangeReal);
-}
-
-void CVururazCtrl::setSpinDelay(qint32 v)
-{
-    if (v < 0)
-        ErrorInvalidProperty();
-    m_spinDelay = v;
-    notifyChange(id::SpinDelay);
-}
-
-void CVururazCtrl::setSpinSpeed(qint32 v)
-{
-    if (v < 0)
-        ErrorInvalidProperty();
-    m_spinSpeed = v;
-    notifyChange(id::SpinSpeed);
-}
-
-void CVururazCtrl::setMinReal(double v)
-{
-    m_minReal = v;
-    notifyChange(id::MinReal);
-}
-
-void CVururazCtrl::setMaxReal(double v)
-{
-    m_maxReal = v;
-    notifyChange(id::MaxReal);
-}
-
-void CVururazCtrl::setFocusSelect(bool v)
-{
-    // Only the focus handling reads it, so nothing needs repainting.
-    m_focusSelect = v ? -1 : 0;
-    setModifiedFlag();
-    boundPropertyChanged(id::FocusSelect);
-}
-
-void CVururazCtrl::setCausesValidation(bool v)
-{
-    m_causesValidation = v ? -1 : 0;
-    notifyChange(id::KXCausesValidation);
-}
+void CVururazCtrl::setAlignment(short v) { setByRule(id::Alignment, Variant::fromI2(v)); }
+void CVururazCtrl::setBevelSize(short v) { setByRule(id::BevelSize, Variant::fromI2(v)); }
+void CVururazCtrl::setBevelStyle(short v) { setByRule(id::BevelStyle, Variant::fromI2(v)); }
+void CVururazCtrl::setBorderColor(quint32 v) { setByRule(id::BorderColor, Variant::fromColor(v)); }
+void CVururazCtrl::setBorderStyle(short v) { setByRule(id::BorderStyle, Variant::fromI2(v)); }
+void CVururazCtrl::setFillColor(quint32 v) { setByRule(id::FillColor, Variant::fromColor(v)); }
+void CVururazCtrl::setLightColor(quint32 v) { setByRule(id::LightColor, Variant::fromColor(v)); }
+void CVururazCtrl::setShadowColor(quint32 v) { setByRule(id::ShadowColor, Variant::fromColor(v)); }
+void CVururazCtrl::setTextColor(quint32 v) { setByRule(id::TextColor, Variant::fromColor(v)); }
+void CVururazCtrl::setReadOnly(bool v) { setByRule(id::ReadOnly, Variant::fromBool(v)); }
+void CVururazCtrl::setSpin(short v) { setByRule(id::Spin, Variant::fromI2(v)); }
+void CVururazCtrl::setIndent(short v) { setByRule(id::Indent, Variant::fromI2(v)); }
+void CVururazCtrl::setAutoHScroll(bool v) { setByRule(id::AutoHScroll, Variant::fromBool(v)); }
+void CVururazCtrl::setCaretVAlign(short v) { setByRule(id::CaretVAlign, Variant::fromI2(v)); }
+void CVururazCtrl::setVAlignment(short v) { setByRule(id::VAlignment, Variant::fromI2(v)); }
+void CVururazCtrl::setFontStyle(short v) { setByRule(id::FontStyle, Variant::fromI2(v)); }
+void CVururazCtrl::setSpinChangeReal(float v) { setByRule(id::SpinChangeReal, Variant::fromR4(v)); }
+void CVururazCtrl::setSpinDelay(qint32 v) { setByRule(id::SpinDelay, Variant::fromI4(v)); }
+void CVururazCtrl::setSpinSpeed(qint32 v) { setByRule(id::SpinSpeed, Variant::fromI4(v)); }
+void CVururazCtrl::setMinReal(double v) { setByRule(id::MinReal, Variant::fromR8(v)); }
+void CVururazCtrl::setMaxReal(double v) { setByRule(id::MaxReal, Variant::fromR8(v)); }
+void CVururazCtrl::setFocusSelect(bool v) { setByRule(id::FocusSelect, Variant::fromBool(v)); }
+void CVururazCtrl::setCausesValidation(bool v) { setByRule(id::KXCausesValidation, Variant::fromBool(v)); }
+void CVururazCtrl::setSeparator(bool v) { setByRule(id::Separator, Variant::fromBool(v)); }
+void CVururazCtrl::setCaretHeight(short v) { setByRule(id::CaretHeight, Variant::fromI2(v)); }
+void CVururazCtrl::setCaretWidth(short v) { setByRule(id::CaretWidth, Variant::fromI2(v)); }
+void CVururazCtrl::setCaretColor(quint32 v) { setByRule(id::CaretColor, Variant::fromColor(v)); }
+void CVururazCtrl::setCaretInterval(short v) { setByRule(id::CaretInterval, Variant::fromI2(v)); }
+void CVururazCtrl::setCaretStyle(short v) { setByRule(id::CaretStyle, Variant::fromI2(v)); }
 
 void CVururazCtrl::setMousePointer(short v)
 {
@@ -288,19 +175,6 @@ void CVururazCtrl::forwardFont(const std::function<void(zq::FontDesc &)> &change
     zq::FontDesc f = stockFont();
     change(f);
     setStockFont(f);
-}
-
-void CVururazCtrl::setCaretHeight(short v) { m_caretHeight = v; rebuildCaret(id::CaretHeight); }
-void CVururazCtrl::setCaretWidth(short v) { m_caretWidth = v; rebuildCaret(id::CaretWidth); }
-void CVururazCtrl::setCaretColor(quint32 v) { m_caretColor = v; rebuildCaret(id::CaretColor); }
-void CVururazCtrl::setCaretInterval(short v) { m_caretInterval = v; rebuildCaret(id::CaretInterval); }
-
-void CVururazCtrl::setCaretStyle(short v)
-{
-    if (v < 0 || v > 2)
-        ErrorInvalidProperty();
-    m_caretStyle = v;
-    rebuildCaret(id::CaretStyle);
 }
 
 void CVururazCtrl::rebuildCaret(int dispid)
@@ -398,8 +272,10 @@ void CVururazCtrl::setText(const QString &s)
 
 QString CVururazCtrl::textRaw()
 {
-    const QByteArray raw = zq::TextRawFromText(m_state.text, settings(), intl());
-    m_textRawString = raw.isNull() ? QString() : QString::fromLatin1(raw);
+    // Until loaded there is no formatted text to derive it from; the stored string stays.
+    if (!m_loaded)
+        return QString();
+    m_textRawString = QString::fromLatin1(zq::TextRawFromText(m_state.text, settings(), intl()));
     return m_textRawString;
 }
 
@@ -416,18 +292,18 @@ void CVururazCtrl::setTextRaw(const QString &s)
 
 double CVururazCtrl::valueReal()
 {
-    m_valueCache = zq::ParseDisplayedValue(m_state.text, settings(), intl());
-    return m_valueCache;
+    return zq::ParseDisplayedValue(m_state.text, settings(), intl());
 }
 
 void CVururazCtrl::setValueReal(double v)
 {
-    m_valueCache = v;
     const zq::SetValueOutcome outcome = zq::SetValueReal(m_state, v, settings(), intl());
     if (outcome.rejected)
         ErrorInvalidProperty();
     m_textString = QString::fromLatin1(outcome.textString);
     boundPropertyChanged(id::Text);
+    if (outcome.reformatted && ambientUserMode())
+        notifyChange(id::SelStart);
     if (outcome.changed) {
         m_state.selLength = 0;
         invalidateControl();
@@ -465,12 +341,6 @@ void CVururazCtrl::setEntryStyle(bool v)
         measureCharEdges();
         notifyChange(id::EntryStyle);
     }
-}
-
-void CVururazCtrl::setSeparator(bool v)
-{
-    // The grouping shows at the next reformatting, not now.
-    setFlag(m_separator, v, id::Separator);
 }
 
 qint32 CVururazCtrl::selStart() const
@@ -574,58 +444,30 @@ void CVururazCtrl::exchangeLegacyFont(zq::PropertyExchange &px)
     setStockFont(f);
 }
 
+void CVururazCtrl::exchangeRow(zq::PropertyExchange &px, const vururaz::PropertyDesc &row)
+{
+    Variant v = vururaz::readField(*this, row);
+    try {
+        px.exchange(QString::fromLatin1(row.name), row.type, v, row.exchangeDefault);
+    } catch (const zq::ArchiveError &) {
+        // Only pictures raise it: a damaged one loads as no picture and loading goes on.
+        v = Variant::fromPicture(zq::Picture());
+    }
+    vururaz::writeField(*this, row, v);
+}
+
 void CVururazCtrl::doPropExchange(zq::PropertyExchange &px)
 {
     // Version 1.0; any earlier layout loads through the same named values.
     px.exchangeVersion(1, 0);
     exchangeStockProps(px);
-    qint32 tint = qint32(m_tintColor);
-    px.exLong(QStringLiteral("TintColor"), tint, 0x0000FFFF);
-    m_tintColor = quint32(tint);
+    // Only named values are read here, so this may come before TintColor.
     if (px.isLoading() && px.isConvertingLegacy())
         exchangeLegacyFont(px);
-
-    px.exShort(QStringLiteral("Alignment"), m_alignment, 1);
-    px.exShort(QStringLiteral("BevelSize"), m_bevelSize, 0);
-    px.exShort(QStringLiteral("BevelStyle"), m_bevelStyle, 0);
-    px.exColor(QStringLiteral("BorderColor"), m_borderColor, 0x80000006);
-    px.exShort(QStringLiteral("BorderStyle"), m_borderStyle, 1);
-    px.exColor(QStringLiteral("FillColor"), m_fillColor, 0x8000000F);
-    px.exColor(QStringLiteral("LightColor"), m_lightColor, 0x80000005);
-    px.exColor(QStringLiteral("ShadowColor"), m_shadowColor, 0x80000010);
-    px.exColor(QStringLiteral("TextColor"), m_textColor, 0x80000008);
-    px.exString(QStringLiteral("Text"), m_textString, QStringLiteral("0.00"));
-    px.exDouble(QStringLiteral("MaxReal"), m_maxReal, 3.3e38);
-    px.exDouble(QStringLiteral("MinReal"), m_minReal, -1.1e38);
-    px.exBool(QStringLiteral("ReadOnly"), m_readOnly, false);
-    px.exShort(QStringLiteral("Spin"), m_spin, 0);
-    px.exFloat(QStringLiteral("SpinChangeReal"), m_spinChangeReal, 1.0f);
-    px.exLong(QStringLiteral("SpinDelay"), m_spinDelay, 500);
-    px.exLong(QStringLiteral("SpinSpeed"), m_spinSpeed, 100);
-    px.exShort(QStringLiteral("Indent"), m_indent, 2);
-    px.exBool(QStringLiteral("AutoHScroll"), m_autoHScroll, false);
-    px.exShort(QStringLiteral("FontStyle"), m_fontStyle, 0);
-    px.exShort(QStringLiteral("CaretHeight"), m_caretHeight, 0);
-    px.exShort(QStringLiteral("CaretWidth"), m_caretWidth, 0);
-    px.exColor(QStringLiteral("CaretColor"), m_caretColor, 0x80000008);
-    px.exShort(QStringLiteral("CaretStyle"), m_caretStyle, 0);
-    px.exShort(QStringLiteral("CaretVAlign"), m_caretVAlign, 0);
-    px.exShort(QStringLiteral("CaretInterval"), m_caretInterval, 0);
-    px.exBool(QStringLiteral("CaretVisible"), m_caretVisible, true);
-    px.exBool(QStringLiteral("MoneyFormat"), m_moneyFormat, false);
-    px.exShort(QStringLiteral("DecimalPlaces"), m_decimalPlaces, -1);
-    px.exBool(QStringLiteral("EntryStyle"), m_entryStyle, false);
-    px.exBool(QStringLiteral("Separator"), m_separator, false);
-    px.exShort(QStringLiteral("VAlignment"), m_vAlignment, 0);
-    px.exBool(QStringLiteral("FocusSelect"), m_focusSelect, false);
-    px.exBool(QStringLiteral("KXCausesValidation"), m_causesValidation, true);
-
-    try {
-        px.exPicture(QStringLiteral("MouseIcon"), m_mouseIcon, zq::Picture());
-    } catch (const zq::ArchiveError &) {
-        m_mouseIcon = zq::Picture();
+    for (const vururaz::PropertyDesc &row : properties()) {
+        if (row.persist == vururaz::Persist::Exchange)
+            exchangeRow(px, row);
     }
-    px.exShort(QStringLiteral("MousePointer"), m_mousePointer, 0);
     applyMousePointer(m_mousePointer);
 
     if (px.isLoading()) {
@@ -636,7 +478,10 @@ void CVururazCtrl::doPropExchange(zq::PropertyExchange &px)
             invalidateControl();
         }
     }
-    px.exString(QStringLiteral("TextRaw"), m_textRawString, QStringLiteral("0.00"));
+    for (const vururaz::PropertyDesc &row : properties()) {
+        if (row.persist == vururaz::Persist::AfterLoadStep)
+            exchangeRow(px, row);
+    }
 
     m_state.text = zq::BufferText(singleByte(m_textString));
     m_state.caret = qMin(m_state.caret, int(m_state.text.size()));
@@ -648,35 +493,17 @@ void CVururazCtrl::doPropExchange(zq::PropertyExchange &px)
 
 void CVururazCtrl::onResetState()
 {
-    m_alignment = 1;
-    m_borderStyle = 1;
-    m_indent = 2;
-    m_decimalPlaces = -1;
-    m_spinDelay = 500;
-    m_spinSpeed = 100;
-    m_spinChangeReal = 1.0f;
-    m_maxReal = 3.3e38;
-    m_minReal = -1.1e38;
-    m_caretVisible = -1;
-    m_bevelSize = m_bevelStyle = m_spin = m_fontStyle = 0;
-    m_caretHeight = m_caretWidth = m_caretStyle = m_caretVAlign = m_caretInterval = 0;
-    m_vAlignment = m_mousePointer = 0;
-    m_readOnly = m_autoHScroll = m_moneyFormat = m_entryStyle = m_separator = m_focusSelect = 0;
-    m_fillColor = 0x8000000F;
-    m_textColor = 0x80000008;
-    m_lightColor = 0x80000005;
-    m_shadowColor = 0x80000010;
-    m_borderColor = 0x80000006;
-    m_caretColor = 0x80000006;
+    for (const vururaz::PropertyDesc &row : properties()) {
+        if (!row.resetValue.isEmpty())
+            vururaz::writeField(*this, row, row.resetValue);
+    }
     m_caretTint = 0x00FFFFFF;
-    m_textString = QStringLiteral("0");
-    m_textRawString = QStringLiteral("0");
     m_state = zq::TextState();
     m_focus = 0;
     m_loaded = false;
     m_caret.reset();
     m_savedBlinkTime = QApplication::cursorFlashTime();
-    applyMousePointer(0);
+    applyMousePointer(m_mousePointer);
 
     m_state.text = zq::BufferText(singleByte(m_textString));
     m_undoText.clear();

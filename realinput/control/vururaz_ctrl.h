@@ -3,6 +3,7 @@
 #include "control/intl_profile.h"
 #include "control/value_model.h"
 #include "kx_control_base.h"
+#include "vururaz_properties.h"
 
 #include <memory>
 
@@ -90,6 +91,10 @@ public:
 
     // Controls alive in this process; the library may be unloaded when none is.
     static int liveCount();
+
+    // Every property of the control, persisted ones first in stream order.
+    static const std::vector<vururaz::PropertyDesc> &properties();
+    static const vururaz::PropertyDesc &propertyRow(int dispid);
 
     const zq::TypeLibrary &typeLibrary() const override;
     // Where the number formats come from; production reads the user's profile file.
@@ -208,9 +213,9 @@ private:
     const zq::IntlProfile &intl() const { return *m_intl; }
 
     void notifyChange(int dispid);
-    void setShortInRange(short &member, short v, short lo, short hi, int dispid);
-    void setColor(quint32 &member, quint32 v, int dispid);
-    void setFlag(qint32 &member, bool v, int dispid);
+    // The setter of a row without code of its own: range check, store, then the row's effect.
+    void setByRule(int dispid, const zq::Variant &v);
+    void exchangeRow(zq::PropertyExchange &px, const vururaz::PropertyDesc &row);
     void rebuildCaret(int dispid);
     void showCaretIfAllowed();
     void exchangeLegacyFont(zq::PropertyExchange &px);
@@ -229,46 +234,46 @@ private:
     QByteArray m_undoText;
     QVector<int> m_charEdges;
 
-    short m_alignment = 1;
-    qint32 m_causesValidation = -1;
-    short m_bevelSize = 0;
-    short m_bevelStyle = 0;
+    // Property values; reset and loading fill them from properties().
+    short m_alignment{};
+    qint32 m_causesValidation{};
+    short m_bevelSize{};
+    short m_bevelStyle{};
     qint32 m_focus = 0;
-    quint32 m_borderColor = 0x80000006;
-    short m_borderStyle = 1;
-    quint32 m_fillColor = 0x8000000F;
-    quint32 m_lightColor = 0x80000005;
-    quint32 m_shadowColor = 0x80000010;
-    quint32 m_textColor = 0x80000008;
+    quint32 m_borderColor{};
+    short m_borderStyle{};
+    quint32 m_fillColor{};
+    quint32 m_lightColor{};
+    quint32 m_shadowColor{};
+    quint32 m_textColor{};
     QString m_textString;
     QString m_textRawString;
-    double m_maxReal = 3.3e38;
-    double m_valueCache = 0;
-    double m_minReal = -1.1e38;
-    qint32 m_readOnly = 0;
-    short m_spin = 0;
-    float m_spinChangeReal = 1.0f;
-    qint32 m_spinDelay = 500;
-    qint32 m_spinSpeed = 100;
-    short m_indent = 2;
+    double m_maxReal{};
+    double m_minReal{};
+    qint32 m_readOnly{};
+    short m_spin{};
+    float m_spinChangeReal{};
+    qint32 m_spinDelay{};
+    qint32 m_spinSpeed{};
+    short m_indent{};
     std::unique_ptr<kx32r60::Caret> m_caret;
-    qint32 m_autoHScroll = 0;
-    short m_fontStyle = 0;
-    short m_caretHeight = 0;
-    short m_caretWidth = 0;
-    quint32 m_caretColor = 0x80000006;
-    short m_caretStyle = 0;
-    short m_caretVAlign = 0;
-    short m_caretInterval = 0;
-    qint32 m_caretVisible = -1;
-    qint32 m_moneyFormat = 0;
-    short m_decimalPlaces = -1;
-    qint32 m_entryStyle = 0;
-    qint32 m_separator = 0;
-    short m_vAlignment = 0;
+    qint32 m_autoHScroll{};
+    short m_fontStyle{};
+    short m_caretHeight{};
+    short m_caretWidth{};
+    quint32 m_caretColor{};
+    short m_caretStyle{};
+    short m_caretVAlign{};
+    short m_caretInterval{};
+    qint32 m_caretVisible{};
+    qint32 m_moneyFormat{};
+    short m_decimalPlaces{};
+    qint32 m_entryStyle{};
+    qint32 m_separator{};
+    short m_vAlignment{};
     int m_savedBlinkTime = 0;
     quint32 m_caretTint = 0x00FFFFFF;
-    qint32 m_focusSelect = 0;
-    short m_mousePointer = 0;
+    qint32 m_focusSelect{};
+    short m_mousePointer{};
     bool m_loaded = false;
 };

@@ -1,6 +1,9 @@
 #include "vururaz_typelib.h"
 
 #include "framework/ole_control.h"
+#include "vururaz_ctrl.h"
+
+#include <algorithm>
 
 namespace vururaz {
 
@@ -10,6 +13,7 @@ using zq::MemberInfo;
 using zq::MemberKind;
 using zq::ParamInfo;
 using zq::VarType;
+using vururaz::PropertyDesc;
 
 MemberInfo property(int id, const char *name, VarType type, int flags = 0, const char *typeName = "")
 {
@@ -44,62 +48,20 @@ zq::EnumInfo enumeration(const char *name, std::initializer_list<zq::EnumConstan
 zq::InterfaceInfo dispatchInterface()
 {
     using namespace zq;
-    constexpr int design = DesignGetNotSupported;
-    constexpr int bound = Bindable | RequestEdit | DisplayBind;
     zq::InterfaceInfo itf;
     itf.name = QStringLiteral("_DVururaz");
     itf.iid = QUuid::fromString(QStringLiteral("{0F1F1506-C40A-101B-AD04-00AA00575482}"));
     itf.documentation = QStringLiteral("Dispatch interface for Vururaz Control");
     itf.valueDispid = dispid::Text;
-    itf.members = {
-        property(dispid::MousePointer, "MousePointer", VarType::I2, 0, "MousePointerConstants"),
-        property(dispid::Alignment, "Alignment", VarType::I2, 0, "AlignmentConstants"),
-        property(dispid::BevelSize, "BevelSize", VarType::I2),
-        property(dispid::BevelStyle, "BevelStyle", VarType::I2, 0, "BevelStyleConstants"),
-        property(dispid::BorderColor, "BorderColor", VarType::Color),
-        property(dispid::BorderStyle, "BorderStyle", VarType::I2, 0, "BorderStyleConstants"),
-        property(dispid::FillColor, "FillColor", VarType::Color),
-        property(dispid::LightColor, "LightColor", VarType::Color),
-        property(dispid::ShadowColor, "ShadowColor", VarType::Color),
-        property(dispid::TextColor, "TextColor", VarType::Color),
-        property(dispid::SelLength, "SelLength", VarType::I4, design),
-        property(dispid::SelStart, "SelStart", VarType::I4, design),
-        property(dispid::SelText, "SelText", VarType::String, design),
-        property(dispid::Text, "Text", VarType::String, Bindable | DefaultBind | DisplayBind),
-        property(dispid::ReadOnly, "ReadOnly", VarType::Bool),
-        property(dispid::Spin, "Spin", VarType::I2, 0, "SpinStyleConstants"),
-        property(dispid::SpinChangeReal, "SpinChangeReal", VarType::R4),
-        property(dispid::Undo, "Undo", VarType::Bool, design),
-        property(dispid::SpinDelay, "SpinDelay", VarType::I4),
-        property(dispid::SpinSpeed, "SpinSpeed", VarType::I4),
-        property(dispid::Indent, "Indent", VarType::I2),
-        property(dispid::AutoHScroll, "AutoHScroll", VarType::Bool),
-        property(dispid::CaretHeight, "CaretHeight", VarType::I2),
-        property(dispid::CaretWidth, "CaretWidth", VarType::I2),
-        property(dispid::CaretColor, "CaretColor", VarType::Color),
-        property(dispid::CaretStyle, "CaretStyle", VarType::I2, 0, "CaretStyleConstants"),
-        property(dispid::CaretVAlign, "CaretVAlign", VarType::I2, 0, "CaretVAlignmentConstants"),
-        property(dispid::CaretInterval, "CaretInterval", VarType::I2),
-        property(dispid::CaretVisible, "CaretVisible", VarType::Bool),
-        property(dispid::MoneyFormat, "MoneyFormat", VarType::Bool),
-        property(dispid::DecimalPlaces, "DecimalPlaces", VarType::I2),
-        property(dispid::EntryStyle, "EntryStyle", VarType::Bool, Hidden | design),
-        property(dispid::Separator, "Separator", VarType::Bool),
-        property(dispid::VAlignment, "VAlignment", VarType::I2, 0, "VAlignmentConstants"),
-        property(dispid::MouseIcon, "MouseIcon", VarType::Picture),
-        property(dispid::FontStyle, "FontStyle", VarType::I2),
-        property(dispid::FocusSelect, "FocusSelect", VarType::Bool),
-        property(dispid::FontBold, "FontBold", VarType::Bool, design),
-        property(dispid::FontItalic, "FontItalic", VarType::Bool, design),
-        property(dispid::FontName, "FontName", VarType::String, design),
-        property(dispid::FontStrikeThru, "FontStrikeThru", VarType::Bool, design),
-        property(dispid::FontUnderline, "FontUnderline", VarType::Bool, design),
-        property(dispid::FontSize, "FontSize", VarType::R4, design),
-        property(dispid::MinReal, "MinReal", VarType::R8),
-        property(dispid::MaxReal, "MaxReal", VarType::R8),
-        property(dispid::ValueReal, "ValueReal", VarType::R8, bound),
-        property(dispid::KXCausesValidation, "KXCausesValidation", VarType::Bool),
-        property(dispid::TextRaw, "TextRaw", VarType::String, bound),
+    std::vector<const PropertyDesc *> custom;
+    for (const PropertyDesc &row : CVururazCtrl::properties()) {
+        if (row.automated())
+            custom.push_back(&row);
+    }
+    std::sort(custom.begin(), custom.end(), [](auto *a, auto *b) { return a->dispid < b->dispid; });
+    for (const PropertyDesc *row : custom)
+        itf.members.append(property(row->dispid, row->name, row->type, row->flags, row->enumName));
+    itf.members += QVector<MemberInfo>{
         property(zq::dispid::backColor, "BackColor", VarType::Color, Stock),
         property(zq::dispid::enabled, "Enabled", VarType::Bool, Stock),
         property(zq::dispid::font, "Font", VarType::Font, Stock | Bindable),

@@ -1,5 +1,7 @@
 #include "bag_format.h"
 
+#include "automation_error.h"
+
 #include <QStringList>
 
 namespace zq::bag_format {
@@ -133,7 +135,15 @@ bool parseFont(const QString &body, StoredValue *out)
     FontDesc f;
     f.name = name;
     bool ok[6] = {};
-    f.sizeCy = qint64(rest[0].trimmed().toDouble(&ok[0]) * 10000.0 + 0.5);
+    // The size goes through the currency conversion: rounded to the nearest, range-checked.
+    const double size = rest[0].trimmed().toDouble(&ok[0]);
+    if (!ok[0])
+        return false;
+    try {
+        f.sizeCy = Variant::fromR8(size).toCurrency();
+    } catch (const AutomationError &) {
+        return false;
+    }
     f.weight = rest[1].trimmed().toShort(&ok[1]);
     f.charset = rest[2].trimmed().toShort(&ok[2]);
     f.italic = rest[3].trimmed().toInt(&ok[3]) != 0;

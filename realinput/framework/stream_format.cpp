@@ -10,7 +10,6 @@ namespace {
 
 constexpr char magic[] = "ZQPS";
 constexpr quint8 formatVersion = 1;
-constexpr quint32 maxStringBytes = 1u << 20;
 
 quint8 tagOf(VarType type)
 {
@@ -64,14 +63,20 @@ public:
         m_pos += sizeof(T);
         return true;
     }
-    bool getBytes(QByteArray *b, quint32 limit)
+    enum class Bytes { Read, OverLimit, Missing };
+    // Bytes over the limit are passed over, so the records behind them still load.
+    Bytes getBytes(QByteArray *b, quint32 limit)
     {
         quint32 n = 0;
-        if (!get(&n) || n > limit || m_in.size() - m_pos < qsizetype(n))
-            return false;
+        if (!get(&n) || m_in.size() - m_pos < qsizetype(n))
+            return Bytes::Missing;
+        if (n > limit) {
+            m_pos += n;
+            return Bytes::OverLimit;
+        }
         *b = m_in.mid(m_pos, n);
         m_pos += n;
-        return true;
+        return Bytes::Read;
     }
     bool getRaw(QByteArray *b, int n)
     {
@@ -97,16 +102,19 @@ void putValue(Writer &w, const Variant &v)
     case VarType::R4: w.put<float>(v.toR4()); break;
     case VarType::R8: w.put<double>(v.toR8()); break;
     case VarType::Currency: w.put<qint64>(v.toCurrency()); break;
-    case VarType::String: w.putBytes(v.toString().toLatin1()); break;
+    case VarType::String: w.putBytes(v.toString().toLatin1().left(maxStringBytes)); break;
     case VarType::Picture: {
-        const Picture p = v.toPicture();
+        // A cut picture would not decode, so one too big to read back is stored as none.
+        Picture p = v.toPicture();
+        if (p.data.size() > qsizetype(maxStringBytes))
+            p = Picture();
         w.put<quint8>(quint8(p.kind));
         w.putBytes(p.isEmpty() ? QByteArray() : p.data);
         break;
     }
     case VarType::Font: {
         const FontDesc f = v.toFont();
-        w.putBytes(f.name.toLatin1());
+        w.putBytes(f.name.toLatin1().left(maxFontNameBytes));
         w.put<qint64>(f.sizeCy);
         w.put<qint16>(f.weight);
         w.put<qint16>(f.charset);
@@ -117,8 +125,9 @@ void putValue(Writer &w, const Variant &v)
     }
 }
 
-// Answers false when the payload is cut short or malformed.
-bool getValue(Reader &r, quint8 tag, StoredValue *out)
+// Answers false when the payload is cut short or malformed; *overLimit tells of a
+// value passed over for its size.
+bool getValue(Reader &r, quint8 tag, StoredValue *out, bool *overLimit)
 {
     switch (tag) {
     case 2: { qint16 v; if (!r.get(&v)) return false; out->value = Variant::fromI2(v); return true; }
@@ -130,20 +139,27 @@ bool getValue(Reader &r, quint8 tag, StoredValue *out)
     case 6: { qint64 v; if (!r.get(&v)) return false; out->value = Variant::fromCurrency(v); return true; }
     case 8: {
         QByteArray b;
-        if (!r.getBytes(&b, maxStringBytes))
+        const Reader::Bytes got = r.getBytes(&b, maxStringBytes);
+        if (got == Reader::Bytes::Missing)
             return false;
+        *overLimit = got == Reader::Bytes::OverLimit;
+        out->damaged = *overLimit;
         out->value = Variant::fromString(QString::fromLatin1(b));
         return true;
     }
     case 9: {
         quint8 kind = 0;
         QByteArray b;
-        if (!r.get(&kind) || !r.getBytes(&b, maxStringBytes))
+        if (!r.get(&kind))
+            return false;
+        const Reader::Bytes got = r.getBytes(&b, maxStringBytes);
+        if (got == Reader::Bytes::Missing)
             return false;
         Picture p;
         p.kind = Picture::Kind(kind);
         p.data = b;
-        out->damaged = !p.isWellFormed();
+        *overLimit = got == Reader::Bytes::OverLimit;
+        out->damaged = *overLimit || !p.isWellFormed();
         out->value = out->damaged ? Variant::fromPicture(Picture()) : Variant::fromPicture(p);
         return true;
     }
@@ -151,12 +167,16 @@ bool getValue(Reader &r, quint8 tag, StoredValue *out)
         QByteArray name;
         FontDesc f;
         quint8 flags = 0;
-        if (!r.getBytes(&name, 255) || !r.get(&f.sizeCy) || !r.get(&f.weight) || !r.get(&f.charset) || !r.get(&flags))
+        const Reader::Bytes got = r.getBytes(&name, maxFontNameBytes);
+        if (got == Reader::Bytes::Missing || !r.get(&f.sizeCy) || !r.get(&f.weight) || !r.get(&f.charset)
+            || !r.get(&flags))
             return false;
         f.name = QString::fromLatin1(name);
         f.italic = flags & 1;
         f.underline = flags & 2;
         f.strikethrough = flags & 4;
+        *overLimit = got == Reader::Bytes::OverLimit;
+        out->damaged = *overLimit;
         out->value = Variant::fromFont(f);
         return true;
     }
@@ -189,6 +209,7 @@ QVector<StoredValue> decode(const QByteArray &bytes, bool *complete)
 {
     QVector<StoredValue> out;
     bool done = false;
+    bool allRead = true;
     Reader r(bytes);
     QByteArray head;
     quint8 version = 0;
@@ -208,13 +229,15 @@ QVector<StoredValue> decode(const QByteArray &bytes, bool *complete)
                 break;
             StoredValue sv;
             sv.name = QString::fromLatin1(name);
-            if (!getValue(r, tag, &sv))
+            bool overLimit = false;
+            if (!getValue(r, tag, &sv, &overLimit))
                 break;
+            allRead = allRead && !overLimit;
             out.append(sv);
         }
     }
     if (complete)
-        *complete = done;
+        *complete = done && allRead;
     return out;
 }
 

@@ -18,12 +18,17 @@ namespace zq {
 //     9 Picture   u8 kind (0 none, 1 bitmap, 3 icon) + u32 length + PNG bytes
 //    10 Font      name as a String payload, i64 size (currency), i16 weight,
 //                 i16 charset, u8 flags (1 italic, 2 underline, 4 strikethrough)
-// A reader keeps every record before the first one it cannot read; a picture
-// whose bytes are there but do not decode is kept as damaged.
+// Strings and picture data hold at most maxStringBytes, font names maxFontNameBytes;
+// the writer cuts longer strings and names and leaves out a longer picture. A reader
+// keeps every record before the first one it cannot parse; a record over a limit but
+// whole in the stream, and a picture whose bytes do not decode, are kept as damaged.
 namespace stream_format {
 
+constexpr quint32 maxStringBytes = 1u << 20;
+constexpr int maxFontNameBytes = 255;
+
 QByteArray encode(const QVector<StoredValue> &values);
-// *complete is false when the stream ended early or held something unreadable.
+// *complete is false when the stream ended early or held a value over a limit.
 QVector<StoredValue> decode(const QByteArray &bytes, bool *complete = nullptr);
 
 } // namespace stream_format

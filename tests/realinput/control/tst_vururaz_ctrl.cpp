@@ -2,6 +2,8 @@
 
 #include <QBuffer>
 #include <QImage>
+#include <QMetaProperty>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -87,14 +89,19 @@ private slots:
         QTest::addColumn<QString>("property");
         QTest::addColumn<QString>("value");
         QTest::addColumn<int>("dispid");
-        QTest::newRow("Alignment") << "Alignment" << "0" << 2;
-        QTest::newRow("DecimalPlaces") << "DecimalPlaces" << "3" << 31;
-        QTest::newRow("FocusSelect") << "FocusSelect" << "-1" << 37;
-        QTest::newRow("MousePointer under the value's id") << "MousePointer" << "2" << 0;
-        QTest::newRow("Text, also as stock text") << "Text" << "5" << -518;
-        QTest::newRow("TextRaw") << "TextRaw" << "5" << 48;
-        QTest::newRow("ValueReal") << "ValueReal" << "5" << 46;
-        QTest::newRow("BackColor") << "BackColor" << "255" << -501;
+        QTest::addColumn<bool>("loaded");
+        QTest::newRow("Alignment") << "Alignment" << "0" << 2 << false;
+        QTest::newRow("DecimalPlaces") << "DecimalPlaces" << "3" << 31 << false;
+        QTest::newRow("FocusSelect") << "FocusSelect" << "-1" << 37 << false;
+        QTest::newRow("MousePointer under the value's id") << "MousePointer" << "2" << 0 << false;
+        QTest::newRow("Text, also as stock text") << "Text" << "5" << -518 << false;
+        QTest::newRow("TextRaw") << "TextRaw" << "5" << 48 << false;
+        QTest::newRow("ValueReal") << "ValueReal" << "5" << 46 << false;
+        QTest::newRow("BackColor") << "BackColor" << "255" << -501 << false;
+        // Reformatting moves the caret, and containers are told of it.
+        QTest::newRow("DecimalPlaces reformats: SelStart") << "DecimalPlaces" << "3" << 12 << true;
+        QTest::newRow("ValueReal reformats: SelStart") << "ValueReal" << "5" << 12 << true;
+        QTest::newRow("MoneyFormat reformats: SelStart") << "MoneyFormat" << "-1" << 12 << true;
     }
 
     void notificationsNameTheirOwnDispatchId()
@@ -102,7 +109,10 @@ private slots:
         QFETCH(QString, property);
         QFETCH(QString, value);
         QFETCH(int, dispid);
+        QFETCH(bool, loaded);
         HostedControl h;
+        if (loaded)
+            h.loadEmpty();
         QSignalSpy changed(h.control.get(), &zq::OleControl::propertyChanged);
         h.put(property, Variant::fromString(value));
         QList<int> ids;
@@ -110,6 +120,64 @@ private slots:
             ids << args.at(0).toInt();
         QVERIFY2(ids.contains(dispid), qPrintable(QStringLiteral("notified %1").arg(QVariant::fromValue(ids).toString())));
         QVERIFY(h.control->isModified());
+    }
+
+    // The property table is what the type library, the bindings and the Q_PROPERTY
+    // declarations must agree on; a row added without one of them shows up here.
+    void tableMatchesTheTypeLibrary_data()
+    {
+        QTest::addColumn<int>("dispid");
+        for (const vururaz::PropertyDesc &row : CVururazCtrl::properties()) {
+            if (row.automated())
+                QTest::newRow(row.name) << row.dispid;
+        }
+    }
+
+    void tableMatchesTheTypeLibrary()
+    {
+        QFETCH(int, dispid);
+        const vururaz::PropertyDesc &row = CVururazCtrl::propertyRow(dispid);
+        const zq::TypeLibrary &lib = vururaz::typeLibrary();
+        const zq::MemberInfo *m = lib.dispatch.byId(dispid);
+        QVERIFY(m);
+        QCOMPARE(m->name, QString(row.name));
+        QCOMPARE(m->kind, zq::MemberKind::Property);
+        QCOMPARE(m->type, row.type);
+        QCOMPARE(m->flags, row.flags);
+        QCOMPARE(m->typeName, QString(row.enumName));
+        if (!m->typeName.isEmpty())
+            QVERIFY(lib.enumByName(m->typeName));
+
+        HostedControl h;
+        h.loadEmpty();
+        QCOMPARE(h.control->getProperty(dispid).type(), row.type);
+        if (row.persist != vururaz::Persist::No) {
+            const QMetaProperty qp = h.control->metaObject()->property(h.control->metaObject()->indexOfProperty(row.name));
+            QVERIFY2(qp.isValid() && qp.isWritable(), "persisted without a Q_PROPERTY");
+        }
+    }
+
+    // Containers store these numbers in their forms, so they may never move.
+    void customDispatchIdsAreFixed()
+    {
+        const QStringList expected = {
+            "MousePointer", "Alignment", "BevelSize", "BevelStyle", "BorderColor", "BorderStyle", "FillColor",
+            "LightColor", "ShadowColor", "TextColor", "SelLength", "SelStart", "SelText", "Text", "ReadOnly", "Spin",
+            "SpinChangeReal", "Undo", "SpinDelay", "SpinSpeed", "Indent", "AutoHScroll", "CaretHeight", "CaretWidth",
+            "CaretColor", "CaretStyle", "CaretVAlign", "CaretInterval", "CaretVisible", "MoneyFormat",
+            "DecimalPlaces", "EntryStyle", "Separator", "VAlignment", "MouseIcon", "FontStyle", "FocusSelect",
+            "FontBold", "FontItalic", "FontName", "FontStrikeThru", "FontUnderline", "FontSize", "MinReal", "MaxReal",
+            "ValueReal", "KXCausesValidation", "TextRaw"};
+        QStringList byId;
+        for (int id = 1; id <= 48; ++id) {
+            const zq::MemberInfo *m = vururaz::typeLibrary().dispatch.byId(id);
+            byId << (m ? m->name : QString());
+        }
+        QCOMPARE(byId, expected);
+        int custom = 0;
+        for (const zq::MemberInfo &m : vururaz::typeLibrary().dispatch.members)
+            custom += m.dispid > 0 ? 1 : 0;
+        QCOMPARE(custom, 48);
     }
 
     void dispatchByNameAndById()
@@ -256,6 +324,21 @@ private slots:
         h.put("Text", Variant::fromString("1234.5"));
         QCOMPARE(h.get("Text").toString(), QString("1,234.50"));
         QCOMPARE(h.get("TextRaw").toString(), QString("1234.50"));
+    }
+
+    // No profile and a locale whose separators a byte cannot hold: the defaults take over.
+    void arabicLocaleWithoutProfileKeepsTheNumber()
+    {
+        HostedControl h;
+        h.control->setIntlProfile(std::make_shared<zq::FileIntlProfile>(
+            QStringLiteral("/nonexistent/intl.ini"), QLocale(QLocale::Arabic, QLocale::Egypt)));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("separators")));
+        h.loadEmpty();
+        h.put("Separator", Variant::fromBool(true));
+        h.put("DecimalPlaces", Variant::fromI2(2));
+        h.put("Text", Variant::fromString("1234.5"));
+        QCOMPARE(h.get("Text").toString(), QString("1,234.50"));
+        QCOMPARE(h.get("ValueReal").toR8(), 1234.5);
     }
 
     void selectionProperties()

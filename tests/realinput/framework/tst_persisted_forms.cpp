@@ -6,10 +6,14 @@
 #include <QBuffer>
 #include <QImage>
 #include <QTest>
+#include <QtEndian>
 
 using zq::StoredValue;
 using zq::Variant;
 using zq::VarType;
+
+Q_DECLARE_METATYPE(Variant)
+Q_DECLARE_METATYPE(VarType)
 
 namespace {
 
@@ -137,6 +141,82 @@ private slots:
         QVERIFY(!complete);
     }
 
+    // What the writer cannot fit into the reader's limits is stored so that it reads
+    // back, and the values after it still load.
+    void oversizedValuesStillReadBack_data()
+    {
+        QTest::addColumn<Variant>("value");
+        QTest::addColumn<Variant>("readBack");
+        const QString big(int(zq::stream_format::maxStringBytes) + 1, QLatin1Char('7'));
+        QTest::newRow("string over 1 MiB is cut") << Variant::fromString(big) << Variant::fromString(big.left(big.size() - 1));
+        zq::FontDesc font;
+        font.name = QString(300, QLatin1Char('F'));
+        font.sizeCy = 120000;
+        zq::FontDesc cut = font;
+        cut.name = font.name.left(zq::stream_format::maxFontNameBytes);
+        QTest::newRow("font name over 255 bytes is cut") << Variant::fromFont(font) << Variant::fromFont(cut);
+        zq::Picture huge;
+        huge.kind = zq::Picture::Icon;
+        huge.data = pngBytes() + QByteArray(int(zq::stream_format::maxStringBytes), '\0');
+        QTest::newRow("picture over 1 MiB is left out") << Variant::fromPicture(huge) << Variant::fromPicture(zq::Picture());
+    }
+
+    void oversizedValuesStillReadBack()
+    {
+        QFETCH(Variant, value);
+        QFETCH(Variant, readBack);
+        bool complete = false;
+        const auto decoded = zq::stream_format::decode(
+            zq::stream_format::encode({{"Big", value}, {"After", Variant::fromI2(42)}}), &complete);
+        QVERIFY(complete);
+        compareThroughReader(decoded, {{"Big", readBack}, {"After", Variant::fromI2(42)}});
+    }
+
+    // A record longer than the reader accepts but whole in the stream (an earlier writer
+    // stored it) loads as the default, and reading goes on behind it.
+    void overLimitRecordsAreSkipped_data()
+    {
+        QTest::addColumn<QByteArray>("record");
+        QTest::addColumn<VarType>("type");
+        const auto length = [](quint32 n) {
+            QByteArray b(4, '\0');
+            qToLittleEndian(n, b.data());
+            return b;
+        };
+        const quint32 overString = zq::stream_format::maxStringBytes + 1;
+        QTest::newRow("string") << QByteArray::fromHex("080142") + length(overString) + QByteArray(int(overString), 'x')
+                                << VarType::String;
+        QTest::newRow("picture") << QByteArray::fromHex("09014203") + length(overString) + QByteArray(int(overString), 'x')
+                                 << VarType::Picture;
+        QTest::newRow("font name")
+            << QByteArray::fromHex("0a0142") + length(256) + QByteArray(256, 'F')
+                   + QByteArray::fromHex("e0930400 00000000 9001 0000 00")
+            << VarType::Font;
+    }
+
+    void overLimitRecordsAreSkipped()
+    {
+        QFETCH(QByteArray, record);
+        QFETCH(VarType, type);
+        const QByteArray bytes = QByteArray::fromHex("5a51505301") + record + QByteArray::fromHex("0201410700 00");
+        bool complete = true;
+        zq::PropertyReader reader(zq::stream_format::decode(bytes, &complete));
+        QVERIFY(!complete);
+        Variant def = type == VarType::Picture ? Variant::fromPicture(zq::Picture())
+                    : type == VarType::Font    ? Variant::fromFont(zq::FontDesc())
+                                               : Variant::fromString("default");
+        Variant v;
+        try {
+            reader.exchange("B", type, v, def);
+            QCOMPARE(v, def);
+        } catch (const zq::ArchiveError &) {
+            QCOMPARE(type, VarType::Picture); // the control turns this into an empty picture
+        }
+        short after = 0;
+        reader.exShort("A", after, 0);
+        QCOMPARE(after, short(7));
+    }
+
     void damagedPictureRaisesArchiveErrorOnlyForThatValue_data()
     {
         QTest::addColumn<QByteArray>("data");
@@ -162,6 +242,39 @@ private slots:
         short pointer = 0;
         reader.exShort("MousePointer", pointer, 0);
         QCOMPARE(pointer, short(99));
+    }
+
+    void bagFontSizes_data()
+    {
+        QTest::addColumn<QString>("size");
+        QTest::addColumn<bool>("readable"); // else the line is refused and the default font loads
+        QTest::addColumn<qint64>("sizeCy");
+        QTest::newRow("plain") << "12" << true << qint64(120000);
+        QTest::newRow("fraction") << "8.25" << true << qint64(82500);
+        QTest::newRow("negative") << "-1.5" << true << qint64(-15000);
+        QTest::newRow("negative fraction") << "-0.0001" << true << qint64(-1);
+        QTest::newRow("beyond currency") << "1e30" << false << qint64(0);
+        QTest::newRow("beyond currency, negative") << "-1e30" << false << qint64(0);
+        QTest::newRow("infinite") << "inf" << false << qint64(0);
+        QTest::newRow("not a number") << "nan" << false << qint64(0);
+    }
+
+    void bagFontSizes()
+    {
+        QFETCH(QString, size);
+        QFETCH(bool, readable);
+        QFETCH(qint64, sizeCy);
+        const QByteArray line = QStringLiteral("Font = Font(\"Liberation Sans\", %1, 700, 0, 0, 0, 0)\n").arg(size).toLatin1();
+        bool complete = !readable;
+        zq::PropertyReader reader(zq::bag_format::decode(line, &complete));
+        QCOMPARE(complete, readable);
+        zq::FontDesc font;
+        font.name = "before";
+        reader.exFont("Font", font, zq::FontDesc());
+        if (readable)
+            QCOMPARE(font.sizeCy, sizeCy);
+        else
+            QVERIFY(font == zq::FontDesc());
     }
 
     void readerFallsBackToDefaults()

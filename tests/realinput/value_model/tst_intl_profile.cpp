@@ -1,6 +1,7 @@
 #include "control/intl_profile.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -18,6 +19,8 @@ private slots:
     void localeFallback_data();
     void localeFallback();
     void missingFileUsesLocaleThenDefaults();
+    void unusableLocaleSeparators_data();
+    void unusableLocaleSeparators();
     void environmentOverridesLocation();
 
 private:
@@ -151,6 +154,49 @@ void TestIntlProfile::missingFileUsesLocaleThenDefaults()
     QCOMPARE(s.sCurrency, QByteArray("$"));
     QCOMPARE(s.iNegCurr, 0);
     QCOMPARE(s.iCurrency, 0);
+}
+
+// Separators the 4-byte buffers cannot hold, or that would collide, must not reach
+// the formatting: 1234.5 would show as "1?234?50" and read back as 1.234.
+void TestIntlProfile::unusableLocaleSeparators_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QByteArray>("profile");
+    QTest::addColumn<QByteArray>("decimal");
+    QTest::addColumn<QByteArray>("thousand");
+    QTest::addColumn<bool>("logged");
+
+    const QLocale arabic(QLocale::Arabic, QLocale::Egypt);
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    QTest::newRow("ar_EG, no profile") << arabic << QByteArray() << QByteArray(".") << QByteArray(",") << true;
+    QTest::newRow("ar_EG, profile decimal kept") << arabic << QByteArray("[intl]\nsDecimal=,\n")
+                                                 << QByteArray(",") << QByteArray(".") << true;
+    QTest::newRow("profile decimal equals locale grouping")
+        << english << QByteArray("[intl]\nsDecimal=,\n") << QByteArray(",") << QByteArray(".") << true;
+    QTest::newRow("profile sets both, taken as given")
+        << arabic << QByteArray("[intl]\nsDecimal=,\nsThousand=,\n") << QByteArray(",") << QByteArray(",") << false;
+    QTest::newRow("fr_FR narrow space is usable") << QLocale(QLocale::French, QLocale::France) << QByteArray()
+                                                  << QByteArray(",") << QByteArray("\xa0") << false;
+}
+
+void TestIntlProfile::unusableLocaleSeparators()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(QByteArray, profile);
+    QFETCH(QByteArray, decimal);
+    QFETCH(QByteArray, thousand);
+    QFETCH(bool, logged);
+    writeProfile(profile);
+    if (logged)
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("separators")));
+    else
+        QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
+    const FileIntlProfile source(m_path, locale);
+    for (int reading = 0; reading < 2; ++reading) { // said once, not at every keystroke
+        const IntlSettings s = IntlSettings::read(source);
+        QCOMPARE(s.sDecimal, decimal);
+        QCOMPARE(s.sThousand, thousand);
+    }
 }
 
 void TestIntlProfile::environmentOverridesLocation()
