@@ -34,16 +34,25 @@ Edges grown(const Edges &e, int by)
     return {e.left - by, e.top - by, e.right + by, e.bottom + by};
 }
 
+// The caret rules put the caret two pixels inside the aligned edge of the text
+// rectangle, so the characters keep that margin too and the caret falls on their edges.
+constexpr int TextMargin = 2;
+
+QRect drawnTextRect(const TextLayout &l)
+{
+    return toRect(l.textRect).adjusted(TextMargin, 0, -TextMargin, 0);
+}
+
 // The text's left end in client terms, where the drawn characters start.
 int textOrigin(const PaintState &state, const TextLayout &l, const QVector<int> &edges)
 {
     switch (state.look.alignment) {
     case 1:
-        return l.textRect.right - (edgeAt(edges, l.visibleTo) - edgeAt(edges, l.visibleFrom));
+        return l.textRect.right - TextMargin - (edgeAt(edges, l.visibleTo) - edgeAt(edges, l.visibleFrom));
     case 2:
         return l.textRect.left + (l.textRect.width() - edgeAt(edges, int(state.text.size()))) / 2;
     default:
-        return l.textRect.left;
+        return l.textRect.left + TextMargin;
     }
 }
 
@@ -280,7 +289,7 @@ void ControlPainter::paint(QPainter &painter, const PaintState &target, const kx
         if (!state.text.isEmpty()) {
             const QByteArray shown = state.text.mid(l.visibleFrom, l.visibleTo - l.visibleFrom);
             const bool relief = state.enabled || !state.userMode;
-            kx32r60::drawText3D(p, shown.constData(), int(shown.size()), toRect(l.textRect),
+            kx32r60::drawText3D(p, shown.constData(), int(shown.size()), drawnTextRect(l),
                                 formatFlags(look, true), relief ? look.fontStyle : 0,
                                 relief ? look.textColor : 0x808080, look.lightColor, look.shadowColor);
         }

@@ -289,7 +289,7 @@ void CVururazCtrl::keyReleaseEvent(QKeyEvent *event)
 
 void CVururazCtrl::showCaretIfAllowed()
 {
-    if (!m_loaded || !ambientUserMode() || !caretVisible())
+    if (!ambientUserMode() || !caretVisible())
         return;
     kx32r60::createCaret(this, m_caretHeight, m_caretWidth, m_caretColor, m_caretStyle, m_caretInterval, m_caretTint,
                          m_caret);

@@ -369,6 +369,36 @@ private slots:
         QCOMPARE(rig.control->cursor().shape(), Qt::CrossCursor);
     }
 
+    void caretDrawnWhereTheGeometrySays_data()
+    {
+        QTest::addColumn<QByteArray>("settings");
+        QTest::newRow("block, one pixel") << QByteArray();
+        QTest::newRow("block, two pixels") << QByteArray("CaretWidth = 2\n");
+        QTest::newRow("up arrow below the text") << QByteArray("CaretStyle = 1\nCaretVAlign = 1\n");
+        QTest::newRow("down arrow, right aligned") << QByteArray("CaretStyle = 2\nAlignment = 1\n");
+    }
+
+    void caretDrawnWhereTheGeometrySays()
+    {
+        QFETCH(QByteArray, settings);
+        InputRig rig(bag("12.34", "CaretColor = &H000000FF&\nAlignment = 0\n" + settings));
+        QVERIFY(rig.show());
+        rig.focusAt(2);
+        const QImage image = rig.control->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QRect expected = zq::ControlPainter::caretRect(rig.control->paintState(), rig.control->charEdges());
+        QRect drawn;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixel(x, y) == qRgb(255, 0, 0))
+                    drawn |= QRect(x, y, 1, 1);
+        QVERIFY(!drawn.isEmpty());
+        QVERIFY2(expected.contains(drawn), qPrintable(QStringLiteral("drawn %1,%2 %3x%4").arg(drawn.x()).arg(drawn.y()).arg(drawn.width()).arg(drawn.height())));
+        // Leaving the control takes the caret away.
+        rig.other->setFocus();
+        const QImage after = rig.control->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QVERIFY(after.pixel(drawn.center()) != qRgb(255, 0, 0));
+    }
+
     void blinkTimeRestoredOnFocusLoss()
     {
         QStyleHints *hints = QGuiApplication::styleHints();
