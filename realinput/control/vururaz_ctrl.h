@@ -8,7 +8,6 @@
 #include "kx_control_base.h"
 
 #include <memory>
-#include <optional>
 
 namespace kx32r60 {
 class Caret;
@@ -302,11 +301,8 @@ private:
     bool m_loaded = false;
 
     int m_mouseState = 0; // 1 selecting, 2 spin-up held, 3 spin-down held
-    int m_hoverState = 0;
-    std::optional<QCursor> m_savedCursor;
+    int m_hoverState = 0; // 2 over the spin-up arrow, 3 over spin-down: their cursor shows
     zq::Edges m_spinUp, m_spinDown; // hit rectangles of the last painting
-    short m_spinAreaWidth = 0;
-    short m_scrollStart = 0;
     qint64 m_nextRepeatTick = 0;
     std::unique_ptr<RepeatClock> m_repeatClock;
     bool m_focusByPress = false;

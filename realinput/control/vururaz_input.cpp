@@ -126,8 +126,7 @@ public:
     void spinStep(bool up) override { c.applySpinStep(up ? c.m_spinChangeReal : -c.m_spinChangeReal); }
     bool roomToInsert(const zq::TextState &state) override
     {
-        if (c.m_charEdges.size() != state.text.size() + 1)
-            c.measureCharEdges();
+        c.measureCharEdges();
         const int before = c.m_charEdges.value(qBound(0, state.caret, int(c.m_charEdges.size()) - 1));
         return zq::ControlPainter::typingRoom(c.paintState()) >= before;
     }
@@ -204,8 +203,6 @@ void CVururazCtrl::paintEvent(QPaintEvent *)
     const zq::SpinGeometry spin = zq::ControlPainter::spinGeometry(state);
     m_spinUp = spin.upHit;
     m_spinDown = spin.downHit;
-    m_spinAreaWidth = short(spin.area.width());
-    m_scrollStart = short(zq::ControlPainter::layout(state, m_charEdges).scrollStart);
     if (m_caret && m_focus)
         m_caret->setPosition(zq::ControlPainter::caretRect(state, m_charEdges).topLeft());
     QPainter painter(this);
@@ -276,7 +273,13 @@ void CVururazCtrl::keyPressEvent(QKeyEvent *event)
         if (editing)
             zq::TypeCharacter(m_state, typed & 0xFF, mods, editContext(), sink);
     }
-    event->accept();
+    // The control wants arrows and characters only: Enter and Escape still reach the
+    // container's default and cancel buttons.
+    const int k = event->key();
+    if (k == Qt::Key_Return || k == Qt::Key_Enter || k == Qt::Key_Escape)
+        event->ignore();
+    else
+        event->accept();
 }
 
 void CVururazCtrl::keyReleaseEvent(QKeyEvent *event)
@@ -407,10 +410,12 @@ void CVururazCtrl::leftButtonDown(QMouseEvent *event)
 
 void CVururazCtrl::mousePressEvent(QMouseEvent *event)
 {
-    if (event->button() == Qt::LeftButton)
+    if (event->button() == Qt::LeftButton) {
         leftButtonDown(event);
-    else
+    } else {
+        m_focusByPress = false;
         fireMouse(vururaz::event::MouseDown, event);
+    }
 }
 
 void CVururazCtrl::mouseDoubleClickEvent(QMouseEvent *event)
@@ -464,13 +469,11 @@ void CVururazCtrl::updateSpinHover(QPoint pos)
                       : !m_spinDown.isEmpty() && m_spinDown.containsInclusive(pos) ? 3
                                                                                    : 0;
     if (hover != 0) {
-        if (!m_savedCursor)
-            m_savedCursor = cursor();
         m_hoverState = hover;
         setCursor(zq::spinCursor(hover == 2));
-    } else if (m_savedCursor) {
-        setCursor(*m_savedCursor);
-        m_savedCursor.reset();
+    } else if (m_hoverState != 0) {
+        // Back to the control's own pointer, including one chosen while over the arrows.
+        applyMousePointer(effectiveMousePointer());
         m_hoverState = 0;
     }
 }

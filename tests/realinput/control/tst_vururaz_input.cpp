@@ -226,6 +226,10 @@ private slots:
         tab.ignore();
         QApplication::sendEvent(rig.control, &tab);
         QVERIFY(!tab.isAccepted());
+        // Enter and Escape are left to the container's default and cancel buttons.
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+        QApplication::sendEvent(rig.control, &enter);
+        QVERIFY(!enter.isAccepted());
         QTest::keyClick(rig.control, Qt::Key_Tab);
         QVERIFY(rig.other->hasFocus());
     }
@@ -367,6 +371,23 @@ private slots:
         QCOMPARE(rig.control->cursor().shape(), Qt::IBeamCursor);
         rig.control->setMousePointer(2);
         QCOMPARE(rig.control->cursor().shape(), Qt::CrossCursor);
+        // Leaving the arrows gives back the pointer chosen, also one chosen over them.
+        QTest::mouseMove(rig.control, QPoint(g.downHit.right - 2, g.downHit.bottom - 2));
+        QCOMPARE(rig.control->cursor().shape(), Qt::BitmapCursor);
+        rig.control->setMousePointer(9);
+        QTest::mouseMove(rig.control, QPoint(5, 10));
+        QCOMPARE(rig.control->cursor().shape(), Qt::SizeHorCursor);
+    }
+
+    void doubleClickPlacesTheCaret()
+    {
+        InputRig rig(bag("12.34", "Alignment = 0\n"));
+        QVERIFY(rig.show());
+        rig.focusAt(2, 2);
+        QTest::mouseDClick(rig.control, Qt::LeftButton, {}, QPoint(118, 10));
+        QCOMPARE(rig.control->textState().caret, 5);
+        QCOMPARE(rig.control->selLength(), 0);
+        QVERIFY(rig.site.events.filter(QRegularExpression(QStringLiteral("^-601"))).size() == 1);
     }
 
     void caretDrawnWhereTheGeometrySays_data()
