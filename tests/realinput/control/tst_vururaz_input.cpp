@@ -626,6 +626,7 @@ private slots:
         QFETCH(bool, up);
         const QImage image = zq::spinCursorImage(up);
         QCOMPARE(image.size(), QSize(32, 32));
+        QVERIFY(image.save(QDir(artefactDir()).filePath(up ? "spin-cursor-up.png" : "spin-cursor-down.png")));
         QRect box;
         int white = 0;
         for (int y = 0; y < 32; ++y) {
@@ -767,7 +768,9 @@ private slots:
         sheet.fill(Qt::lightGray);
         QPainter p(&sheet);
         for (int i = 0; i < files.size(); ++i) {
-            const QImage image = QImage(dir.filePath(files[i])).scaled(400, 96);
+            QImage image = QImage(dir.filePath(files[i])).convertToFormat(QImage::Format_ARGB32);
+            // A cursor's transparent pixels show the sheet's grey; its aspect is kept.
+            image = image.scaled(QSize(400, 96), Qt::KeepAspectRatio, Qt::FastTransformation);
             const QPoint at((i % 2) * 560, (i / 2) * 104);
             p.drawText(QRect(at.x() + 4, at.y(), 150, 96), Qt::AlignVCenter, files[i]);
             p.drawImage(at + QPoint(160, 0), image);
