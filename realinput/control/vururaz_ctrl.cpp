@@ -40,7 +40,8 @@ CVururazCtrl::CVururazCtrl(QWidget *parent)
 
 CVururazCtrl::~CVururazCtrl()
 {
-    QApplication::setCursorFlashTime(m_savedBlinkTime);
+    if (qApp)
+        QApplication::setCursorFlashTime(m_savedBlinkTime);
     --g_liveControls;
 }
 

@@ -52,10 +52,11 @@ struct InputRig
     QLineEdit *other = nullptr;
     ManualClock *clock = nullptr;
 
-    explicit InputRig(const QByteArray &bag = QByteArray(), QSize size = QSize(120, 20))
+    explicit InputRig(const QByteArray &bag = QByteArray(), QSize size = QSize(120, 20),
+                      std::shared_ptr<const zq::IntlProfile> profile = std::make_shared<zq::FixedIntlProfile>())
     {
         control = new CVururazCtrl(&window);
-        control->setIntlProfile(std::make_shared<zq::FixedIntlProfile>());
+        control->setIntlProfile(std::move(profile));
         control->setClientSite(&site);
         control->eventConnection().advise(&site);
         auto manual = std::make_unique<ManualClock>();

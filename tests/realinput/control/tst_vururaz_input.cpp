@@ -214,6 +214,33 @@ private slots:
         QCOMPARE(order.at(3), QStringLiteral("-604 KeyCode=53"));
     }
 
+    void decimalKeyFollowsTheLocale_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("keypad");
+        QTest::addColumn<int>("caret");
+        QTest::newRow("the comma key") << int(Qt::Key_Comma) << false << 3;
+        QTest::newRow("the keypad's decimal key") << int(Qt::Key_Period) << true << 3;
+        QTest::newRow("a full stop is no separator here") << int(Qt::Key_Period) << false << 0;
+    }
+
+    void decimalKeyFollowsTheLocale()
+    {
+        QFETCH(int, key);
+        QFETCH(bool, keypad);
+        QFETCH(int, caret);
+        auto profile = std::make_shared<zq::FixedIntlProfile>();
+        profile->set(QStringLiteral("sDecimal"), QStringLiteral(",")).set(QStringLiteral("sThousand"), QStringLiteral("."));
+        InputRig rig(bag("12,34", "Alignment = 0\n"), QSize(120, 20), profile);
+        QVERIFY(rig.show());
+        rig.focusAt(0);
+        const QString text = key == Qt::Key_Comma ? QStringLiteral(",") : QStringLiteral(".");
+        QKeyEvent press(QEvent::KeyPress, key, keypad ? Qt::KeypadModifier : Qt::NoModifier, text);
+        QApplication::sendEvent(rig.control, &press);
+        QCOMPARE(rig.control->textState().caret, caret);
+        QCOMPARE(rig.control->text(), QStringLiteral("12,34"));
+    }
+
     void navigationKeysStayWithTheControl()
     {
         InputRig rig(bag("12.34"));
