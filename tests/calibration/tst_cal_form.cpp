@@ -148,6 +148,7 @@ private slots:
     void setLabelFollowsSlider();
     void makeChangeWritesAndReadsBack();
     void powerInputGreysDuringAnExchange();
+    void powerInputTakesTyping();
     void failedWriteClosesAfterOneMessage();
     void reportFlagButtonWaitsForASelection();
     void windOptionsKeepOtherPanelsBits();
@@ -428,6 +429,19 @@ void TestCalForm::powerInputGreysDuringAnExchange()
     QVERIFY2(darkestDuring >= 128, qPrintable(QString::number(darkestDuring)));
     QVERIFY(power->isEnabled());
     QVERIFY(darkestText(power) < 100);
+}
+
+void TestCalForm::powerInputTakesTyping()
+{
+    WindowRig rig;
+    rig.enter();
+    rig.selectTab(2);
+    QWidget *power = rig.find<QWidget>("ZqRealInput1");
+    QTest::mouseClick(power, Qt::LeftButton, {}, power->rect().center());
+    QTest::keyClick(power, Qt::Key_Home);
+    QTest::keyClicks(power, QStringLiteral("7-"));
+    QCOMPARE(power->property("Text").toString(), QStringLiteral("-7.00"));
+    QCOMPARE(power->property("ValueReal").toDouble(), -7.0);
 }
 
 void TestCalForm::failedWriteClosesAfterOneMessage()
