@@ -4,7 +4,11 @@
 #include "framework/ole_control.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QFile>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -176,6 +180,42 @@ bool ContainerShell::run(const QString &command, const QStringList &args)
         print(QStringLiteral("modified %1").arg(m_control->isModified() ? QStringLiteral("yes") : QStringLiteral("no")));
         return true;
     }
+    if (command == QLatin1String("focus")) {
+        m_window->activateWindow();
+        m_control->setFocus(Qt::OtherFocusReason);
+        QCoreApplication::processEvents();
+        print(QStringLiteral("focus %1").arg(m_control->hasFocus() ? QStringLiteral("in control")
+                                                                   : QStringLiteral("elsewhere")));
+        return true;
+    }
+    if (command == QLatin1String("type"))
+        return cmdType(args);
+    if (command == QLatin1String("press") || command == QLatin1String("move") || command == QLatin1String("release")
+        || command == QLatin1String("click"))
+        return cmdMouse(command, args);
+    if (command == QLatin1String("wait")) {
+        QEventLoop loop;
+        QTimer::singleShot(args.value(0).toInt(), &loop, &QEventLoop::quit);
+        loop.exec();
+        return true;
+    }
+    if (command == QLatin1String("render")) {
+        const int scale = args.value(1, QStringLiteral("1")).toInt();
+        if (args.size() < 1 || args.size() > 2 || scale < 1) {
+            print(QStringLiteral("usage: render FILE [SCALE]"));
+            return false;
+        }
+        QImage image = m_control->grab().toImage();
+        // Enlarged pixel for pixel, so a caret or a frame line can be looked at.
+        if (scale > 1)
+            image = image.scaled(image.size() * scale, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        if (!image.save(args[0])) {
+            print(QStringLiteral("cannot write %1").arg(args[0]));
+            return false;
+        }
+        print(QStringLiteral("rendered %1x%2").arg(image.width()).arg(image.height()));
+        return true;
+    }
     if (command == QLatin1String("destroy")) {
         m_window.reset();
         print(QStringLiteral("destroyed"));
@@ -231,7 +271,11 @@ bool ContainerShell::cmdCreate(const QStringList &args)
     auto *layout = new QVBoxLayout(m_window.get());
     zq::OleControl *control = m_loader.create(args[0], m_window.get());
     layout->addWidget(control);
-    m_window->resize(240, 48);
+    // Somewhere for Tab to take the focus, so leaving the control can be tried.
+    auto *next = new QLineEdit(m_window.get());
+    next->setObjectName(QStringLiteral("nextField"));
+    layout->addWidget(next);
+    m_window->resize(240, 80);
     control->setClientSite(this);
     m_sinkCookie = control->eventConnection().advise(this);
     connect(control, &zq::OleControl::propertyChanged, this, [this](int dispid) {
@@ -376,4 +420,112 @@ void ContainerShell::onModalDialog(bool starting)
                 w->close();
         });
     }
+}
+
+namespace {
+
+// A key of a `type` script: plain characters, or <Name> with S- (Shift) and C- (Ctrl).
+struct ScriptKey
+{
+    int key = 0;
+    Qt::KeyboardModifiers mods;
+    QString text;
+};
+
+QList<ScriptKey> parseKeys(const QString &script, QString *error)
+{
+    static const QMap<QString, Qt::Key> named{
+        {QStringLiteral("Left"), Qt::Key_Left},   {QStringLiteral("Right"), Qt::Key_Right},
+        {QStringLiteral("Up"), Qt::Key_Up},       {QStringLiteral("Down"), Qt::Key_Down},
+        {QStringLiteral("Home"), Qt::Key_Home},   {QStringLiteral("End"), Qt::Key_End},
+        {QStringLiteral("BS"), Qt::Key_Backspace}, {QStringLiteral("Del"), Qt::Key_Delete},
+        {QStringLiteral("Ins"), Qt::Key_Insert},  {QStringLiteral("Tab"), Qt::Key_Tab},
+        {QStringLiteral("Enter"), Qt::Key_Return}, {QStringLiteral("Esc"), Qt::Key_Escape}};
+    QList<ScriptKey> keys;
+    for (int i = 0; i < script.size(); ++i) {
+        ScriptKey k;
+        if (script.at(i) != QLatin1Char('<')) {
+            const QChar c = script.at(i);
+            k.text = c;
+            k.key = c.isLetter() ? Qt::Key_A + (c.toUpper().unicode() - 'A') : c.unicode();
+            keys << k;
+            continue;
+        }
+        const int close = script.indexOf(QLatin1Char('>'), i);
+        QString name = script.mid(i + 1, close - i - 1);
+        if (close < 0) {
+            *error = QStringLiteral("unclosed <");
+            return {};
+        }
+        i = close;
+        while (name.size() > 2 && name.at(1) == QLatin1Char('-')) {
+            k.mods |= name.at(0) == QLatin1Char('S') ? Qt::ShiftModifier : Qt::ControlModifier;
+            name = name.mid(2);
+        }
+        if (name.size() == 1 && name.at(0).isLetter()) {
+            k.key = Qt::Key_A + (name.at(0).toUpper().unicode() - 'A');
+        } else if (named.contains(name)) {
+            k.key = named.value(name);
+            if (k.key == Qt::Key_Backspace)
+                k.text = QStringLiteral("\b");
+            else if (k.key == Qt::Key_Return)
+                k.text = QStringLiteral("\r");
+            else if (k.key == Qt::Key_Escape)
+                k.text = QString(QChar(27));
+        } else {
+            *error = QStringLiteral("unknown key <%1>").arg(name);
+            return {};
+        }
+        keys << k;
+    }
+    return keys;
+}
+
+} // namespace
+
+bool ContainerShell::cmdType(const QStringList &args)
+{
+    QString error;
+    const QList<ScriptKey> keys = parseKeys(args.join(QLatin1Char(' ')), &error);
+    if (!error.isEmpty()) {
+        print(QStringLiteral("usage: type KEYS (%1)").arg(error));
+        return false;
+    }
+    for (const ScriptKey &k : keys) {
+        // Keys go where a keyboard's would: to the widget with the focus.
+        QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : m_control.data();
+        QKeyEvent press(QEvent::KeyPress, k.key, k.mods, k.text);
+        QApplication::sendEvent(target, &press);
+        QKeyEvent release(QEvent::KeyRelease, k.key, k.mods, k.text);
+        QApplication::sendEvent(QApplication::focusWidget() ? QApplication::focusWidget() : target, &release);
+        QCoreApplication::processEvents();
+    }
+    print(QStringLiteral("typed %1").arg(keys.size()));
+    return true;
+}
+
+bool ContainerShell::cmdMouse(const QString &command, const QStringList &args)
+{
+    bool okX = false, okY = false;
+    const QPointF pos(args.value(0).toInt(&okX), args.value(1).toInt(&okY));
+    if (args.size() != 2 || !okX || !okY) {
+        print(QStringLiteral("usage: %1 X Y").arg(command));
+        return false;
+    }
+    const QPointF global = m_control->mapToGlobal(pos);
+    const auto send = [&](QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held) {
+        QWidget *target = QWidget::mouseGrabber() ? QWidget::mouseGrabber() : m_control.data();
+        QMouseEvent event(type, target->mapFromGlobal(global), global, button, held, Qt::NoModifier);
+        if (type == QEvent::MouseButtonPress && target->focusPolicy() & Qt::ClickFocus)
+            target->setFocus(Qt::MouseFocusReason);
+        QApplication::sendEvent(target, &event);
+    };
+    if (command == QLatin1String("press") || command == QLatin1String("click"))
+        send(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton);
+    if (command == QLatin1String("move"))
+        send(QEvent::MouseMove, Qt::NoButton, m_mouseHeld ? Qt::LeftButton : Qt::NoButton);
+    if (command == QLatin1String("release") || command == QLatin1String("click"))
+        send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton);
+    m_mouseHeld = command == QLatin1String("press") || (m_mouseHeld && command == QLatin1String("move"));
+    return true;
 }

@@ -52,6 +52,8 @@ private:
     bool cmdSave(const QStringList &args);
     bool cmdLoad(const QStringList &args);
     bool cmdAnswer(const QStringList &args);
+    bool cmdType(const QStringList &args);
+    bool cmdMouse(const QString &command, const QStringList &args);
 
     QTextStream &m_out;
     QString m_defaultLibrary;
@@ -62,6 +64,7 @@ private:
     bool m_userMode = true;
     bool m_watch = false;
     bool m_quit = false;
+    bool m_mouseHeld = false;
     int m_failures = 0;
     // By-reference answers per event name: argument name -> value text.
     QMap<QString, QMap<QString, QString>> m_answers;

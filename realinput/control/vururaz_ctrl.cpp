@@ -33,12 +33,15 @@ CVururazCtrl::CVururazCtrl(QWidget *parent)
     ++g_liveControls;
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled, false);
+    initInput();
     bindAutomation();
     resetState();
 }
 
 CVururazCtrl::~CVururazCtrl()
 {
+    if (qApp)
+        QApplication::setCursorFlashTime(m_savedBlinkTime);
     --g_liveControls;
 }
 
@@ -213,15 +216,6 @@ void CVururazCtrl::reformatText(int caretOffset)
 {
     if (zq::ReformatText(m_state, caretOffset, settings(), intl()) && ambientUserMode())
         notifyChange(id::SelStart);
-}
-
-void CVururazCtrl::measureCharEdges()
-{
-    const QFontMetrics fm(font());
-    m_charEdges.resize(m_state.text.size() + 1);
-    m_charEdges[0] = 0;
-    for (int i = 1; i <= m_state.text.size(); ++i)
-        m_charEdges[i] = fm.horizontalAdvance(QString::fromLatin1(m_state.text.left(i)));
 }
 
 void CVururazCtrl::fireSimple(int dispid)
@@ -509,107 +503,4 @@ void CVururazCtrl::onResetState()
     m_undoText.clear();
     boundPropertyChanged(id::Text);
     reformatText(0);
-}
-
-QRect CVururazCtrl::textRect() const
-{
-    const int border = m_borderStyle != 0 ? 1 : 0;
-    return kx32r60::inset(rect(), m_bevelStyle, m_bevelSize, border + qMax<int>(0, m_indent));
-}
-
-void CVururazCtrl::paintEvent(QPaintEvent *)
-{
-    QPainter painter(this);
-    const int border = m_borderStyle != 0 ? 1 : 0;
-    kx32r60::drawFrame(this, painter, m_bevelSize, border, m_borderStyle, m_bevelStyle, m_bevelStyle == 0 ? 3 : 0, 1,
-                       m_shadowColor, m_lightColor, m_fillColor, m_borderColor, 0, 0, 1, 0, 0, 0, rect());
-    static const int horizontal[] = {kx32r60::TextLeft, kx32r60::TextRight, kx32r60::TextCenter};
-    static const int vertical[] = {0, kx32r60::TextBottom, kx32r60::TextVCenter};
-    const int flags = horizontal[qBound(0, int(m_alignment), 2)] | vertical[qBound(0, int(m_vAlignment), 2)]
-        | kx32r60::TextSingleLine | kx32r60::TextNoPrefix;
-    painter.setFont(font());
-    const QByteArray shown = m_state.text;
-    kx32r60::drawText3D(painter, shown.constData(), -1, textRect(), flags, m_fontStyle, m_textColor, m_lightColor,
-                        m_shadowColor);
-    if (m_caret && m_caret->isShown()) {
-        const QRect area = textRect();
-        const QFontMetrics fm(font());
-        const int textWidth = fm.horizontalAdvance(QString::fromLatin1(shown));
-        int left = area.left();
-        if (m_alignment == 1)
-            left = area.right() - textWidth;
-        else if (m_alignment == 2)
-            left = area.left() + (area.width() - textWidth) / 2;
-        const int caretIndex = qBound(0, m_state.caret, int(shown.size()));
-        const int x = left + fm.horizontalAdvance(QString::fromLatin1(shown.left(caretIndex)));
-        m_caret->paint(painter, QPoint(x, area.top() + (area.height() - m_caret->size().height()) / 2));
-    }
-}
-
-void CVururazCtrl::showCaretIfAllowed()
-{
-    if (!m_loaded || !ambientUserMode() || !caretVisible())
-        return;
-    kx32r60::createCaret(this, m_caretHeight, m_caretWidth, m_caretColor, m_caretStyle, m_caretInterval, m_caretTint,
-                         m_caret);
-    connect(m_caret.get(), &kx32r60::Caret::needsRepaint, this, qOverload<const QRect &>(&QWidget::update));
-    if (!readOnly())
-        m_caret->show();
-}
-
-void CVururazCtrl::focusInEvent(QFocusEvent *event)
-{
-    m_focus = -1;
-    m_undoText = m_state.text;
-    m_textString = text();
-    showCaretIfAllowed();
-    CKxControlBase::focusInEvent(event);
-}
-
-void CVururazCtrl::focusOutEvent(QFocusEvent *event)
-{
-    m_focus = 0;
-    m_caret.reset();
-    update();
-    CKxControlBase::focusOutEvent(event);
-}
-
-void CVururazCtrl::fireMouse(int dispid, QMouseEvent *event)
-{
-    short button = 0;
-    if (event->buttons() & Qt::LeftButton || event->button() == Qt::LeftButton) button |= 1;
-    if (event->buttons() & Qt::RightButton || event->button() == Qt::RightButton) button |= 2;
-    if (event->buttons() & Qt::MiddleButton || event->button() == Qt::MiddleButton) button |= 4;
-    short shift = 0;
-    if (event->modifiers() & Qt::ShiftModifier) shift |= 1;
-    if (event->modifiers() & Qt::ControlModifier) shift |= 2;
-    if (event->modifiers() & Qt::AltModifier) shift |= 4;
-    const QPoint pos = event->position().toPoint();
-    zq::EventArgs args{{QStringLiteral("Button"), Variant::fromI2(button), false},
-                       {QStringLiteral("Shift"), Variant::fromI2(shift), false},
-                       {QStringLiteral("X"), Variant::fromI4(pos.x()), false},
-                       {QStringLiteral("Y"), Variant::fromI4(pos.y()), false}};
-    fireEvent(dispid, args);
-}
-
-void CVururazCtrl::mousePressEvent(QMouseEvent *event)
-{
-    fireMouse(vururaz::event::MouseDown, event);
-}
-
-void CVururazCtrl::mouseReleaseEvent(QMouseEvent *event)
-{
-    fireMouse(vururaz::event::MouseUp, event);
-    if (rect().contains(event->position().toPoint()))
-        fireSimple(vururaz::event::Click);
-}
-
-void CVururazCtrl::mouseMoveEvent(QMouseEvent *event)
-{
-    fireMouse(vururaz::event::MouseMove, event);
-}
-
-void CVururazCtrl::mouseDoubleClickEvent(QMouseEvent *)
-{
-    fireSimple(vururaz::event::DblClick);
 }

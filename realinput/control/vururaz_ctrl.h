@@ -1,6 +1,9 @@
 #pragma once
 
+#include "control/control_painter.h"
+#include "control/edit_model.h"
 #include "control/intl_profile.h"
+#include "control/repeat_clock.h"
 #include "control/value_model.h"
 #include "kx_control_base.h"
 #include "vururaz_properties.h"
@@ -195,17 +198,31 @@ public:
     // Shows the vendor's About box modally and answers its result.
     int aboutBox();
 
+    // Editing, drawing and the spin arrows (vururaz_input.cpp).
+    // The spin auto-repeat's time source; the system clock unless a test hands in its own.
+    void setRepeatClock(std::unique_ptr<RepeatClock> clock);
+    zq::PaintState paintState() const;
+    // The control drawn into an image of its own size, for printing and embedding.
+    QImage renderToImage() const;
+    // The edge table of the last measuring: W(k) for k = 0..text length.
+    const QVector<int> &charEdges() const { return m_charEdges; }
+
 protected:
     void doPropExchange(zq::PropertyExchange &px) override;
     void onResetState() override;
 
+    bool event(QEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void leaveEvent(QEvent *event) override;
 
 private:
     void bindAutomation();
@@ -227,7 +244,18 @@ private:
     void measureCharEdges();
     void fireSimple(int dispid);
     void fireMouse(int dispid, QMouseEvent *event);
-    QRect textRect() const;
+
+    class EditAdapter;
+    void initInput();
+    zq::EditContext editContext();
+    void fireKey(int dispid, int keyCode, Qt::KeyboardModifiers mods);
+    int hitTestChar(int x);
+    void leftButtonDown(QMouseEvent *event);
+    void updateSpinHover(QPoint pos);
+    void spinPress(bool up);
+    void scheduleSpinRepeat();
+    void spinRepeat();
+    void applySpinStep(double step);
 
     std::shared_ptr<const zq::IntlProfile> m_intl;
     zq::TextState m_state;
@@ -276,4 +304,12 @@ private:
     qint32 m_focusSelect{};
     short m_mousePointer{};
     bool m_loaded = false;
+
+    int m_mouseState = 0; // 1 selecting, 2 spin-up held, 3 spin-down held
+    int m_hoverState = 0; // 2 over the spin-up arrow, 3 over spin-down: their cursor shows
+    zq::Edges m_spinUp, m_spinDown; // hit rectangles of the last painting
+    qint64 m_nextRepeatTick = 0;
+    std::unique_ptr<RepeatClock> m_repeatClock;
+    bool m_focusByPress = false;
+    bool m_validating = false;
 };

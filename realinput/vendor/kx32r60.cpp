@@ -436,6 +436,10 @@ void createCaret(QWidget *window, int height, int width, OleColor color, int sty
 {
     caretMember = std::make_unique<Caret>(window, height, width, translateColor(color), style,
                                           interval);
+    // Like the system caret, a given interval becomes the blink time of the whole
+    // session; the control sets the saved one back when it loses the focus.
+    if (interval > 0)
+        QGuiApplication::styleHints()->setCursorFlashTime(2 * interval);
     if (window) {
         QObject::connect(caretMember.get(), &Caret::needsRepaint, window,
                          [window](const QRect &area) { window->update(area); });

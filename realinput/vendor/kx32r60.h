@@ -161,7 +161,8 @@ private:
 
 // Ordinal 15. Creates the window's caret in `caretMember`, replacing (and deleting) any
 // earlier one; the control frees it at focus loss by resetting the member. The tint is
-// accepted for the control's call and not used.
+// accepted for the control's call and not used. An interval above 0 also becomes the
+// application's cursor flash time (both phases), as the system blink time would.
 void createCaret(QWidget *window, int height, int width, OleColor color, int style,
                  int interval, OleColor tint, std::unique_ptr<Caret> &caretMember);
 

@@ -147,6 +147,8 @@ private slots:
     void setLabelFollowsSlider_data();
     void setLabelFollowsSlider();
     void makeChangeWritesAndReadsBack();
+    void powerInputGreysDuringAnExchange();
+    void powerInputTakesTyping();
     void failedWriteClosesAfterOneMessage();
     void reportFlagButtonWaitsForASelection();
     void windOptionsKeepOtherPanelsBits();
@@ -394,6 +396,52 @@ void TestCalForm::makeChangeWritesAndReadsBack()
     QTest::mouseClick(rig.find<QPushButton>("press_change_cmd"), Qt::LeftButton);
     QCOMPARE(rig.raw("barometric pressure"), 3005);
     QCOMPARE(labelText(rig, "cur_press_lbl"), QStringLiteral("30.05"));
+}
+
+// The darkest pixel inside the control's frame: its text.
+static int darkestText(QWidget *control)
+{
+    const QImage image = control->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    int darkest = 255;
+    for (int y = 3; y < image.height() - 3; ++y)
+        for (int x = 3; x < image.width() - 3; ++x)
+            darkest = qMin(darkest, qGray(image.pixel(x, y)));
+    return darkest;
+}
+
+void TestCalForm::powerInputGreysDuringAnExchange()
+{
+    WindowRig rig;
+    rig.enter();
+    rig.selectTab(2);
+    QWidget *power = rig.find<QWidget>("ZqRealInput1");
+    QVERIFY(darkestText(power) < 100);
+    bool enabledDuring = true;
+    int darkestDuring = 0;
+    // Looked at while the window waits for the station's answer.
+    rig.pump.scheduleIn(1, [&] {
+        enabledDuring = power->isEnabled();
+        darkestDuring = darkestText(power);
+    });
+    rig.find<QSlider>("press_slide")->setValue(3005);
+    QTest::mouseClick(rig.find<QPushButton>("press_change_cmd"), Qt::LeftButton);
+    QVERIFY(!enabledDuring);
+    QVERIFY2(darkestDuring >= 128, qPrintable(QString::number(darkestDuring)));
+    QVERIFY(power->isEnabled());
+    QVERIFY(darkestText(power) < 100);
+}
+
+void TestCalForm::powerInputTakesTyping()
+{
+    WindowRig rig;
+    rig.enter();
+    rig.selectTab(2);
+    QWidget *power = rig.find<QWidget>("ZqRealInput1");
+    QTest::mouseClick(power, Qt::LeftButton, {}, power->rect().center());
+    QTest::keyClick(power, Qt::Key_Home);
+    QTest::keyClicks(power, QStringLiteral("7-"));
+    QCOMPARE(power->property("Text").toString(), QStringLiteral("-7.00"));
+    QCOMPARE(power->property("ValueReal").toDouble(), -7.0);
 }
 
 void TestCalForm::failedWriteClosesAfterOneMessage()

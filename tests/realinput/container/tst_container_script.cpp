@@ -1,6 +1,8 @@
 #include "container_shell.h"
 
+#include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -133,6 +135,34 @@ private slots:
             "load stream " + stream, "get Text", "get ValueReal"}.join('\n') + '\n');
         QCOMPARE(out.count("Text = \"($12.00)\""), 2);
         QVERIFY(out.contains("ValueReal = -12"));
+    }
+
+    // A person's road through the container window: click in, type, select, leave.
+    void typingAndLeaving()
+    {
+        const QString image = m_dir.filePath("typed.png");
+        const QStringList out = run(QStringList{
+            "register", "create VURURAZ.VururazCtrl.1", "load bag /dev/null", "set Alignment 0",
+            "set Text 12.34", "show", "click 2 10", "set SelStart 2", "type 5",
+            "get Text", "type <S-Left><S-Left>", "get SelText", "type 7", "get Text",
+            "set MaxReal 10", "answer KXValidate Cancel True", "type <Tab>", "get SelStart", "answer KXValidate",
+            "type <Tab>", "wait 1", "render " + image + " 2"}.join('\n') + '\n');
+        const auto expectInOrder = [&](const QStringList &lines) {
+            int from = 0;
+            for (const QString &line : lines) {
+                const int at = out.indexOf(line, from);
+                QVERIFY2(at >= 0, qPrintable("missing: " + line + "\n" + out.join('\n')));
+                from = at + 1;
+            }
+        };
+        expectInOrder({"event KeyDown(-602) KeyCode=53 Shift=0", "event KeyPress(-603) KeyAscii=53",
+                       "event Change(2)", "event KeyUp(-604) KeyCode=53 Shift=0", "Text = \"125.34\"",
+                       "SelText = \"25\"", "Text = \"17.34\"", "event KXValidate(5) Cancel=False",
+                       "  answered Cancel=\"True\"", "SelStart = 2", "event KXValidate(5) Cancel=False",
+                       "event InvalidEntry(3)"});
+        // The control spans the window less the layout's margins, drawn twice the size.
+        QCOMPARE(out.filter(QRegularExpression("^rendered 436x\\d+$")).size(), 1);
+        QCOMPARE(QImage(image).width(), 436);
     }
 
 private:
