@@ -216,7 +216,7 @@ void TestCalForm::windowHasItsTabsFramesAndTexts()
 void TestCalForm::entryAsksVersionThenReadsTemperatureTab()
 {
     WindowRig rig;
-    rig.setRaw("temp: outside", 640);
+    rig.setRaw("temp: outside", 120);
     rig.enter();
     QVERIFY(rig.line->sentBytes().startsWith("V"));
     QCOMPARE(rig.readsSinceMark(), (QList<int>{10, 12, 11}));
@@ -225,8 +225,8 @@ void TestCalForm::entryAsksVersionThenReadsTemperatureTab()
     QVERIFY(!rig.window->isEnabled());
     QVERIFY(!screenPointerBusy());
     QCOMPARE(labelText(rig, "cur_out_temp_lbl"), QStringLiteral("24"));
-    QCOMPARE(labelText(rig, "Min_out_temp_lbl"), QStringLiteral("-40"));
-    QCOMPARE(labelText(rig, "Max_out_temp_lbl"), QStringLiteral("60"));
+    QCOMPARE(labelText(rig, "Min_out_temp_lbl"), QStringLiteral("-96"));
+    QCOMPARE(labelText(rig, "Max_out_temp_lbl"), QStringLiteral("159"));
     QCOMPARE(rig.find<QSlider>("out_temp_slider")->value(), 24);
     QCOMPARE(labelText(rig, "set_out_temp_lbl"), QStringLiteral("24"));
     QVERIFY(rig.log.messages.isEmpty());
@@ -377,8 +377,8 @@ void TestCalForm::makeChangeWritesAndReadsBack()
     slider->setValue(20);
     rig.mark = rig.pump.msSinceEpoch();
     QTest::mouseClick(rig.find<QPushButton>("out_temp_change_cmd"), Qt::LeftButton);
-    // 20 °F is raw 600 with scale 10 and offset 40.
-    QCOMPARE(rig.raw("temp: outside"), 600);
+    // 20 °F is raw 116 with scale 1 and offset 96.
+    QCOMPARE(rig.raw("temp: outside"), 116);
     const QList<SentFrame> writes = writesIn(sentFrames(*rig.line, rig.mark));
     QCOMPARE(writes.size(), 1);
     QCOMPARE(writes.first().address, 12);
