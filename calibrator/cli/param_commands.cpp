@@ -213,7 +213,7 @@ int getAndPrint(CliContext &c, const NamedSetting &s, const ParamRecord &record)
         c.err << "orvcal-cli: firmware " << c.link->state.station_version << " has no " << entryName(s.entry)
               << Qt::endl;
         return Refused;
-    case AccessResult::Unconvertible:
+    case AccessResult::DataFault:
         return Refused;
     case AccessResult::ComFailed:
         break;

@@ -117,6 +117,8 @@ private slots:
     void unmovedChangeWritesBackWhatWasRead();
     void failureMessages_data();
     void failureMessages();
+    void definitionFaultDisablesItsPanel_data();
+    void definitionFaultDisablesItsPanel();
 
     void reportWordBits_data();
     void reportWordBits();
@@ -253,12 +255,12 @@ void TestSettingOps::sliderWriteConvertsBack()
 {
     OpsRig rig;
     // 20 °F with scale 1 and offset 96 is raw 116, which reads back as 20.
-    QVERIFY(rig.ops->writeSlider(*findSliderSetting(u"write_out_temp"), 20.0f));
+    QCOMPARE(rig.ops->writeSlider(*findSliderSetting(u"write_out_temp"), 20.0f), AccessResult::Done);
     QCOMPARE(rig.raw("temp: outside"), 116);
     QVERIFY(rig.ops->run(u"read_out_temp"));
     QCOMPARE(rig.panels.captions.value(QStringLiteral("cur_out_temp_lbl")), QStringLiteral("20"));
     // 29.92 with scale 100 is 2992.
-    QVERIFY(rig.ops->writeSlider(*findSliderSetting(u"write_press"), 2992 / 100.0f));
+    QCOMPARE(rig.ops->writeSlider(*findSliderSetting(u"write_press"), 2992 / 100.0f), AccessResult::Done);
     QCOMPARE(rig.raw("barometric pressure"), 2992);
 }
 
@@ -303,7 +305,7 @@ void TestSettingOps::unmovedChangeWritesBackWhatWasRead()
         QVERIFY(rig.ops->readSlider(s));
         const qint64 mark = rig.pump.msSinceEpoch();
         const int position = rig.panels.sliderValue(slider);
-        QVERIFY(rig.ops->writeSlider(s, float(position) / float(s.factor)));
+        QCOMPARE(rig.ops->writeSlider(s, float(position) / float(s.factor)), AccessResult::Done);
         const QList<SentFrame> writes = writesIn(sentFrames(*rig.line, mark));
         QVERIFY(!writes.isEmpty());
         QCOMPARE(writes.first().value, raw);
@@ -401,6 +403,71 @@ void TestSettingOps::failureMessages()
     QCOMPARE(rig.log.messages.first().title, QStringLiteral("ORV CAL"));
     QCOMPARE(rig.log.messages.first().icon, MessageIcon::Critical);
     QVERIFY(!rig.comm->portOpen());
+}
+
+void TestSettingOps::definitionFaultDisablesItsPanel_data()
+{
+    QTest::addColumn<QString>("op");
+    QTest::addColumn<int>("entry");
+    QTest::addColumn<int>("element");
+    QTest::addColumn<float>("number");
+    QTest::addColumn<QString>("frame");
+    QTest::addColumn<QString>("message");
+    const auto row = [](const char *op, ParamEntry entry, int element, float number, const char *frame,
+                        const char *message) {
+        QTest::newRow(op) << QString::fromLatin1(op) << int(entry) << element << number << QString::fromLatin1(frame)
+                          << QString::fromLatin1(message);
+    };
+    row("read_dtr_delay", ParamEntry::RxDtrDelay, 2, 65536, "dtr_frame",
+        "ORV CAL cannot use the DTR calibration setting of 4103.prm: its raw limit 65536 is outside 0 to 65535.");
+    row("read_wind_options", ParamEntry::WspUnits, 0, 256, "other_wind_frame",
+        "ORV CAL cannot use the Wsp units setting of 4103.prm: its address 256 is outside 0 to 255.");
+    row("read_time_format", ParamEntry::WspUnits, 0, -1, "time_frame",
+        "ORV CAL cannot use the Wsp units setting of 4103.prm: its address -1 is outside 0 to 255.");
+    row("read_report_flag", ParamEntry::ReportFlags, 0, 1000, "flag_frame",
+        "ORV CAL cannot use the report flags setting of 4103.prm: its address 1000 is outside 0 to 255.");
+    row("read_units", ParamEntry::ScaleUnits, 0, 256, "unit_frame",
+        "ORV CAL cannot use the Scale: 0=FPS 1=CGS setting of 4103.prm: its address 256 is outside 0 to 255.");
+    row("read_baud", ParamEntry::BaudRateIndex, 0, 256, "Frame6",
+        "ORV CAL cannot use the Baud Rate index setting of 4103.prm: its address 256 is outside 0 to 255.");
+    row("change_station_baud", ParamEntry::BaudRateIndex, 0, 256, "Frame6",
+        "ORV CAL cannot use the Baud Rate index setting of 4103.prm: its address 256 is outside 0 to 255.");
+    row("read_station_clock", ParamEntry::ClockHours, 0, 300, "Frame8",
+        "ORV CAL cannot use the clock hours setting of 4103.prm: its address 300 is outside 0 to 255.");
+    row("setStationFromComputer", ParamEntry::ClockSeconds, 0, 300, "Frame8",
+        "ORV CAL cannot use the clock seconds setting of 4103.prm: its address 300 is outside 0 to 255.");
+}
+
+// The fault is the file's: reported once as such, its panel disabled (or
+// hidden), nothing sent, and the link left open with its status untouched.
+void TestSettingOps::definitionFaultDisablesItsPanel()
+{
+    QFETCH(QString, op);
+    QFETCH(int, entry);
+    QFETCH(int, element);
+    QFETCH(float, number);
+    QFETCH(QString, frame);
+    QFETCH(QString, message);
+
+    OpsRig rig;
+    rig.link->state.station_version = "4103.prm";
+    rig.records[ParamEntry(entry)].element[std::size_t(element)] = number;
+    ComSettings settings = ComSettings::defaults();
+    if (op == QLatin1String("change_station_baud"))
+        QCOMPARE(change_station_baud(*rig.link, rig.records, settings, nullptr, rig.panels, 9600),
+                 BaudChange::NothingSent);
+    else if (op == QLatin1String("read_station_clock"))
+        QCOMPARE(rig.clock->read_station_clock(), ClockResult::DataFault);
+    else if (op == QLatin1String("setStationFromComputer"))
+        QCOMPARE(rig.clock->setStationFromComputer(), ClockResult::DataFault);
+    else
+        QVERIFY(rig.ops->run(op));
+    QCOMPARE(rig.log.texts(), QStringList{message});
+    QVERIFY(!rig.panels.enabled.value(frame, true) || !rig.panels.visible.value(frame, true));
+    QVERIFY(rig.line->sentBytes().isEmpty());
+    QCOMPARE(rig.link->state.com_status, std::uint8_t(0));
+    QVERIFY(rig.comm->portOpen());
+    QCOMPARE(rig.comm->settings(), QStringLiteral("2400,N,8,1"));
 }
 
 void TestSettingOps::reportWordBits_data()
