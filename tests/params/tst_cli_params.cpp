@@ -63,6 +63,8 @@ private slots:
     void setRefusesValueOutsideLimits();
     void getOfAbsentSetting();
     void missingDefinitionFile();
+    void definitionFaultIsRefused_data();
+    void definitionFaultIsRefused();
     void unknownSettingName();
 
 private:
@@ -205,6 +207,36 @@ void TestCliParams::missingDefinitionFile()
                               "firmware version."),
              qPrintable(run.err));
     QVERIFY(run.out.isEmpty());
+}
+
+void TestCliParams::definitionFaultIsRefused_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::newRow("get") << QStringList{"get", "outside-temp"};
+    QTest::newRow("set") << QStringList{"set", "outside-temp", "20"};
+}
+
+void TestCliParams::definitionFaultIsRefused()
+{
+    QFETCH(QStringList, args);
+    const QString folder = m_dataDir.filePath(QStringLiteral("PRM"));
+    QVERIFY(QDir().mkpath(folder));
+    const auto removeFolder = qScopeGuard([&folder] { QDir(folder).removeRecursively(); });
+    QFile prm(folder + QStringLiteral("/4103.prm"));
+    QVERIFY(prm.open(QIODevice::WriteOnly));
+    prm.write("300, 0, 255, 1, 96, temp: outside\r\n");
+    prm.close();
+
+    Station station({});
+    QVERIFY(!station.pty().isEmpty());
+    const QString before = cli(station.pty(), {"read", "44"}).out;
+    const Run run = cli(station.pty(), args);
+    QCOMPARE(run.exitCode, 4);
+    QVERIFY2(run.err.contains("ORV CAL cannot use the outside temperature calibration setting of 4103.prm: its "
+                              "address 300 is outside 0 to 255."),
+             qPrintable(run.err));
+    // 300 in one byte is 44: nothing may reach that setting instead.
+    QCOMPARE(cli(station.pty(), {"read", "44"}).out, before);
 }
 
 void TestCliParams::unknownSettingName()
