@@ -44,7 +44,9 @@ QString limitFault(const ParamRecord &record)
     return QString();
 }
 
-const QString unconvertible = QStringLiteral("it gives a scale of 0 or values out of range, which cannot be converted");
+// Conversions divide by the scale.
+const QString zeroScale = QStringLiteral("it gives a scale of 0, which no value can be converted with");
+const QString unconvertible = QStringLiteral("its values leave the single-precision range when converted");
 
 } // namespace
 
@@ -79,7 +81,7 @@ AccessResult get_eng_setting(StationLink &link, const ParamRecord &record, const
         return AccessResult::Absent;
     // A record the station cannot take is known before asking the station.
     if (record.scale() == 0.0f)
-        return dataFault(link, words, unconvertible);
+        return dataFault(link, words, zeroScale);
     for (const QString &fault : {addressFault(record), limitFault(record)})
         if (!fault.isEmpty())
             return dataFault(link, words, fault);
@@ -116,7 +118,7 @@ AccessResult set_eng_setting(StationLink &link, const ParamRecord &record, float
         return dataFault(link, words, fault);
     float raw = engValue;
     if (!eng_to_raw(raw, record.element[3], record.element[4]))
-        return dataFault(link, words, unconvertible);
+        return dataFault(link, words, record.scale() == 0.0f ? zeroScale : unconvertible);
     // The link would refuse it too, but as a line fault that closes the link.
     if (!rawFits(float(roundHalfEven(raw))))
         return dataFault(link, words,
