@@ -12,8 +12,9 @@ constexpr std::array<int, 8> rates = {38400, 19200, 9600, 4800, 2400, 1200, 600,
 
 const std::vector<ParamInfo> &paramTable()
 {
-    // Temperatures are tenths of a degree above -40; pressure and rain are
-    // hundredths of an inch; humidity sensor outputs are millivolts.
+    // Temperatures are whole degrees above -96: a finer step than the
+    // calibration window's sliders would make an unmoved "Make Change" drift.
+    // Pressure and rain are hundredths of an inch; humidity outputs millivolts.
     static const std::vector<ParamInfo> table = {
         {"clock seconds", 0, 0, 59, 1, 0, 0, true},
         {"clock minutes", 1, 0, 59, 1, 0, 0, true},
@@ -25,9 +26,9 @@ const std::vector<ParamInfo> &paramTable()
         {"log interval min", 7, 0, 59, 1, 0, 15, false},
         {"log interval hrs", 8, 0, 24, 1, 0, 1, false},
         {"Data Input", 9, 0, 255, 1, 0, 0, false},
-        {"temp: inside", 10, 0, 1000, 10, 40, 615, false},
-        {"temp: auxillary", 11, 0, 1000, 10, 40, 583, false},
-        {"temp: outside", 12, 0, 1000, 10, 40, 552, false},
+        {"temp: inside", 10, 0, 255, 1, 96, 118, false},
+        {"temp: auxillary", 11, 0, 255, 1, 96, 114, false},
+        {"temp: outside", 12, 0, 255, 1, 96, 111, false},
         {"mV @  0.0% RH", 13, 0, 1000, 1000, 0, 120, false},
         {"mV @ 75.3% RH", 14, 1000, 4000, 1000, 0, 2800, false},
         {"Wsp units", 16, 0, 255, 1, 0, 0x21, false},

@@ -213,7 +213,7 @@ int getAndPrint(CliContext &c, const NamedSetting &s, const ParamRecord &record)
         c.err << "orvcal-cli: firmware " << c.link->state.station_version << " has no " << entryName(s.entry)
               << Qt::endl;
         return Refused;
-    case AccessResult::Unconvertible:
+    case AccessResult::DataFault:
         return Refused;
     case AccessResult::ComFailed:
         break;
@@ -293,8 +293,15 @@ int set(CliContext &c, const QStringList &args)
               << "; nothing was sent" << Qt::endl;
         return Refused;
     }
-    if (write_raw_setting(*c.link, record, raw, settingMessage(QString::fromLatin1(s.setWords))) != AccessResult::Done)
+    switch (write_raw_setting(*c.link, record, raw, settingMessage(QString::fromLatin1(s.setWords)), getWords(s))) {
+    case AccessResult::Done:
+        break;
+    case AccessResult::ComFailed:
         return ExchangeFailed;
+    case AccessResult::Absent:
+    case AccessResult::DataFault:
+        return Refused;
+    }
     c.out << "sent " << shown(value, s) << " (raw " << singleText(raw) << "); the station now holds:" << Qt::endl;
     return getAndPrint(c, s, record);
 }

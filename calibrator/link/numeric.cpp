@@ -1,5 +1,6 @@
 #include "numeric.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <limits>
@@ -42,6 +43,45 @@ double radixNumber(const QByteArray &digits, int radix)
         value = value * radix + d;
     }
     return value;
+}
+
+// A well-formed number that toDouble() refused is beyond the double range:
+// too big ("1e400") is an infinity, so that callers can refuse it instead of
+// taking 0; too small ("1e-400") is 0.
+double outOfRange(const QByteArray &number)
+{
+    const bool negative = number.startsWith('-');
+    const qsizetype e = number.indexOf('e');
+    const QByteArray mantissa = e < 0 ? number : number.left(e);
+    long long exponent = 0;
+    if (e >= 0) {
+        const QByteArray digits = number.mid(e + 1);
+        const bool down = digits.startsWith('-');
+        for (char c : digits)
+            if (std::isdigit(uchar(c)))
+                exponent = std::min(exponent * 10 + (c - '0'), 1000000LL);
+        if (down)
+            exponent = -exponent;
+    }
+    // The power of ten of the first significant digit, counted so that "1" is 1.
+    long long order = 0;
+    bool seenPoint = false;
+    bool significant = false;
+    for (char c : mantissa) {
+        if (c == '.') {
+            seenPoint = true;
+        } else if (std::isdigit(uchar(c))) {
+            if (c != '0')
+                significant = true;
+            if (!significant && seenPoint)
+                --order;
+            else if (significant && !seenPoint)
+                ++order;
+        }
+    }
+    if (!significant || order + exponent <= 0)
+        return negative ? -0.0 : 0.0;
+    return negative ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
 }
 
 } // namespace
@@ -88,8 +128,9 @@ double leadingNumber(const QByteArray &text)
         if (j > firstDigit)
             number += exponent;
     }
-    const double value = number.toDouble();
-    return std::isfinite(value) ? value : 0;
+    bool ok = false;
+    const double value = number.toDouble(&ok);
+    return ok ? value : outOfRange(number);
 }
 
 std::int32_t roundHalfEven(double value)

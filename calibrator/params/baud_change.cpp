@@ -1,5 +1,6 @@
 #include "baud_change.h"
 
+#include "param_access.h"
 #include "setting_panels.h"
 
 #include "link/com_settings.h"
@@ -29,6 +30,13 @@ BaudChange change_station_baud(StationLink &link, const ParamRecords &records, C
     // Moving only the computer's side would cut the link for nothing.
     if (index < 0 || record.absent())
         return BaudChange::NothingSent;
+    // The write would be refused unseen while the computer's side moved alone.
+    if (const QString fault = addressFault(record); !fault.isEmpty()) {
+        show_message(dataFaultMessage(QString::fromLatin1(entryName(ParamEntry::BaudRateIndex)),
+                                      link.state.station_version, fault));
+        panels.setFrameEnabled(QStringLiteral("Frame6"), false);
+        return BaudChange::NothingSent;
+    }
 
     LinkState &state = link.state;
     state.param_value = float(index);

@@ -1,6 +1,7 @@
 #include "param_access.h"
 
 #include "conversion.h"
+#include "number_format.h"
 
 #include "link/message.h"
 #include "link/numeric.h"
@@ -9,6 +10,8 @@
 namespace orv {
 
 namespace {
+
+constexpr float largestRaw = 65535.0f;
 
 void setAddress(StationLink &link, const ParamRecord &record)
 {
@@ -22,12 +25,28 @@ AccessResult comFailed(StationLink &link, const QString &message)
     return AccessResult::ComFailed;
 }
 
-AccessResult unconvertible(const QString &words)
+AccessResult dataFault(const StationLink &link, const QString &setting, const QString &fault)
 {
-    show_message(QStringLiteral("ORV CAL cannot convert the ") + words
-                 + QStringLiteral(" values: the PRM file gives a scale of 0 or values out of range."));
-    return AccessResult::Unconvertible;
+    show_message(dataFaultMessage(setting, link.state.station_version, fault));
+    return AccessResult::DataFault;
 }
+
+bool rawFits(float raw)
+{
+    return raw >= 0.0f && raw <= largestRaw;
+}
+
+QString limitFault(const ParamRecord &record)
+{
+    for (const float limit : {record.rawMin(), record.rawMax()})
+        if (!rawFits(limit))
+            return QStringLiteral("its raw limit %1 is outside 0 to 65535").arg(singleText(limit));
+    return QString();
+}
+
+// Conversions divide by the scale.
+const QString zeroScale = QStringLiteral("it gives a scale of 0, which no value can be converted with");
+const QString unconvertible = QStringLiteral("its values leave the single-precision range when converted");
 
 } // namespace
 
@@ -41,13 +60,31 @@ QString settingMessage(const QString &words)
     return QStringLiteral("Com error while setting ") + words + QStringLiteral(" information");
 }
 
+QString dataFaultMessage(const QString &setting, const QByteArray &file, const QString &fault)
+{
+    const QString name = setting.isEmpty() ? QStringLiteral("a") : QStringLiteral("the ") + setting;
+    const QString source = file.isEmpty() ? QStringLiteral("the PRM file") : QString::fromLatin1(file);
+    return QStringLiteral("ORV CAL cannot use %1 setting of %2: %3.").arg(name, source, fault);
+}
+
+QString addressFault(const ParamRecord &record)
+{
+    const std::int32_t address = roundHalfEven(record.address());
+    if (address >= 0 && address <= 255)
+        return QString();
+    return QStringLiteral("its address %1 is outside 0 to 255").arg(singleText(record.address()));
+}
+
 AccessResult get_eng_setting(StationLink &link, const ParamRecord &record, const QString &words, EngReading *reading)
 {
     if (record.absent())
         return AccessResult::Absent;
-    // A record that cannot convert is known before asking the station.
+    // A record the station cannot take is known before asking the station.
     if (record.scale() == 0.0f)
-        return unconvertible(words);
+        return dataFault(link, words, zeroScale);
+    for (const QString &fault : {addressFault(record), limitFault(record)})
+        if (!fault.isEmpty())
+            return dataFault(link, words, fault);
     setAddress(link, record);
     link.read_param();
     if (link.state.com_status == 255)
@@ -56,15 +93,15 @@ AccessResult get_eng_setting(StationLink &link, const ParamRecord &record, const
     float &value = link.state.param_value;
     EngReading r;
     if (!raw_to_eng(value, record.element[3], record.element[4]))
-        return unconvertible(words);
+        return dataFault(link, words, unconvertible);
     r.current = value;
     value = record.rawMin();
     if (!raw_to_eng(value, record.element[3], record.element[4]))
-        return unconvertible(words);
+        return dataFault(link, words, unconvertible);
     r.minimum = value;
     value = record.rawMax();
     if (!raw_to_eng(value, record.element[3], record.element[4]))
-        return unconvertible(words);
+        return dataFault(link, words, unconvertible);
     r.maximum = value;
     if (reading)
         *reading = r;
@@ -77,21 +114,31 @@ AccessResult set_eng_setting(StationLink &link, const ParamRecord &record, float
     // turn into a write to address -999.
     if (record.absent())
         return AccessResult::Absent;
+    if (const QString fault = addressFault(record); !fault.isEmpty())
+        return dataFault(link, words, fault);
+    float raw = engValue;
+    if (!eng_to_raw(raw, record.element[3], record.element[4]))
+        return dataFault(link, words, record.scale() == 0.0f ? zeroScale : unconvertible);
+    // The link would refuse it too, but as a line fault that closes the link.
+    if (!rawFits(float(roundHalfEven(raw))))
+        return dataFault(link, words,
+                         QStringLiteral("%1 converts to the raw value %2, outside 0 to 65535; nothing was sent")
+                             .arg(singleText(engValue), singleText(raw)));
     setAddress(link, record);
-    float &value = link.state.param_value;
-    value = engValue;
-    if (!eng_to_raw(value, record.element[3], record.element[4]))
-        return unconvertible(words);
+    link.state.param_value = raw;
     link.write_param();
     if (link.state.com_status == 255)
         return comFailed(link, settingMessage(words));
     return AccessResult::Done;
 }
 
-AccessResult read_raw_setting(StationLink &link, const ParamRecord &record, const QString &failureMessage)
+AccessResult read_raw_setting(StationLink &link, const ParamRecord &record, const QString &failureMessage,
+                              const QString &setting)
 {
     if (record.absent())
         return AccessResult::Absent;
+    if (const QString fault = addressFault(record); !fault.isEmpty())
+        return dataFault(link, setting, fault);
     setAddress(link, record);
     link.read_param();
     if (link.state.com_status == 255)
@@ -100,10 +147,16 @@ AccessResult read_raw_setting(StationLink &link, const ParamRecord &record, cons
 }
 
 AccessResult write_raw_setting(StationLink &link, const ParamRecord &record, float rawValue,
-                               const QString &failureMessage)
+                               const QString &failureMessage, const QString &setting)
 {
     if (record.absent())
         return AccessResult::Absent;
+    if (const QString fault = addressFault(record); !fault.isEmpty())
+        return dataFault(link, setting, fault);
+    if (!rawFits(float(roundHalfEven(rawValue))))
+        return dataFault(link, setting,
+                         QStringLiteral("the raw value %1 is outside 0 to 65535; nothing was sent")
+                             .arg(singleText(rawValue)));
     setAddress(link, record);
     link.state.param_value = rawValue;
     link.write_param();

@@ -11,9 +11,13 @@ class StationLink;
 // How one get or set of a setting ended.
 enum class AccessResult {
     Done,
-    Absent,        // the firmware lacks the setting; nothing was sent
-    ComFailed,     // the exchange failed: message shown, link closed, com_status 255
-    Unconvertible, // the record's scale is 0 (or a value left the single range): message shown
+    Absent,    // the firmware lacks the setting; nothing was sent
+    ComFailed, // the exchange failed: message shown, link closed, com_status 255
+    // The definition file gives numbers no exchange can carry: an address
+    // outside 0..255, a raw limit or value outside 0..65535, a scale of 0 or
+    // values beyond the single range. Message shown, nothing sent, the link
+    // and com_status untouched: the fault is in the file, not on the line.
+    DataFault,
 };
 
 // A setting's current value and limits in engineering units.
@@ -28,23 +32,35 @@ struct EngReading
 QString gettingMessage(const QString &words);
 QString settingMessage(const QString &words);
 
+// The message of a data fault: names the setting, the definition file (the
+// file name that station_version holds after the load) and what is wrong.
+QString dataFaultMessage(const QString &setting, const QByteArray &file, const QString &fault);
+
+// Why the record's address (rounded halves to even) cannot go into a packet,
+// which holds 0..255 only; empty when it can.
+QString addressFault(const ParamRecord &record);
+
 // The get pattern: reads the setting at the record's address and converts it
 // and the record's raw limits with the record's scale and offset. On a failed
-// exchange shows gettingMessage(words) and closes the link. `param_value` is
+// exchange shows gettingMessage(words) and closes the link; a record with a
+// data fault is refused before the line is touched. `param_value` is
 // left holding the converted maximum, as the setting operations expect.
 AccessResult get_eng_setting(StationLink &link, const ParamRecord &record, const QString &words,
                              EngReading *reading);
 
 // The set pattern: converts `engValue` to raw and writes it. On a failed
-// exchange shows settingMessage(words) and closes the link. The caller keeps
+// exchange shows settingMessage(words) and closes the link; a raw value
+// outside 0..65535 is a data fault and nothing is sent. The caller keeps
 // the value within the record's limits and reads the setting again afterwards.
 AccessResult set_eng_setting(StationLink &link, const ParamRecord &record, float engValue, const QString &words);
 
 // The same exchanges without a conversion, for bit fields and option indices:
 // the raw value travels in link.state.param_value. `failureMessage` is the
-// whole text shown when the exchange fails.
-AccessResult read_raw_setting(StationLink &link, const ParamRecord &record, const QString &failureMessage);
+// whole text shown when the exchange fails; `setting` names the setting in
+// the message of a data fault.
+AccessResult read_raw_setting(StationLink &link, const ParamRecord &record, const QString &failureMessage,
+                              const QString &setting = QString());
 AccessResult write_raw_setting(StationLink &link, const ParamRecord &record, float rawValue,
-                               const QString &failureMessage);
+                               const QString &failureMessage, const QString &setting = QString());
 
 } // namespace orv

@@ -9,6 +9,8 @@
 
 #include <QLoggingCategory>
 
+#include <algorithm>
+
 Q_LOGGING_CATEGORY(lcSettings, "orv.settings")
 
 namespace orv {
@@ -50,7 +52,7 @@ bool SettingOps::run(QStringView operation)
     if (const SliderSetting *slider = findSliderSetting(operation)) {
         if (operation == QLatin1String(slider->readOp))
             return readSlider(*slider);
-        return writeSlider(*slider, m_link.state.param_value);
+        return writeSlider(*slider, m_link.state.param_value) != AccessResult::ComFailed;
     }
     using Op = bool (SettingOps::*)();
     static const struct
@@ -88,7 +90,7 @@ bool SettingOps::readSlider(const SliderSetting &s)
     case AccessResult::ComFailed:
         return false;
     case AccessResult::Absent:
-    case AccessResult::Unconvertible:
+    case AccessResult::DataFault:
         // The current label keeps what it showed.
         m_panels.setFrameEnabled(text(s.frame), false);
         m_panels.setCaption(text(s.minLabel), QString());
@@ -97,25 +99,33 @@ bool SettingOps::readSlider(const SliderSetting &s)
     case AccessResult::Done:
         break;
     }
+    // A negative scale (allowed for the wind offset) turns the raw limits
+    // round; a slider given Max below Min collapses onto one end, and an
+    // unmoved "Make Change" would then write that end over the station's value.
+    const float low = std::min(reading.minimum, reading.maximum);
+    const float high = std::max(reading.minimum, reading.maximum);
     m_panels.setFrameEnabled(text(s.frame), true);
-    m_panels.setCaption(text(s.minLabel), formatLabel(reading.minimum, s.valueFormat));
-    m_panels.setCaption(text(s.maxLabel), formatLabel(reading.maximum, s.valueFormat));
+    m_panels.setCaption(text(s.minLabel), formatLabel(low, s.valueFormat));
+    m_panels.setCaption(text(s.maxLabel), formatLabel(high, s.valueFormat));
     m_panels.setCaption(text(s.currentLabel), formatLabel(reading.current, s.valueFormat));
-    m_panels.setSlider(text(s.slider), sliderPosition(reading.minimum, s.factor),
-                       sliderPosition(reading.maximum, s.factor), sliderPosition(reading.current, s.factor));
+    m_panels.setSlider(text(s.slider), sliderPosition(low, s.factor), sliderPosition(high, s.factor),
+                       sliderPosition(reading.current, s.factor));
     return true;
 }
 
-bool SettingOps::writeSlider(const SliderSetting &s, float engValue)
+AccessResult SettingOps::writeSlider(const SliderSetting &s, float engValue)
 {
-    return set_eng_setting(m_link, m_records[s.entry], engValue, text(s.writeWords)) != AccessResult::ComFailed;
+    const AccessResult result = set_eng_setting(m_link, m_records[s.entry], engValue, text(s.writeWords));
+    if (result == AccessResult::DataFault || result == AccessResult::Absent)
+        m_panels.setFrameEnabled(text(s.frame), false);
+    return result;
 }
 
 bool SettingOps::read_report_flag()
 {
     const ParamRecord &record = m_records[ParamEntry::ReportFlags];
-    switch (read_raw_setting(m_link, record,
-                             QStringLiteral("Com error while getting report flag calibration information"))) {
+    switch (readRaw(ParamEntry::ReportFlags,
+                    QStringLiteral("Com error while getting report flag calibration information"))) {
     case AccessResult::ComFailed:
         return false;
     case AccessResult::Done:
@@ -140,8 +150,8 @@ bool SettingOps::write_report_flag(int option)
 
 bool SettingOps::read_report_extras()
 {
-    switch (read_raw_setting(m_link, m_records[ParamEntry::ReportMinMax],
-                             QStringLiteral("Com error while getting report flag calibration information"))) {
+    switch (readRaw(ParamEntry::ReportMinMax,
+                    QStringLiteral("Com error while getting report flag calibration information"))) {
     case AccessResult::ComFailed:
         return false;
     case AccessResult::Done:
@@ -188,8 +198,7 @@ bool SettingOps::write_wind_options()
 bool SettingOps::read_units()
 {
     const ParamRecord &record = m_records[ParamEntry::ScaleUnits];
-    switch (read_raw_setting(m_link, record,
-                             QStringLiteral("Com error while getting units of measure information"))) {
+    switch (readRaw(ParamEntry::ScaleUnits, QStringLiteral("Com error while getting units of measure information"))) {
     case AccessResult::ComFailed:
         return false;
     case AccessResult::Done:
@@ -247,13 +256,15 @@ bool SettingOps::write_aux_display()
 
 bool SettingOps::read_baud()
 {
-    const AccessResult result = read_raw_setting(
-        m_link, m_records[ParamEntry::BaudRateIndex],
-        QStringLiteral("Com error while getting station baud rate information"));
+    const AccessResult result =
+        readRaw(ParamEntry::BaudRateIndex, QStringLiteral("Com error while getting station baud rate information"));
     if (result == AccessResult::ComFailed)
         return false;
     if (result == AccessResult::Done)
         m_panels.setCaption(QStringLiteral("cur_baud_lbl"), baudTextForIndex(m_link.state.param_value));
+    // No rate can be changed at an address the station does not have.
+    if (result == AccessResult::DataFault)
+        m_panels.setFrameEnabled(QStringLiteral("Frame6"), false);
     return true;
 }
 
@@ -300,14 +311,20 @@ QString SettingOps::baudTextForIndex(float index)
     return {};
 }
 
+AccessResult SettingOps::readRaw(ParamEntry entry, const QString &message)
+{
+    return read_raw_setting(m_link, m_records[entry], message, QString::fromLatin1(entryName(entry)));
+}
+
 bool SettingOps::writeRaw(ParamEntry entry, float value, const QString &message)
 {
-    return write_raw_setting(m_link, m_records[entry], value, message) != AccessResult::ComFailed;
+    return write_raw_setting(m_link, m_records[entry], value, message, QString::fromLatin1(entryName(entry)))
+           != AccessResult::ComFailed;
 }
 
 bool SettingOps::readDisplayWord(const char *frame, const QString &message)
 {
-    switch (read_raw_setting(m_link, m_records[ParamEntry::WspUnits], message)) {
+    switch (readRaw(ParamEntry::WspUnits, message)) {
     case AccessResult::ComFailed:
         return false;
     case AccessResult::Done:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "param_access.h"
 #include "param_records.h"
 #include "slider_settings.h"
 
@@ -17,6 +18,8 @@ class StationLink;
 // each fetches or sends its setting and fills or reads its panel. A failed
 // exchange shows the operation's own message and closes the link; the
 // operation then returns false with com_status 255 for the caller to test.
+// A record the definition file got wrong is reported as such and its panel
+// disabled, with the link left open.
 class SettingOps
 {
 public:
@@ -27,8 +30,10 @@ public:
     bool run(QStringView operation);
 
     bool readSlider(const SliderSetting &setting);
-    // `engValue` is the slider position divided by the panel's factor.
-    bool writeSlider(const SliderSetting &setting, float engValue);
+    // `engValue` is the slider position divided by the panel's factor. A data
+    // fault disables the panel, sends nothing and leaves the link open: the
+    // caller then has nothing to read back.
+    AccessResult writeSlider(const SliderSetting &setting, float engValue);
 
     bool read_report_flag();
     // `option` is the index of the selected flag_opt, sent unconverted.
@@ -60,6 +65,7 @@ public:
     static QString baudTextForIndex(float index);
 
 private:
+    AccessResult readRaw(ParamEntry entry, const QString &message);
     bool writeRaw(ParamEntry entry, float value, const QString &message);
     bool readDisplayWord(const char *frame, const QString &message);
 

@@ -61,6 +61,19 @@ bool StationClockOps::recordsPresent() const
     return true;
 }
 
+bool StationClockOps::reportAddressFault()
+{
+    for (ParamEntry entry : clockFields) {
+        const QString fault = addressFault(m_records[entry]);
+        if (fault.isEmpty())
+            continue;
+        show_message(dataFaultMessage(QString::fromLatin1(entryName(entry)), m_link.state.station_version, fault));
+        m_panels.setFrameEnabled(QStringLiteral("Frame8"), false);
+        return true;
+    }
+    return false;
+}
+
 ClockResult StationClockOps::read_station_clock()
 {
     m_restarts = 0;
@@ -68,6 +81,9 @@ ClockResult StationClockOps::read_station_clock()
         m_panels.setFrameEnabled(QStringLiteral("Frame8"), false);
         return ClockResult::Absent;
     }
+    // Checked for all six first: a restart must not meet the fault half-way.
+    if (reportAddressFault())
+        return ClockResult::DataFault;
     std::array<int, 6> values{};
     for (;;) {
         bool valid = true;
@@ -103,6 +119,9 @@ ClockResult StationClockOps::setStationFromComputer()
 {
     if (!recordsPresent())
         return ClockResult::Absent;
+    // A clock set half-way would be worse than none.
+    if (reportAddressFault())
+        return ClockResult::DataFault;
     for (int field = 0; field < 6; ++field) {
         const int value = computerField(m_link.pump().now(), field);
         if (write_raw_setting(m_link, m_records[clockFields[field]], float(value), setMessage)

@@ -17,6 +17,7 @@ enum class ClockResult {
     ComFailed, // message shown, link closed, com_status 255
     GaveUp,    // the station kept reporting impossible values: message shown, link kept
     NotSet,    // the computer's clock refused the change: message shown
+    DataFault, // the definition file gives a clock field an unusable address: message shown, nothing sent
 };
 
 // The station clock as six settings read and written raw, and the copies
@@ -55,6 +56,9 @@ public:
 
 private:
     bool recordsPresent() const;
+    // Reports the first clock field whose address no packet can carry and
+    // disables the clock panel; true when there was one.
+    bool reportAddressFault();
 
     StationLink &m_link;
     const ParamRecords &m_records;

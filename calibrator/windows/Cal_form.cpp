@@ -177,11 +177,12 @@ void Cal_form::makeSliderChange(const orv::SliderSetting &setting)
 {
     beginBusy();
     const int position = sliderValue(QString::fromLatin1(setting.slider));
-    if (!m_ops.writeSlider(setting, float(position) / float(setting.factor))
-        || !m_ops.readSlider(setting)) {
+    const orv::AccessResult written = m_ops.writeSlider(setting, float(position) / float(setting.factor));
+    if (written == orv::AccessResult::ComFailed || (written == orv::AccessResult::Done && !m_ops.readSlider(setting))) {
         unload();
         return;
     }
+    // After a fault in the definition file the panel is disabled and the link still open.
     endBusy();
 }
 

@@ -6,6 +6,8 @@
 #include <QSet>
 #include <QString>
 
+#include <algorithm>
+
 namespace orv::test {
 
 // The panels as plain state, so the setting operations run without widgets.
@@ -21,9 +23,12 @@ struct FakePanels : SettingPanels
     void setFrameEnabled(const QString &frame, bool enabled) override { this->enabled[frame] = enabled; }
     void setFrameVisible(const QString &frame, bool visible) override { this->visible[frame] = visible; }
     void setCaption(const QString &label, const QString &text) override { captions[label] = text; }
+    // As a real slider takes them: a Max below Min pulls Min down to it, and
+    // the value is kept within the two.
     void setSlider(const QString &slider, int minimum, int maximum, int value) override
     {
-        sliders[slider] = {minimum, maximum, value};
+        const int low = std::min(minimum, maximum);
+        sliders[slider] = {low, maximum, std::clamp(value, low, maximum)};
     }
     int sliderValue(const QString &slider) const override { return sliders.value(slider).value; }
     bool isChecked(const QString &box) const override { return checked.contains(box); }

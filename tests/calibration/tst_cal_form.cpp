@@ -1,3 +1,4 @@
+#include "prm_folder.h"
 #include "scripted_peer.h"
 #include "station_fixture.h"
 
@@ -150,6 +151,9 @@ private slots:
     void powerInputGreysDuringAnExchange();
     void powerInputTakesTyping();
     void failedWriteClosesAfterOneMessage();
+    void definitionFaultKeepsLinkAndDisablesPanel_data();
+    void definitionFaultKeepsLinkAndDisablesPanel();
+    void negativeWindScaleKeepsAnUnmovedOffset();
     void reportFlagButtonWaitsForASelection();
     void windOptionsKeepOtherPanelsBits();
     void closeAndEnterAgain();
@@ -218,7 +222,7 @@ void TestCalForm::windowHasItsTabsFramesAndTexts()
 void TestCalForm::entryAsksVersionThenReadsTemperatureTab()
 {
     WindowRig rig;
-    rig.setRaw("temp: outside", 640);
+    rig.setRaw("temp: outside", 120);
     rig.enter();
     QVERIFY(rig.line->sentBytes().startsWith("V"));
     QCOMPARE(rig.readsSinceMark(), (QList<int>{10, 12, 11}));
@@ -227,8 +231,8 @@ void TestCalForm::entryAsksVersionThenReadsTemperatureTab()
     QVERIFY(!rig.window->isEnabled());
     QVERIFY(!screenPointerBusy());
     QCOMPARE(labelText(rig, "cur_out_temp_lbl"), QStringLiteral("24"));
-    QCOMPARE(labelText(rig, "Min_out_temp_lbl"), QStringLiteral("-40"));
-    QCOMPARE(labelText(rig, "Max_out_temp_lbl"), QStringLiteral("60"));
+    QCOMPARE(labelText(rig, "Min_out_temp_lbl"), QStringLiteral("-96"));
+    QCOMPARE(labelText(rig, "Max_out_temp_lbl"), QStringLiteral("159"));
     QCOMPARE(rig.find<QSlider>("out_temp_slider")->value(), 24);
     QCOMPARE(labelText(rig, "set_out_temp_lbl"), QStringLiteral("24"));
     QVERIFY(rig.log.messages.isEmpty());
@@ -379,8 +383,8 @@ void TestCalForm::makeChangeWritesAndReadsBack()
     slider->setValue(20);
     rig.mark = rig.pump.msSinceEpoch();
     QTest::mouseClick(rig.find<QPushButton>("out_temp_change_cmd"), Qt::LeftButton);
-    // 20 °F is raw 600 with scale 10 and offset 40.
-    QCOMPARE(rig.raw("temp: outside"), 600);
+    // 20 °F is raw 116 with scale 1 and offset 96.
+    QCOMPARE(rig.raw("temp: outside"), 116);
     const QList<SentFrame> writes = writesIn(sentFrames(*rig.line, rig.mark));
     QCOMPARE(writes.size(), 1);
     QCOMPARE(writes.first().address, 12);
@@ -459,6 +463,83 @@ void TestCalForm::failedWriteClosesAfterOneMessage()
     QVERIFY(form.isNull());
     QVERIFY(rig.window->isEnabled());
     QVERIFY(!screenPointerBusy());
+}
+
+void TestCalForm::definitionFaultKeepsLinkAndDisablesPanel_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<int>("stationRaw");
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("frame");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("address beyond a byte, found by the read")
+        << QByteArray("300, 0, 255, 1, 96, temp: outside") << 111 << 0 << QString() << "out_temp_frame"
+        << "ORV CAL cannot use the outside temperature calibration setting of 4103.prm: its address 300 is "
+           "outside 0 to 255.";
+    QTest::newRow("raw limit beyond 16 bits, found by the read")
+        << QByteArray("29, 0, 99999, 100, 0, rain fall: term") << 1834 << 3 << QString() << "term_frame"
+        << "ORV CAL cannot use the term rainfall calibration setting of 4103.prm: its raw limit 99999 is "
+           "outside 0 to 65535.";
+    QTest::newRow("offset sending the lowest position below 0, found by the write")
+        << QByteArray("12, 0, 255, 1, -0.5, temp: outside") << 0 << 0 << "out_temp_change_cmd" << "out_temp_frame"
+        << "ORV CAL cannot use the outside temperature calibration setting of 4103.prm: 0 converts to the raw "
+           "value -1, outside 0 to 65535; nothing was sent.";
+}
+
+// A definition file's mistake is no reason to send the technician to the
+// cables: its own message, that panel disabled, the window and link kept.
+void TestCalForm::definitionFaultKeepsLinkAndDisablesPanel()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(int, stationRaw);
+    QFETCH(int, tab);
+    QFETCH(QString, button);
+    QFETCH(QString, frame);
+    QFETCH(QString, message);
+
+    WindowRig rig;
+    PrmFolder prm(QStringLiteral("4103.prm"), {{line.mid(line.lastIndexOf(',') + 2), line}});
+    QVERIFY(prm.ok());
+    rig.setRaw("temp: outside", stationRaw);
+    rig.setRaw("rain fall: term", stationRaw);
+    rig.enter();
+    if (tab != 0)
+        rig.selectTab(tab);
+    rig.mark = rig.pump.msSinceEpoch();
+    if (!button.isEmpty())
+        QTest::mouseClick(rig.find<QPushButton>(qPrintable(button)), Qt::LeftButton);
+
+    QCOMPARE(rig.log.texts(), QStringList{message});
+    QVERIFY(!rig.find<QWidget>(qPrintable(frame))->isEnabled());
+    QVERIFY(writesIn(sentFrames(*rig.line)).isEmpty());
+    QVERIFY(rig.window->comm().portOpen());
+    QCOMPARE(rig.window->link().state.com_status, std::uint8_t(0));
+    QVERIFY(rig.form() && rig.form()->isVisible() && rig.form()->isEnabled());
+    QVERIFY(!screenPointerBusy());
+    QCOMPARE(rig.raw("temp: outside"), stationRaw);
+}
+
+void TestCalForm::negativeWindScaleKeepsAnUnmovedOffset()
+{
+    WindowRig rig;
+    PrmFolder prm(QStringLiteral("4103.prm"), {{"wind dir offset", "23, 0, 359, -1, 0, wind dir offset"}});
+    QVERIFY(prm.ok());
+    rig.setRaw("wind dir offset", 90);
+    rig.enter();
+    rig.selectTab(4);
+    auto *slider = rig.find<QSlider>("offset_slide");
+    QCOMPARE((QList<int>{slider->minimum(), slider->maximum(), slider->value()}), (QList<int>{-359, 0, -90}));
+    QCOMPARE(labelText(rig, "min_offset_lbl"), QStringLiteral("-359"));
+    QCOMPARE(labelText(rig, "max_offset_lbl"), QStringLiteral("000"));
+
+    rig.mark = rig.pump.msSinceEpoch();
+    QTest::mouseClick(rig.find<QPushButton>("change_offset_cmd"), Qt::LeftButton);
+    const QList<SentFrame> writes = writesIn(sentFrames(*rig.line, rig.mark));
+    QCOMPARE(writes.size(), 1);
+    QCOMPARE(writes.first().value, 90);
+    QCOMPARE(rig.raw("wind dir offset"), 90);
+    QVERIFY(rig.log.messages.isEmpty());
 }
 
 void TestCalForm::reportFlagButtonWaitsForASelection()

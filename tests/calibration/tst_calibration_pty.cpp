@@ -85,7 +85,7 @@ void TestCalibrationPty::changeOutsideTemperatureOverAPty()
     form->findChild<QLabel *>(QStringLiteral("cur_out_temp_lbl"))->text().toFloat(&number);
     QVERIFY(number);
 
-    // 0 °F goes out as raw 400 (scale 10, offset 40): 0x0190 to address 12.
+    // 0 °F goes out as raw 96 (scale 1, offset 96): 0x0060 to address 12.
     form->findChild<QSlider *>(QStringLiteral("out_temp_slider"))->setValue(0);
     QTest::mouseClick(form->findChild<QPushButton *>(QStringLiteral("out_temp_change_cmd")), Qt::LeftButton);
     QVERIFY(messages.isEmpty());
@@ -102,7 +102,7 @@ void TestCalibrationPty::changeOutsideTemperatureOverAPty()
                                        {QStringLiteral("--data-dir"), dir.path(), QStringLiteral("--device"),
                                         station.ptyPath(), QStringLiteral("read"), QStringLiteral("12")});
     QVERIFY2(read.exitCode == 0, read.err.constData());
-    QCOMPARE(read.out.trimmed(), QByteArray("400"));
+    QCOMPARE(read.out.trimmed(), QByteArray("96"));
 
     // The wire: the version asked at connection and again on entry, the three
     // temperature reads, the write and its echo, the read back.
@@ -112,10 +112,10 @@ void TestCalibrationPty::changeOutsideTemperatureOverAPty()
     const int out = sent.indexOf("02 03 47 50 0c");
     const int aux = sent.indexOf("02 03 47 50 0b");
     QVERIFY(in >= 0 && in < out && out < aux);
-    const int write = sent.indexOf("02 05 53 50 0c 01 90");
+    const int write = sent.indexOf("02 05 53 50 0c 00 60");
     QVERIFY2(write > aux, sent.constData());
     QVERIFY(sent.indexOf("02 03 47 50 0c", write) > write);
-    QVERIFY(tracedBytes(trace, " < ").contains("01 90"));
+    QVERIFY(tracedBytes(trace, " < ").contains("00 60"));
 }
 
 QTEST_MAIN(TestCalibrationPty)

@@ -3,6 +3,7 @@
 #include "station_fixture.h"
 
 #include "params/baud_change.h"
+#include "params/conversion.h"
 #include "params/setting_ops.h"
 #include "params/slider_settings.h"
 #include "params/station_clock_ops.h"
@@ -12,6 +13,7 @@
 #include "link/settings_file.h"
 #include "station/param_table.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -111,8 +113,12 @@ private slots:
     void setLabelFormats();
     void absentSettingSendsNothing();
     void sliderWriteConvertsBack();
+    void unmovedChangeWritesBackWhatWasRead_data();
+    void unmovedChangeWritesBackWhatWasRead();
     void failureMessages_data();
     void failureMessages();
+    void definitionFaultDisablesItsPanel_data();
+    void definitionFaultDisablesItsPanel();
 
     void reportWordBits_data();
     void reportWordBits();
@@ -147,9 +153,9 @@ void TestSettingOps::sliderReadFillsPanel_data()
     QTest::addColumn<int>("raw");
     QTest::addColumn<QStringList>("curMinMax");
     QTest::addColumn<QList<int>>("slider");
-    // temp: scale 10, offset 40; raw limits 0..1000.
-    QTest::newRow("outside temperature") << "read_out_temp" << 640 << QStringList{"24", "-40", "60"}
-                                         << QList<int>{-40, 60, 24};
+    // temp: scale 1, offset 96; raw limits 0..255.
+    QTest::newRow("outside temperature") << "read_out_temp" << 120 << QStringList{"24", "-96", "159"}
+                                         << QList<int>{-96, 159, 24};
     QTest::newRow("pressure 00.00") << "read_press" << 2992 << QStringList{"29.92", "20.00", "32.00"}
                                     << QList<int>{2000, 3200, 2992};
     QTest::newRow("humidity factor 1000") << "read_hum_75" << 2512 << QStringList{"2.512", "1", "4"}
@@ -248,14 +254,75 @@ void TestSettingOps::absentSettingSendsNothing()
 void TestSettingOps::sliderWriteConvertsBack()
 {
     OpsRig rig;
-    // 20 °F with scale 10 and offset 40 is raw 600, which reads back as 20.
-    QVERIFY(rig.ops->writeSlider(*findSliderSetting(u"write_out_temp"), 20.0f));
-    QCOMPARE(rig.raw("temp: outside"), 600);
+    // 20 °F with scale 1 and offset 96 is raw 116, which reads back as 20.
+    QCOMPARE(rig.ops->writeSlider(*findSliderSetting(u"write_out_temp"), 20.0f), AccessResult::Done);
+    QCOMPARE(rig.raw("temp: outside"), 116);
     QVERIFY(rig.ops->run(u"read_out_temp"));
     QCOMPARE(rig.panels.captions.value(QStringLiteral("cur_out_temp_lbl")), QStringLiteral("20"));
     // 29.92 with scale 100 is 2992.
-    QVERIFY(rig.ops->writeSlider(*findSliderSetting(u"write_press"), 2992 / 100.0f));
+    QCOMPARE(rig.ops->writeSlider(*findSliderSetting(u"write_press"), 2992 / 100.0f), AccessResult::Done);
     QCOMPARE(rig.raw("barometric pressure"), 2992);
+}
+
+void TestSettingOps::unmovedChangeWritesBackWhatWasRead_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("op");
+    const QDir folder(QString::fromLocal8Bit(qgetenv("ORV_PRM_DIR")));
+    const QStringList files = folder.entryList({QStringLiteral("*.prm")}, QDir::Files, QDir::Name);
+    QVERIFY2(!files.isEmpty(), qPrintable(folder.path()));
+    for (const QString &file : files)
+        for (const SliderSetting &s : sliderSettings())
+            QTest::addRow("%s %s", qPrintable(file), s.writeOp) << folder.filePath(file) << QString::fromLatin1(s.writeOp);
+}
+
+// Looking at a setting and pressing "Make Change" must leave the station as it was.
+void TestSettingOps::unmovedChangeWritesBackWhatWasRead()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, op);
+    QFile prm(file);
+    QVERIFY(prm.open(QIODevice::ReadOnly));
+    OpsRig rig;
+    rig.records.reset();
+    applyPrmText(prm.readAll(), rig.records);
+    const SliderSetting &s = *findSliderSetting(op);
+    const ParamRecord &record = rig.records[s.entry];
+    const QString slider = QString::fromLatin1(s.slider);
+    if (record.absent()) {
+        QVERIFY(rig.ops->readSlider(s));
+        QCOMPARE(rig.panels.enabled.value(QString::fromLatin1(s.frame), true), false);
+        QVERIFY(rig.line->sentBytes().isEmpty());
+        return;
+    }
+
+    const station::ParamInfo *info = station::findParam(entryName(s.entry));
+    QVERIFY(info);
+    const int low = int(record.rawMin());
+    const int high = int(record.rawMax());
+    for (const int raw : {int(info->defaultRaw), low, high, (low + high) / 2 + 1}) {
+        rig.model.setParam(info->address, quint16(raw), rig.pump.msSinceEpoch());
+        QVERIFY(rig.ops->readSlider(s));
+        const qint64 mark = rig.pump.msSinceEpoch();
+        const int position = rig.panels.sliderValue(slider);
+        QCOMPARE(rig.ops->writeSlider(s, float(position) / float(s.factor)), AccessResult::Done);
+        const QList<SentFrame> writes = writesIn(sentFrames(*rig.line, mark));
+        QVERIFY(!writes.isEmpty());
+        QCOMPARE(writes.first().value, raw);
+        QCOMPARE(rig.model.param(info->address, rig.pump.msSinceEpoch()), raw);
+    }
+    QVERIFY(rig.log.messages.isEmpty());
+
+    // Every other value within the limits takes the same road, without the line.
+    for (int raw = low; raw <= high; ++raw) {
+        float value = float(raw);
+        QVERIFY(raw_to_eng(value, record.element[3], record.element[4]));
+        const int position = sliderPosition(value, s.factor);
+        value = float(position) / float(s.factor);
+        QVERIFY(eng_to_raw(value, record.element[3], record.element[4]));
+        if (value != float(raw))
+            QFAIL(qPrintable(QStringLiteral("raw %1 is written back as %2").arg(raw).arg(double(value))));
+    }
 }
 
 void TestSettingOps::failureMessages_data()
@@ -336,6 +403,71 @@ void TestSettingOps::failureMessages()
     QCOMPARE(rig.log.messages.first().title, QStringLiteral("ORV CAL"));
     QCOMPARE(rig.log.messages.first().icon, MessageIcon::Critical);
     QVERIFY(!rig.comm->portOpen());
+}
+
+void TestSettingOps::definitionFaultDisablesItsPanel_data()
+{
+    QTest::addColumn<QString>("op");
+    QTest::addColumn<int>("entry");
+    QTest::addColumn<int>("element");
+    QTest::addColumn<float>("number");
+    QTest::addColumn<QString>("frame");
+    QTest::addColumn<QString>("message");
+    const auto row = [](const char *op, ParamEntry entry, int element, float number, const char *frame,
+                        const char *message) {
+        QTest::newRow(op) << QString::fromLatin1(op) << int(entry) << element << number << QString::fromLatin1(frame)
+                          << QString::fromLatin1(message);
+    };
+    row("read_dtr_delay", ParamEntry::RxDtrDelay, 2, 65536, "dtr_frame",
+        "ORV CAL cannot use the DTR calibration setting of 4103.prm: its raw limit 65536 is outside 0 to 65535.");
+    row("read_wind_options", ParamEntry::WspUnits, 0, 256, "other_wind_frame",
+        "ORV CAL cannot use the Wsp units setting of 4103.prm: its address 256 is outside 0 to 255.");
+    row("read_time_format", ParamEntry::WspUnits, 0, -1, "time_frame",
+        "ORV CAL cannot use the Wsp units setting of 4103.prm: its address -1 is outside 0 to 255.");
+    row("read_report_flag", ParamEntry::ReportFlags, 0, 1000, "flag_frame",
+        "ORV CAL cannot use the report flags setting of 4103.prm: its address 1000 is outside 0 to 255.");
+    row("read_units", ParamEntry::ScaleUnits, 0, 256, "unit_frame",
+        "ORV CAL cannot use the Scale: 0=FPS 1=CGS setting of 4103.prm: its address 256 is outside 0 to 255.");
+    row("read_baud", ParamEntry::BaudRateIndex, 0, 256, "Frame6",
+        "ORV CAL cannot use the Baud Rate index setting of 4103.prm: its address 256 is outside 0 to 255.");
+    row("change_station_baud", ParamEntry::BaudRateIndex, 0, 256, "Frame6",
+        "ORV CAL cannot use the Baud Rate index setting of 4103.prm: its address 256 is outside 0 to 255.");
+    row("read_station_clock", ParamEntry::ClockHours, 0, 300, "Frame8",
+        "ORV CAL cannot use the clock hours setting of 4103.prm: its address 300 is outside 0 to 255.");
+    row("setStationFromComputer", ParamEntry::ClockSeconds, 0, 300, "Frame8",
+        "ORV CAL cannot use the clock seconds setting of 4103.prm: its address 300 is outside 0 to 255.");
+}
+
+// The fault is the file's: reported once as such, its panel disabled (or
+// hidden), nothing sent, and the link left open with its status untouched.
+void TestSettingOps::definitionFaultDisablesItsPanel()
+{
+    QFETCH(QString, op);
+    QFETCH(int, entry);
+    QFETCH(int, element);
+    QFETCH(float, number);
+    QFETCH(QString, frame);
+    QFETCH(QString, message);
+
+    OpsRig rig;
+    rig.link->state.station_version = "4103.prm";
+    rig.records[ParamEntry(entry)].element[std::size_t(element)] = number;
+    ComSettings settings = ComSettings::defaults();
+    if (op == QLatin1String("change_station_baud"))
+        QCOMPARE(change_station_baud(*rig.link, rig.records, settings, nullptr, rig.panels, 9600),
+                 BaudChange::NothingSent);
+    else if (op == QLatin1String("read_station_clock"))
+        QCOMPARE(rig.clock->read_station_clock(), ClockResult::DataFault);
+    else if (op == QLatin1String("setStationFromComputer"))
+        QCOMPARE(rig.clock->setStationFromComputer(), ClockResult::DataFault);
+    else
+        QVERIFY(rig.ops->run(op));
+    QCOMPARE(rig.log.texts(), QStringList{message});
+    QVERIFY(!rig.panels.enabled.value(frame, true) || !rig.panels.visible.value(frame, true));
+    QVERIFY(rig.line->sentBytes().isEmpty());
+    QCOMPARE(rig.link->state.com_status, std::uint8_t(0));
+    QVERIFY(rig.comm->portOpen());
+    QCOMPARE(rig.comm->settings(), QStringLiteral("2400,N,8,1"));
 }
 
 void TestSettingOps::reportWordBits_data()

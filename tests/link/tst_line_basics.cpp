@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <limits>
+
 using namespace orv;
 
 class TestLineBasics : public QObject
@@ -88,6 +90,11 @@ void TestLineBasics::leadingNumber_data()
     QTest::newRow("lone point") << QByteArray(".") << 0.0;
     QTest::newRow("fraction only") << QByteArray(".5") << 0.5;
     QTest::newRow("carriage return stops") << QByteArray("1\r2") << 1.0;
+    QTest::newRow("overflow is infinite") << QByteArray("1e400") << std::numeric_limits<double>::infinity();
+    QTest::newRow("negative overflow") << QByteArray("-12.5E+999") << -std::numeric_limits<double>::infinity();
+    QTest::newRow("overflow by digits") << QByteArray(400, '9') << std::numeric_limits<double>::infinity();
+    QTest::newRow("underflow is zero") << QByteArray("1e-400") << 0.0;
+    QTest::newRow("fraction underflow") << QByteArray("0.0001e-320") << 0.0;
 }
 
 void TestLineBasics::leadingNumber()

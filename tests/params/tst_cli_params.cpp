@@ -63,6 +63,8 @@ private slots:
     void setRefusesValueOutsideLimits();
     void getOfAbsentSetting();
     void missingDefinitionFile();
+    void definitionFaultIsRefused_data();
+    void definitionFaultIsRefused();
     void unknownSettingName();
 
 private:
@@ -105,7 +107,7 @@ void TestCliParams::listNamesEverySettingOfTheFirmware()
     const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 2 + 33);
     QVERIFY(!run.out.contains("absent"));
-    const QRegularExpression outside(QStringLiteral("^temp: outside +12 +0 +1000 +10 +40 +-40 +60 +outside-temp$"),
+    const QRegularExpression outside(QStringLiteral("^temp: outside +12 +0 +255 +1 +96 +-96 +159 +outside-temp$"),
                                      QRegularExpression::MultilineOption);
     QVERIFY2(outside.match(run.out).hasMatch(), qPrintable(run.out));
     const QRegularExpression pressure(QStringLiteral("^barometric pressure +30 +2000 +3200 +100 +0 +20 +32 +pressure$"),
@@ -135,12 +137,12 @@ void TestCliParams::getPrintsEngineeringValueAndLimits()
     const Run raw = cli(station.pty(), {"read", "12"});
     QCOMPARE(raw.exitCode, 0);
     float value = raw.out.trimmed().toFloat();
-    value = value / 10.0f - 40.0f;
+    value = value - 96.0f;
 
     for (const QString &name : {QStringLiteral("temp: outside"), QStringLiteral("outside-temp")}) {
         const Run run = cli(station.pty(), {"get", name});
         QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.out.trimmed(), QString("temp: outside: %1 (minimum -40, maximum 60)").arg(orv::singleText(value)));
+        QCOMPARE(run.out.trimmed(), QString("temp: outside: %1 (minimum -96, maximum 159)").arg(orv::singleText(value)));
     }
 }
 
@@ -151,9 +153,9 @@ void TestCliParams::setWritesReadsBackAndReports()
 
     Run run = cli(station.pty(), {"set", "temp: outside", "20"});
     QCOMPARE(run.exitCode, 0);
-    QVERIFY2(run.out.contains("sent 20 (raw 600)"), qPrintable(run.out));
-    QVERIFY2(run.out.contains("temp: outside: 20 (minimum -40, maximum 60)"), qPrintable(run.out));
-    QCOMPARE(cli(station.pty(), {"read", "12"}).out.trimmed(), QString("600"));
+    QVERIFY2(run.out.contains("sent 20 (raw 116)"), qPrintable(run.out));
+    QVERIFY2(run.out.contains("temp: outside: 20 (minimum -96, maximum 159)"), qPrintable(run.out));
+    QCOMPARE(cli(station.pty(), {"read", "12"}).out.trimmed(), QString("116"));
 
     run = cli(station.pty(), {"set", "pressure", "29.92"});
     QCOMPARE(run.exitCode, 0);
@@ -166,8 +168,8 @@ void TestCliParams::setRefusesValueOutsideLimits_data()
     QTest::addColumn<QString>("setting");
     QTest::addColumn<QString>("value");
     QTest::addColumn<QString>("address");
-    QTest::newRow("above") << "temp: outside" << "60.1" << "12";
-    QTest::newRow("below") << "outside-temp" << "-41" << "12";
+    QTest::newRow("above") << "temp: outside" << "159.1" << "12";
+    QTest::newRow("below") << "outside-temp" << "-97" << "12";
     QTest::newRow("pressure") << "pressure" << "35" << "30";
 }
 
@@ -205,6 +207,36 @@ void TestCliParams::missingDefinitionFile()
                               "firmware version."),
              qPrintable(run.err));
     QVERIFY(run.out.isEmpty());
+}
+
+void TestCliParams::definitionFaultIsRefused_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::newRow("get") << QStringList{"get", "outside-temp"};
+    QTest::newRow("set") << QStringList{"set", "outside-temp", "20"};
+}
+
+void TestCliParams::definitionFaultIsRefused()
+{
+    QFETCH(QStringList, args);
+    const QString folder = m_dataDir.filePath(QStringLiteral("PRM"));
+    QVERIFY(QDir().mkpath(folder));
+    const auto removeFolder = qScopeGuard([&folder] { QDir(folder).removeRecursively(); });
+    QFile prm(folder + QStringLiteral("/4103.prm"));
+    QVERIFY(prm.open(QIODevice::WriteOnly));
+    prm.write("300, 0, 255, 1, 96, temp: outside\r\n");
+    prm.close();
+
+    Station station({});
+    QVERIFY(!station.pty().isEmpty());
+    const QString before = cli(station.pty(), {"read", "44"}).out;
+    const Run run = cli(station.pty(), args);
+    QCOMPARE(run.exitCode, 4);
+    QVERIFY2(run.err.contains("ORV CAL cannot use the outside temperature calibration setting of 4103.prm: its "
+                              "address 300 is outside 0 to 255."),
+             qPrintable(run.err));
+    // 300 in one byte is 44: nothing may reach that setting instead.
+    QCOMPARE(cli(station.pty(), {"read", "44"}).out, before);
 }
 
 void TestCliParams::unknownSettingName()

@@ -35,6 +35,8 @@ private slots:
     void setSendsConvertedRawValue();
     void absentRecordSendsNothing();
     void zeroScaleIsRefusedBeforeTheLine();
+    void dataFaultIsRefusedBeforeTheLine_data();
+    void dataFaultIsRefusedBeforeTheLine();
     void failedExchangeShowsMessageAndClosesLink_data();
     void failedExchangeShowsMessageAndClosesLink();
     void rawAccessSkipsConversion();
@@ -140,12 +142,69 @@ void TestParamAccess::zeroScaleIsRefusedBeforeTheLine()
     ParamsFixture f;
     const ParamRecord wind = record({40, 0, 359, 0, 0});
     const QString words = QStringLiteral("wind direction offset calibration");
-    QCOMPARE(get_eng_setting(*f.link, wind, words, nullptr), AccessResult::Unconvertible);
-    QCOMPARE(set_eng_setting(*f.link, wind, 90, words), AccessResult::Unconvertible);
+    QCOMPARE(get_eng_setting(*f.link, wind, words, nullptr), AccessResult::DataFault);
+    QCOMPARE(set_eng_setting(*f.link, wind, 90, words), AccessResult::DataFault);
     QVERIFY(f.requests().isEmpty());
     QCOMPARE(f.messages.size(), 2);
     QVERIFY(f.messages[0].contains(words));
     QVERIFY(f.messages[0].contains("scale of 0"));
+    QVERIFY(f.comm->portOpen());
+}
+
+void TestParamAccess::dataFaultIsRefusedBeforeTheLine_data()
+{
+    QTest::addColumn<QString>("access");
+    QTest::addColumn<Elements>("elements");
+    QTest::addColumn<float>("value");
+    QTest::addColumn<QString>("fault");
+    QTest::newRow("get, address 256") << "get" << Elements{256, 0, 255, 1, 0} << 0.0f
+                                      << "its address 256 is outside 0 to 255";
+    QTest::newRow("set, address -1") << "set" << Elements{-1, 0, 255, 1, 0} << 20.0f
+                                     << "its address -1 is outside 0 to 255";
+    QTest::newRow("raw read, address 300") << "raw read" << Elements{300, 0, 255, 1, 0} << 0.0f
+                                           << "its address 300 is outside 0 to 255";
+    QTest::newRow("raw write, address 255.5 rounds to 256") << "raw write" << Elements{255.5f, 0, 255, 1, 0} << 1.0f
+                                                            << "its address 255.5 is outside 0 to 255";
+    QTest::newRow("get, raw maximum 70000") << "get" << Elements{12, 0, 70000, 1, 0} << 0.0f
+                                            << "its raw limit 70000 is outside 0 to 65535";
+    QTest::newRow("get, raw minimum -5") << "get" << Elements{12, -5, 255, 1, 0} << 0.0f
+                                         << "its raw limit -5 is outside 0 to 65535";
+    QTest::newRow("set, value converting to 70000") << "set" << Elements{12, 0, 255, 10, 0} << 7000.0f
+                                                    << "7000 converts to the raw value 70000, outside 0 to 65535; "
+                                                       "nothing was sent";
+    QTest::newRow("set, value converting below 0") << "set" << Elements{12, 0, 255, 1, 96} << -97.0f
+                                                   << "-97 converts to the raw value -1, outside 0 to 65535; "
+                                                      "nothing was sent";
+    QTest::newRow("raw write, 65536") << "raw write" << Elements{12, 0, 255, 1, 0} << 65536.0f
+                                      << "the raw value 65536 is outside 0 to 65535; nothing was sent";
+}
+
+// A fault in the definition file is no fault of the line: it is named as
+// such, nothing is sent, and the link and its status stay as they were.
+void TestParamAccess::dataFaultIsRefusedBeforeTheLine()
+{
+    QFETCH(QString, access);
+    QFETCH(Elements, elements);
+    QFETCH(float, value);
+    QFETCH(QString, fault);
+
+    ParamsFixture f;
+    f.link->state.station_version = "4103.prm";
+    const ParamRecord r = record(elements);
+    AccessResult result = AccessResult::Done;
+    if (access == "get")
+        result = get_eng_setting(*f.link, r, outsideWords, nullptr);
+    else if (access == "set")
+        result = set_eng_setting(*f.link, r, value, outsideWords);
+    else if (access == "raw read")
+        result = read_raw_setting(*f.link, r, "x", outsideWords);
+    else
+        result = write_raw_setting(*f.link, r, value, "x", outsideWords);
+    QCOMPARE(result, AccessResult::DataFault);
+    QCOMPARE(f.messages,
+             QStringList{"ORV CAL cannot use the outside temperature calibration setting of 4103.prm: " + fault + "."});
+    QVERIFY(f.requests().isEmpty());
+    QCOMPARE(f.link->state.com_status, std::uint8_t(0));
     QVERIFY(f.comm->portOpen());
 }
 

@@ -172,6 +172,11 @@ void TestPrmFile::recordFromLine_data()
     row("capitals match nothing", "12, 0, 1000, 10, 40, Temp: Outside", ParamEntry::TempOutside, absentRecord, 0);
     row("four commas are no entry", "12, 0, 1000, 10 temp: outside", ParamEntry::TempOutside, absentRecord, 0);
     row("number beyond single range", "12, 0, 1e39, 1, 0, temp: outside", ParamEntry::TempOutside, absentRecord, 0);
+    row("number beyond double range", "12, 0, 1e400, 1, 0, temp: outside", ParamEntry::TempOutside, absentRecord, 0);
+    row("negative number beyond double range", "12, 0, 255, 1, -1e400, temp: outside", ParamEntry::TempOutside,
+        absentRecord, 0);
+    row("number below double range reads 0", "12, 0, 255, 1, 1e-400, temp: outside", ParamEntry::TempOutside,
+        {12, 0, 255, 1, 0}, 1);
     row("lone LF joins two lines", "12,0,255,1,0,temp: inside\n13,0,255,1,0,temp: outside\r",
         ParamEntry::TempInside, {12, 0, 255, 1, 0}, 2);
 }
