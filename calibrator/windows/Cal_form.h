@@ -1,11 +1,15 @@
 #pragma once
 
+#include "cal_tabs.h"
+
 #include "params/setting_ops.h"
 #include "params/setting_panels.h"
 #include "params/station_clock_ops.h"
 
 #include <QHash>
 #include <QWidget>
+
+#include <functional>
 
 class QAbstractButton;
 class QGroupBox;
@@ -46,7 +50,9 @@ class Cal_form : public QWidget, public orv::SettingPanels
 public:
     static constexpr int tabCount = 14;
 
-    Cal_form(const CalibrationContext &context, QWidget *owner);
+    // `tabs` is what the window shows and reads; a panel it names but does
+    // not build is reported as a warning.
+    Cal_form(const CalibrationContext &context, QWidget *owner, const QList<CalTab> &tabs = calibrationTabs());
     ~Cal_form() override;
 
     // Runs a tab's reads in order; false as soon as one fails (the link is
@@ -90,19 +96,24 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void buildTabs();
+    void buildTabs(const QList<CalTab> &tabs);
     QWidget *addTab(const QString &caption);
+    QWidget *buildPanel(const CalPanel &panel, QWidget *parent);
+    void resolveReads(const QList<CalTab> &tabs);
+    void warnIfMissing(const QString &name, const QString &needer);
     QGroupBox *frame(const QString &name, const QString &caption, QWidget *parent);
     QLabel *label(const QString &name, const QString &text, QWidget *parent, bool wrap = false);
-    QGroupBox *sliderPanel(const char *readOp, const QString &caption, QWidget *parent);
+    QGroupBox *sliderPanel(const CalPanel &panel, QWidget *parent);
     QWidget *wrappedButton(QAbstractButton *button, const QString &caption, QWidget *parent);
     QAbstractButton *button(const QString &name, const QString &caption, QWidget *parent,
                             void (Cal_form::*handler)());
-    void buildReportFlags(QWidget *tab);
-    void buildClockAndBaud(QWidget *tab);
-    void buildDisplay(QWidget *tab);
-    void buildPowerSetting(QGroupBox *frame);
-    void addOptionGroup(const QString &group, const QStringList &captions, QVBoxLayout *layout, QWidget *parent);
+    QGroupBox *reportFlags(const CalPanel &panel, QWidget *parent);
+    QGroupBox *checkBoxes(const CalPanel &panel, QWidget *parent);
+    QGroupBox *options(const CalPanel &panel, QWidget *parent);
+    QGroupBox *stationTime(const CalPanel &panel, QWidget *parent);
+    QGroupBox *baudRate(const CalPanel &panel, QWidget *parent);
+    QGroupBox *powerSetting(const CalPanel &panel, QWidget *parent);
+    void addOptionGroup(const CalPanel &panel, QVBoxLayout *layout, QWidget *parent);
 
     void beginBusy();
     void endBusy();
@@ -123,6 +134,8 @@ private:
     QTabWidget *m_tabs = nullptr;
     QHash<QString, QWidget *> m_controls;
     QHash<QObject *, QAbstractButton *> m_captionButtons;
+    // Each tab's reads, resolved once from the table.
+    QList<QList<std::function<bool()>>> m_tabReads;
     bool m_busy = false;
     bool m_forceClose = false;
     bool m_unloaded = false;

@@ -122,6 +122,37 @@ struct WindowRig
     qint64 mark = 0;
 };
 
+// The warnings of one logging category while it lives; the others go on as before.
+struct WarningLog
+{
+    explicit WarningLog(const char *category)
+        : m_category(category)
+    {
+        s_current = this;
+        m_previous = qInstallMessageHandler(&WarningLog::handle);
+    }
+    ~WarningLog()
+    {
+        qInstallMessageHandler(m_previous);
+        s_current = nullptr;
+    }
+
+    static void handle(QtMsgType type, const QMessageLogContext &context, const QString &text)
+    {
+        if (type == QtWarningMsg && context.category && s_current->m_category == context.category)
+            s_current->texts << text;
+        else
+            s_current->m_previous(type, context, text);
+    }
+
+    QStringList texts;
+
+private:
+    static inline WarningLog *s_current = nullptr;
+    QByteArray m_category;
+    QtMessageHandler m_previous = nullptr;
+};
+
 QString labelText(const WindowRig &rig, const char *name)
 {
     auto *l = rig.find<QLabel>(name);
@@ -138,6 +169,8 @@ private slots:
     void init() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
 
     void windowHasItsTabsFramesAndTexts();
+    void missingPanelIsReported_data();
+    void missingPanelIsReported();
     void entryAsksVersionThenReadsTemperatureTab();
     void entryWithoutVersionShowsNothing();
     void tabReadsInOrder_data();
@@ -211,6 +244,42 @@ void TestCalForm::windowHasItsTabsFramesAndTexts()
     QCOMPARE(combo->itemText(0), QStringLiteral("300 Baud"));
     QCOMPARE(combo->itemData(7).toInt(), 38400);
     QCOMPARE(combo->currentIndex(), -1);
+}
+
+void TestCalForm::missingPanelIsReported_data()
+{
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<int>("dropPanel");
+    QTest::addColumn<QByteArray>("sliderRead");
+    QTest::addColumn<QString>("warning");
+    QTest::newRow("shipped table") << 0 << -1 << QByteArray() << QString();
+    QTest::newRow("slider panel left off its tab") << 5 << 0 << QByteArray() << "solar_frame";
+    QTest::newRow("option panel left off its tab") << 13 << 2 << QByteArray() << "unit_frame";
+    QTest::newRow("clock panel left off its tab") << 11 << 0 << QByteArray() << "Frame8";
+    QTest::newRow("read of no slider setting") << 7 << -1 << QByteArray("read_wet_levels") << "read_wet_levels";
+}
+
+void TestCalForm::missingPanelIsReported()
+{
+    QFETCH(int, tab);
+    QFETCH(int, dropPanel);
+    QFETCH(QByteArray, sliderRead);
+    QFETCH(QString, warning);
+    WindowRig rig;
+    QList<CalTab> tabs = calibrationTabs();
+    if (dropPanel >= 0)
+        tabs[tab].panels.removeAt(dropPanel);
+    if (!sliderRead.isEmpty())
+        tabs[tab].reads = {{CalRead::SliderPanel, sliderRead.constData()}};
+    const CalibrationContext context{rig.window->link(), rig.window->calibration().records(), rig.window->settings(),
+                                     &rig.window->settingsFile(), rig.computer};
+    WarningLog warnings("orv.calform");
+    Cal_form form(context, rig.window.get(), tabs);
+    QCOMPARE(form.findChild<QTabWidget *>(QStringLiteral("SSTab1"))->count(), int(Cal_form::tabCount));
+    if (warning.isEmpty())
+        QCOMPARE(warnings.texts, QStringList());
+    else
+        QVERIFY2(!warnings.texts.filter(warning).isEmpty(), qPrintable(warnings.texts.join(QLatin1Char('\n'))));
 }
 
 void TestCalForm::entryAsksVersionThenReadsTemperatureTab()
