@@ -1,9 +1,12 @@
 #include "COM_Detect_frm.h"
 
+#include "keyboard_focus.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -41,7 +44,7 @@ COM_Detect_frm::COM_Detect_frm(orv::StationLink &link, orv::ComSettings &setting
     layout->addLayout(buttons);
 
     if (mainWindow)
-        mainWindow->setEnabled(false);
+        disableKeepingFocus(mainWindow);
     setIdleButtons();
 }
 
@@ -49,13 +52,21 @@ void COM_Detect_frm::detect_cmd_Click(int index)
 {
     switch (index) {
     case DetectButton:
+    {
         if (m_running)
             return;
-        m_buttons[DetectButton]->setEnabled(false);
+        // The focus moves to "&Stop Detection" while the run lasts, and comes back after it.
+        const QPointer<QWidget> focus = focusWidget();
         m_buttons[StopButton]->setEnabled(true);
+        if (focus == m_buttons[DetectButton])
+            m_buttons[StopButton]->setFocus(Qt::OtherFocusReason);
+        m_buttons[DetectButton]->setEnabled(false);
         m_buttons[CloseButton]->setEnabled(false);
         detect_station();
+        if (focus && focus->isEnabled())
+            focus->setFocus(Qt::OtherFocusReason);
         break;
+    }
     case StopButton:
         m_stopRequested = true;
         break;

@@ -1,6 +1,7 @@
 #include "Cal_form.h"
 
 #include "cal_texts.h"
+#include "keyboard_focus.h"
 #include "power_input.h"
 #include "screen_pointer.h"
 
@@ -173,11 +174,8 @@ void Cal_form::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
-    if (m_owner) {
-        m_owner->setEnabled(true);
-        m_owner->activateWindow();
-        m_owner->setFocus();
-    }
+    if (m_owner)
+        enableRestoringFocus(m_owner, true);
     setScreenPointerNormal();
     m_unloaded = true;
     event->accept();
@@ -186,7 +184,7 @@ void Cal_form::closeEvent(QCloseEvent *event)
 void Cal_form::beginBusy()
 {
     m_busy = true;
-    setEnabled(false);
+    disableKeepingFocus(this);
     setScreenPointerBusy();
 }
 
@@ -194,7 +192,7 @@ void Cal_form::endBusy()
 {
     m_busy = false;
     setScreenPointerNormal();
-    setEnabled(true);
+    enableRestoringFocus(this, false);
 }
 
 void Cal_form::makeSliderChange(const orv::SliderSetting &setting)

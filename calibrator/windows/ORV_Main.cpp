@@ -4,6 +4,7 @@
 #include "calibration_mode.h"
 #include "cancel_form.h"
 #include "change_station_frm.h"
+#include "keyboard_focus.h"
 #include "terminal_display.h"
 #include "version_info.h"
 
@@ -168,6 +169,7 @@ void ORV_Main::buildPanels()
     auto *support = new QLabel(QStringLiteral("Technical support: Halvik Weather Station service desk"), m_aboutPic);
     support->setObjectName(QStringLiteral("support_lbl"));
     auto *close = new QPushButton(QStringLiteral("Close"), m_aboutPic);
+    m_aboutClose = close;
     close->setObjectName(QStringLiteral("Command1"));
     connect(close, &QPushButton::clicked, this, &ORV_Main::Command1_Click);
     for (QLabel *label : {caption, m_versionLbl, m_copyrightLbl, support})
@@ -227,27 +229,23 @@ void ORV_Main::linkClosing()
 void ORV_Main::linkClosed()
 {
     setMenuState(MenuState::Unconnected);
-    setEnabled(true);
-    activateWindow();
-    setFocus();
+    enableRestoringFocus(this, true);
     unsetCursor();
 }
 
 void ORV_Main::open_port_menu_Click()
 {
-    setEnabled(false);
+    disableKeepingFocus(this);
     setCursor(Qt::WaitCursor);
     {
         cancel_form progress(this);
         emit connectProgressCreated(&progress);
         orv::connect_station(*m_link, m_settings, progress);
     }
-    setEnabled(true);
     unsetCursor();
     if (m_comm->portOpen())
         setMenuState(MenuState::Connected);
-    activateWindow();
-    setFocus();
+    enableRestoringFocus(this, true);
 }
 
 void ORV_Main::port_close_menu_Click()
@@ -306,7 +304,7 @@ void ORV_Main::cal_menu_Click()
 
 void ORV_Main::COM_menu_Click()
 {
-    setEnabled(false);
+    disableKeepingFocus(this);
     Com_form::showFor(m_settings, *m_link, m_settingsFile, this);
 }
 
@@ -322,6 +320,7 @@ void ORV_Main::about_menu_Click()
     m_aboutMenu->setEnabled(false);
     m_aboutPic->raise();
     m_aboutPic->show();
+    m_aboutClose->setFocus(Qt::OtherFocusReason);
 }
 
 void ORV_Main::Command1_Click()

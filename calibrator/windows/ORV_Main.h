@@ -100,4 +100,5 @@ private:
     QFrame *m_aboutPic = nullptr;
     QLabel *m_versionLbl = nullptr;
     QLabel *m_copyrightLbl = nullptr;
+    QPushButton *m_aboutClose = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "calibration_mode.h"
 
 #include "Cal_form.h"
+#include "keyboard_focus.h"
 #include "screen_pointer.h"
 
 #include "params/prm_file.h"
@@ -45,7 +46,7 @@ void CalibrationMode::enter()
 {
     m_link.comm().setTerminalMode(orv::CommControl::TerminalModeB, 0);
     m_link.comm().setTerminalMode(orv::CommControl::TerminalModeA, 0);
-    m_owner.setEnabled(false);
+    disableKeepingFocus(&m_owner);
     setScreenPointerBusy();
 
     m_link.request_version();

@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -184,6 +185,7 @@ private slots:
     void reportFlagButtonWaitsForASelection();
     void windOptionsKeepOtherPanelsBits();
     void closeAndEnterAgain();
+    void keyboardOnlyWork();
     void linkClosingUnloadsWindow();
     void baudChangeContinuesAtNewRate();
     void clockTabShowsStationTimeAndCopiesIt();
@@ -533,6 +535,58 @@ void TestCalForm::closeAndEnterAgain()
     QCOMPARE(rig.line->sentBytes().count('V'), 2);
     QVERIFY(rig.form() && rig.form()->isVisible());
     QVERIFY(rig.find<QSlider>("out_temp_slider")->value() != -10);
+}
+
+void TestCalForm::keyboardOnlyWork()
+{
+    // GIVEN the calibration window active with the focus on its tab row
+    WindowRig rig;
+    rig.setRaw("Lightning Level", 4);
+    rig.enter();
+    Cal_form *form = rig.form();
+    // As a window manager gives the focus to a window it maps.
+    form->windowHandle()->requestActivate();
+    QTRY_COMPARE(QApplication::activeWindow(), form);
+    QTabBar *bar = rig.find<QTabWidget>("SSTab1")->tabBar();
+    bar->setFocus(Qt::TabFocusReason);
+    QCOMPARE(QApplication::focusWidget(), bar);
+    // Keys go wherever the focus is, as a technician's keyboard would send them.
+    const auto press = [](Qt::Key key) { QTest::keyClick(static_cast<QWidget *>(nullptr), key); };
+
+    // WHEN arrows walk the tab row to "Lightning", every tab reading on the way
+    for (int tab = 1; tab <= 6; ++tab) {
+        rig.mark = rig.pump.msSinceEpoch();
+        press(Qt::Key_Right);
+        QCOMPARE(bar->currentIndex(), tab);
+        QVERIFY(!rig.readsSinceMark().isEmpty());
+        QCOMPARE(QApplication::focusWidget(), bar);
+    }
+
+    // THEN Tab reaches the slider and the arrows move it
+    auto *slider = rig.find<QSlider>("light_slide");
+    press(Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), slider);
+    QCOMPARE(slider->value(), 4);
+    press(Qt::Key_Right);
+    press(Qt::Key_Right);
+    QCOMPARE(labelText(rig, "set_light_lbl"), QStringLiteral("006"));
+
+    // AND Space on "Make Change" writes, and again, and the slider still answers the arrows
+    auto *change = rig.find<QPushButton>("change_light_cmd");
+    press(Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), change);
+    rig.mark = rig.pump.msSinceEpoch();
+    press(Qt::Key_Space);
+    QCOMPARE(rig.raw("Lightning Level"), 6);
+    QCOMPARE(QApplication::focusWidget(), change);
+    press(Qt::Key_Space);
+    const QList<SentFrame> writes = writesIn(sentFrames(*rig.line, rig.mark));
+    QCOMPARE(writes.size(), 2);
+    QCOMPARE(writes.last().value, 6);
+    QTest::keyClick(static_cast<QWidget *>(nullptr), Qt::Key_Tab, Qt::ShiftModifier);
+    press(Qt::Key_Left);
+    QCOMPARE(slider->value(), 5);
+    QVERIFY(rig.log.messages.isEmpty());
 }
 
 void TestCalForm::linkClosingUnloadsWindow()

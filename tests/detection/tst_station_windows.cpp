@@ -57,6 +57,7 @@ private slots:
     void detectionFromProperties();
     void detectionWindowCannotCloseDuringRun();
     void stopButtonEndsRunAtNextCheck();
+    void focusComesBackAfterDetection();
     void stationSelection_data();
     void stationSelection();
     void selectionLastsForTheRunOnly();
@@ -333,6 +334,34 @@ void TestStationWindows::stopButtonEndsRunAtNextCheck()
     QVERIFY(!f.comm().portOpen());
     QCOMPARE(f.settings().toBytes(), before.toBytes());
     detect->close();
+    form->close();
+}
+
+void TestStationWindows::focusComesBackAfterDetection()
+{
+    WindowsFixture f;
+    RateBoundStation station(2400);
+    f.ports.attach(WindowsFixture::path(1), &station.peer);
+    Com_form *form = f.openProperties();
+    auto *openDetection = child<QPushButton>(form, "Command1");
+    openDetection->setFocus();
+    QTest::keyClick(openDetection, Qt::Key_Space);
+    COM_Detect_frm *detect = form->detectionWindow();
+    QVERIFY(detect);
+
+    // Space on "&Detect Station" runs; the focus waits on "&Stop Detection" and then comes back.
+    QPushButton *start = detect->button(COM_Detect_frm::DetectButton);
+    start->setFocus();
+    QWidget *focusDuringRun = nullptr;
+    f.pump.scheduleIn(1000, [&] { focusDuringRun = detect->focusWidget(); });
+    QTest::keyClick(start, Qt::Key_Space);
+    QVERIFY(detect->lastResult().found());
+    QCOMPARE(focusDuringRun, detect->button(COM_Detect_frm::StopButton));
+    QCOMPARE(detect->focusWidget(), start);
+
+    detect->close();
+    QVERIFY(form->isEnabled());
+    QCOMPARE(form->focusWidget(), openDetection);
     form->close();
 }
 

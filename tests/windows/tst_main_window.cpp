@@ -68,6 +68,8 @@ private slots:
     void portOnlyFailureShowsMessageAndClosesLink();
 
     void aboutPanelShowsVersionAndCloses();
+    void focusComesBackAfterEachSequence_data();
+    void focusComesBackAfterEachSequence();
     void propertiesWindowHoldsTheMainWindowDisabled();
     void exitAndClosingEndTheProgram();
 };
@@ -320,9 +322,41 @@ void TestMainWindow::aboutPanelShowsVersionAndCloses()
 
     auto *close = f.window->findChild<QPushButton *>(QStringLiteral("Command1"));
     QCOMPARE(close->text(), QStringLiteral("Close"));
+    // Enter or Space closes it at once.
+    QCOMPARE(f.window->focusWidget(), close);
     QTest::mouseClick(close, Qt::LeftButton);
     QVERIFY(!panel->isVisible());
     QVERIFY(f.action("about_menu")->isEnabled());
+}
+
+void TestMainWindow::focusComesBackAfterEachSequence_data()
+{
+    QTest::addColumn<QByteArray>("menu");
+    QTest::addColumn<bool>("stationAnswers");
+    QTest::addColumn<QString>("windowToClose");
+    QTest::newRow("connected") << QByteArray("open_port_menu") << true << QString();
+    QTest::newRow("connection failed") << QByteArray("open_port_menu") << false << QString();
+    QTest::newRow("properties window closed") << QByteArray("COM_menu") << true << "Com_form";
+}
+
+void TestMainWindow::focusComesBackAfterEachSequence()
+{
+    QFETCH(QByteArray, menu);
+    QFETCH(bool, stationAnswers);
+    QFETCH(QString, windowToClose);
+    ScriptedPeer station(stationAnswers ? ScriptedPeer::always(goodVersion) : ScriptedPeer::silent());
+    MainFixture f(&station);
+    f.action("about_menu")->trigger();
+    QWidget *close = f.window->findChild<QPushButton *>(QStringLiteral("Command1"));
+    QCOMPARE(f.window->focusWidget(), close);
+
+    f.action(menu.constData())->trigger();
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->objectName() == windowToClose && w->isVisible())
+            w->close();
+
+    QVERIFY(f.window->isEnabled());
+    QCOMPARE(f.window->focusWidget(), close);
 }
 
 void TestMainWindow::propertiesWindowHoldsTheMainWindowDisabled()
