@@ -1,6 +1,7 @@
 #include "COM_Detect_frm.h"
 
 #include "keyboard_focus.h"
+#include "screen_fit.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -46,6 +47,7 @@ COM_Detect_frm::COM_Detect_frm(orv::StationLink &link, orv::ComSettings &setting
     if (mainWindow)
         disableKeepingFocus(mainWindow);
     setIdleButtons();
+    giveRoomForCaption(this);
 }
 
 void COM_Detect_frm::detect_cmd_Click(int index)
@@ -127,6 +129,7 @@ void COM_Detect_frm::beep()
 void COM_Detect_frm::runEnded()
 {
     setIdleButtons();
+    giveRoomForCaption(this);
 }
 
 void COM_Detect_frm::setIdleButtons()

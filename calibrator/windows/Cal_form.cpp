@@ -3,6 +3,7 @@
 #include "cal_texts.h"
 #include "keyboard_focus.h"
 #include "power_input.h"
+#include "screen_fit.h"
 #include "screen_pointer.h"
 
 #include "params/baud_change.h"
@@ -21,14 +22,34 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSlider>
+#include <QStyle>
+#include <QTabBar>
 #include <QTabWidget>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <QWindow>
 
 Q_LOGGING_CATEGORY(lcCalForm, "orv.calform", QtInfoMsg)
 
 namespace {
+
+// A tab page that scrolls when the screen is too small for it, and otherwise
+// asks for all the room its panels want.
+class PageScroll : public QScrollArea
+{
+public:
+    using QScrollArea::QScrollArea;
+
+    QSize sizeHint() const override
+    {
+        const int f = 2 * frameWidth();
+        QSize hint = widget() ? widget()->sizeHint() : QSize();
+        return hint + QSize(f + verticalScrollBar()->sizeHint().width(), f);
+    }
+};
 
 const QString makeChange = QStringLiteral("Make Change");
 
@@ -57,8 +78,12 @@ Cal_form::Cal_form(const CalibrationContext &context, QWidget *owner, const QLis
     auto *layout = new QVBoxLayout(this);
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("SSTab1"));
-    // All fourteen captions stay in view: the window is as wide as the tab row.
-    m_tabs->setUsesScrollButtons(false);
+    // The captions stay whole; on a screen narrower than the tab row the row scrolls.
+    m_tabs->setUsesScrollButtons(true);
+    m_tabs->setElideMode(Qt::ElideNone);
+    // The arrow keys already walk the row; Tab goes from the row to the panels.
+    for (QToolButton *scroll : m_tabs->tabBar()->findChildren<QToolButton *>())
+        scroll->setFocusPolicy(Qt::NoFocus);
     layout->addWidget(m_tabs, 1);
     buildTabs(tabs);
     resolveReads(tabs);
@@ -77,7 +102,13 @@ Cal_form::Cal_form(const CalibrationContext &context, QWidget *owner, const QLis
     winId();
     if (owner && owner->window()->windowHandle())
         windowHandle()->setTransientParent(owner->window()->windowHandle());
-    resize(sizeHint().expandedTo(QSize(720, 560)));
+    // Where the screen allows, wide enough for the whole tab row.
+    QSize preferred = sizeHint().expandedTo(QSize(720, 560));
+    const QMargins margins = layout->contentsMargins();
+    const int tabRow = m_tabs->tabBar()->sizeHint().width() + margins.left() + margins.right()
+                       + 2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
+    preferred.setWidth(qMax(preferred.width(), tabRow));
+    fitToScreen(this, preferred);
 }
 
 Cal_form::~Cal_form() = default;
@@ -484,11 +515,19 @@ void Cal_form::addOptionGroup(const CalPanel &panel, QVBoxLayout *layout, QWidge
 
 QWidget *Cal_form::addTab(const QString &caption)
 {
-    auto *page = new QWidget(m_tabs);
+    auto *scroll = new PageScroll(m_tabs);
+    scroll->setObjectName(QStringLiteral("SSTab1_scroll%1").arg(m_tabs->count()));
+    scroll->setFrameShape(QFrame::NoFrame);
+    // Tab goes straight to the panels; the page follows the focus as it moves.
+    scroll->setFocusPolicy(Qt::NoFocus);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto *page = new QWidget(scroll);
     page->setObjectName(QStringLiteral("SSTab1_tab%1").arg(m_tabs->count()));
     auto *layout = new QVBoxLayout(page);
     layout->setSpacing(6);
-    m_tabs->addTab(page, caption);
+    scroll->setWidget(page);
+    m_tabs->addTab(scroll, caption);
     return page;
 }
 

@@ -2,6 +2,7 @@
 
 #include "COM_Detect_frm.h"
 #include "keyboard_focus.h"
+#include "screen_fit.h"
 
 #include "link/com_settings.h"
 #include "link/comm_control.h"
@@ -50,6 +51,7 @@ Com_form::Com_form(orv::ComSettings &settings, orv::StationLink &link, orv::Sett
     setAttribute(Qt::WA_DeleteOnClose);
     buildControls();
     Form_Load();
+    giveRoomForCaption(this);
 }
 
 Com_form::~Com_form() = default;

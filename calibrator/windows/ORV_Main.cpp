@@ -5,6 +5,7 @@
 #include "cancel_form.h"
 #include "change_station_frm.h"
 #include "keyboard_focus.h"
+#include "screen_fit.h"
 #include "terminal_display.h"
 #include "version_info.h"
 
@@ -184,6 +185,7 @@ void ORV_Main::buildPanels()
     m_aboutPic->hide();
 
     resize(terminalWidth, terminalHeight + menuBar()->sizeHint().height());
+    giveRoomForCaption(this);
 }
 
 void ORV_Main::resizeEvent(QResizeEvent *event)

@@ -21,10 +21,13 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QSlider>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <QtTest>
 
 using namespace orv;
@@ -186,6 +189,7 @@ private slots:
     void windOptionsKeepOtherPanelsBits();
     void closeAndEnterAgain();
     void keyboardOnlyWork();
+    void smallScreenKeepsEverythingInReach();
     void linkClosingUnloadsWindow();
     void baudChangeContinuesAtNewRate();
     void clockTabShowsStationTimeAndCopiesIt();
@@ -587,6 +591,55 @@ void TestCalForm::keyboardOnlyWork()
     press(Qt::Key_Left);
     QCOMPARE(slider->value(), 5);
     QVERIFY(rig.log.messages.isEmpty());
+}
+
+void TestCalForm::smallScreenKeepsEverythingInReach()
+{
+    WindowRig rig;
+    rig.enter();
+    Cal_form *form = rig.form();
+    const QRect available = form->screen()->availableGeometry();
+    QCOMPARE(available.size(), QSize(1024, 600));
+    QVERIFY2(available.contains(form->frameGeometry()),
+             qPrintable(QStringLiteral("frame %1x%2").arg(form->frameGeometry().width()).arg(form->frameGeometry().height())));
+    QVERIFY(rig.find<QPushButton>("Command1")->geometry().bottom() < form->height());
+
+    auto *tabs = rig.find<QTabWidget>("SSTab1");
+    QTabBar *bar = tabs->tabBar();
+    const QList<QToolButton *> scrollButtons = bar->findChildren<QToolButton *>();
+    int checked = 0;
+    for (int tab = 0; tab < tabs->count(); ++tab) {
+        rig.selectTab(tab);
+        // The selected tab shows whole, beside the scroll arrows and not under them.
+        const QRect shown = bar->tabRect(tab);
+        QVERIFY2(bar->rect().contains(shown), qPrintable(bar->tabText(tab)));
+        for (QToolButton *arrow : scrollButtons)
+            QVERIFY2(!arrow->isVisible() || !arrow->geometry().intersects(shown), qPrintable(bar->tabText(tab)));
+        QVERIFY(bar->fontMetrics().horizontalAdvance(bar->tabText(tab)) < shown.width());
+
+        auto *scroll = qobject_cast<QScrollArea *>(tabs->widget(tab));
+        QVERIFY(scroll);
+        QList<QWidget *> wanted;
+        for (QPushButton *b : scroll->findChildren<QPushButton *>())
+            if (b->text() == QStringLiteral("Make Change"))
+                wanted << b;
+        for (QLabel *l : scroll->findChildren<QLabel *>())
+            if (l->objectName().startsWith(QStringLiteral("max_"), Qt::CaseInsensitive)
+                && l->objectName().endsWith(QStringLiteral("_lbl")))
+                wanted << l;
+        for (QWidget *w : wanted) {
+            if (!w->isVisibleTo(form))
+                continue;
+            // Reached by scrolling down at most; never cut at the side.
+            scroll->ensureWidgetVisible(w, 0, 0);
+            const QRect inViewport(w->mapTo(scroll->viewport(), QPoint(0, 0)), w->size());
+            QVERIFY2(scroll->viewport()->rect().contains(inViewport), qPrintable(w->objectName()));
+            QVERIFY2(w->width() >= w->sizeHint().width(), qPrintable(w->objectName()));
+            ++checked;
+        }
+    }
+    // Eighteen slider panels with their maximum labels, and the nine other panels' buttons.
+    QCOMPARE(checked, 2 * 18 + 9);
 }
 
 void TestCalForm::linkClosingUnloadsWindow()

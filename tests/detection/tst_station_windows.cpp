@@ -1,6 +1,7 @@
 #include "detection_fixture.h"
 #include "windows_fixture.h"
 
+#include "cancel_form.h"
 #include "change_station_frm.h"
 
 #include <QApplication>
@@ -58,6 +59,8 @@ private slots:
     void detectionWindowCannotCloseDuringRun();
     void stopButtonEndsRunAtNextCheck();
     void focusComesBackAfterDetection();
+    void everyWindowHasRoomForItsCaption_data();
+    void everyWindowHasRoomForItsCaption();
     void stationSelection_data();
     void stationSelection();
     void selectionLastsForTheRunOnly();
@@ -363,6 +366,42 @@ void TestStationWindows::focusComesBackAfterDetection()
     QVERIFY(form->isEnabled());
     QCOMPARE(form->focusWidget(), openDetection);
     form->close();
+}
+
+void TestStationWindows::everyWindowHasRoomForItsCaption_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::newRow("main") << "ORV_Main";
+    QTest::newRow("properties") << "Com_form";
+    QTest::newRow("detection") << "COM_Detect_frm";
+    QTest::newRow("station selection") << "change_station_frm";
+    QTest::newRow("connection progress") << "cancel_form";
+}
+
+void TestStationWindows::everyWindowHasRoomForItsCaption()
+{
+    QFETCH(QString, window);
+    WindowsFixture f;
+    Com_form *properties = f.openProperties();
+    properties->Command1_Click();
+    int slot = 0;
+    change_station_frm selection(f.settings(), slot);
+    cancel_form progress;
+    QWidget *shown = nullptr;
+    for (QWidget *w : {static_cast<QWidget *>(f.window.get()), static_cast<QWidget *>(properties),
+                       static_cast<QWidget *>(properties->detectionWindow()), static_cast<QWidget *>(&selection),
+                       static_cast<QWidget *>(&progress)})
+        if (w->objectName() == window)
+            shown = w;
+    QVERIFY(shown);
+    shown->show();
+    // A title bar's bold caption beside the three buttons every window manager draws.
+    QFont titleFont = shown->font();
+    titleFont.setBold(true);
+    const int needed = QFontMetrics(titleFont).horizontalAdvance(shown->windowTitle()) + 3 * 24;
+    QVERIFY2(shown->width() >= needed, qPrintable(QStringLiteral("%1 < %2").arg(shown->width()).arg(needed)));
+    properties->detectionWindow()->close();
+    properties->close();
 }
 
 void TestStationWindows::stationSelection_data()
