@@ -40,8 +40,12 @@ COM_Detect_frm::COM_Detect_frm(orv::StationLink &link, orv::ComSettings &setting
         connect(m_buttons[i], &QPushButton::clicked, this, [this, i] { detect_cmd_Click(i); });
         buttons->addWidget(m_buttons[i]);
     }
+    m_status = new QLabel(this);
+    m_status->setObjectName(QStringLiteral("status_lbl"));
+
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_pic, 1);
+    layout->addWidget(m_status);
     layout->addLayout(buttons);
 
     if (mainWindow)
@@ -71,6 +75,8 @@ void COM_Detect_frm::detect_cmd_Click(int index)
     }
     case StopButton:
         m_stopRequested = true;
+        if (m_running)
+            m_status->setText(QStringLiteral("Stopping after this rate…"));
         break;
     case CloseButton:
         close();
@@ -83,6 +89,7 @@ void COM_Detect_frm::detect_cmd_Click(int index)
 void COM_Detect_frm::detect_station()
 {
     m_stopRequested = false;
+    m_status->clear();
     m_running = true;
     emit runningChanged(true);
     m_result = orv::detect_station(m_link, m_settings, *this);
@@ -128,6 +135,7 @@ void COM_Detect_frm::beep()
 
 void COM_Detect_frm::runEnded()
 {
+    m_status->clear();
     setIdleButtons();
     giveRoomForCaption(this);
 }

@@ -2,6 +2,7 @@
 
 #include "cal_texts.h"
 #include "keyboard_focus.h"
+#include "link_activity.h"
 #include "power_input.h"
 #include "screen_fit.h"
 #include "screen_pointer.h"
@@ -88,6 +89,8 @@ Cal_form::Cal_form(const CalibrationContext &context, QWidget *owner, const QLis
     buildTabs(tabs);
     resolveReads(tabs);
 
+    if (m_context.activity)
+        layout->addWidget(activityLabel(*m_context.activity, this));
     auto *hint = label(QStringLiteral("Label7"), caltext::sliderHint, this, true);
     layout->addWidget(hint);
     auto *close = button(QStringLiteral("Command1"), QStringLiteral("&Close"), this, &Cal_form::Command1_Click);
@@ -177,7 +180,7 @@ void Cal_form::warnIfMissing(const QString &name, const QString &needer)
 
 void Cal_form::SSTab1_Click()
 {
-    beginBusy();
+    beginBusy(QStringLiteral("Reading the %1 tab").arg(m_tabs->tabText(m_tabs->currentIndex()).remove(QLatin1Char('&'))));
     // After a failure the link is closed and this window unloading: touch nothing.
     if (!runTabReads(m_tabs->currentIndex()))
         return;
@@ -205,6 +208,8 @@ void Cal_form::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
+    if (m_context.activity && m_busy)
+        m_context.activity->end();
     if (m_owner)
         enableRestoringFocus(m_owner, true);
     setScreenPointerNormal();
@@ -212,8 +217,10 @@ void Cal_form::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
-void Cal_form::beginBusy()
+void Cal_form::beginBusy(const QString &task)
 {
+    if (m_context.activity)
+        m_context.activity->begin(task);
     m_busy = true;
     disableKeepingFocus(this);
     setScreenPointerBusy();
@@ -221,6 +228,8 @@ void Cal_form::beginBusy()
 
 void Cal_form::endBusy()
 {
+    if (m_context.activity)
+        m_context.activity->end();
     m_busy = false;
     setScreenPointerNormal();
     enableRestoringFocus(this, false);
@@ -228,7 +237,7 @@ void Cal_form::endBusy()
 
 void Cal_form::makeSliderChange(const orv::SliderSetting &setting)
 {
-    beginBusy();
+    beginBusy(QStringLiteral("Writing ") + m_sliderCaptions.value(&setting));
     const int position = sliderValue(QString::fromLatin1(setting.slider));
     if (!m_ops.writeSlider(setting, float(position) / float(setting.factor))
         || !m_ops.readSlider(setting)) {
@@ -238,9 +247,10 @@ void Cal_form::makeSliderChange(const orv::SliderSetting &setting)
     endBusy();
 }
 
-void Cal_form::changeAndReadBack(bool (orv::SettingOps::*write)(), bool (orv::SettingOps::*read)())
+void Cal_form::changeAndReadBack(const QString &task, bool (orv::SettingOps::*write)(),
+                                 bool (orv::SettingOps::*read)())
 {
-    beginBusy();
+    beginBusy(task);
     if (!(m_ops.*write)() || !(m_ops.*read)()) {
         unload();
         return;
@@ -257,7 +267,7 @@ void Cal_form::change_rpt_flag_cmd_Click()
     // The button stays disabled until an option is selected; nothing to send otherwise.
     if (option < 0)
         return;
-    beginBusy();
+    beginBusy(QStringLiteral("Writing the report flags"));
     if (!m_ops.write_report_flag(option) || !m_ops.read_report_flag()) {
         unload();
         return;
@@ -267,33 +277,35 @@ void Cal_form::change_rpt_flag_cmd_Click()
 
 void Cal_form::change_new_flag_cmd_Click()
 {
-    changeAndReadBack(&orv::SettingOps::write_report_extras, &orv::SettingOps::read_report_extras);
+    changeAndReadBack(QStringLiteral("Writing the end of day report options"), &orv::SettingOps::write_report_extras, &orv::SettingOps::read_report_extras);
 }
 
 void Cal_form::other_wind_cmd_Click()
 {
-    changeAndReadBack(&orv::SettingOps::write_wind_options, &orv::SettingOps::read_wind_options);
+    changeAndReadBack(QStringLiteral("Writing Other Wind Options"), &orv::SettingOps::write_wind_options, &orv::SettingOps::read_wind_options);
 }
 
 void Cal_form::change_unit_cmd_Click()
 {
-    changeAndReadBack(&orv::SettingOps::write_units, &orv::SettingOps::read_units);
+    changeAndReadBack(QStringLiteral("Writing Units of Measure"), &orv::SettingOps::write_units, &orv::SettingOps::read_units);
 }
 
 void Cal_form::change_time_cmd_Click()
 {
-    changeAndReadBack(&orv::SettingOps::write_time_format, &orv::SettingOps::read_time_format);
+    changeAndReadBack(QStringLiteral("Writing Time Format"), &orv::SettingOps::write_time_format, &orv::SettingOps::read_time_format);
 }
 
 void Cal_form::change_aux_cmd_Click()
 {
-    changeAndReadBack(&orv::SettingOps::write_aux_display, &orv::SettingOps::read_aux_display);
+    changeAndReadBack(QStringLiteral("Writing Aux. Temperature Display Mode"), &orv::SettingOps::write_aux_display, &orv::SettingOps::read_aux_display);
 }
 
 void Cal_form::time_appy_cmd_Click()
 {
-    beginBusy();
-    const orv::ClockResult result = isSelected(QStringLiteral("time_opt"), 0)
+    const bool toStation = isSelected(QStringLiteral("time_opt"), 0);
+    beginBusy(toStation ? QStringLiteral("Setting the weather station clock")
+                        : QStringLiteral("Setting the computer clock from the weather station"));
+    const orv::ClockResult result = toStation
                                         ? m_clock.setStationFromComputer()
                                         : m_clock.setComputerFromStation(m_context.systemClock);
     if (result == orv::ClockResult::ComFailed) {
@@ -307,7 +319,7 @@ void Cal_form::baud_apply_cmd_Click()
 {
     auto *combo = control<QComboBox>(QStringLiteral("baud_combo"));
     const int rate = combo->currentIndex() < 0 ? 0 : combo->currentData().toInt();
-    beginBusy();
+    beginBusy(QStringLiteral("Changing the weather station baud rate"));
     if (orv::change_station_baud(m_context.link, m_context.records, m_context.settings, m_context.settingsFile,
                                  *this, rate)
         == orv::BaudChange::Disconnected) {
@@ -452,6 +464,7 @@ QGroupBox *Cal_form::sliderPanel(const CalPanel &panel, QWidget *parent)
         return nullptr;
     }
     QGroupBox *box = frame(QString::fromLatin1(s->frame), panel.caption, parent);
+    m_sliderCaptions.insert(s, panel.caption);
     auto *grid = new QGridLayout(box);
 
     grid->addWidget(label({}, QStringLiteral("Currently"), box), 0, 0);

@@ -11,6 +11,7 @@
 
 #include <functional>
 
+class LinkActivity;
 class QAbstractButton;
 class QGroupBox;
 class QLabel;
@@ -39,6 +40,8 @@ struct CalibrationContext
     orv::SystemClock &systemClock;
     // Makes the Power Setting panel's input control; none leaves its slot empty.
     zq::ControlLoader *controls = nullptr;
+    // Shows what a sequence waits on the station for; none shows nothing.
+    LinkActivity *activity = nullptr;
 };
 
 // The calibration window: fourteen tabs of setting panels, each tab read from
@@ -115,10 +118,11 @@ private:
     QGroupBox *powerSetting(const CalPanel &panel, QWidget *parent);
     void addOptionGroup(const CalPanel &panel, QVBoxLayout *layout, QWidget *parent);
 
-    void beginBusy();
+    // `task` names the sequence on the status line.
+    void beginBusy(const QString &task);
     void endBusy();
     // Write, then read back, as every "Make Change" does.
-    void changeAndReadBack(bool (orv::SettingOps::*write)(), bool (orv::SettingOps::*read)());
+    void changeAndReadBack(const QString &task, bool (orv::SettingOps::*write)(), bool (orv::SettingOps::*read)());
 
     template <typename T>
     T *control(const QString &name) const
@@ -134,6 +138,8 @@ private:
     QTabWidget *m_tabs = nullptr;
     QHash<QString, QWidget *> m_controls;
     QHash<QObject *, QAbstractButton *> m_captionButtons;
+    // A slider panel's frame caption, for the status line.
+    QHash<const orv::SliderSetting *, QString> m_sliderCaptions;
     // Each tab's reads, resolved once from the table.
     QList<QList<std::function<bool()>>> m_tabReads;
     bool m_busy = false;

@@ -5,6 +5,7 @@
 #include "cancel_form.h"
 #include "change_station_frm.h"
 #include "keyboard_focus.h"
+#include "link_activity.h"
 #include "screen_fit.h"
 #include "terminal_display.h"
 #include "version_info.h"
@@ -21,6 +22,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QVBoxLayout>
 
 namespace {
@@ -77,7 +79,10 @@ ORV_Main::ORV_Main(orv::Pump &pump, std::unique_ptr<orv::CommControl> comm, cons
     setObjectName(QStringLiteral("ORV_Main"));
     setWindowTitle(QStringLiteral("ORV CAL    Halvik Weather Station Calibration/Configuration Utility"));
     m_link->setUi(this);
+    m_activity = new LinkActivity(m_pump, this);
+    m_link->setProgress(m_activity);
     m_calibration = std::make_unique<CalibrationMode>(*this, *m_link, m_settings, &m_settingsFile, m_dataDir);
+    m_calibration->setActivity(m_activity);
     buildMenus();
     buildPanels();
     startUp();
@@ -86,6 +91,7 @@ ORV_Main::ORV_Main(orv::Pump &pump, std::unique_ptr<orv::CommControl> comm, cons
 ORV_Main::~ORV_Main()
 {
     m_link->setUi(nullptr);
+    m_link->setProgress(nullptr);
 }
 
 QAction *ORV_Main::addItem(QMenu *menu, const char *name, const QString &caption, void (ORV_Main::*handler)())
@@ -184,7 +190,8 @@ void ORV_Main::buildPanels()
     m_aboutPic->adjustSize();
     m_aboutPic->hide();
 
-    resize(terminalWidth, terminalHeight + menuBar()->sizeHint().height());
+    statusBar()->addWidget(activityLabel(*m_activity, statusBar()), 1);
+    resize(terminalWidth, terminalHeight + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
     giveRoomForCaption(this);
 }
 
@@ -231,6 +238,7 @@ void ORV_Main::linkClosing()
 void ORV_Main::linkClosed()
 {
     setMenuState(MenuState::Unconnected);
+    m_activity->end();
     enableRestoringFocus(this, true);
     unsetCursor();
 }
@@ -239,11 +247,13 @@ void ORV_Main::open_port_menu_Click()
 {
     disableKeepingFocus(this);
     setCursor(Qt::WaitCursor);
+    m_activity->begin(QStringLiteral("Connecting to the station"));
     {
         cancel_form progress(this);
         emit connectProgressCreated(&progress);
         orv::connect_station(*m_link, m_settings, progress);
     }
+    m_activity->end();
     unsetCursor();
     if (m_comm->portOpen())
         setMenuState(MenuState::Connected);

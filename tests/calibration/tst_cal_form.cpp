@@ -4,6 +4,7 @@
 #include "Cal_form.h"
 #include "ORV_Main.h"
 #include "calibration_mode.h"
+#include "link_activity.h"
 #include "screen_pointer.h"
 
 #include "params/station_clock_ops.h"
@@ -11,6 +12,7 @@
 #include "station/param_table.h"
 
 #include "link/com_settings.h"
+#include "link/connect_station.h"
 #include "link/settings_file.h"
 
 #include <QCheckBox>
@@ -176,7 +178,9 @@ private slots:
     void missingPanelIsReported_data();
     void missingPanelIsReported();
     void entryAsksVersionThenReadsTemperatureTab();
-    void entryWithoutVersionShowsNothing();
+    void entryWithoutVersionSaysWhy();
+    void statusLineTellsWhatRunsAndForHowLong_data();
+    void statusLineTellsWhatRunsAndForHowLong();
     void tabReadsInOrder_data();
     void tabReadsInOrder();
     void failureInSecondReadSkipsThirdAndUnloads();
@@ -307,7 +311,7 @@ void TestCalForm::entryAsksVersionThenReadsTemperatureTab()
     QVERIFY(rig.log.messages.isEmpty());
 }
 
-void TestCalForm::entryWithoutVersionShowsNothing()
+void TestCalForm::entryWithoutVersionSaysWhy()
 {
     WindowRig rig;
     rig.ports.detach(QStringLiteral("/dev/sim-com2"));
@@ -315,12 +319,77 @@ void TestCalForm::entryWithoutVersionShowsNothing()
     rig.ports.attach(QStringLiteral("/dev/sim-com2"), &silent);
     rig.window->comm().setPortOpen(false);
     rig.window->comm().setPortOpen(true);
+    auto *status = rig.window->findChild<QLabel *>(QStringLiteral("activity_lbl"));
+    QString statusMeanwhile;
+    rig.pump.scheduleIn(20000, [&] {
+        rig.window->activity().tick();
+        statusMeanwhile = status->text();
+    });
     rig.enter();
+    QCOMPARE(statusMeanwhile,
+             QStringLiteral("Entering calibration mode… 20 s. Station not answering, attempt 2 of 4"));
     QVERIFY(!rig.form());
     QVERIFY(rig.window->isEnabled());
     QVERIFY(!rig.window->comm().portOpen());
     QVERIFY(!screenPointerBusy());
-    QVERIFY(rig.log.messages.isEmpty());
+    // The menus fall back to "not connected", and the user is told why.
+    QCOMPARE(rig.log.texts(), QStringList{ConnectText::noVersion});
+    QCOMPARE(rig.log.messages.first().icon, MessageIcon::Critical);
+    QCOMPARE(rig.log.messages.first().title, QStringLiteral("ORV CAL"));
+    QCOMPARE(status->text(), QString());
+}
+
+void TestCalForm::statusLineTellsWhatRunsAndForHowLong_data()
+{
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<QByteArray>("button");
+    QTest::addColumn<int>("deafTo");
+    QTest::addColumn<int>("afterMs");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("write waiting for its echo")
+        << 6 << QByteArray("change_light_cmd") << -1 << 9000 << "Writing Lightning Log Level… 9 s";
+    QTest::newRow("write not echoed")
+        << 0 << QByteArray("out_temp_change_cmd") << 12 << 40000
+        << "Writing Outside Temperature… 40 s. Station not answering, attempt 3 of 6";
+    QTest::newRow("tab read not answered")
+        << 5 << QByteArray() << 24 << 40000 << "Reading the Solar tab… 40 s. Station not answering, attempt 3 of 11";
+    QTest::newRow("clock set") << 11 << QByteArray("time_appy_cmd") << -1 << 2000
+                               << "Setting the weather station clock… 2 s";
+}
+
+void TestCalForm::statusLineTellsWhatRunsAndForHowLong()
+{
+    QFETCH(int, tab);
+    QFETCH(QByteArray, button);
+    QFETCH(int, deafTo);
+    QFETCH(int, afterMs);
+    QFETCH(QString, status);
+    WindowRig rig;
+    rig.enter();
+    auto *line = rig.find<QLabel>("activity_lbl");
+    QVERIFY(line);
+    QCOMPARE(line->text(), QString());
+    if (!button.isEmpty())
+        rig.selectTab(tab);
+    if (deafTo >= 0) {
+        rig.deaf.muteReads(deafTo);
+        rig.deaf.muteWrites(deafTo);
+    }
+    QString meanwhile;
+    bool enabledMeanwhile = true;
+    rig.pump.scheduleIn(afterMs, [&] {
+        rig.window->activity().tick();
+        meanwhile = line->text();
+        enabledMeanwhile = rig.form()->isEnabled();
+    });
+    if (button.isEmpty())
+        rig.selectTab(tab);
+    else
+        QTest::mouseClick(rig.find<QPushButton>(button.constData()), Qt::LeftButton);
+    QCOMPARE(meanwhile, status);
+    QVERIFY(!enabledMeanwhile);
+    if (rig.form())
+        QCOMPARE(line->text(), QString());
 }
 
 void TestCalForm::tabReadsInOrder_data()

@@ -321,11 +321,17 @@ void TestStationWindows::stopButtonEndsRunAtNextCheck()
     const ComSettings before = f.settings();
 
     // COM1 absent, COM2's modem probe 2 s, first rate try from 2 s to 69 s.
-    f.pump.scheduleIn(30000, [detect] {
+    QString statusAfterStop;
+    f.pump.scheduleIn(30000, [detect, &statusAfterStop] {
         QTest::mouseClick(detect->button(COM_Detect_frm::StopButton), Qt::LeftButton);
+        statusAfterStop = child<QLabel>(detect, "status_lbl")->text();
     });
     const qint64 start = f.pump.msSinceEpoch();
     detect->detect_cmd_Click(COM_Detect_frm::DetectButton);
+
+    // The stop shows at once, though the try in progress runs to its end.
+    QCOMPARE(statusAfterStop, QStringLiteral("Stopping after this rate…"));
+    QCOMPARE(child<QLabel>(detect, "status_lbl")->text(), QString());
 
     QCOMPARE(f.pump.msSinceEpoch() - start, 2000 + 67000);
     const QStringList expected = {QStringLiteral("Detecting Weather Station"), QString(),

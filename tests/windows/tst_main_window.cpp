@@ -3,6 +3,7 @@
 #include "scripted_peer.h"
 
 #include "cancel_form.h"
+#include "link_activity.h"
 
 #include "link/connect_station.h"
 #include "link/settings_file.h"
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QWindow>
 #include <QtTest>
 
 using namespace orv;
@@ -63,6 +65,7 @@ private slots:
     void connectionKeepsWindowDisabledThroughoutAndNeverAfter_data();
     void connectionKeepsWindowDisabledThroughoutAndNeverAfter();
     void progressWindowNamesTheSlotRate();
+    void progressWindowStaysWhileTheAttemptRuns();
     void portOnlyOpensWithTheSlotLineControl_data();
     void portOnlyOpensWithTheSlotLineControl();
     void portOnlyFailureShowsMessageAndClosesLink();
@@ -256,6 +259,34 @@ void TestMainWindow::progressWindowNamesTheSlotRate()
     QCOMPARE(watch.infos, (QStringList{"Connecting to Station 9600,N,8,1", "Connected to Station"}));
     QCOMPARE(f.line->lineSettings().baud, 9600);
     QCOMPARE(f.menuState(), connectedState);
+}
+
+void TestMainWindow::progressWindowStaysWhileTheAttemptRuns()
+{
+    ScriptedPeer silent(ScriptedPeer::silent());
+    MainFixture f(&silent);
+    cancel_form *progress = nullptr;
+    QObject::connect(f.window.get(), &ORV_Main::connectProgressCreated, f.window.get(),
+                     [&](cancel_form *form) { progress = form; });
+    auto *status = f.window->findChild<QLabel *>(QStringLiteral("activity_lbl"));
+    bool shownAfterClose = false;
+    QString statusMeanwhile;
+    // Past the 6 s the line settles and the first 15 s version attempt.
+    f.pump.scheduleIn(25000, [&] {
+        // The window manager's close, as from a title bar or Alt+F4.
+        progress->windowHandle()->close();
+        shownAfterClose = progress->isVisible();
+        f.window->activity().tick();
+        statusMeanwhile = status->text();
+    });
+
+    f.action("open_port_menu")->trigger();
+
+    QVERIFY(shownAfterClose);
+    QCOMPARE(statusMeanwhile, QStringLiteral("Connecting to the station… 25 s. Station not answering, attempt 2 of 4"));
+    QCOMPARE(status->text(), QString());
+    for (QWidget *w : QApplication::topLevelWidgets())
+        QVERIFY(w->objectName() != QStringLiteral("cancel_form") || !w->isVisible());
 }
 
 void TestMainWindow::portOnlyOpensWithTheSlotLineControl_data()
