@@ -333,12 +333,16 @@ void Cal_form::setFrameEnabled(const QString &frame, bool enabled)
 {
     if (QWidget *w = m_controls.value(frame))
         w->setEnabled(enabled);
+    else
+        warnIfMissing(frame, QStringLiteral("setFrameEnabled"));
 }
 
 void Cal_form::setFrameVisible(const QString &frame, bool visible)
 {
     if (QWidget *w = m_controls.value(frame))
         w->setVisible(visible);
+    else
+        warnIfMissing(frame, QStringLiteral("setFrameVisible"));
 }
 
 void Cal_form::setCaption(const QString &name, const QString &text)

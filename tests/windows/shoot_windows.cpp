@@ -1,6 +1,7 @@
 #include "Cal_form.h"
 #include "ORV_Main.h"
 #include "calibration_mode.h"
+#include "link_activity.h"
 #include "cancel_form.h"
 #include "simulated_line.h"
 #include "terminal_display.h"
@@ -13,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -89,6 +91,13 @@ int main(int argc, char *argv[])
         tabs->setCurrentIndex(tab);
         ok = shoot(form, out + QStringLiteral("/calibration_tab%1.png").arg(tab, 2, 10, QLatin1Char('0'))) && ok;
     }
+    // The status line while "Make Change" waits for the station's echo.
+    tabs->setCurrentIndex(0);
+    pump.scheduleIn(9000, [&] {
+        window.activity().tick();
+        ok = shoot(form, out + QStringLiteral("/calibration_writing.png")) && ok;
+    });
+    form->findChild<QPushButton *>(QStringLiteral("out_temp_change_cmd"))->click();
     form->close();
 
     QTimer::singleShot(0, &window, [&] {
