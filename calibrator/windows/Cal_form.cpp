@@ -103,8 +103,11 @@ Cal_form::Cal_form(const CalibrationContext &context, QWidget *owner, const QLis
     // Owned by the main window without being its child: a disabled owner must
     // not disable this window too.
     winId();
-    if (owner && owner->window()->windowHandle())
+    if (owner && owner->window()->windowHandle()) {
         windowHandle()->setTransientParent(owner->window()->windowHandle());
+        // Sized for the screen the technician is looking at.
+        windowHandle()->setScreen(owner->window()->windowHandle()->screen());
+    }
     // Where the screen allows, wide enough for the whole tab row.
     QSize preferred = sizeHint().expandedTo(QSize(720, 560));
     const QMargins margins = layout->contentsMargins();
