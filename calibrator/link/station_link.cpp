@@ -86,12 +86,19 @@ bool StationLink::lineUsable()
     return false;
 }
 
+void StationLink::reportAttempt(LinkProgress::Exchange exchange, int attempt, int attempts)
+{
+    if (m_progress)
+        m_progress->attemptStarted(exchange, state.param_addr, attempt, attempts);
+}
+
 void StationLink::request_version()
 {
     state.com_status = 0;
     for (int attempts = 1;; ++attempts) {
         if (!lineUsable())
             return;
+        reportAttempt(LinkProgress::Exchange::Version, attempts, versionAttempts);
         m_comm.setInBufferCount(0);
         m_comm.setOutput("V");
         startReceiveWindow();
@@ -127,6 +134,7 @@ void StationLink::read_param()
     for (int attempts = 1;; ++attempts) {
         if (!lineUsable())
             return;
+        reportAttempt(LinkProgress::Exchange::Read, attempts, readAttempts);
         m_comm.setInBufferCount(0);
         m_comm.setOutput(packet);
         startReceiveWindow();
@@ -158,6 +166,7 @@ void StationLink::write_param()
     for (int attempts = 1;; ++attempts) {
         if (!lineUsable())
             return;
+        reportAttempt(LinkProgress::Exchange::Write, attempts, state.write_no_echo == 255 ? 1 : writeTransmissions);
         m_comm.setOutput(packet);
         if (state.write_no_echo == 255) {
             wait_seconds(noEchoWait);

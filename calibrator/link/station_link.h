@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link_progress.h"
 #include "link_state.h"
 
 namespace orv {
@@ -25,6 +26,8 @@ public:
     StationLink(CommControl &comm, Pump &pump);
 
     void setUi(LinkUi *ui) { m_ui = ui; }
+    // Optional: told of every attempt, for a progress display.
+    void setProgress(LinkProgress *progress) { m_progress = progress; }
 
     LinkState state;
 
@@ -43,12 +46,14 @@ private:
     bool receive(int length);
     void startReceiveWindow();
     bool lineUsable();
+    void reportAttempt(LinkProgress::Exchange exchange, int attempt, int attempts);
     char startByte() const;
     char endByte() const;
 
     CommControl &m_comm;
     Pump &m_pump;
     LinkUi *m_ui = nullptr;
+    LinkProgress *m_progress = nullptr;
 };
 
 } // namespace orv

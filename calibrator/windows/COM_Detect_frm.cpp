@@ -1,9 +1,13 @@
 #include "COM_Detect_frm.h"
 
+#include "keyboard_focus.h"
+#include "screen_fit.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -36,28 +40,43 @@ COM_Detect_frm::COM_Detect_frm(orv::StationLink &link, orv::ComSettings &setting
         connect(m_buttons[i], &QPushButton::clicked, this, [this, i] { detect_cmd_Click(i); });
         buttons->addWidget(m_buttons[i]);
     }
+    m_status = new QLabel(this);
+    m_status->setObjectName(QStringLiteral("status_lbl"));
+
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_pic, 1);
+    layout->addWidget(m_status);
     layout->addLayout(buttons);
 
     if (mainWindow)
-        mainWindow->setEnabled(false);
+        disableKeepingFocus(mainWindow);
     setIdleButtons();
+    giveRoomForCaption(this);
 }
 
 void COM_Detect_frm::detect_cmd_Click(int index)
 {
     switch (index) {
     case DetectButton:
+    {
         if (m_running)
             return;
-        m_buttons[DetectButton]->setEnabled(false);
+        // The focus moves to "&Stop Detection" while the run lasts, and comes back after it.
+        const QPointer<QWidget> focus = focusWidget();
         m_buttons[StopButton]->setEnabled(true);
+        if (focus == m_buttons[DetectButton])
+            m_buttons[StopButton]->setFocus(Qt::OtherFocusReason);
+        m_buttons[DetectButton]->setEnabled(false);
         m_buttons[CloseButton]->setEnabled(false);
         detect_station();
+        if (focus && focus->isEnabled())
+            focus->setFocus(Qt::OtherFocusReason);
         break;
+    }
     case StopButton:
         m_stopRequested = true;
+        if (m_running)
+            m_status->setText(QStringLiteral("Stopping after this rate…"));
         break;
     case CloseButton:
         close();
@@ -70,6 +89,7 @@ void COM_Detect_frm::detect_cmd_Click(int index)
 void COM_Detect_frm::detect_station()
 {
     m_stopRequested = false;
+    m_status->clear();
     m_running = true;
     emit runningChanged(true);
     m_result = orv::detect_station(m_link, m_settings, *this);
@@ -115,7 +135,9 @@ void COM_Detect_frm::beep()
 
 void COM_Detect_frm::runEnded()
 {
+    m_status->clear();
     setIdleButtons();
+    giveRoomForCaption(this);
 }
 
 void COM_Detect_frm::setIdleButtons()

@@ -58,6 +58,8 @@ private:
     orv::StationLink &m_link;
     orv::ComSettings &m_settings;
     QLabel *m_pic = nullptr;
+    // Says at once that a stop is pending: the try in progress runs to its end first.
+    QLabel *m_status = nullptr;
     std::array<QPushButton *, 3> m_buttons{};
     orv::DetectionText m_text;
     orv::DetectionResult m_result;

@@ -1,7 +1,10 @@
 #include "Cal_form.h"
 
 #include "cal_texts.h"
+#include "keyboard_focus.h"
+#include "link_activity.h"
 #include "power_input.h"
+#include "screen_fit.h"
 #include "screen_pointer.h"
 
 #include "params/baud_change.h"
@@ -16,35 +19,40 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLoggingCategory>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSlider>
+#include <QStyle>
+#include <QTabBar>
 #include <QTabWidget>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <QWindow>
 
+Q_LOGGING_CATEGORY(lcCalForm, "orv.calform", QtInfoMsg)
+
 namespace {
 
-const QString makeChange = QStringLiteral("Make Change");
+// A tab page that scrolls when the screen is too small for it, and otherwise
+// asks for all the room its panels want.
+class PageScroll : public QScrollArea
+{
+public:
+    using QScrollArea::QScrollArea;
 
-// Tab by tab, the operations that fill its panels, in the order the station is asked.
-const char *const tabReadTable[Cal_form::tabCount][3] = {
-    {"read_in_temp", "read_out_temp", "read_aux_temp"},
-    {"read_hum_0", "read_hum_75", nullptr},
-    {"read_press", nullptr, nullptr},
-    {"read_daily_rain", "read_monthly_rain", "read_term_rain"},
-    {"read_wind_offset", "read_wind_options", nullptr},
-    {"read_solar", nullptr, nullptr},
-    {"read_light", nullptr, nullptr},
-    {"read_wet_level", nullptr, nullptr},
-    {"read_log_hours", "read_log_minutes", nullptr},
-    {"read_report_hours", "read_report_minutes", nullptr},
-    {"read_report_flag", "read_report_extras", nullptr},
-    {"read_station_clock", "read_baud", nullptr},
-    {"read_dtr_delay", nullptr, nullptr},
-    {"read_units", "read_time_format", "read_aux_display"},
+    QSize sizeHint() const override
+    {
+        const int f = 2 * frameWidth();
+        QSize hint = widget() ? widget()->sizeHint() : QSize();
+        return hint + QSize(f + verticalScrollBar()->sizeHint().width(), f);
+    }
 };
+
+const QString makeChange = QStringLiteral("Make Change");
 
 // "Yes"/"No" in the three columns of each report flag setting.
 const bool reportFlagColumns[8][3] = {
@@ -56,7 +64,7 @@ const int baudRates[] = {300, 600, 1200, 2400, 4800, 9600, 19200, 38400};
 
 } // namespace
 
-Cal_form::Cal_form(const CalibrationContext &context, QWidget *owner)
+Cal_form::Cal_form(const CalibrationContext &context, QWidget *owner, const QList<CalTab> &tabs)
     : QWidget(nullptr, Qt::Window)
     , m_context(context)
     , m_owner(owner)
@@ -71,11 +79,18 @@ Cal_form::Cal_form(const CalibrationContext &context, QWidget *owner)
     auto *layout = new QVBoxLayout(this);
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("SSTab1"));
-    // All fourteen captions stay in view: the window is as wide as the tab row.
-    m_tabs->setUsesScrollButtons(false);
+    // The captions stay whole; on a screen narrower than the tab row the row scrolls.
+    m_tabs->setUsesScrollButtons(true);
+    m_tabs->setElideMode(Qt::ElideNone);
+    // The arrow keys already walk the row; Tab goes from the row to the panels.
+    for (QToolButton *scroll : m_tabs->tabBar()->findChildren<QToolButton *>())
+        scroll->setFocusPolicy(Qt::NoFocus);
     layout->addWidget(m_tabs, 1);
-    buildTabs();
+    buildTabs(tabs);
+    resolveReads(tabs);
 
+    if (m_context.activity)
+        layout->addWidget(activityLabel(*m_context.activity, this));
     auto *hint = label(QStringLiteral("Label7"), caltext::sliderHint, this, true);
     layout->addWidget(hint);
     auto *close = button(QStringLiteral("Command1"), QStringLiteral("&Close"), this, &Cal_form::Command1_Click);
@@ -88,9 +103,18 @@ Cal_form::Cal_form(const CalibrationContext &context, QWidget *owner)
     // Owned by the main window without being its child: a disabled owner must
     // not disable this window too.
     winId();
-    if (owner && owner->window()->windowHandle())
+    if (owner && owner->window()->windowHandle()) {
         windowHandle()->setTransientParent(owner->window()->windowHandle());
-    resize(sizeHint().expandedTo(QSize(720, 560)));
+        // Sized for the screen the technician is looking at.
+        windowHandle()->setScreen(owner->window()->windowHandle()->screen());
+    }
+    // Where the screen allows, wide enough for the whole tab row.
+    QSize preferred = sizeHint().expandedTo(QSize(720, 560));
+    const QMargins margins = layout->contentsMargins();
+    const int tabRow = m_tabs->tabBar()->sizeHint().width() + margins.left() + margins.right()
+                       + 2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
+    preferred.setWidth(qMax(preferred.width(), tabRow));
+    fitToScreen(this, preferred);
 }
 
 Cal_form::~Cal_form() = default;
@@ -98,30 +122,68 @@ Cal_form::~Cal_form() = default;
 QStringList Cal_form::tabReads(int tab)
 {
     QStringList reads;
-    if (tab < 0 || tab >= tabCount)
+    if (tab < 0 || tab >= calibrationTabs().size())
         return reads;
-    for (const char *op : tabReadTable[tab])
-        if (op)
-            reads << QString::fromLatin1(op);
+    for (const CalRead &read : calibrationTabs().at(tab).reads)
+        reads << QString::fromLatin1(read.name);
     return reads;
 }
 
 bool Cal_form::runTabReads(int tab)
 {
-    for (const QString &op : tabReads(tab)) {
-        if (op == QLatin1String("read_station_clock")) {
-            if (m_clock.read_station_clock() == orv::ClockResult::ComFailed)
-                return false;
-        } else if (!m_ops.run(op)) {
+    if (tab < 0 || tab >= m_tabReads.size())
+        return true;
+    for (const auto &read : m_tabReads.at(tab))
+        if (!read())
             return false;
-        }
-    }
     return true;
+}
+
+void Cal_form::resolveReads(const QList<CalTab> &tabs)
+{
+    for (const CalTab &tab : tabs) {
+        QList<std::function<bool()>> reads;
+        for (const CalRead &read : tab.reads) {
+            const QString needer = QString::fromLatin1(read.name);
+            switch (read.kind) {
+            case CalRead::SliderPanel: {
+                const orv::SliderSetting *s = orv::findSliderSetting(needer);
+                if (!s) {
+                    qCWarning(lcCalForm) << "tab" << tab.caption << "reads" << needer
+                                         << "but no slider panel has that read";
+                    continue;
+                }
+                for (const char *name : {s->frame, s->currentLabel, s->minLabel, s->maxLabel, s->setLabel, s->slider})
+                    warnIfMissing(QString::fromLatin1(name), needer);
+                reads.append([this, s] { return m_ops.readSlider(*s); });
+                break;
+            }
+            case CalRead::OptionPanel: {
+                warnIfMissing(QString::fromLatin1(read.frame), needer);
+                const auto op = read.panelRead;
+                reads.append([this, op] { return (m_ops.*op)(); });
+                break;
+            }
+            case CalRead::StationClock:
+                warnIfMissing(QString::fromLatin1(read.frame), needer);
+                reads.append([this] { return m_clock.read_station_clock() != orv::ClockResult::ComFailed; });
+                break;
+            }
+        }
+        m_tabReads.append(reads);
+    }
+}
+
+void Cal_form::warnIfMissing(const QString &name, const QString &needer)
+{
+    // A read filling a panel that is not there would silently show nothing.
+    if (!m_controls.contains(name))
+        qCWarning(lcCalForm) << needer << "fills panel control" << name << "which the window does not have";
 }
 
 void Cal_form::SSTab1_Click()
 {
-    beginBusy();
+    beginBusy(QStringLiteral("Reading the %1 tab").arg(m_tabs->tabText(m_tabs->currentIndex()).remove(QLatin1Char('&'))));
     // After a failure the link is closed and this window unloading: touch nothing.
     if (!runTabReads(m_tabs->currentIndex()))
         return;
@@ -149,33 +211,36 @@ void Cal_form::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
-    if (m_owner) {
-        m_owner->setEnabled(true);
-        m_owner->activateWindow();
-        m_owner->setFocus();
-    }
+    if (m_context.activity && m_busy)
+        m_context.activity->end();
+    if (m_owner)
+        enableRestoringFocus(m_owner, true);
     setScreenPointerNormal();
     m_unloaded = true;
     event->accept();
 }
 
-void Cal_form::beginBusy()
+void Cal_form::beginBusy(const QString &task)
 {
+    if (m_context.activity)
+        m_context.activity->begin(task);
     m_busy = true;
-    setEnabled(false);
+    disableKeepingFocus(this);
     setScreenPointerBusy();
 }
 
 void Cal_form::endBusy()
 {
+    if (m_context.activity)
+        m_context.activity->end();
     m_busy = false;
     setScreenPointerNormal();
-    setEnabled(true);
+    enableRestoringFocus(this, false);
 }
 
 void Cal_form::makeSliderChange(const orv::SliderSetting &setting)
 {
-    beginBusy();
+    beginBusy(QStringLiteral("Writing ") + m_sliderCaptions.value(&setting));
     const int position = sliderValue(QString::fromLatin1(setting.slider));
     const orv::AccessResult written = m_ops.writeSlider(setting, float(position) / float(setting.factor));
     if (written == orv::AccessResult::ComFailed || (written == orv::AccessResult::Done && !m_ops.readSlider(setting))) {
@@ -186,9 +251,10 @@ void Cal_form::makeSliderChange(const orv::SliderSetting &setting)
     endBusy();
 }
 
-void Cal_form::changeAndReadBack(bool (orv::SettingOps::*write)(), bool (orv::SettingOps::*read)())
+void Cal_form::changeAndReadBack(const QString &task, bool (orv::SettingOps::*write)(),
+                                 bool (orv::SettingOps::*read)())
 {
-    beginBusy();
+    beginBusy(task);
     if (!(m_ops.*write)() || !(m_ops.*read)()) {
         unload();
         return;
@@ -205,7 +271,7 @@ void Cal_form::change_rpt_flag_cmd_Click()
     // The button stays disabled until an option is selected; nothing to send otherwise.
     if (option < 0)
         return;
-    beginBusy();
+    beginBusy(QStringLiteral("Writing the report flags"));
     if (!m_ops.write_report_flag(option) || !m_ops.read_report_flag()) {
         unload();
         return;
@@ -215,33 +281,35 @@ void Cal_form::change_rpt_flag_cmd_Click()
 
 void Cal_form::change_new_flag_cmd_Click()
 {
-    changeAndReadBack(&orv::SettingOps::write_report_extras, &orv::SettingOps::read_report_extras);
+    changeAndReadBack(QStringLiteral("Writing the end of day report options"), &orv::SettingOps::write_report_extras, &orv::SettingOps::read_report_extras);
 }
 
 void Cal_form::other_wind_cmd_Click()
 {
-    changeAndReadBack(&orv::SettingOps::write_wind_options, &orv::SettingOps::read_wind_options);
+    changeAndReadBack(QStringLiteral("Writing Other Wind Options"), &orv::SettingOps::write_wind_options, &orv::SettingOps::read_wind_options);
 }
 
 void Cal_form::change_unit_cmd_Click()
 {
-    changeAndReadBack(&orv::SettingOps::write_units, &orv::SettingOps::read_units);
+    changeAndReadBack(QStringLiteral("Writing Units of Measure"), &orv::SettingOps::write_units, &orv::SettingOps::read_units);
 }
 
 void Cal_form::change_time_cmd_Click()
 {
-    changeAndReadBack(&orv::SettingOps::write_time_format, &orv::SettingOps::read_time_format);
+    changeAndReadBack(QStringLiteral("Writing Time Format"), &orv::SettingOps::write_time_format, &orv::SettingOps::read_time_format);
 }
 
 void Cal_form::change_aux_cmd_Click()
 {
-    changeAndReadBack(&orv::SettingOps::write_aux_display, &orv::SettingOps::read_aux_display);
+    changeAndReadBack(QStringLiteral("Writing Aux. Temperature Display Mode"), &orv::SettingOps::write_aux_display, &orv::SettingOps::read_aux_display);
 }
 
 void Cal_form::time_appy_cmd_Click()
 {
-    beginBusy();
-    const orv::ClockResult result = isSelected(QStringLiteral("time_opt"), 0)
+    const bool toStation = isSelected(QStringLiteral("time_opt"), 0);
+    beginBusy(toStation ? QStringLiteral("Setting the weather station clock")
+                        : QStringLiteral("Setting the computer clock from the weather station"));
+    const orv::ClockResult result = toStation
                                         ? m_clock.setStationFromComputer()
                                         : m_clock.setComputerFromStation(m_context.systemClock);
     if (result == orv::ClockResult::ComFailed) {
@@ -255,7 +323,7 @@ void Cal_form::baud_apply_cmd_Click()
 {
     auto *combo = control<QComboBox>(QStringLiteral("baud_combo"));
     const int rate = combo->currentIndex() < 0 ? 0 : combo->currentData().toInt();
-    beginBusy();
+    beginBusy(QStringLiteral("Changing the weather station baud rate"));
     if (orv::change_station_baud(m_context.link, m_context.records, m_context.settings, m_context.settingsFile,
                                  *this, rate)
         == orv::BaudChange::Disconnected) {
@@ -269,12 +337,16 @@ void Cal_form::setFrameEnabled(const QString &frame, bool enabled)
 {
     if (QWidget *w = m_controls.value(frame))
         w->setEnabled(enabled);
+    else
+        warnIfMissing(frame, QStringLiteral("setFrameEnabled"));
 }
 
 void Cal_form::setFrameVisible(const QString &frame, bool visible)
 {
     if (QWidget *w = m_controls.value(frame))
         w->setVisible(visible);
+    else
+        warnIfMissing(frame, QStringLiteral("setFrameVisible"));
 }
 
 void Cal_form::setCaption(const QString &name, const QString &text)
@@ -340,16 +412,6 @@ void Cal_form::registerControl(QWidget *widget)
     m_controls.insert(widget->objectName(), widget);
 }
 
-QWidget *Cal_form::addTab(const QString &caption)
-{
-    auto *page = new QWidget(m_tabs);
-    page->setObjectName(QStringLiteral("SSTab1_tab%1").arg(m_tabs->count()));
-    auto *layout = new QVBoxLayout(page);
-    layout->setSpacing(6);
-    m_tabs->addTab(page, caption);
-    return page;
-}
-
 QGroupBox *Cal_form::frame(const QString &name, const QString &caption, QWidget *parent)
 {
     auto *box = new QGroupBox(caption, parent);
@@ -401,11 +463,16 @@ QWidget *Cal_form::wrappedButton(QAbstractButton *b, const QString &caption, QWi
     return row;
 }
 
-QGroupBox *Cal_form::sliderPanel(const char *readOp, const QString &caption, QWidget *parent)
+QGroupBox *Cal_form::sliderPanel(const CalPanel &panel, QWidget *parent)
 {
-    const orv::SliderSetting *s = orv::findSliderSetting(QString::fromLatin1(readOp));
-    Q_ASSERT(s);
-    QGroupBox *box = frame(QString::fromLatin1(s->frame), caption, parent);
+    const orv::SliderSetting *s = orv::findSliderSetting(QString::fromLatin1(panel.name));
+    if (!s) {
+        qCWarning(lcCalForm) << "no slider setting is read by" << panel.name << "; panel" << panel.caption
+                             << "left out";
+        return nullptr;
+    }
+    QGroupBox *box = frame(QString::fromLatin1(s->frame), panel.caption, parent);
+    m_sliderCaptions.insert(s, panel.caption);
     auto *grid = new QGridLayout(box);
 
     grid->addWidget(label({}, QStringLiteral("Currently"), box), 0, 0);
@@ -444,140 +511,82 @@ QGroupBox *Cal_form::sliderPanel(const char *readOp, const QString &caption, QWi
     grid->addWidget(change, 0, 4, Qt::AlignRight);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
+    if (panel.note.name)
+        grid->addWidget(label(QString::fromLatin1(panel.note.name), panel.note.text, box, true), 2, 0, 1, 5);
     return box;
 }
 
-void Cal_form::addOptionGroup(const QString &group, const QStringList &captions, QVBoxLayout *layout,
-                              QWidget *parent)
+void Cal_form::addOptionGroup(const CalPanel &panel, QVBoxLayout *layout, QWidget *parent)
 {
     auto *buttons = new QButtonGroup(parent);
-    for (int i = 0; i < captions.size(); ++i) {
+    for (int i = 0; i < panel.choices.size(); ++i) {
+        const CalChoice &choice = panel.choices[i];
         auto *option = new QRadioButton(parent);
-        option->setObjectName(orv::optionName(group, i));
+        option->setObjectName(QString::fromLatin1(choice.name));
         buttons->addButton(option, i);
-        if (captions[i].size() > 40) {
-            layout->addWidget(wrappedButton(option, captions[i], parent));
+        if (choice.caption.size() > 40) {
+            layout->addWidget(wrappedButton(option, choice.caption, parent));
         } else {
-            option->setText(captions[i]);
+            option->setText(choice.caption);
             registerControl(option);
             layout->addWidget(option);
         }
     }
 }
 
-void Cal_form::buildTabs()
+QWidget *Cal_form::addTab(const QString &caption)
 {
-    QWidget *tab = addTab(QStringLiteral("Temperature"));
-    auto *l = static_cast<QVBoxLayout *>(tab->layout());
-    l->addWidget(sliderPanel("read_out_temp", QStringLiteral("Outside Temperature"), tab));
-    l->addWidget(sliderPanel("read_in_temp", QStringLiteral("Inside temperature"), tab));
-    l->addWidget(sliderPanel("read_aux_temp", QStringLiteral("Aux. Temperature"), tab));
-    l->addWidget(label(QStringLiteral("Label1(36)"), caltext::temperature, tab, true));
-    l->addStretch();
-
-    tab = addTab(QStringLiteral("Humidity"));
-    l = static_cast<QVBoxLayout *>(tab->layout());
-    l->addWidget(sliderPanel("read_hum_0", QStringLiteral("Outside Humidity mV @  0.0% RH"), tab));
-    l->addWidget(sliderPanel("read_hum_75", QStringLiteral("Outside Humidity mV @ 75.3% RH"), tab));
-    l->addWidget(label(QStringLiteral("Label2(1)"), caltext::humidity, tab, true));
-    l->addStretch();
-
-    tab = addTab(QStringLiteral("Press / Power"));
-    l = static_cast<QVBoxLayout *>(tab->layout());
-    QGroupBox *press = sliderPanel("read_press", QStringLiteral("Barometric Pressure"), tab);
-    static_cast<QGridLayout *>(press->layout())
-        ->addWidget(label(QStringLiteral("Label1(34)"), caltext::pressure, press, true), 2, 0, 1, 5);
-    l->addWidget(press);
-    QGroupBox *power = frame(QStringLiteral("Frame1"), QStringLiteral("Power Setting"), tab);
-    buildPowerSetting(power);
-    l->addWidget(power);
-    l->addStretch();
-
-    tab = addTab(QStringLiteral("Rainfall"));
-    l = static_cast<QVBoxLayout *>(tab->layout());
-    l->addWidget(sliderPanel("read_daily_rain", QStringLiteral("Daily Rainfall Counter"), tab));
-    l->addWidget(sliderPanel("read_monthly_rain", QStringLiteral("Monthly Rainfall Counter"), tab));
-    l->addWidget(sliderPanel("read_term_rain", QStringLiteral("Term Rainfall Counter"), tab));
-    l->addStretch();
-
-    tab = addTab(QStringLiteral("Wind"));
-    l = static_cast<QVBoxLayout *>(tab->layout());
-    QGroupBox *offset = sliderPanel(
-        "read_wind_offset", QStringLiteral("Wind Direction Offset (Adds Offset to Reported Wind Direction)"), tab);
-    static_cast<QGridLayout *>(offset->layout())
-        ->addWidget(label(QStringLiteral("Label1(35)"), caltext::windOffset, offset, true), 2, 0, 1, 5);
-    l->addWidget(offset);
-    QGroupBox *wind = frame(QStringLiteral("other_wind_frame"), QStringLiteral("Other Wind Options"), tab);
-    auto *windLayout = new QVBoxLayout(wind);
-    auto *average = new QCheckBox(wind);
-    average->setObjectName(QStringLiteral("average_chk"));
-    windLayout->addWidget(wrappedButton(
-        average,
-        QStringLiteral("If checkmarked Weather station will output to serial port instantaneous wind speed/direction "
-                       "instead of 1 minute average wind speed and direction."),
-        wind));
-    auto *knots = new QCheckBox(wind);
-    knots->setObjectName(QStringLiteral("knot_chk"));
-    windLayout->addWidget(wrappedButton(
-        knots, QStringLiteral("Wind speed in Knots. This overides the overall system units of measure setting."),
-        wind));
-    windLayout->addWidget(label(QStringLiteral("Label1(37)"), caltext::windOptions, wind, true));
-    windLayout->addWidget(button(QStringLiteral("other_wind_cmd"), makeChange, wind, &Cal_form::other_wind_cmd_Click),
-                          0, Qt::AlignRight);
-    l->addWidget(wind);
-    l->addStretch();
-
-    tab = addTab(QStringLiteral("Solar"));
-    l = static_cast<QVBoxLayout *>(tab->layout());
-    l->addWidget(sliderPanel("read_solar", QStringLiteral("Solar Radiation Calibration Factor"), tab));
-    l->addWidget(label(QStringLiteral("Label1(38)"), caltext::solar, tab, true));
-    l->addStretch();
-
-    tab = addTab(QStringLiteral("Lightning"));
-    l = static_cast<QVBoxLayout *>(tab->layout());
-    l->addWidget(sliderPanel("read_light", QStringLiteral("Lightning Log Level"), tab));
-    l->addWidget(label(QStringLiteral("Label1(39)"), caltext::lightning, tab, true));
-    l->addStretch();
-
-    tab = addTab(QStringLiteral("Leaf Wetness"));
-    l = static_cast<QVBoxLayout *>(tab->layout());
-    l->addWidget(sliderPanel("read_wet_level", QStringLiteral("Leaf Wetness Wet Level"), tab));
-    l->addWidget(label(QStringLiteral("Label1(40)"), caltext::leafWetness, tab, true));
-    l->addStretch();
-
-    tab = addTab(QStringLiteral("Logging Interval"));
-    l = static_cast<QVBoxLayout *>(tab->layout());
-    l->addWidget(sliderPanel("read_log_hours", QStringLiteral("Logging Interval Hours"), tab));
-    l->addWidget(sliderPanel("read_log_minutes", QStringLiteral("Logging Interval Minutes"), tab));
-    l->addWidget(label(QStringLiteral("Label5(0)"), caltext::logging, tab, true));
-    l->addStretch();
-
-    tab = addTab(QStringLiteral("Report Interval"));
-    l = static_cast<QVBoxLayout *>(tab->layout());
-    l->addWidget(sliderPanel("read_report_hours", QStringLiteral("Report Interval Hours"), tab));
-    l->addWidget(sliderPanel("read_report_minutes", QStringLiteral("Report Interval Minutes"), tab));
-    l->addWidget(label(QStringLiteral("Label5(1)"), caltext::reporting, tab, true));
-    l->addStretch();
-
-    buildReportFlags(addTab(QStringLiteral("Report Flags")));
-    buildClockAndBaud(addTab(QStringLiteral("&Time-Date/Baud Rate")));
-
-    tab = addTab(QStringLiteral("DTR"));
-    l = static_cast<QVBoxLayout *>(tab->layout());
-    l->addWidget(sliderPanel("read_dtr_delay", QStringLiteral("Serial Port DTR Line \"Time to Live\" Delay"), tab));
-    l->addWidget(label(QStringLiteral("Label1(43)"), caltext::dtr, tab, true));
-    l->addStretch();
-
-    buildDisplay(addTab(QStringLiteral("Display")));
+    auto *scroll = new PageScroll(m_tabs);
+    scroll->setObjectName(QStringLiteral("SSTab1_scroll%1").arg(m_tabs->count()));
+    scroll->setFrameShape(QFrame::NoFrame);
+    // Tab goes straight to the panels; the page follows the focus as it moves.
+    scroll->setFocusPolicy(Qt::NoFocus);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto *page = new QWidget(scroll);
+    page->setObjectName(QStringLiteral("SSTab1_tab%1").arg(m_tabs->count()));
+    auto *layout = new QVBoxLayout(page);
+    layout->setSpacing(6);
+    scroll->setWidget(page);
+    m_tabs->addTab(scroll, caption);
+    return page;
 }
 
-void Cal_form::buildPowerSetting(QGroupBox *power)
+void Cal_form::buildTabs(const QList<CalTab> &tabs)
 {
+    for (const CalTab &tab : tabs) {
+        QWidget *page = addTab(tab.caption);
+        auto *l = static_cast<QVBoxLayout *>(page->layout());
+        for (const CalPanel &panel : tab.panels)
+            if (QWidget *w = buildPanel(panel, page))
+                l->addWidget(w);
+        if (tab.note.name)
+            l->addWidget(label(QString::fromLatin1(tab.note.name), tab.note.text, page, true));
+        l->addStretch();
+    }
+}
+
+QWidget *Cal_form::buildPanel(const CalPanel &panel, QWidget *parent)
+{
+    switch (panel.kind) {
+    case CalPanel::Slider: return sliderPanel(panel, parent);
+    case CalPanel::Options: return options(panel, parent);
+    case CalPanel::CheckBoxes: return checkBoxes(panel, parent);
+    case CalPanel::ReportFlags: return reportFlags(panel, parent);
+    case CalPanel::StationTime: return stationTime(panel, parent);
+    case CalPanel::BaudRate: return baudRate(panel, parent);
+    case CalPanel::PowerSetting: return powerSetting(panel, parent);
+    }
+    return nullptr;
+}
+
+QGroupBox *Cal_form::powerSetting(const CalPanel &panel, QWidget *parent)
+{
+    QGroupBox *power = frame(QString::fromLatin1(panel.name), panel.caption, parent);
     auto *grid = new QGridLayout(power);
     grid->addWidget(label({}, QStringLiteral("Currently"), power), 0, 0);
     grid->addWidget(label(QStringLiteral("power_cur_lbl"), {}, power), 0, 1);
     grid->addWidget(label({}, QStringLiteral("Set To"), power), 1, 0);
-    // The panel has no setting behind it and its button no action.
     QString error;
     QWidget *input = m_context.controls ? createPowerInput(*m_context.controls, power, &error) : nullptr;
     if (input) {
@@ -595,14 +604,14 @@ void Cal_form::buildPowerSetting(QGroupBox *power)
     }
     grid->addWidget(label(QStringLiteral("power_min_lbl"), {}, power), 2, 0);
     grid->addWidget(label(QStringLiteral("power_max_lbl"), {}, power), 2, 1);
-    grid->addWidget(button(QStringLiteral("Command2"), makeChange, power, nullptr), 0, 2, Qt::AlignRight);
+    grid->addWidget(button(QString::fromLatin1(panel.button), makeChange, power, panel.change), 0, 2, Qt::AlignRight);
     grid->setColumnStretch(1, 1);
+    return power;
 }
 
-void Cal_form::buildReportFlags(QWidget *tab)
+QGroupBox *Cal_form::reportFlags(const CalPanel &panel, QWidget *parent)
 {
-    auto *l = static_cast<QVBoxLayout *>(tab->layout());
-    QGroupBox *flags = frame(QStringLiteral("flag_frame"), {}, tab);
+    QGroupBox *flags = frame(QString::fromLatin1(panel.name), panel.caption, parent);
     auto *grid = new QGridLayout(flags);
     grid->setVerticalSpacing(2);
     const QStringList heads{QStringLiteral("Setting"), QStringLiteral("Print and/or Log Min/Max at End of Day"),
@@ -622,10 +631,11 @@ void Cal_form::buildReportFlags(QWidget *tab)
         grid->addWidget(line, row, 0, 1, heads.size());
     };
     addLine(0, 1);
+    const QString optionGroup = QString::fromLatin1(panel.group);
     for (int k = 0; k < 8; ++k) {
         const int row = 2 + 2 * k;
         auto *option = new QRadioButton(QString::number(k), flags);
-        option->setObjectName(orv::optionName(QStringLiteral("flag_opt"), k));
+        option->setObjectName(orv::optionName(optionGroup, k));
         registerControl(option);
         group->addButton(option, k);
         grid->addWidget(option, row, 0, Qt::AlignHCenter);
@@ -636,8 +646,7 @@ void Cal_form::buildReportFlags(QWidget *tab)
         }
         addLine(k + 1, row + 1);
     }
-    QAbstractButton *change =
-        button(QStringLiteral("change_rpt_flag_cmd"), makeChange, flags, &Cal_form::change_rpt_flag_cmd_Click);
+    QAbstractButton *change = button(QString::fromLatin1(panel.button), makeChange, flags, panel.change);
     // Nothing to send until a setting is selected.
     change->setEnabled(false);
     connect(group, &QButtonGroup::idToggled, change, [change](int, bool checked) {
@@ -647,53 +656,52 @@ void Cal_form::buildReportFlags(QWidget *tab)
     grid->addWidget(change, 2 + 2 * 8, 0, 1, heads.size(), Qt::AlignRight);
     for (int c = 1; c < heads.size(); ++c)
         grid->setColumnStretch(c, 1);
-    l->addWidget(flags);
-
-    QGroupBox *extras = frame(QStringLiteral("new_flag_frame"), {}, tab);
-    auto *extrasLayout = new QVBoxLayout(extras);
-    auto *maxFlag = new QCheckBox(extras);
-    maxFlag->setObjectName(QStringLiteral("max_flag_chk"));
-    extrasLayout->addWidget(wrappedButton(
-        maxFlag,
-        QStringLiteral("Mark this check box if serial port output at end of day and/or data log will contain daily "
-                       "max/min information."),
-        extras));
-    auto *ffFlag = new QCheckBox(extras);
-    ffFlag->setObjectName(QStringLiteral("ff_flag_chk"));
-    extrasLayout->addWidget(wrappedButton(
-        ffFlag,
-        QStringLiteral("Mark this check box if form feed should be sent to the attached serial printer at the end of "
-                       "each day. Only use if a serial printer is attached to the weather station directly via the "
-                       "weather stations serial port!"),
-        extras));
-    extrasLayout->addWidget(
-        button(QStringLiteral("change_new_flag_cmd"), makeChange, extras, &Cal_form::change_new_flag_cmd_Click), 0,
-        Qt::AlignRight);
-    l->addWidget(extras);
-    l->addStretch();
+    return flags;
 }
 
-void Cal_form::buildClockAndBaud(QWidget *tab)
+QGroupBox *Cal_form::checkBoxes(const CalPanel &panel, QWidget *parent)
 {
-    auto *l = static_cast<QVBoxLayout *>(tab->layout());
-    QGroupBox *time = frame(QStringLiteral("Frame8"), QStringLiteral("Weather Station Time"), tab);
+    QGroupBox *box = frame(QString::fromLatin1(panel.name), panel.caption, parent);
+    auto *layout = new QVBoxLayout(box);
+    for (const CalChoice &choice : panel.choices) {
+        auto *check = new QCheckBox(box);
+        check->setObjectName(QString::fromLatin1(choice.name));
+        layout->addWidget(wrappedButton(check, choice.caption, box));
+    }
+    if (panel.note.name)
+        layout->addWidget(label(QString::fromLatin1(panel.note.name), panel.note.text, box, true));
+    layout->addWidget(button(QString::fromLatin1(panel.button), makeChange, box, panel.change), 0, Qt::AlignRight);
+    return box;
+}
+
+QGroupBox *Cal_form::options(const CalPanel &panel, QWidget *parent)
+{
+    QGroupBox *box = frame(QString::fromLatin1(panel.name), panel.caption, parent);
+    auto *layout = new QVBoxLayout(box);
+    addOptionGroup(panel, layout, box);
+    layout->addWidget(button(QString::fromLatin1(panel.button), makeChange, box, panel.change), 0, Qt::AlignRight);
+    return box;
+}
+
+QGroupBox *Cal_form::stationTime(const CalPanel &panel, QWidget *parent)
+{
+    QGroupBox *time = frame(QString::fromLatin1(panel.name), panel.caption, parent);
     auto *timeLayout = new QVBoxLayout(time);
-    addOptionGroup(QStringLiteral("time_opt"),
-                   {QStringLiteral("Set Weather Station Time/Date to Computer Time/Date"),
-                    QStringLiteral("Set Computer Time/Date to Weather Station Time/Date")},
-                   timeLayout, time);
-    select(QStringLiteral("time_opt"), 0);
-    timeLayout->addWidget(label(QStringLiteral("Label6"),
-                                QStringLiteral("Weather Station Date/Time as of initial connection."), time, true));
+    addOptionGroup(panel, timeLayout, time);
+    select(QString::fromLatin1(panel.group), 0);
+    timeLayout->addWidget(label(QString::fromLatin1(panel.note.name), panel.note.text, time, true));
     QLabel *stationTime = label(QStringLiteral("station_time_lbl"), {}, time);
     stationTime->setFrameShape(QFrame::Panel);
     stationTime->setFrameShadow(QFrame::Sunken);
     timeLayout->addWidget(stationTime);
-    timeLayout->addWidget(button(QStringLiteral("time_appy_cmd"), makeChange, time, &Cal_form::time_appy_cmd_Click),
-                          0, Qt::AlignRight);
-    l->addWidget(time);
+    timeLayout->addWidget(button(QString::fromLatin1(panel.button), makeChange, time, panel.change), 0,
+                          Qt::AlignRight);
+    return time;
+}
 
-    QGroupBox *baud = frame(QStringLiteral("Frame6"), QStringLiteral("Weather Station Baud Rate"), tab);
+QGroupBox *Cal_form::baudRate(const CalPanel &panel, QWidget *parent)
+{
+    QGroupBox *baud = frame(QString::fromLatin1(panel.name), panel.caption, parent);
     auto *grid = new QGridLayout(baud);
     grid->addWidget(label({}, QStringLiteral("Currently"), baud), 0, 0);
     grid->addWidget(label(QStringLiteral("cur_baud_lbl"), {}, baud), 0, 1);
@@ -705,53 +713,12 @@ void Cal_form::buildClockAndBaud(QWidget *tab)
         combo->addItem(QStringLiteral("%1 Baud").arg(rate), rate);
     combo->setCurrentIndex(-1);
     grid->addWidget(combo, 1, 1);
-    QAbstractButton *apply =
-        button(QStringLiteral("baud_apply_cmd"), makeChange, baud, &Cal_form::baud_apply_cmd_Click);
+    QAbstractButton *apply = button(QString::fromLatin1(panel.button), makeChange, baud, panel.change);
     // Without a chosen rate there is nothing to send.
     apply->setEnabled(false);
     connect(combo, &QComboBox::currentIndexChanged, apply, [apply](int index) { apply->setEnabled(index >= 0); });
     grid->addWidget(apply, 1, 2, Qt::AlignRight);
-    grid->addWidget(label(QStringLiteral("Label2"), caltext::baudRate, baud, true), 2, 0, 1, 3);
+    grid->addWidget(label(QString::fromLatin1(panel.note.name), panel.note.text, baud, true), 2, 0, 1, 3);
     grid->setColumnStretch(2, 1);
-    l->addWidget(baud);
-    l->addStretch();
-}
-
-void Cal_form::buildDisplay(QWidget *tab)
-{
-    auto *l = static_cast<QVBoxLayout *>(tab->layout());
-    QGroupBox *aux = frame(QStringLiteral("aux_frame"), QStringLiteral("Aux. Temperature Display Mode"), tab);
-    auto *auxLayout = new QVBoxLayout(aux);
-    addOptionGroup(QStringLiteral("aux_opt"),
-                   {QStringLiteral("Include display of Aux. temperature with indoor and outdoor temperatures on "
-                                   "console."),
-                    QStringLiteral("Do not include display of Aux. temperature with indoor and outdoor temperatures "
-                                   "on console.")},
-                   auxLayout, aux);
-    auxLayout->addWidget(button(QStringLiteral("change_aux_cmd"), makeChange, aux, &Cal_form::change_aux_cmd_Click),
-                         0, Qt::AlignRight);
-    l->addWidget(aux);
-
-    QGroupBox *time = frame(QStringLiteral("time_frame"), QStringLiteral("Time Format"), tab);
-    auto *timeLayout = new QVBoxLayout(time);
-    addOptionGroup(QStringLiteral("timef_opt"),
-                   {QStringLiteral("12 hour (12am-12pm)"), QStringLiteral("24 hour (00:00 to 23:59)")}, timeLayout,
-                   time);
-    timeLayout->addWidget(
-        button(QStringLiteral("change_time_cmd"), makeChange, time, &Cal_form::change_time_cmd_Click), 0,
-        Qt::AlignRight);
-    l->addWidget(time);
-
-    QGroupBox *units = frame(QStringLiteral("unit_frame"),
-                             QStringLiteral("Units of Measure (Affects both values displayed on console and serial "
-                                            "output)"),
-                             tab);
-    auto *unitLayout = new QVBoxLayout(units);
-    addOptionGroup(QStringLiteral("units_opt"), {QStringLiteral("English"), QStringLiteral("Metric")}, unitLayout,
-                   units);
-    unitLayout->addWidget(
-        button(QStringLiteral("change_unit_cmd"), makeChange, units, &Cal_form::change_unit_cmd_Click), 0,
-        Qt::AlignRight);
-    l->addWidget(units);
-    l->addStretch();
+    return baud;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cal_tabs.h"
+
 #include "params/setting_ops.h"
 #include "params/setting_panels.h"
 #include "params/station_clock_ops.h"
@@ -7,6 +9,9 @@
 #include <QHash>
 #include <QWidget>
 
+#include <functional>
+
+class LinkActivity;
 class QAbstractButton;
 class QGroupBox;
 class QLabel;
@@ -35,6 +40,8 @@ struct CalibrationContext
     orv::SystemClock &systemClock;
     // Makes the Power Setting panel's input control; none leaves its slot empty.
     zq::ControlLoader *controls = nullptr;
+    // Shows what a sequence waits on the station for; none shows nothing.
+    LinkActivity *activity = nullptr;
 };
 
 // The calibration window: fourteen tabs of setting panels, each tab read from
@@ -46,7 +53,9 @@ class Cal_form : public QWidget, public orv::SettingPanels
 public:
     static constexpr int tabCount = 14;
 
-    Cal_form(const CalibrationContext &context, QWidget *owner);
+    // `tabs` is what the window shows and reads; a panel it names but does
+    // not build is reported as a warning.
+    Cal_form(const CalibrationContext &context, QWidget *owner, const QList<CalTab> &tabs = calibrationTabs());
     ~Cal_form() override;
 
     // Runs a tab's reads in order; false as soon as one fails (the link is
@@ -90,24 +99,30 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void buildTabs();
+    void buildTabs(const QList<CalTab> &tabs);
     QWidget *addTab(const QString &caption);
+    QWidget *buildPanel(const CalPanel &panel, QWidget *parent);
+    void resolveReads(const QList<CalTab> &tabs);
+    void warnIfMissing(const QString &name, const QString &needer);
     QGroupBox *frame(const QString &name, const QString &caption, QWidget *parent);
     QLabel *label(const QString &name, const QString &text, QWidget *parent, bool wrap = false);
-    QGroupBox *sliderPanel(const char *readOp, const QString &caption, QWidget *parent);
+    QGroupBox *sliderPanel(const CalPanel &panel, QWidget *parent);
     QWidget *wrappedButton(QAbstractButton *button, const QString &caption, QWidget *parent);
     QAbstractButton *button(const QString &name, const QString &caption, QWidget *parent,
                             void (Cal_form::*handler)());
-    void buildReportFlags(QWidget *tab);
-    void buildClockAndBaud(QWidget *tab);
-    void buildDisplay(QWidget *tab);
-    void buildPowerSetting(QGroupBox *frame);
-    void addOptionGroup(const QString &group, const QStringList &captions, QVBoxLayout *layout, QWidget *parent);
+    QGroupBox *reportFlags(const CalPanel &panel, QWidget *parent);
+    QGroupBox *checkBoxes(const CalPanel &panel, QWidget *parent);
+    QGroupBox *options(const CalPanel &panel, QWidget *parent);
+    QGroupBox *stationTime(const CalPanel &panel, QWidget *parent);
+    QGroupBox *baudRate(const CalPanel &panel, QWidget *parent);
+    QGroupBox *powerSetting(const CalPanel &panel, QWidget *parent);
+    void addOptionGroup(const CalPanel &panel, QVBoxLayout *layout, QWidget *parent);
 
-    void beginBusy();
+    // `task` names the sequence on the status line.
+    void beginBusy(const QString &task);
     void endBusy();
     // Write, then read back, as every "Make Change" does.
-    void changeAndReadBack(bool (orv::SettingOps::*write)(), bool (orv::SettingOps::*read)());
+    void changeAndReadBack(const QString &task, bool (orv::SettingOps::*write)(), bool (orv::SettingOps::*read)());
 
     template <typename T>
     T *control(const QString &name) const
@@ -123,6 +138,10 @@ private:
     QTabWidget *m_tabs = nullptr;
     QHash<QString, QWidget *> m_controls;
     QHash<QObject *, QAbstractButton *> m_captionButtons;
+    // A slider panel's frame caption, for the status line.
+    QHash<const orv::SliderSetting *, QString> m_sliderCaptions;
+    // Each tab's reads, resolved once from the table.
+    QList<QList<std::function<bool()>>> m_tabReads;
     bool m_busy = false;
     bool m_forceClose = false;
     bool m_unloaded = false;

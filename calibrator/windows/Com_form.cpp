@@ -1,6 +1,8 @@
 #include "Com_form.h"
 
 #include "COM_Detect_frm.h"
+#include "keyboard_focus.h"
+#include "screen_fit.h"
 
 #include "link/com_settings.h"
 #include "link/comm_control.h"
@@ -49,6 +51,7 @@ Com_form::Com_form(orv::ComSettings &settings, orv::StationLink &link, orv::Sett
     setAttribute(Qt::WA_DeleteOnClose);
     buildControls();
     Form_Load();
+    giveRoomForCaption(this);
 }
 
 Com_form::~Com_form() = default;
@@ -247,7 +250,7 @@ void Com_form::Command1_Click()
 {
     if (m_detect)
         return;
-    setEnabled(false);
+    disableKeepingFocus(this);
     m_detect = std::make_unique<COM_Detect_frm>(m_link, m_settings, parentWidget());
     connect(m_detect.get(), &COM_Detect_frm::unloaded, this, &Com_form::detectionUnloaded);
     m_detect->show();
@@ -259,9 +262,7 @@ void Com_form::detectionUnloaded()
     m_detect.release()->deleteLater();
     // What a detection found is what closing will save, so show it.
     showStoredPortAndRate();
-    setEnabled(true);
-    activateWindow();
-    setFocus();
+    enableRestoringFocus(this, true);
 }
 
 void Com_form::closeEvent(QCloseEvent *event)
@@ -277,9 +278,6 @@ void Com_form::closeEvent(QCloseEvent *event)
         orv::show_message(QStringLiteral("The connection settings could not be saved: ") + m_file.error(),
                           orv::MessageIcon::Exclamation);
     }
-    if (QWidget *owner = parentWidget()) {
-        owner->setEnabled(true);
-        owner->activateWindow();
-        owner->setFocus();
-    }
+    if (QWidget *owner = parentWidget())
+        enableRestoringFocus(owner, true);
 }

@@ -4,6 +4,9 @@
 #include "calibration_mode.h"
 #include "cancel_form.h"
 #include "change_station_frm.h"
+#include "keyboard_focus.h"
+#include "link_activity.h"
+#include "screen_fit.h"
 #include "terminal_display.h"
 #include "version_info.h"
 
@@ -19,6 +22,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QVBoxLayout>
 
 namespace {
@@ -75,7 +79,10 @@ ORV_Main::ORV_Main(orv::Pump &pump, std::unique_ptr<orv::CommControl> comm, cons
     setObjectName(QStringLiteral("ORV_Main"));
     setWindowTitle(QStringLiteral("ORV CAL    Halvik Weather Station Calibration/Configuration Utility"));
     m_link->setUi(this);
+    m_activity = new LinkActivity(m_pump, this);
+    m_link->setProgress(m_activity);
     m_calibration = std::make_unique<CalibrationMode>(*this, *m_link, m_settings, &m_settingsFile, m_dataDir);
+    m_calibration->setActivity(m_activity);
     buildMenus();
     buildPanels();
     startUp();
@@ -84,6 +91,7 @@ ORV_Main::ORV_Main(orv::Pump &pump, std::unique_ptr<orv::CommControl> comm, cons
 ORV_Main::~ORV_Main()
 {
     m_link->setUi(nullptr);
+    m_link->setProgress(nullptr);
 }
 
 QAction *ORV_Main::addItem(QMenu *menu, const char *name, const QString &caption, void (ORV_Main::*handler)())
@@ -168,6 +176,7 @@ void ORV_Main::buildPanels()
     auto *support = new QLabel(QStringLiteral("Technical support: Halvik Weather Station service desk"), m_aboutPic);
     support->setObjectName(QStringLiteral("support_lbl"));
     auto *close = new QPushButton(QStringLiteral("Close"), m_aboutPic);
+    m_aboutClose = close;
     close->setObjectName(QStringLiteral("Command1"));
     connect(close, &QPushButton::clicked, this, &ORV_Main::Command1_Click);
     for (QLabel *label : {caption, m_versionLbl, m_copyrightLbl, support})
@@ -181,7 +190,9 @@ void ORV_Main::buildPanels()
     m_aboutPic->adjustSize();
     m_aboutPic->hide();
 
-    resize(terminalWidth, terminalHeight + menuBar()->sizeHint().height());
+    statusBar()->addWidget(activityLabel(*m_activity, statusBar()), 1);
+    resize(terminalWidth, terminalHeight + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
+    giveRoomForCaption(this);
 }
 
 void ORV_Main::resizeEvent(QResizeEvent *event)
@@ -227,27 +238,26 @@ void ORV_Main::linkClosing()
 void ORV_Main::linkClosed()
 {
     setMenuState(MenuState::Unconnected);
-    setEnabled(true);
-    activateWindow();
-    setFocus();
+    m_activity->end();
+    enableRestoringFocus(this, true);
     unsetCursor();
 }
 
 void ORV_Main::open_port_menu_Click()
 {
-    setEnabled(false);
+    disableKeepingFocus(this);
     setCursor(Qt::WaitCursor);
+    m_activity->begin(QStringLiteral("Connecting to the station"));
     {
         cancel_form progress(this);
         emit connectProgressCreated(&progress);
         orv::connect_station(*m_link, m_settings, progress);
     }
-    setEnabled(true);
+    m_activity->end();
     unsetCursor();
     if (m_comm->portOpen())
         setMenuState(MenuState::Connected);
-    activateWindow();
-    setFocus();
+    enableRestoringFocus(this, true);
 }
 
 void ORV_Main::port_close_menu_Click()
@@ -306,7 +316,7 @@ void ORV_Main::cal_menu_Click()
 
 void ORV_Main::COM_menu_Click()
 {
-    setEnabled(false);
+    disableKeepingFocus(this);
     Com_form::showFor(m_settings, *m_link, m_settingsFile, this);
 }
 
@@ -322,6 +332,7 @@ void ORV_Main::about_menu_Click()
     m_aboutMenu->setEnabled(false);
     m_aboutPic->raise();
     m_aboutPic->show();
+    m_aboutClose->setFocus(Qt::OtherFocusReason);
 }
 
 void ORV_Main::Command1_Click()

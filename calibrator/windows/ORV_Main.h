@@ -17,6 +17,7 @@ class QPushButton;
 class TerminalDisplay;
 class cancel_form;
 class CalibrationMode;
+class LinkActivity;
 
 namespace orv {
 class CommControl;
@@ -45,6 +46,8 @@ public:
     QString dataDir() const { return m_dataDir; }
     TerminalDisplay *terminal() const { return m_terminal; }
     CalibrationMode &calibration() { return *m_calibration; }
+    // What the program is waiting on the station for, shown on the status line.
+    LinkActivity &activity() { return *m_activity; }
 
     // What ending the program does; tests replace it to observe the request.
     void setEndAction(std::function<void()> action) { m_endAction = std::move(action); }
@@ -82,6 +85,7 @@ private:
     orv::Pump &m_pump;
     std::unique_ptr<orv::CommControl> m_comm;
     std::unique_ptr<orv::StationLink> m_link;
+    LinkActivity *m_activity = nullptr;
     QString m_dataDir;
     orv::ComSettings m_settings;
     orv::SettingsFile m_settingsFile;
@@ -100,4 +104,5 @@ private:
     QFrame *m_aboutPic = nullptr;
     QLabel *m_versionLbl = nullptr;
     QLabel *m_copyrightLbl = nullptr;
+    QPushButton *m_aboutClose = nullptr;
 };

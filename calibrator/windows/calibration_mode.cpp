@@ -1,6 +1,8 @@
 #include "calibration_mode.h"
 
 #include "Cal_form.h"
+#include "keyboard_focus.h"
+#include "link_activity.h"
 #include "screen_pointer.h"
 
 #include "params/prm_file.h"
@@ -9,6 +11,8 @@
 #include "framework/class_factory.h"
 
 #include "link/comm_control.h"
+#include "link/connect_station.h"
+#include "link/message.h"
 #include "link/station_link.h"
 
 #include <QWidget>
@@ -45,12 +49,16 @@ void CalibrationMode::enter()
 {
     m_link.comm().setTerminalMode(orv::CommControl::TerminalModeB, 0);
     m_link.comm().setTerminalMode(orv::CommControl::TerminalModeA, 0);
-    m_owner.setEnabled(false);
+    disableKeepingFocus(&m_owner);
     setScreenPointerBusy();
+    if (m_activity)
+        m_activity->begin(QStringLiteral("Entering calibration mode"));
 
     m_link.request_version();
     if (m_link.state.com_status == 255) {
         m_link.close_link();
+        // Otherwise the menus just fall back to "not connected" without a word.
+        orv::show_message(orv::ConnectText::noVersion);
         return;
     }
     orv::load_prm_file(m_link.state, m_records, orv::prmSearchPath(m_dataDir));
@@ -58,9 +66,13 @@ void CalibrationMode::enter()
     // A window left from an earlier entry would show stale values.
     if (m_form)
         m_form->unload();
-    m_form = new Cal_form(CalibrationContext{m_link, m_records, m_settings, m_settingsFile, *m_clock, m_controls.get()}, &m_owner);
+    m_form = new Cal_form(CalibrationContext{m_link, m_records, m_settings, m_settingsFile, *m_clock, m_controls.get(),
+                                             m_activity},
+                          &m_owner);
     if (!m_form->runTabReads(0))
         return;
+    if (m_activity)
+        m_activity->end();
     m_form->show();
     setScreenPointerNormal();
 }

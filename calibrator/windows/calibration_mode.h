@@ -8,6 +8,7 @@
 #include <memory>
 
 class Cal_form;
+class LinkActivity;
 class QWidget;
 
 namespace zq {
@@ -41,6 +42,8 @@ public:
     const orv::ParamRecords &records() const { return m_records; }
     // Tests replace the computer's clock; the default sets the real one.
     void setSystemClock(orv::SystemClock *clock);
+    // Where the entry and the calibration window show what they wait for.
+    void setActivity(LinkActivity *activity) { m_activity = activity; }
 
 private:
     QWidget &m_owner;
@@ -51,6 +54,7 @@ private:
     orv::ParamRecords m_records;
     std::unique_ptr<orv::SystemClock> m_defaultClock;
     orv::SystemClock *m_clock;
+    LinkActivity *m_activity = nullptr;
     // Declared before the window so that the control library outlives its control.
     std::unique_ptr<zq::ControlLoader> m_controls;
     QPointer<Cal_form> m_form;

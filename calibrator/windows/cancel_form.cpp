@@ -1,6 +1,7 @@
 #include "cancel_form.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QStyle>
@@ -36,6 +37,7 @@ void cancel_form::show()
 {
     if (m_owner)
         move(m_owner->frameGeometry().center() - rect().center());
+    m_closing = false;
     QWidget::show();
     repaintNow();
 }
@@ -58,7 +60,16 @@ void cancel_form::beep()
 void cancel_form::close()
 {
     emit unloaded();
+    m_closing = true;
     QWidget::close();
+}
+
+void cancel_form::closeEvent(QCloseEvent *event)
+{
+    if (m_closing)
+        event->accept();
+    else
+        event->ignore();
 }
 
 QString cancel_form::info() const

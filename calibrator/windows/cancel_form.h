@@ -23,6 +23,11 @@ public:
 
     QString info() const;
 
+protected:
+    // Refuses a close from the window manager: the attempt cannot be stopped
+    // from here, and its failure message would go unseen.
+    void closeEvent(QCloseEvent *event) override;
+
 signals:
     void infoChanged(const QString &text);
     void beeped();
@@ -33,4 +38,5 @@ private:
 
     QWidget *m_owner = nullptr;
     QLabel *m_info = nullptr;
+    bool m_closing = false;
 };

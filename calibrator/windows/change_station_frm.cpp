@@ -1,5 +1,7 @@
 #include "change_station_frm.h"
 
+#include "screen_fit.h"
+
 #include "link/com_settings.h"
 
 #include <QApplication>
@@ -30,6 +32,7 @@ change_station_frm::change_station_frm(const orv::ComSettings &settings, int &cu
 
     connect(m_ok, &QPushButton::clicked, this, &change_station_frm::change_station_exit_cmd_Click);
     Form_Load(settings);
+    giveRoomForCaption(this);
 }
 
 void change_station_frm::choose(const orv::ComSettings &settings, int &curStation, QWidget *parent)

@@ -5,6 +5,7 @@
 #include "Cal_form.h"
 #include "ORV_Main.h"
 #include "calibration_mode.h"
+#include "link_activity.h"
 #include "screen_pointer.h"
 
 #include "params/station_clock_ops.h"
@@ -12,6 +13,7 @@
 #include "station/param_table.h"
 
 #include "link/com_settings.h"
+#include "link/connect_station.h"
 #include "link/settings_file.h"
 
 #include <QCheckBox>
@@ -22,9 +24,13 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QSlider>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <QtTest>
 
 using namespace orv;
@@ -123,6 +129,37 @@ struct WindowRig
     qint64 mark = 0;
 };
 
+// The warnings of one logging category while it lives; the others go on as before.
+struct WarningLog
+{
+    explicit WarningLog(const char *category)
+        : m_category(category)
+    {
+        s_current = this;
+        m_previous = qInstallMessageHandler(&WarningLog::handle);
+    }
+    ~WarningLog()
+    {
+        qInstallMessageHandler(m_previous);
+        s_current = nullptr;
+    }
+
+    static void handle(QtMsgType type, const QMessageLogContext &context, const QString &text)
+    {
+        if (type == QtWarningMsg && context.category && s_current->m_category == context.category)
+            s_current->texts << text;
+        else
+            s_current->m_previous(type, context, text);
+    }
+
+    QStringList texts;
+
+private:
+    static inline WarningLog *s_current = nullptr;
+    QByteArray m_category;
+    QtMessageHandler m_previous = nullptr;
+};
+
 QString labelText(const WindowRig &rig, const char *name)
 {
     auto *l = rig.find<QLabel>(name);
@@ -139,8 +176,12 @@ private slots:
     void init() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
 
     void windowHasItsTabsFramesAndTexts();
+    void missingPanelIsReported_data();
+    void missingPanelIsReported();
     void entryAsksVersionThenReadsTemperatureTab();
-    void entryWithoutVersionShowsNothing();
+    void entryWithoutVersionSaysWhy();
+    void statusLineTellsWhatRunsAndForHowLong_data();
+    void statusLineTellsWhatRunsAndForHowLong();
     void tabReadsInOrder_data();
     void tabReadsInOrder();
     void failureInSecondReadSkipsThirdAndUnloads();
@@ -157,6 +198,8 @@ private slots:
     void reportFlagButtonWaitsForASelection();
     void windOptionsKeepOtherPanelsBits();
     void closeAndEnterAgain();
+    void keyboardOnlyWork();
+    void smallScreenKeepsEverythingInReach();
     void linkClosingUnloadsWindow();
     void baudChangeContinuesAtNewRate();
     void clockTabShowsStationTimeAndCopiesIt();
@@ -219,6 +262,42 @@ void TestCalForm::windowHasItsTabsFramesAndTexts()
     QCOMPARE(combo->currentIndex(), -1);
 }
 
+void TestCalForm::missingPanelIsReported_data()
+{
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<int>("dropPanel");
+    QTest::addColumn<QByteArray>("sliderRead");
+    QTest::addColumn<QString>("warning");
+    QTest::newRow("shipped table") << 0 << -1 << QByteArray() << QString();
+    QTest::newRow("slider panel left off its tab") << 5 << 0 << QByteArray() << "solar_frame";
+    QTest::newRow("option panel left off its tab") << 13 << 2 << QByteArray() << "unit_frame";
+    QTest::newRow("clock panel left off its tab") << 11 << 0 << QByteArray() << "Frame8";
+    QTest::newRow("read of no slider setting") << 7 << -1 << QByteArray("read_wet_levels") << "read_wet_levels";
+}
+
+void TestCalForm::missingPanelIsReported()
+{
+    QFETCH(int, tab);
+    QFETCH(int, dropPanel);
+    QFETCH(QByteArray, sliderRead);
+    QFETCH(QString, warning);
+    WindowRig rig;
+    QList<CalTab> tabs = calibrationTabs();
+    if (dropPanel >= 0)
+        tabs[tab].panels.removeAt(dropPanel);
+    if (!sliderRead.isEmpty())
+        tabs[tab].reads = {{CalRead::SliderPanel, sliderRead.constData()}};
+    const CalibrationContext context{rig.window->link(), rig.window->calibration().records(), rig.window->settings(),
+                                     &rig.window->settingsFile(), rig.computer};
+    WarningLog warnings("orv.calform");
+    Cal_form form(context, rig.window.get(), tabs);
+    QCOMPARE(form.findChild<QTabWidget *>(QStringLiteral("SSTab1"))->count(), int(Cal_form::tabCount));
+    if (warning.isEmpty())
+        QCOMPARE(warnings.texts, QStringList());
+    else
+        QVERIFY2(!warnings.texts.filter(warning).isEmpty(), qPrintable(warnings.texts.join(QLatin1Char('\n'))));
+}
+
 void TestCalForm::entryAsksVersionThenReadsTemperatureTab()
 {
     WindowRig rig;
@@ -238,7 +317,7 @@ void TestCalForm::entryAsksVersionThenReadsTemperatureTab()
     QVERIFY(rig.log.messages.isEmpty());
 }
 
-void TestCalForm::entryWithoutVersionShowsNothing()
+void TestCalForm::entryWithoutVersionSaysWhy()
 {
     WindowRig rig;
     rig.ports.detach(QStringLiteral("/dev/sim-com2"));
@@ -246,12 +325,77 @@ void TestCalForm::entryWithoutVersionShowsNothing()
     rig.ports.attach(QStringLiteral("/dev/sim-com2"), &silent);
     rig.window->comm().setPortOpen(false);
     rig.window->comm().setPortOpen(true);
+    auto *status = rig.window->findChild<QLabel *>(QStringLiteral("activity_lbl"));
+    QString statusMeanwhile;
+    rig.pump.scheduleIn(20000, [&] {
+        rig.window->activity().tick();
+        statusMeanwhile = status->text();
+    });
     rig.enter();
+    QCOMPARE(statusMeanwhile,
+             QStringLiteral("Entering calibration mode… 20 s. Station not answering, attempt 2 of 4"));
     QVERIFY(!rig.form());
     QVERIFY(rig.window->isEnabled());
     QVERIFY(!rig.window->comm().portOpen());
     QVERIFY(!screenPointerBusy());
-    QVERIFY(rig.log.messages.isEmpty());
+    // The menus fall back to "not connected", and the user is told why.
+    QCOMPARE(rig.log.texts(), QStringList{ConnectText::noVersion});
+    QCOMPARE(rig.log.messages.first().icon, MessageIcon::Critical);
+    QCOMPARE(rig.log.messages.first().title, QStringLiteral("ORV CAL"));
+    QCOMPARE(status->text(), QString());
+}
+
+void TestCalForm::statusLineTellsWhatRunsAndForHowLong_data()
+{
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<QByteArray>("button");
+    QTest::addColumn<int>("deafTo");
+    QTest::addColumn<int>("afterMs");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("write waiting for its echo")
+        << 6 << QByteArray("change_light_cmd") << -1 << 9000 << "Writing Lightning Log Level… 9 s";
+    QTest::newRow("write not echoed")
+        << 0 << QByteArray("out_temp_change_cmd") << 12 << 40000
+        << "Writing Outside Temperature… 40 s. Station not answering, attempt 3 of 6";
+    QTest::newRow("tab read not answered")
+        << 5 << QByteArray() << 24 << 40000 << "Reading the Solar tab… 40 s. Station not answering, attempt 3 of 11";
+    QTest::newRow("clock set") << 11 << QByteArray("time_appy_cmd") << -1 << 2000
+                               << "Setting the weather station clock… 2 s";
+}
+
+void TestCalForm::statusLineTellsWhatRunsAndForHowLong()
+{
+    QFETCH(int, tab);
+    QFETCH(QByteArray, button);
+    QFETCH(int, deafTo);
+    QFETCH(int, afterMs);
+    QFETCH(QString, status);
+    WindowRig rig;
+    rig.enter();
+    auto *line = rig.find<QLabel>("activity_lbl");
+    QVERIFY(line);
+    QCOMPARE(line->text(), QString());
+    if (!button.isEmpty())
+        rig.selectTab(tab);
+    if (deafTo >= 0) {
+        rig.deaf.muteReads(deafTo);
+        rig.deaf.muteWrites(deafTo);
+    }
+    QString meanwhile;
+    bool enabledMeanwhile = true;
+    rig.pump.scheduleIn(afterMs, [&] {
+        rig.window->activity().tick();
+        meanwhile = line->text();
+        enabledMeanwhile = rig.form()->isEnabled();
+    });
+    if (button.isEmpty())
+        rig.selectTab(tab);
+    else
+        QTest::mouseClick(rig.find<QPushButton>(button.constData()), Qt::LeftButton);
+    QCOMPARE(meanwhile, status);
+    QVERIFY(!enabledMeanwhile);
+    if (rig.form())
+        QCOMPARE(line->text(), QString());
 }
 
 void TestCalForm::tabReadsInOrder_data()
@@ -593,6 +737,107 @@ void TestCalForm::closeAndEnterAgain()
     QCOMPARE(rig.line->sentBytes().count('V'), 2);
     QVERIFY(rig.form() && rig.form()->isVisible());
     QVERIFY(rig.find<QSlider>("out_temp_slider")->value() != -10);
+}
+
+void TestCalForm::keyboardOnlyWork()
+{
+    // GIVEN the calibration window active with the focus on its tab row
+    WindowRig rig;
+    rig.setRaw("Lightning Level", 4);
+    rig.enter();
+    Cal_form *form = rig.form();
+    // As a window manager gives the focus to a window it maps.
+    form->windowHandle()->requestActivate();
+    QTRY_COMPARE(QApplication::activeWindow(), form);
+    QTabBar *bar = rig.find<QTabWidget>("SSTab1")->tabBar();
+    bar->setFocus(Qt::TabFocusReason);
+    QCOMPARE(QApplication::focusWidget(), bar);
+    // Keys go wherever the focus is, as a technician's keyboard would send them.
+    const auto press = [](Qt::Key key) { QTest::keyClick(static_cast<QWidget *>(nullptr), key); };
+
+    // WHEN arrows walk the tab row to "Lightning", every tab reading on the way
+    for (int tab = 1; tab <= 6; ++tab) {
+        rig.mark = rig.pump.msSinceEpoch();
+        press(Qt::Key_Right);
+        QCOMPARE(bar->currentIndex(), tab);
+        QVERIFY(!rig.readsSinceMark().isEmpty());
+        QCOMPARE(QApplication::focusWidget(), bar);
+    }
+
+    // THEN Tab reaches the slider and the arrows move it
+    auto *slider = rig.find<QSlider>("light_slide");
+    press(Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), slider);
+    QCOMPARE(slider->value(), 4);
+    press(Qt::Key_Right);
+    press(Qt::Key_Right);
+    QCOMPARE(labelText(rig, "set_light_lbl"), QStringLiteral("006"));
+
+    // AND Space on "Make Change" writes, and again, and the slider still answers the arrows
+    auto *change = rig.find<QPushButton>("change_light_cmd");
+    press(Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), change);
+    rig.mark = rig.pump.msSinceEpoch();
+    press(Qt::Key_Space);
+    QCOMPARE(rig.raw("Lightning Level"), 6);
+    QCOMPARE(QApplication::focusWidget(), change);
+    press(Qt::Key_Space);
+    const QList<SentFrame> writes = writesIn(sentFrames(*rig.line, rig.mark));
+    QCOMPARE(writes.size(), 2);
+    QCOMPARE(writes.last().value, 6);
+    QTest::keyClick(static_cast<QWidget *>(nullptr), Qt::Key_Tab, Qt::ShiftModifier);
+    press(Qt::Key_Left);
+    QCOMPARE(slider->value(), 5);
+    QVERIFY(rig.log.messages.isEmpty());
+}
+
+void TestCalForm::smallScreenKeepsEverythingInReach()
+{
+    WindowRig rig;
+    rig.enter();
+    Cal_form *form = rig.form();
+    const QRect available = form->screen()->availableGeometry();
+    QCOMPARE(available.size(), QSize(1024, 600));
+    QVERIFY2(available.contains(form->frameGeometry()),
+             qPrintable(QStringLiteral("frame %1x%2").arg(form->frameGeometry().width()).arg(form->frameGeometry().height())));
+    QVERIFY(rig.find<QPushButton>("Command1")->geometry().bottom() < form->height());
+
+    auto *tabs = rig.find<QTabWidget>("SSTab1");
+    QTabBar *bar = tabs->tabBar();
+    const QList<QToolButton *> scrollButtons = bar->findChildren<QToolButton *>();
+    int checked = 0;
+    for (int tab = 0; tab < tabs->count(); ++tab) {
+        rig.selectTab(tab);
+        // The selected tab shows whole, beside the scroll arrows and not under them.
+        const QRect shown = bar->tabRect(tab);
+        QVERIFY2(bar->rect().contains(shown), qPrintable(bar->tabText(tab)));
+        for (QToolButton *arrow : scrollButtons)
+            QVERIFY2(!arrow->isVisible() || !arrow->geometry().intersects(shown), qPrintable(bar->tabText(tab)));
+        QVERIFY(bar->fontMetrics().horizontalAdvance(bar->tabText(tab)) < shown.width());
+
+        auto *scroll = qobject_cast<QScrollArea *>(tabs->widget(tab));
+        QVERIFY(scroll);
+        QList<QWidget *> wanted;
+        for (QPushButton *b : scroll->findChildren<QPushButton *>())
+            if (b->text() == QStringLiteral("Make Change"))
+                wanted << b;
+        for (QLabel *l : scroll->findChildren<QLabel *>())
+            if (l->objectName().startsWith(QStringLiteral("max_"), Qt::CaseInsensitive)
+                && l->objectName().endsWith(QStringLiteral("_lbl")))
+                wanted << l;
+        for (QWidget *w : wanted) {
+            if (!w->isVisibleTo(form))
+                continue;
+            // Reached by scrolling down at most; never cut at the side.
+            scroll->ensureWidgetVisible(w, 0, 0);
+            const QRect inViewport(w->mapTo(scroll->viewport(), QPoint(0, 0)), w->size());
+            QVERIFY2(scroll->viewport()->rect().contains(inViewport), qPrintable(w->objectName()));
+            QVERIFY2(w->width() >= w->sizeHint().width(), qPrintable(w->objectName()));
+            ++checked;
+        }
+    }
+    // Eighteen slider panels with their maximum labels, and the nine other panels' buttons.
+    QCOMPARE(checked, 2 * 18 + 9);
 }
 
 void TestCalForm::linkClosingUnloadsWindow()

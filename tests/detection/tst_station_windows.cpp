@@ -1,6 +1,7 @@
 #include "detection_fixture.h"
 #include "windows_fixture.h"
 
+#include "cancel_form.h"
 #include "change_station_frm.h"
 
 #include <QApplication>
@@ -57,6 +58,9 @@ private slots:
     void detectionFromProperties();
     void detectionWindowCannotCloseDuringRun();
     void stopButtonEndsRunAtNextCheck();
+    void focusComesBackAfterDetection();
+    void everyWindowHasRoomForItsCaption_data();
+    void everyWindowHasRoomForItsCaption();
     void stationSelection_data();
     void stationSelection();
     void selectionLastsForTheRunOnly();
@@ -317,11 +321,17 @@ void TestStationWindows::stopButtonEndsRunAtNextCheck()
     const ComSettings before = f.settings();
 
     // COM1 absent, COM2's modem probe 2 s, first rate try from 2 s to 69 s.
-    f.pump.scheduleIn(30000, [detect] {
+    QString statusAfterStop;
+    f.pump.scheduleIn(30000, [detect, &statusAfterStop] {
         QTest::mouseClick(detect->button(COM_Detect_frm::StopButton), Qt::LeftButton);
+        statusAfterStop = child<QLabel>(detect, "status_lbl")->text();
     });
     const qint64 start = f.pump.msSinceEpoch();
     detect->detect_cmd_Click(COM_Detect_frm::DetectButton);
+
+    // The stop shows at once, though the try in progress runs to its end.
+    QCOMPARE(statusAfterStop, QStringLiteral("Stopping after this rate…"));
+    QCOMPARE(child<QLabel>(detect, "status_lbl")->text(), QString());
 
     QCOMPARE(f.pump.msSinceEpoch() - start, 2000 + 67000);
     const QStringList expected = {QStringLiteral("Detecting Weather Station"), QString(),
@@ -334,6 +344,70 @@ void TestStationWindows::stopButtonEndsRunAtNextCheck()
     QCOMPARE(f.settings().toBytes(), before.toBytes());
     detect->close();
     form->close();
+}
+
+void TestStationWindows::focusComesBackAfterDetection()
+{
+    WindowsFixture f;
+    RateBoundStation station(2400);
+    f.ports.attach(WindowsFixture::path(1), &station.peer);
+    Com_form *form = f.openProperties();
+    auto *openDetection = child<QPushButton>(form, "Command1");
+    openDetection->setFocus();
+    QTest::keyClick(openDetection, Qt::Key_Space);
+    COM_Detect_frm *detect = form->detectionWindow();
+    QVERIFY(detect);
+
+    // Space on "&Detect Station" runs; the focus waits on "&Stop Detection" and then comes back.
+    QPushButton *start = detect->button(COM_Detect_frm::DetectButton);
+    start->setFocus();
+    QWidget *focusDuringRun = nullptr;
+    f.pump.scheduleIn(1000, [&] { focusDuringRun = detect->focusWidget(); });
+    QTest::keyClick(start, Qt::Key_Space);
+    QVERIFY(detect->lastResult().found());
+    QCOMPARE(focusDuringRun, detect->button(COM_Detect_frm::StopButton));
+    QCOMPARE(detect->focusWidget(), start);
+
+    detect->close();
+    QVERIFY(form->isEnabled());
+    QCOMPARE(form->focusWidget(), openDetection);
+    form->close();
+}
+
+void TestStationWindows::everyWindowHasRoomForItsCaption_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::newRow("main") << "ORV_Main";
+    QTest::newRow("properties") << "Com_form";
+    QTest::newRow("detection") << "COM_Detect_frm";
+    QTest::newRow("station selection") << "change_station_frm";
+    QTest::newRow("connection progress") << "cancel_form";
+}
+
+void TestStationWindows::everyWindowHasRoomForItsCaption()
+{
+    QFETCH(QString, window);
+    WindowsFixture f;
+    Com_form *properties = f.openProperties();
+    properties->Command1_Click();
+    int slot = 0;
+    change_station_frm selection(f.settings(), slot);
+    cancel_form progress;
+    QWidget *shown = nullptr;
+    for (QWidget *w : {static_cast<QWidget *>(f.window.get()), static_cast<QWidget *>(properties),
+                       static_cast<QWidget *>(properties->detectionWindow()), static_cast<QWidget *>(&selection),
+                       static_cast<QWidget *>(&progress)})
+        if (w->objectName() == window)
+            shown = w;
+    QVERIFY(shown);
+    shown->show();
+    // A title bar's bold caption beside the three buttons every window manager draws.
+    QFont titleFont = shown->font();
+    titleFont.setBold(true);
+    const int needed = QFontMetrics(titleFont).horizontalAdvance(shown->windowTitle()) + 3 * 24;
+    QVERIFY2(shown->width() >= needed, qPrintable(QStringLiteral("%1 < %2").arg(shown->width()).arg(needed)));
+    properties->detectionWindow()->close();
+    properties->close();
 }
 
 void TestStationWindows::stationSelection_data()

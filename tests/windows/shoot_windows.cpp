@@ -1,4 +1,7 @@
+#include "Cal_form.h"
 #include "ORV_Main.h"
+#include "calibration_mode.h"
+#include "link_activity.h"
 #include "cancel_form.h"
 #include "simulated_line.h"
 #include "terminal_display.h"
@@ -11,14 +14,19 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QPushButton>
 #include <QScreen>
+#include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTest>
 
 #include <cstdio>
 
-// Screenshots of the main window, "Connection in Progress" and terminal mode
-// after typing R, taken from the screen of a real display (Xvfb will do).
+// Screenshots of the main window, "Connection in Progress", terminal mode
+// after typing R, the calibration window's fullest tabs, station selection and
+// the properties window, taken from the screen of a real display (Xvfb will
+// do; start it with the screen size to try, e.g. -screen 0 1024x600x24).
 // Usage: shoot_windows OUTPUT_DIR
 namespace {
 
@@ -72,5 +80,41 @@ int main(int argc, char *argv[])
     QTest::keyClicks(window.terminal(), QStringLiteral("R"));
     pump.advance(2000);
     ok = shoot(&window, out + QStringLiteral("/terminal_after_R.png")) && ok;
+
+    // The calibration window as the screen lets it be: tabs with the most to show.
+    window.cal_menu_Click();
+    Cal_form *form = window.calibration().form();
+    if (!form || !QTest::qWaitForWindowExposed(form))
+        return 1;
+    auto *tabs = form->findChild<QTabWidget *>(QStringLiteral("SSTab1"));
+    for (int tab : {0, 4, 10, 11}) {
+        tabs->setCurrentIndex(tab);
+        ok = shoot(form, out + QStringLiteral("/calibration_tab%1.png").arg(tab, 2, 10, QLatin1Char('0'))) && ok;
+    }
+    // The status line while "Make Change" waits for the station's echo.
+    tabs->setCurrentIndex(0);
+    pump.scheduleIn(9000, [&] {
+        window.activity().tick();
+        ok = shoot(form, out + QStringLiteral("/calibration_writing.png")) && ok;
+    });
+    form->findChild<QPushButton *>(QStringLiteral("out_temp_change_cmd"))->click();
+    form->close();
+
+    QTimer::singleShot(0, &window, [&] {
+        QWidget *selection = QApplication::activeModalWidget();
+        if (selection && QTest::qWaitForWindowExposed(selection))
+            ok = shoot(selection, out + QStringLiteral("/station_selection.png")) && ok;
+        if (selection)
+            selection->close();
+    });
+    window.change_station_menu_Click();
+
+    window.COM_menu_Click();
+    // Looked up by name, not from a list of windows: waits delete windows closed before.
+    QWidget *properties = window.findChild<QWidget *>(QStringLiteral("Com_form"));
+    if (!properties || !QTest::qWaitForWindowExposed(properties))
+        return 1;
+    ok = shoot(properties, out + QStringLiteral("/properties.png")) && ok;
+    properties->close();
     return ok ? 0 : 1;
 }

@@ -3,6 +3,7 @@
 #include "scripted_peer.h"
 
 #include "cancel_form.h"
+#include "link_activity.h"
 
 #include "link/connect_station.h"
 #include "link/settings_file.h"
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QWindow>
 #include <QtTest>
 
 using namespace orv;
@@ -63,11 +65,14 @@ private slots:
     void connectionKeepsWindowDisabledThroughoutAndNeverAfter_data();
     void connectionKeepsWindowDisabledThroughoutAndNeverAfter();
     void progressWindowNamesTheSlotRate();
+    void progressWindowStaysWhileTheAttemptRuns();
     void portOnlyOpensWithTheSlotLineControl_data();
     void portOnlyOpensWithTheSlotLineControl();
     void portOnlyFailureShowsMessageAndClosesLink();
 
     void aboutPanelShowsVersionAndCloses();
+    void focusComesBackAfterEachSequence_data();
+    void focusComesBackAfterEachSequence();
     void propertiesWindowHoldsTheMainWindowDisabled();
     void exitAndClosingEndTheProgram();
 };
@@ -256,6 +261,34 @@ void TestMainWindow::progressWindowNamesTheSlotRate()
     QCOMPARE(f.menuState(), connectedState);
 }
 
+void TestMainWindow::progressWindowStaysWhileTheAttemptRuns()
+{
+    ScriptedPeer silent(ScriptedPeer::silent());
+    MainFixture f(&silent);
+    cancel_form *progress = nullptr;
+    QObject::connect(f.window.get(), &ORV_Main::connectProgressCreated, f.window.get(),
+                     [&](cancel_form *form) { progress = form; });
+    auto *status = f.window->findChild<QLabel *>(QStringLiteral("activity_lbl"));
+    bool shownAfterClose = false;
+    QString statusMeanwhile;
+    // Past the 6 s the line settles and the first 15 s version attempt.
+    f.pump.scheduleIn(25000, [&] {
+        // The window manager's close, as from a title bar or Alt+F4.
+        progress->windowHandle()->close();
+        shownAfterClose = progress->isVisible();
+        f.window->activity().tick();
+        statusMeanwhile = status->text();
+    });
+
+    f.action("open_port_menu")->trigger();
+
+    QVERIFY(shownAfterClose);
+    QCOMPARE(statusMeanwhile, QStringLiteral("Connecting to the station… 25 s. Station not answering, attempt 2 of 4"));
+    QCOMPARE(status->text(), QString());
+    for (QWidget *w : QApplication::topLevelWidgets())
+        QVERIFY(w->objectName() != QStringLiteral("cancel_form") || !w->isVisible());
+}
+
 void TestMainWindow::portOnlyOpensWithTheSlotLineControl_data()
 {
     QTest::addColumn<int>("modemFlag");
@@ -320,9 +353,41 @@ void TestMainWindow::aboutPanelShowsVersionAndCloses()
 
     auto *close = f.window->findChild<QPushButton *>(QStringLiteral("Command1"));
     QCOMPARE(close->text(), QStringLiteral("Close"));
+    // Enter or Space closes it at once.
+    QCOMPARE(f.window->focusWidget(), close);
     QTest::mouseClick(close, Qt::LeftButton);
     QVERIFY(!panel->isVisible());
     QVERIFY(f.action("about_menu")->isEnabled());
+}
+
+void TestMainWindow::focusComesBackAfterEachSequence_data()
+{
+    QTest::addColumn<QByteArray>("menu");
+    QTest::addColumn<bool>("stationAnswers");
+    QTest::addColumn<QString>("windowToClose");
+    QTest::newRow("connected") << QByteArray("open_port_menu") << true << QString();
+    QTest::newRow("connection failed") << QByteArray("open_port_menu") << false << QString();
+    QTest::newRow("properties window closed") << QByteArray("COM_menu") << true << "Com_form";
+}
+
+void TestMainWindow::focusComesBackAfterEachSequence()
+{
+    QFETCH(QByteArray, menu);
+    QFETCH(bool, stationAnswers);
+    QFETCH(QString, windowToClose);
+    ScriptedPeer station(stationAnswers ? ScriptedPeer::always(goodVersion) : ScriptedPeer::silent());
+    MainFixture f(&station);
+    f.action("about_menu")->trigger();
+    QWidget *close = f.window->findChild<QPushButton *>(QStringLiteral("Command1"));
+    QCOMPARE(f.window->focusWidget(), close);
+
+    f.action(menu.constData())->trigger();
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->objectName() == windowToClose && w->isVisible())
+            w->close();
+
+    QVERIFY(f.window->isEnabled());
+    QCOMPARE(f.window->focusWidget(), close);
 }
 
 void TestMainWindow::propertiesWindowHoldsTheMainWindowDisabled()
