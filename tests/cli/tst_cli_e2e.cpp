@@ -115,13 +115,14 @@ void TestCliEndToEnd::badArgumentsNeverReachTheStation()
 void TestCliEndToEnd::secondProgramCannotShareThePort()
 {
     StationProcess station(QStringLiteral(ORV_STATION_BIN));
-    QVERIFY2(station.start(), qPrintable(station.error()));
-    // A first program holds the port (a long read against an address the station answers).
+    QVERIFY2(station.start({QStringLiteral("--trace"), m_dir->filePath(QStringLiteral("wire.trace"))}),
+             qPrintable(station.error()));
+    // A first program holds the port: its write then waits 15 s for the echo.
     QProcess holder;
     holder.start(QStringLiteral(ORV_CLI_BIN), cliArgs(station.ptyPath(), {QStringLiteral("write"), QStringLiteral("0x10"),
                                                                           QStringLiteral("300")}));
     QVERIFY(holder.waitForStarted());
-    QTest::qWait(500); // let it open the port; the write then waits 15 s for its echo
+    QTRY_VERIFY_WITH_TIMEOUT(traceText().contains(" > "), 10000);
     const ProgramRun second = runProgram(QStringLiteral(ORV_CLI_BIN), cliArgs(station.ptyPath(), {QStringLiteral("version")}));
     QCOMPARE(second.exitCode, 3);
     QVERIFY2(second.err.contains("in use") || second.err.contains("denied"), second.err.constData());
