@@ -55,7 +55,7 @@ void TestCalibrationPty::changeOutsideTemperatureOverAPty()
 {
     QTemporaryDir dir;
     const QString trace = dir.filePath(QStringLiteral("wire.trace"));
-    StationProcess station(QStringLiteral(ORV_STATION_PROGRAM));
+    StationProcess station(QStringLiteral(ORV_STATION_PATH));
     QVERIFY2(station.start({QStringLiteral("--trace"), trace}), qPrintable(station.error()));
 
     QStringList messages;
@@ -98,7 +98,7 @@ void TestCalibrationPty::changeOutsideTemperatureOverAPty()
     setMessageHandler(previous);
 
     // The simulator's memory holds the new value: ask it through the command line.
-    const ProgramRun read = runProgram(QStringLiteral(ORV_CLI_PROGRAM),
+    const ProgramRun read = runProgram(QStringLiteral(ORVCAL_CLI_PATH),
                                        {QStringLiteral("--data-dir"), dir.path(), QStringLiteral("--device"),
                                         station.ptyPath(), QStringLiteral("read"), QStringLiteral("12")});
     QVERIFY2(read.exitCode == 0, read.err.constData());

@@ -81,7 +81,7 @@ void TestCliParams::init()
 Run TestCliParams::cli(const QString &pty, const QStringList &args)
 {
     QProcess p;
-    p.start(QStringLiteral(ORV_CLI_PATH),
+    p.start(QStringLiteral(ORVCAL_CLI_PATH),
             QStringList{"--device", pty, "--baud", "2400", "--data-dir", m_dataDir.path()} + args);
     Run run;
     if (!p.waitForFinished(120000)) {

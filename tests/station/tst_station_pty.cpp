@@ -62,7 +62,7 @@ void TestStationPty::cleanup()
 
 QString TestStationPty::start(const QStringList &arguments)
 {
-    m_station.start(QStringLiteral(ORV_STATION_EXE), arguments);
+    m_station.start(QStringLiteral(ORV_STATION_PATH), arguments);
     if (!m_station.waitForStarted(5000))
         return {};
     QElapsedTimer timer;

@@ -32,7 +32,7 @@ private:
 
 void TestTerminalPty::initTestCase()
 {
-    m_station.start(QStringLiteral(ORV_STATION_PROGRAM), {});
+    m_station.start(QStringLiteral(ORV_STATION_PATH), {});
     QVERIFY2(m_station.waitForStarted(5000), qPrintable(m_station.errorString()));
     QByteArray first;
     while (!first.contains('\n') && m_station.waitForReadyRead(5000))
