@@ -1,0 +1,33 @@
+#include "message_capture.h"
+
+namespace orv::test {
+
+MessageCapture::MessageCapture()
+{
+    m_previous = setMessageHandler([this](const QString &text, MessageIcon icon, const QString &title) {
+        messages.append({text, icon, title});
+    });
+}
+
+MessageCapture::~MessageCapture()
+{
+    setMessageHandler(m_previous);
+}
+
+QStringList MessageCapture::texts() const
+{
+    QStringList out;
+    for (const Message &m : messages)
+        out << m.text;
+    return out;
+}
+
+bool MessageCapture::allCriticalOrvCal() const
+{
+    for (const Message &m : messages)
+        if (m.icon != MessageIcon::Critical || m.title != QLatin1String("ORV CAL"))
+            return false;
+    return true;
+}
+
+} // namespace orv::test
