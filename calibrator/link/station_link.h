@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link_state.h"
+#include "message.h"
 
 namespace orv {
 
@@ -25,6 +26,15 @@ public:
     StationLink(CommControl &comm, Pump &pump);
 
     void setUi(LinkUi *ui) { m_ui = ui; }
+    // Null goes back to stderr.
+    void setMessages(MessageSink *sink) { m_messages = sink ? sink : &m_stderr; }
+    MessageSink &messages() { return *m_messages; }
+    // A message box for the user; the link's failures use the defaults.
+    void show_message(const QString &text, MessageIcon icon = MessageIcon::Critical,
+                      const QString &title = QStringLiteral("ORV CAL"))
+    {
+        m_messages->showMessage(text, icon, title);
+    }
 
     LinkState state;
 
@@ -49,6 +59,8 @@ private:
     CommControl &m_comm;
     Pump &m_pump;
     LinkUi *m_ui = nullptr;
+    StderrMessages m_stderr;
+    MessageSink *m_messages = &m_stderr;
 };
 
 } // namespace orv

@@ -2,7 +2,6 @@
 
 #include "conversion.h"
 
-#include "link/message.h"
 #include "link/numeric.h"
 #include "link/station_link.h"
 
@@ -17,15 +16,15 @@ void setAddress(StationLink &link, const ParamRecord &record)
 
 AccessResult comFailed(StationLink &link, const QString &message)
 {
-    show_message(message);
+    link.show_message(message);
     link.close_link();
     return AccessResult::ComFailed;
 }
 
-AccessResult unconvertible(const QString &words)
+AccessResult unconvertible(StationLink &link, const QString &words)
 {
-    show_message(QStringLiteral("ORV CAL cannot convert the ") + words
-                 + QStringLiteral(" values: the PRM file gives a scale of 0 or values out of range."));
+    link.show_message(QStringLiteral("ORV CAL cannot convert the ") + words
+                      + QStringLiteral(" values: the PRM file gives a scale of 0 or values out of range."));
     return AccessResult::Unconvertible;
 }
 
@@ -47,7 +46,7 @@ AccessResult get_eng_setting(StationLink &link, const ParamRecord &record, const
         return AccessResult::Absent;
     // A record that cannot convert is known before asking the station.
     if (record.scale() == 0.0f)
-        return unconvertible(words);
+        return unconvertible(link, words);
     setAddress(link, record);
     link.read_param();
     if (link.state.com_status == 255)
@@ -56,15 +55,15 @@ AccessResult get_eng_setting(StationLink &link, const ParamRecord &record, const
     float &value = link.state.param_value;
     EngReading r;
     if (!raw_to_eng(value, record.element[3], record.element[4]))
-        return unconvertible(words);
+        return unconvertible(link, words);
     r.current = value;
     value = record.rawMin();
     if (!raw_to_eng(value, record.element[3], record.element[4]))
-        return unconvertible(words);
+        return unconvertible(link, words);
     r.minimum = value;
     value = record.rawMax();
     if (!raw_to_eng(value, record.element[3], record.element[4]))
-        return unconvertible(words);
+        return unconvertible(link, words);
     r.maximum = value;
     if (reading)
         *reading = r;
@@ -81,7 +80,7 @@ AccessResult set_eng_setting(StationLink &link, const ParamRecord &record, float
     float &value = link.state.param_value;
     value = engValue;
     if (!eng_to_raw(value, record.element[3], record.element[4]))
-        return unconvertible(words);
+        return unconvertible(link, words);
     link.write_param();
     if (link.state.com_status == 255)
         return comFailed(link, settingMessage(words));

@@ -4,7 +4,6 @@
 #include "setting_panels.h"
 #include "system_clock.h"
 
-#include "link/message.h"
 #include "link/numeric.h"
 #include "link/pump.h"
 #include "link/station_link.h"
@@ -86,9 +85,9 @@ ClockResult StationClockOps::read_station_clock()
         if (valid)
             break;
         if (m_restarts == maxRestarts) {
-            show_message(QStringLiteral("The weather station reported an impossible time/date %1 times in a row, "
-                                        "so ORV CAL stopped reading its clock. Check the station's clock.")
-                             .arg(maxRestarts + 1));
+            m_link.show_message(QStringLiteral("The weather station reported an impossible time/date %1 times in a row, "
+                                               "so ORV CAL stopped reading its clock. Check the station's clock.")
+                                    .arg(maxRestarts + 1));
             return ClockResult::GaveUp;
         }
         ++m_restarts;
@@ -120,8 +119,8 @@ ClockResult StationClockOps::setComputerFromStation(SystemClock &computer)
     QString error;
     if (computer.setLocalDateTime(station_time, &error))
         return ClockResult::Done;
-    show_message(QStringLiteral("ORV CAL could not set the computer's time/date to the weather station's: ") + error,
-                 MessageIcon::Exclamation);
+    m_link.show_message(QStringLiteral("ORV CAL could not set the computer's time/date to the weather station's: ") + error,
+                        MessageIcon::Exclamation);
     return ClockResult::NotSet;
 }
 

@@ -53,7 +53,7 @@ void CalibrationMode::enter()
         m_link.close_link();
         return;
     }
-    orv::load_prm_file(m_link.state, m_records, orv::prmSearchPath(m_dataDir));
+    orv::load_prm_file(m_link.state, m_records, orv::prmSearchPath(m_dataDir), m_link.messages());
 
     // A window left from an earlier entry would show stale values.
     if (m_form)

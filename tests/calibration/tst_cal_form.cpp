@@ -52,7 +52,7 @@ struct WindowRig
         , deaf(model)
     {
         ports.attach(LinkRig::path(2), &deaf);
-        window = std::make_unique<ORV_Main>(pump, simulatedComm(pump, ports, &line), dataDir.path());
+        window = std::make_unique<ORV_Main>(pump, simulatedComm(pump, ports, &line), dataDir.path(), &log);
         window->setEndAction([] {});
         window->calibration().setSystemClock(&computer);
         window->show();

@@ -63,7 +63,7 @@ void TestCalibrationPty::changeOutsideTemperatureOverAPty()
     ports.setDevicePath(2, station.ptyPath());
     QtPump pump;
     auto window = std::make_unique<ORV_Main>(pump, std::make_unique<CommControl>(std::make_unique<QSerialDevice>(), ports),
-                                             dir.path());
+                                             dir.path(), &log);
     window->setEndAction([] {});
     window->settings().com_port[0] = 2;
     window->settings().baud_rate[0] = 2400;

@@ -32,7 +32,7 @@ struct WindowsFixture
     void start()
     {
         window.reset();
-        window = std::make_unique<ORV_Main>(pump, simulatedComm(pump, ports, &line), dataDir.path());
+        window = std::make_unique<ORV_Main>(pump, simulatedComm(pump, ports, &line), dataDir.path(), &log);
         window->setEndAction([] {});
         window->show();
     }

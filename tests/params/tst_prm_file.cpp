@@ -217,7 +217,7 @@ void TestPrmFile::loadReadsFileNamedAfterVersion()
     LinkState state;
     state.station_version = "4.103\r\n";
     ParamRecords records;
-    QCOMPARE(load_prm_file(state, records, {dir.path()}), dir.filePath("4103.prm"));
+    QCOMPARE(load_prm_file(state, records, {dir.path()}, log), dir.filePath("4103.prm"));
     QCOMPARE(state.station_version, QByteArray("4103.prm"));
     QCOMPARE(records[ParamEntry::TempOutside].element, (Elements{12, 0, 1000, 10, 40}));
     QVERIFY(log.texts().isEmpty());
@@ -233,18 +233,18 @@ void TestPrmFile::loadResetsRecordsEveryTime()
     ParamRecords records;
 
     state.station_version = "4.103\r\n";
-    load_prm_file(state, records, {dir.path()});
+    load_prm_file(state, records, {dir.path()}, log);
     QCOMPARE(records[ParamEntry::LightningLevel].address(), 50.0f);
 
     state.station_version = "3.201\r\n";
-    load_prm_file(state, records, {dir.path()});
+    load_prm_file(state, records, {dir.path()}, log);
     QVERIFY(records[ParamEntry::LightningLevel].absent());
     QCOMPARE(records[ParamEntry::LightningLevel].element, absentRecord);
     QCOMPARE(records[ParamEntry::TempOutside].offset(), 90.0f);
 
     // A failed load leaves nothing from the earlier file either.
     state.station_version = "9.999\r\n";
-    load_prm_file(state, records, {dir.path()});
+    load_prm_file(state, records, {dir.path()}, log);
     QCOMPARE(filledCount(records), 0);
     QCOMPARE(log.texts().size(), 1);
 }
@@ -257,7 +257,7 @@ void TestPrmFile::missingFileNamesIt()
     state.station_version = "4.103\r\n";
     ParamRecords records;
     applyPrmText("12,0,255,1,96,temp: outside", records);
-    QVERIFY(load_prm_file(state, records, {dir.path()}).isEmpty());
+    QVERIFY(load_prm_file(state, records, {dir.path()}, log).isEmpty());
     QCOMPARE(log.texts(),
              QStringList{"ORV CAL is unable to access the 4103.prm file for your ORV station firmware version."});
     QVERIFY(log.allCriticalOrvCal());
@@ -273,7 +273,7 @@ void TestPrmFile::shortVersionReply()
     state.station_version = "4.10";
     ParamRecords records;
     applyPrmText("12,0,255,1,96,temp: outside", records);
-    QVERIFY(load_prm_file(state, records, {dir.path()}).isEmpty());
+    QVERIFY(load_prm_file(state, records, {dir.path()}, log).isEmpty());
     QCOMPARE(log.texts(),
              QStringList{"ORV CAL is unable to access the PRM file for your ORV station firmware version."});
     QVERIFY(log.allCriticalOrvCal());
@@ -291,7 +291,7 @@ void TestPrmFile::versionWithPathSeparatorIsRefused()
     LinkState state;
     state.station_version = "..../x";
     ParamRecords records;
-    QVERIFY(load_prm_file(state, records, {dir.filePath("sub/PRM")}).isEmpty());
+    QVERIFY(load_prm_file(state, records, {dir.filePath("sub/PRM")}, log).isEmpty());
     QCOMPARE(log.texts().size(), 1);
     QVERIFY(log.texts()[0].startsWith("ORV CAL is unable to access the "));
     QCOMPARE(filledCount(records), 0);
@@ -306,7 +306,7 @@ void TestPrmFile::firstFolderHoldingTheFileWins()
     LinkState state;
     state.station_version = "4.103\r\n";
     ParamRecords records;
-    QCOMPARE(load_prm_file(state, records, {a.path(), b.path(), c.path()}), b.filePath("4103.prm"));
+    QCOMPARE(load_prm_file(state, records, {a.path(), b.path(), c.path()}, log), b.filePath("4103.prm"));
     QCOMPARE(records[ParamEntry::TempOutside].offset(), 1.0f);
 }
 
@@ -333,7 +333,7 @@ void TestPrmFile::filesWithEachLineEnding()
     LinkState state;
     state.station_version = "4.103\r\n";
     ParamRecords records;
-    load_prm_file(state, records, {dir.path()});
+    load_prm_file(state, records, {dir.path()}, log);
     QCOMPARE(filledCount(records), filled);
     if (ending == "\n") {
         QCOMPARE(records[ParamEntry::TempInside].element, (Elements{12, 0, 255, 1, 96}));

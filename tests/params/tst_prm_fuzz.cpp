@@ -148,7 +148,7 @@ void TestPrmFuzz::randomFilesAndVersionsLoad()
         LinkState state;
         state.station_version = rng.bounded(2) ? QByteArray("4.103\r\n") : randomBytes(rng, 8);
         ParamRecords records;
-        const QString path = load_prm_file(state, records, {dir.path()});
+        const QString path = load_prm_file(state, records, {dir.path()}, log);
         if (path.isEmpty()) {
             for (ParamEntry e : allEntries())
                 QVERIFY(records[e].absent());

@@ -18,6 +18,7 @@ std::unique_ptr<CommControl> simulatedComm(VirtualPump &pump, const SimulatedPor
 LinkRig::LinkRig(const QDateTime &start)
     : pump(start)
 {
+    link->setMessages(&log);
     link->state.pkt_start = QByteArray(1, 0x02);
     link->state.pkt_end = QByteArray(1, 0x03);
 }

@@ -2,18 +2,6 @@
 
 namespace orv::test {
 
-MessageCapture::MessageCapture()
-{
-    m_previous = setMessageHandler([this](const QString &text, MessageIcon icon, const QString &title) {
-        messages.append({text, icon, title});
-    });
-}
-
-MessageCapture::~MessageCapture()
-{
-    setMessageHandler(m_previous);
-}
-
 QStringList MessageCapture::texts() const
 {
     QStringList out;

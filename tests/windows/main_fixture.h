@@ -22,7 +22,7 @@ struct MainFixture
     {
         if (peer)
             ports.attach(comPath, peer);
-        window = std::make_unique<ORV_Main>(pump, simulatedComm(pump, ports, &line), dataDir.path());
+        window = std::make_unique<ORV_Main>(pump, simulatedComm(pump, ports, &line), dataDir.path(), &log);
         window->setEndAction([this] { ++endRequests; });
         if (show)
             window->show();

@@ -48,7 +48,7 @@ void TestTerminalPty::typedCommandsGetTheStationsReplies()
     PortMap map;
     map.setDevicePath(2, m_pty);
     QtPump pump;
-    ORV_Main window(pump, std::make_unique<CommControl>(std::make_unique<QSerialDevice>(), map), dataDir.path());
+    ORV_Main window(pump, std::make_unique<CommControl>(std::make_unique<QSerialDevice>(), map), dataDir.path(), &log);
     window.setEndAction([] {});
     window.show();
 
