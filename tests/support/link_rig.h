@@ -28,6 +28,7 @@ struct LinkRig
 
     static QString path(int port);
 
+    // A peer made and kept by the rig, attached to COM `port` (0: kept only, for a peer behind another).
     template <typename P, typename... Args>
     P &addPeer(int port, Args &&...args)
     {
