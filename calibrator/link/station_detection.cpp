@@ -3,7 +3,6 @@
 #include "com_settings.h"
 #include "comm_control.h"
 #include "line_settings.h"
-#include "message.h"
 #include "station_link.h"
 
 #include <QCoreApplication>
@@ -149,7 +148,7 @@ DetectionResult detect_station(StationLink &link, ComSettings &settings, Detecti
     progress.runEnded();
     if (!result.found()) {
         result.outcome = stopped ? DetectionResult::Canceled : DetectionResult::NotFound;
-        show_message(notDetectedMessage(), MessageIcon::Critical, QStringLiteral("ORV CAL"));
+        link.show_message(notDetectedMessage(), MessageIcon::Critical, QStringLiteral("ORV CAL"));
     }
     return result;
 }

@@ -37,7 +37,7 @@ private:
     }
     ProgramRun detect(int timeoutMs)
     {
-        return runProgram(QStringLiteral(ORV_CLI_BIN), {QStringLiteral("--data-dir"), m_dir->path(),
+        return runProgram(QStringLiteral(ORVCAL_CLI_PATH), {QStringLiteral("--data-dir"), m_dir->path(),
                                                         QStringLiteral("detect")},
                           timeoutMs);
     }
@@ -71,11 +71,11 @@ void TestDetectCli::nothingAnswers()
 void TestDetectCli::modemSkippedAndStationFoundAt9600()
 {
     mapAbsent({2, 4, 5, 6, 7, 8});
-    StationProcess modem(QStringLiteral(ORV_STATION_BIN));
+    StationProcess modem(QStringLiteral(ORV_STATION_PATH));
     QVERIFY2(modem.start({QStringLiteral("--modem"), QStringLiteral("--register-com"), QStringLiteral("1"),
                           QStringLiteral("--data-dir"), m_dir->path()}),
              qPrintable(modem.error()));
-    StationProcess station(QStringLiteral(ORV_STATION_BIN));
+    StationProcess station(QStringLiteral(ORV_STATION_PATH));
     QVERIFY2(station.start({QStringLiteral("--fixed-rate"), QStringLiteral("9600"), QStringLiteral("--register-com"),
                             QStringLiteral("3"), QStringLiteral("--data-dir"), m_dir->path()}),
              qPrintable(station.error()));
