@@ -55,6 +55,18 @@ int CliContext::chosenBaud() const
     return baud.value_or(int(settings.baud_rate[0]));
 }
 
+int CliContext::exchangeFailed(const QString &what)
+{
+    const QString where = QStringLiteral("COM%1, %2").arg(chosenPort()).arg(settingsStringForRate(float(chosenBaud())));
+    if (comm->lost()) {
+        err << "orvcal-cli: the line went away during " << what << " (" << where << "): " << comm->lostReason()
+            << Qt::endl;
+        return PortUnavailable;
+    }
+    err << "orvcal-cli: the station did not answer " << what << " (" << where << ")" << Qt::endl;
+    return ExchangeFailed;
+}
+
 bool CliContext::openLink()
 {
     const int p = chosenPort();

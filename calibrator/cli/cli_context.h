@@ -44,6 +44,10 @@ public:
     int chosenPort() const;
     int chosenBaud() const;
 
+    // After a failed exchange: says so when the line itself went away, and
+    // gives the exit code, a port problem in that case.
+    int exchangeFailed(const QString &what);
+
     QtPump pump;
     std::unique_ptr<CommControl> comm;
     std::unique_ptr<StationLink> link;

@@ -6,20 +6,13 @@ namespace orv::cli {
 
 namespace {
 
-int failed(CliContext &c, const QString &what)
-{
-    c.err << "orvcal-cli: the station did not answer " << what << " (COM" << c.chosenPort() << ", "
-          << settingsStringForRate(float(c.chosenBaud())) << ")" << Qt::endl;
-    return ExchangeFailed;
-}
-
 int version(CliContext &c, const QStringList &)
 {
     if (!c.openLink())
         return PortUnavailable;
     c.link->request_version();
     if (c.link->state.com_status == 255)
-        return failed(c, QStringLiteral("the version request"));
+        return c.exchangeFailed(QStringLiteral("the version request"));
     // Seven bytes as sent; line endings printed as escapes so the output stays one line.
     QByteArray shown;
     for (char ch : c.link->state.station_version) {
@@ -46,7 +39,7 @@ int read(CliContext &c, const QStringList &args)
     c.link->state.param_addr = int(*address);
     c.link->read_param();
     if (c.link->state.com_status == 255)
-        return failed(c, QStringLiteral("the read of address %1").arg(*address));
+        return c.exchangeFailed(QStringLiteral("the read of address %1").arg(*address));
     c.out << qint64(c.link->state.param_value) << Qt::endl;
     return Ok;
 }
@@ -65,7 +58,7 @@ int write(CliContext &c, const QStringList &args)
     c.link->state.param_value = float(*value);
     c.link->write_param();
     if (c.link->state.com_status == 255)
-        return failed(c, QStringLiteral("the write of address %1").arg(*address));
+        return c.exchangeFailed(QStringLiteral("the write of address %1").arg(*address));
     c.out << qint64(c.link->state.param_value) << Qt::endl;
     return Ok;
 }

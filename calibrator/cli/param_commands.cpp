@@ -122,11 +122,8 @@ int loadRecords(CliContext &c, ParamRecords &records, QString *path)
     if (!c.openLink())
         return PortUnavailable;
     c.link->request_version();
-    if (c.link->state.com_status == 255) {
-        c.err << "orvcal-cli: the station did not answer the version request (COM" << c.chosenPort() << ", "
-              << settingsStringForRate(float(c.chosenBaud())) << ")" << Qt::endl;
-        return ExchangeFailed;
-    }
+    if (c.link->state.com_status == 255)
+        return c.exchangeFailed(QStringLiteral("the version request"));
     *path = load_prm_file(c.link->state, records, prmSearchPath(c.dataDir));
     if (path->isEmpty()) {
         c.err << "orvcal-cli: looked in: " << prmSearchPath(c.dataDir).join(QStringLiteral(", ")) << Qt::endl;
@@ -218,7 +215,7 @@ int getAndPrint(CliContext &c, const NamedSetting &s, const ParamRecord &record)
     case AccessResult::ComFailed:
         break;
     }
-    return ExchangeFailed;
+    return c.comm->lost() ? PortUnavailable : ExchangeFailed;
 }
 
 int get(CliContext &c, const QStringList &args)
@@ -294,7 +291,7 @@ int set(CliContext &c, const QStringList &args)
         return Refused;
     }
     if (write_raw_setting(*c.link, record, raw, settingMessage(QString::fromLatin1(s.setWords))) != AccessResult::Done)
-        return ExchangeFailed;
+        return c.comm->lost() ? PortUnavailable : ExchangeFailed;
     c.out << "sent " << shown(value, s) << " (raw " << singleText(raw) << "); the station now holds:" << Qt::endl;
     return getAndPrint(c, s, record);
 }

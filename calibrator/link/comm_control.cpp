@@ -64,6 +64,8 @@ void CommControl::setOutput(const QByteArray &bytes)
 
 bool CommControl::setPortOpen(bool open)
 {
+    // Whatever the program does with the port now, it has taken note of a loss.
+    m_lost = false;
     if (open == m_device->isOpen())
         return true;
     if (!open) {
@@ -143,7 +145,10 @@ void CommControl::handleReadyRead()
 void CommControl::handleLost(const QString &reason)
 {
     qCWarning(lcComm) << "port lost:" << reason;
+    m_lost = true;
+    m_lostReason = reason;
     emit portOpenChanged(false);
+    emit lineLost(reason);
 }
 
 } // namespace orv

@@ -73,6 +73,11 @@ public:
     void setTerminalMode(DispId id, int value);
     bool terminalActive() const { return m_terminalModeA != 0 && m_terminalModeB != 0; }
 
+    // The open port went away by itself (hang-up, unplugged adapter) and the
+    // program has neither closed nor reopened it since.
+    bool lost() const { return m_lost; }
+    QString lostReason() const { return m_lostReason; }
+
     // What went wrong with the last failed open, for the message layer.
     PortError lastOpenError() const { return m_lastError; }
     QString lastOpenErrorString() const { return m_lastErrorString; }
@@ -92,6 +97,8 @@ signals:
     void terminalCleared();
     void terminalActiveChanged(bool active);
     void portOpenChanged(bool open);
+    // The port went away by itself; it is closed already.
+    void lineLost(const QString &reason);
 
 private:
     void handleReadyRead();
@@ -108,6 +115,8 @@ private:
     int m_setupValues[3] = {0, 0, 0};
     int m_terminalModeA = 0;
     int m_terminalModeB = 0;
+    bool m_lost = false;
+    QString m_lostReason;
     PortError m_lastError = PortError::None;
     QString m_lastErrorString;
 };

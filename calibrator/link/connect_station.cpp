@@ -127,7 +127,7 @@ private:
     // the version request then sorts out).
     QString dialResult()
     {
-        Pump &pump = m_link.pump();
+        const Pump &pump = m_link.pump();
         const QDateTime now = pump.now();
         const QDateTime deadline = now.addMSecs(-now.time().msec()).addSecs(dialWindow);
         // The clock counts whole seconds: "later than the deadline" starts one second past it.
@@ -138,12 +138,13 @@ private:
             return reply.contains("CONNECT") || reply.contains("CARRIER") || reply.contains("DIAL")
                 || reply.contains("BUSY");
         };
-        pump.waitUntil(expiry, [&] {
+        m_link.waitFor(expiry, [&] {
             reply += m_comm.input();
-            return recognised() || pump.now() >= expiry;
+            return recognised() || pump.now() >= expiry || !m_comm.portOpen();
         });
         qCDebug(lcConnect) << "dial reply" << reply;
-        if (pump.now() >= expiry)
+        // A line gone while dialling never gives a result.
+        if (pump.now() >= expiry || !m_comm.portOpen())
             return ConnectText::noDialResponse;
         // Order matters: a reply holding both DIAL and CONNECT is no dial tone.
         if (reply.contains("DIAL"))

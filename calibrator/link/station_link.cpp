@@ -6,7 +6,10 @@
 #include "packet.h"
 #include "pump.h"
 
+#include "message.h"
+
 #include <QLoggingCategory>
+#include <QTimer>
 
 #include <cmath>
 
@@ -28,11 +31,62 @@ float replyValue(const QByteArray &reply)
 
 } // namespace
 
+// Marks a stretch in which the link waits or exchanges: a loss seen then is
+// reported by the failing exchange, or once the stretch ends.
+class StationLink::Activity
+{
+public:
+    explicit Activity(StationLink &link) : m_link(link) { ++m_link.m_activity; }
+    ~Activity()
+    {
+        if (--m_link.m_activity == 0 && m_link.m_comm.lost())
+            m_link.reportLossWhenIdle();
+    }
+    Activity(const Activity &) = delete;
+    Activity &operator=(const Activity &) = delete;
+
+private:
+    StationLink &m_link;
+};
+
+QString lineLostMessage(const QString &reason)
+{
+    return QStringLiteral("The line to the weather station was lost: %1. Check the cable and the serial adapter, "
+                          "then connect again.")
+        .arg(reason);
+}
+
 StationLink::StationLink(CommControl &comm, Pump &pump)
     : m_comm(comm)
     , m_pump(pump)
 {
     QObject::connect(&m_comm, &CommControl::dataArrived, &m_comm, [this] { m_pump.wake(); });
+    QObject::connect(&m_comm, &CommControl::lineLost, &m_comm, [this] { handleLineLost(); });
+}
+
+void StationLink::handleLineLost()
+{
+    m_lossReported = false;
+    // A waiter for a reply must see at once that none can come.
+    m_pump.wake();
+    if (m_activity == 0)
+        reportLossWhenIdle();
+}
+
+void StationLink::reportLossWhenIdle()
+{
+    // Not from inside the serial layer's own notification, and only if no
+    // exchange has reported it and the program has not moved on meanwhile.
+    QTimer::singleShot(0, &m_comm, [this] {
+        if (m_activity != 0 || !m_comm.lost() || m_lossReported)
+            return;
+        const QString reason = m_comm.lostReason();
+        if (m_ui)
+            m_ui->lineLost(reason);
+        // Said before the windows change under the user.
+        show_message(lineLostMessage(reason));
+        close_link();
+    });
 }
 
 char StationLink::startByte() const
@@ -47,12 +101,34 @@ char StationLink::endByte() const
 
 void StationLink::wait_seconds(double seconds)
 {
+    delay(seconds, false);
+}
+
+void StationLink::pause(double seconds)
+{
+    delay(seconds, true);
+}
+
+bool StationLink::waitFor(const QDateTime &until, const std::function<bool()> &done)
+{
+    Activity activity(*this);
+    return m_pump.waitUntil(until, done);
+}
+
+void StationLink::delay(double seconds, bool endOnLoss)
+{
+    Activity activity(*this);
+    const auto gone = [this] { return !m_comm.portOpen(); };
     double start = m_pump.secondsSinceMidnight();
     for (;;) {
         const double elapsed = m_pump.secondsSinceMidnight() - start;
-        if (elapsed >= seconds)
+        if (elapsed >= seconds || (endOnLoss && gone()))
             return;
-        m_pump.waitUntil(m_pump.now().addMSecs(qint64(std::ceil((seconds - elapsed) * 1000))));
+        const QDateTime until = m_pump.now().addMSecs(qint64(std::ceil((seconds - elapsed) * 1000)));
+        if (endOnLoss)
+            m_pump.waitUntil(until, gone);
+        else
+            m_pump.waitUntil(until);
         // Midnight passed: move the start back a day so the wait does not last 24 hours.
         if (m_pump.secondsSinceMidnight() < start)
             start -= 86400;
@@ -69,10 +145,13 @@ void StationLink::startReceiveWindow()
 bool StationLink::receive(int length)
 {
     // "Later than the deadline" on a whole-second clock is one second past it.
-    return m_pump.waitUntil(state.reply_deadline.addSecs(1), [this, length] {
+    bool complete = false;
+    m_pump.waitUntil(state.reply_deadline.addSecs(1), [this, length, &complete] {
         state.reply_buf += m_comm.input();
-        return state.reply_buf.size() == length;
+        complete = state.reply_buf.size() == length;
+        return complete || !m_comm.portOpen();
     });
+    return complete;
 }
 
 bool StationLink::lineUsable()
@@ -82,12 +161,15 @@ bool StationLink::lineUsable()
     if (m_comm.portOpen())
         return true;
     qCWarning(lcLink) << "exchange on a closed port";
+    if (m_comm.lost())
+        m_lossReported = true;
     state.com_status = 255;
     return false;
 }
 
 void StationLink::request_version()
 {
+    Activity activity(*this);
     state.com_status = 0;
     for (int attempts = 1;; ++attempts) {
         if (!lineUsable())
@@ -95,8 +177,7 @@ void StationLink::request_version()
         m_comm.setInBufferCount(0);
         m_comm.setOutput("V");
         startReceiveWindow();
-        receive(7);
-        if (state.reply_buf.size() == 7 && acceptableVersion(state.reply_buf)) {
+        if (receive(7) && acceptableVersion(state.reply_buf)) {
             state.station_version = state.reply_buf;
             return;
         }
@@ -110,6 +191,7 @@ void StationLink::request_version()
 
 void StationLink::read_param()
 {
+    Activity activity(*this);
     state.com_status = 0;
     // An address that does not fit one byte would reach some other setting.
     if (state.param_addr < 0 || state.param_addr > 255) {
@@ -117,7 +199,7 @@ void StationLink::read_param()
         state.com_status = 255;
         return;
     }
-    wait_seconds(readSettle);
+    pause(readSettle);
     if (!lineUsable())
         return;
     m_comm.setInBufferCount(0);
@@ -145,6 +227,7 @@ void StationLink::read_param()
 
 void StationLink::write_param()
 {
+    Activity activity(*this);
     state.com_status = 0;
     const std::int32_t value = roundHalfEven(state.param_value);
     // Only 0..65535 fits the two value bytes; anything else would be stored
@@ -160,13 +243,13 @@ void StationLink::write_param()
             return;
         m_comm.setOutput(packet);
         if (state.write_no_echo == 255) {
-            wait_seconds(noEchoWait);
+            pause(noEchoWait);
             return;
         }
-        wait_seconds(writeEchoWait);
+        pause(writeEchoWait);
         state.reply_buf = m_comm.input();
         // The sixth transmission's echo is never looked at.
-        if (attempts >= writeTransmissions) {
+        if (attempts >= writeTransmissions || !lineUsable()) {
             state.com_status = 255;
             return;
         }

@@ -233,6 +233,12 @@ void ORV_Main::linkClosed()
     unsetCursor();
 }
 
+void ORV_Main::lineLost(const QString &reason)
+{
+    if (m_comPic->isVisible())
+        m_comm->setTerminalWrite(QStringLiteral("\r\n*** Line lost: %1 ***\r\n").arg(reason).toLatin1());
+}
+
 void ORV_Main::open_port_menu_Click()
 {
     setEnabled(false);

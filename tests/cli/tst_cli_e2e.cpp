@@ -1,3 +1,4 @@
+#include "pty_peer.h"
 #include "station_process.h"
 
 #include <QFile>
@@ -21,6 +22,7 @@ private slots:
     void badArgumentsNeverReachTheStation();
     void secondProgramCannotShareThePort();
     void stationThatNeverAnswersFails();
+    void lineThatHangsUpFailsAtOnce();
 
 private:
     QStringList cliArgs(const QString &device, const QStringList &command) const
@@ -139,6 +141,34 @@ void TestCliEndToEnd::stationThatNeverAnswersFails()
     QVERIFY(run.finished);
     QCOMPARE(run.exitCode, 1);
     QVERIFY2(run.err.contains("did not answer"), run.err.constData());
+}
+
+void TestCliEndToEnd::lineThatHangsUpFailsAtOnce()
+{
+    PtyPeer peer;
+    QVERIFY(peer.isOpen());
+    const double reapedBefore = reapedChildrenCpuSeconds();
+    QProcess cli;
+    cli.start(QStringLiteral(ORV_CLI_BIN), cliArgs(peer.path(), {QStringLiteral("read"), QStringLiteral("0x10")}));
+    QVERIFY(cli.waitForStarted());
+    // The read's two packets arrive; the far end goes away instead of answering.
+    QCOMPARE(peer.read(14, 5000).toHex(' '), QByteArray("02 03 47 50 10 56 03 02 03 47 50 10 56 03"));
+    const double cpuBefore = runningProcessCpuSeconds(cli.processId());
+    QVERIFY(cpuBefore >= 0);
+    QElapsedTimer sinceLoss;
+    sinceLoss.start();
+    peer.hangUp();
+
+    QVERIFY(cli.waitForFinished(20000));
+    const qint64 toExit = sinceLoss.elapsed();
+    const double cpu = reapedChildrenCpuSeconds() - reapedBefore - cpuBefore;
+    const QByteArray err = cli.readAllStandardError();
+    QCOMPARE(cli.exitCode(), 3);
+    QVERIFY2(err.contains("the line went away during the read of address 16"), err.constData());
+    QVERIFY2(toExit < 2000, qPrintable(QString::number(toExit)));
+    // Not below zero: the child's time has been counted once it was reaped.
+    QVERIFY2(cpu >= 0 && cpu < 0.1, qPrintable(QString::number(cpu)));
+    qInfo("line lost to exit: %lld ms, %.0f ms CPU (/proc ticks are 10 ms)", toExit, cpu * 1000);
 }
 
 QTEST_GUILESS_MAIN(TestCliEndToEnd)
