@@ -17,10 +17,6 @@ namespace orv::cli {
 
 namespace {
 
-// The definition file is missing, the firmware lacks the setting, or the
-// value was refused before anything reached the station.
-constexpr int Refused = 4;
-
 // A setting as the command line names it. The words are those of the
 // calibration window's messages, so a failure reads the same in both.
 struct NamedSetting
@@ -119,8 +115,8 @@ int unknownSetting(CliContext &c, const QString &name)
 // Opens the line, asks the version and loads the matching definition file.
 int loadRecords(CliContext &c, ParamRecords &records, QString *path)
 {
-    if (!c.openLink())
-        return PortUnavailable;
+    if (const int code = c.openLink(); code != Ok)
+        return code;
     c.link->request_version();
     if (c.link->state.com_status == 255)
         return c.exchangeFailed(QStringLiteral("the version request"));

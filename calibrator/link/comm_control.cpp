@@ -99,8 +99,10 @@ bool CommControl::portOpen() const
 bool CommControl::setSettings(const QString &text)
 {
     const auto parsed = LineSettings::parse(text);
-    if (!parsed)
+    if (!parsed || !isStationRate(parsed->baud)) {
+        qCDebug(lcComm) << "settings refused:" << text;
         return false;
+    }
     m_settings = *parsed;
     return true;
 }

@@ -63,7 +63,8 @@ public:
     // 21: opening fails when the port is absent, busy, forbidden or refuses the settings.
     bool setPortOpen(bool open);
     bool portOpen() const;
-    // 24: a malformed text is refused (false), never silently defaulted.
+    // 24: a malformed text, or a rate that is not one of the eight station
+    // rates, is refused (false), never silently defaulted.
     bool setSettings(const QString &text);
     QString settings() const { return m_settings.toString(); }
     // 34, 35

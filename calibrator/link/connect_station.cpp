@@ -21,6 +21,7 @@ constexpr int modemTries = 11;
 constexpr double settleAfterModemOk = 3.0;
 constexpr double modemCommandPause = 1.0;
 constexpr int dialWindow = 60;
+constexpr qsizetype dialReplyLimit = 4096;
 constexpr double showConnected = 1.0;
 constexpr double showFailure = 3.0;
 
@@ -41,14 +42,16 @@ public:
         m_progress.show();
         m_comm.setTerminalMode(CommControl::TerminalModeB, 0);
         m_comm.setTerminalMode(CommControl::TerminalModeA, 0);
-        const bool modem = m_settings.modem_flag[m_slot] == 255;
+        // A flag that is neither 0 nor 255 counts as a direct cable here and
+        // in the line set-up alike.
+        const bool modem = m_settings.hasModem(m_slot);
         m_comm.setHandshaking(modem ? CommControl::RtsCts : CommControl::NoHandshaking);
         m_comm.setDTREnable(true);
         m_comm.setRTSEnable(modem);
-        if (m_settings.modem_flag[m_slot] == 0)
-            direct();
-        else
+        if (modem)
             throughModem();
+        else
+            direct();
     }
 
 private:
@@ -139,7 +142,8 @@ private:
                 || reply.contains("BUSY");
         };
         m_link.waitFor(expiry, [&] {
-            reply += m_comm.input();
+            // Result codes are a few bytes; a flooding line is not kept whole.
+            reply += m_comm.input().left(qMax<qsizetype>(0, dialReplyLimit - reply.size()));
             return recognised() || pump.now() >= expiry || !m_comm.portOpen();
         });
         qCDebug(lcConnect) << "dial reply" << reply;

@@ -38,11 +38,22 @@ QString LineSettings::toString() const
     return QStringLiteral("%1,%2,%3,%4").arg(baud).arg(QLatin1Char(parity)).arg(dataBits).arg(stopBits);
 }
 
+int stationRateIndex(float rate)
+{
+    for (std::size_t i = 0; i < stationRates.size(); ++i)
+        if (rate == float(stationRates[i]))
+            return int(i);
+    return -1;
+}
+
 QString settingsStringForRate(float baudRate)
 {
     // "#####" rounds halves away from zero and prints no leading zeros.
     const double rounded = std::round(double(baudRate));
-    return QString::number(qint64(rounded)) + QStringLiteral(",N,8,1");
+    // Only a value an integer can hold is converted to one.
+    const bool whole = std::isfinite(rounded) && std::fabs(rounded) < 1e15;
+    return (whole ? QString::number(qint64(rounded)) : QString::number(double(baudRate)))
+        + QStringLiteral(",N,8,1");
 }
 
 } // namespace orv

@@ -32,6 +32,7 @@ QSerialDevice::QSerialDevice(QObject *parent)
 {
     connect(&m_port, &QSerialPort::readyRead, this, &SerialDevice::readyRead);
     connect(&m_port, &QSerialPort::errorOccurred, this, &QSerialDevice::handleError);
+    m_port.setReadBufferSize(inputLimit);
     m_watch.setInterval(1000);
     connect(&m_watch, &QTimer::timeout, this, &QSerialDevice::checkLine);
 }

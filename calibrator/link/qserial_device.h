@@ -12,6 +12,10 @@ class QSerialDevice final : public SerialDevice
 {
     Q_OBJECT
 public:
+    // What the port holds for the program at most: far more than any reply or
+    // screenful; a flooding peer is held back by the line instead.
+    static constexpr qint64 inputLimit = 64 * 1024;
+
     explicit QSerialDevice(QObject *parent = nullptr);
 
     bool open(const QString &path, const LineSettings &settings, bool hardwareFlow) override;

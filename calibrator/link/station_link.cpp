@@ -147,11 +147,19 @@ bool StationLink::receive(int length)
     // "Later than the deadline" on a whole-second clock is one second past it.
     bool complete = false;
     m_pump.waitUntil(state.reply_deadline.addSecs(1), [this, length, &complete] {
-        state.reply_buf += m_comm.input();
+        keepReply(m_comm.input(), length);
         complete = state.reply_buf.size() == length;
         return complete || !m_comm.portOpen();
     });
     return complete;
+}
+
+void StationLink::keepReply(const QByteArray &received, int length)
+{
+    // A reply longer than its length is never accepted; one byte more says as
+    // much, whatever a flooding peer sends.
+    const qsizetype room = qMax<qsizetype>(0, length + 1 - state.reply_buf.size());
+    state.reply_buf += received.left(room);
 }
 
 bool StationLink::lineUsable()
@@ -247,7 +255,8 @@ void StationLink::write_param()
             return;
         }
         pause(writeEchoWait);
-        state.reply_buf = m_comm.input();
+        state.reply_buf.clear();
+        keepReply(m_comm.input(), 2);
         // The sixth transmission's echo is never looked at.
         if (attempts >= writeTransmissions || !lineUsable()) {
             state.com_status = 255;

@@ -60,6 +60,7 @@ private:
     // Appends input to reply_buf until it holds exactly `length` bytes or the
     // whole-second clock has passed reply_deadline.
     bool receive(int length);
+    void keepReply(const QByteArray &received, int length);
     void startReceiveWindow();
     bool lineUsable();
     char startByte() const;

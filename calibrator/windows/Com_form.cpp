@@ -34,7 +34,7 @@ QFont arial()
 
 const QList<int> &Com_form::baudRates()
 {
-    static const QList<int> rates = {300, 600, 1200, 2400, 4800, 9600, 19200, 38400};
+    static const QList<int> rates(orv::stationRates.begin(), orv::stationRates.end());
     return rates;
 }
 
@@ -184,8 +184,8 @@ void Com_form::showStoredPortAndRate()
 {
     const int s = slot();
     const int port = m_settings.com_port[s];
-    const int rateIndex = baudRates().indexOf(int(m_settings.baud_rate[s]));
-    const bool exactRate = rateIndex >= 0 && float(baudRates()[rateIndex]) == m_settings.baud_rate[s];
+    const int rateIndex = orv::stationRateIndex(m_settings.baud_rate[s]);
+    const bool exactRate = rateIndex >= 0;
     {
         const QSignalBlocker blockPort(m_port);
         const QSignalBlocker blockBaud(m_baud);

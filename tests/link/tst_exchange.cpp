@@ -86,6 +86,9 @@ private slots:
     void lineLostOutsideAnExchangeIsReportedOnce_data();
     void lineLostOutsideAnExchangeIsReportedOnce();
     void hungUpPtyFailsReadAtOnceAndCostsNoCpu();
+    void floodingPeerIsNotKept_data();
+    void floodingPeerIsNotKept();
+    void serialPortHoldsBoundedInput();
     void successAfterFailureClearsStatus();
     void waitSpanningMidnightEndsOnTime();
     void receiveWindowFollowsWholeSecondClock_data();
@@ -504,6 +507,62 @@ void TestExchange::hungUpPtyFailsReadAtOnceAndCostsNoCpu()
     QVERIFY(comm.lost());
     QVERIFY(!comm.portOpen());
     qInfo("line lost to failure: %lld ms, %.1f ms CPU up to 0.5 s after", toFailure, cpu * 1000);
+}
+
+void TestExchange::floodingPeerIsNotKept_data()
+{
+    QTest::addColumn<QString>("operation");
+    QTest::newRow("version") << "version";
+    QTest::newRow("read") << "read";
+    QTest::newRow("write") << "write";
+}
+
+void TestExchange::floodingPeerIsNotKept()
+{
+    QFETCH(QString, operation);
+    LinkFixture f;
+    // Half a megabyte within each receive window, whatever was asked.
+    f.peer.setResponder([](const QByteArray &) {
+        QList<ScriptedPeer::Piece> flood;
+        for (int i = 0; i < 50; ++i)
+            flood.append({100, QByteArray(10000, 'x')});
+        return flood;
+    });
+    QVERIFY(f.open());
+    f.link->state.param_addr = 0x10;
+    f.link->state.param_value = 300;
+    int length = 2;
+    if (operation == QLatin1String("version")) {
+        f.link->request_version();
+        length = 7;
+    } else if (operation == QLatin1String("read")) {
+        f.link->read_param();
+    } else {
+        f.link->write_param();
+    }
+    QCOMPARE(f.link->state.com_status, 255);
+    QVERIFY2(f.link->state.reply_buf.size() <= length + 1, qPrintable(QString::number(f.link->state.reply_buf.size())));
+}
+
+void TestExchange::serialPortHoldsBoundedInput()
+{
+    PtyPeer peer;
+    QVERIFY(peer.isOpen());
+    QSerialDevice device;
+    QVERIFY2(device.open(peer.path(), LineSettings(), false), qPrintable(device.errorString()));
+    const QByteArray chunk(4096, 'x');
+    qint64 offered = 0;
+    qint64 taken = 0;
+    for (int i = 0; i < 400; ++i) {
+        offered += chunk.size();
+        taken += peer.writeSome(chunk);
+        QCoreApplication::processEvents();
+    }
+    const qint64 held = device.readAll().size();
+    QVERIFY2(held <= QSerialDevice::inputLimit, qPrintable(QString::number(held)));
+    // The line stopped taking bytes once the program's share was full.
+    QVERIFY2(taken < offered, qPrintable(QString::number(taken)));
+    device.close();
 }
 
 void TestExchange::successAfterFailureClearsStatus()

@@ -58,6 +58,12 @@ bool PtyPeer::write(const QByteArray &bytes)
     return isOpen() && ::write(m_master, bytes.constData(), size_t(bytes.size())) == bytes.size();
 }
 
+qint64 PtyPeer::writeSome(const QByteArray &bytes)
+{
+    const ssize_t n = isOpen() ? ::write(m_master, bytes.constData(), size_t(bytes.size())) : -1;
+    return n > 0 ? qint64(n) : 0;
+}
+
 void PtyPeer::hangUp()
 {
     if (m_master >= 0)

@@ -24,6 +24,8 @@ public:
     // `timeoutMs` has passed.
     QByteArray read(int count, int timeoutMs);
     bool write(const QByteArray &bytes);
+    // As much of `bytes` as the line takes now, without waiting; the count.
+    qint64 writeSome(const QByteArray &bytes);
     void hangUp();
 
 private:

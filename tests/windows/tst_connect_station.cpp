@@ -2,6 +2,8 @@
 
 #include <QtTest>
 
+#include <limits>
+
 using namespace orv;
 using namespace orv::test;
 
@@ -121,6 +123,10 @@ void TestConnectStation::directFailuresEndTheSameWay_data()
     QTest::newRow("port outside 1..8") << 12 << false << true << 2400.0f << unavailable << 0 << 0ll << 0ll;
     QTest::newRow("busy port") << 2 << true << true << 2400.0f << unavailable << 0 << 0ll << 0ll;
     QTest::newRow("damaged rate") << 2 << false << true << 0.0f << unavailable << 0 << 0ll << 0ll;
+    QTest::newRow("rate not one of the eight") << 2 << false << true << 1234.0f << unavailable << 0 << 0ll << 0ll;
+    QTest::newRow("rate 1e12") << 2 << false << true << 1e12f << unavailable << 0 << 0ll << 0ll;
+    QTest::newRow("rate NaN") << 2 << false << true << std::numeric_limits<float>::quiet_NaN() << unavailable << 0
+                              << 0ll << 0ll;
     // 6 s of settling, then four 15-16 s attempts.
     QTest::newRow("silent station") << 2 << false << false << 2400.0f << ConnectText::noVersion << 4 << 66000ll
                                     << 70000ll;
@@ -163,6 +169,7 @@ void TestConnectStation::lineControlFollowsModemFlag_data()
     QTest::addColumn<bool>("rts");
     QTest::newRow("direct") << 0 << false << false;
     QTest::newRow("modem") << 255 << true << true;
+    QTest::newRow("damaged flag 7 counts as direct") << 7 << false << false;
 }
 
 void TestConnectStation::lineControlFollowsModemFlag()
@@ -174,7 +181,7 @@ void TestConnectStation::lineControlFollowsModemFlag()
     ModemPeer modem(modemScript(1, "\r\nCONNECT 2400\r\n", &atf));
     modem.setVersionReply(goodVersion);
     ScriptedPeer station(ScriptedPeer::always(goodVersion));
-    ConnectFixture f(flag ? static_cast<station::Peer *>(&modem) : &station);
+    ConnectFixture f(flag == 255 ? static_cast<station::Peer *>(&modem) : &station);
     f.settings.modem_flag[0] = std::uint8_t(flag);
 
     f.run();
