@@ -4,9 +4,9 @@
 #include "comm_control.h"
 #include "line_settings.h"
 #include "message.h"
+#include "pump.h"
 #include "station_link.h"
 
-#include <QCoreApplication>
 #include <QLoggingCategory>
 
 Q_LOGGING_CATEGORY(lcDetect, "orv.detect", QtInfoMsg)
@@ -95,7 +95,7 @@ DetectionResult detect_station(StationLink &link, ComSettings &settings, Detecti
 
     comm.setTerminalMode(CommControl::TerminalModeB, 0);
     // Lets the cleared output area paint before the first port is opened.
-    QCoreApplication::processEvents();
+    link.pump().runPending();
 
     bool stopped = false;
     for (int port = 1; port <= 8; ++port) {
