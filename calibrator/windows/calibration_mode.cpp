@@ -20,7 +20,7 @@ CalibrationMode::CalibrationMode(QWidget &owner, orv::StationLink &link, orv::Co
     , m_settings(settings)
     , m_settingsFile(settingsFile)
     , m_dataDir(std::move(dataDir))
-    , m_defaultClock(std::make_unique<orv::PosixSystemClock>())
+    , m_defaultClock(std::make_unique<orv::PosixSystemClock>(link.pump()))
     , m_clock(m_defaultClock.get())
     , m_controls(std::make_unique<zq::ControlLoader>())
 {
