@@ -98,11 +98,8 @@ int CliContext::openLink()
         return SettingsProblem;
     }
     const QString settingsText = settingsStringForRate(chosenRate());
-    comm->setTerminalMode(CommControl::TerminalModeB, 0);
-    comm->setTerminalMode(CommControl::TerminalModeA, 0);
-    comm->setHandshaking(CommControl::NoHandshaking);
-    comm->setDTREnable(true);
-    comm->setRTSEnable(false);
+    comm->setTerminalDisplay(false);
+    comm->setUpLine(false);
     comm->setCommPort(p);
     if (!comm->setSettings(settingsText)) {
         // Only a stored rate can get here: --baud takes the eight rates only.

@@ -21,7 +21,7 @@ int version(CliContext &c, const QStringList &args)
     if (const int code = c.openLink(); code != Ok)
         return code;
     c.link->request_version();
-    if (c.link->state.com_status == 255)
+    if (c.link->state.exchangeFailed())
         return c.exchangeFailed(QStringLiteral("the version request"));
     // Seven bytes as sent; line endings printed as escapes so the output stays one line.
     QByteArray shown;
@@ -48,7 +48,7 @@ int read(CliContext &c, const QStringList &args)
         return code;
     c.link->state.param_addr = int(*address);
     c.link->read_param();
-    if (c.link->state.com_status == 255)
+    if (c.link->state.exchangeFailed())
         return c.exchangeFailed(QStringLiteral("the read of address %1").arg(*address));
     c.out << qint64(c.link->state.param_value) << Qt::endl;
     return Ok;
@@ -67,7 +67,7 @@ int write(CliContext &c, const QStringList &args)
     c.link->state.param_addr = int(*address);
     c.link->state.param_value = float(*value);
     c.link->write_param();
-    if (c.link->state.com_status == 255)
+    if (c.link->state.exchangeFailed())
         return c.exchangeFailed(QStringLiteral("the write of address %1").arg(*address));
     c.out << qint64(c.link->state.param_value) << Qt::endl;
     return Ok;

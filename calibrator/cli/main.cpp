@@ -65,8 +65,7 @@ int main(int argc, char *argv[])
     if (const auto b = takeValue(QStringLiteral("--baud"))) {
         const auto n = parseNumber(*b, 1, 38400);
         if (!n || !orv::isStationRate(int(*n))) {
-            err << "orvcal-cli: bad baud rate '" << *b << "' (the station speaks 300, 600, 1200, 2400, 4800, 9600, "
-                   "19200 or 38400)"
+            err << "orvcal-cli: bad baud rate '" << *b << "' (the station speaks " << orv::stationRatesText() << ")"
                 << Qt::endl;
             return BadUsage;
         }

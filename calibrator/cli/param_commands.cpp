@@ -118,7 +118,7 @@ int loadRecords(CliContext &c, ParamRecords &records, QString *path)
     if (const int code = c.openLink(); code != Ok)
         return code;
     c.link->request_version();
-    if (c.link->state.com_status == 255)
+    if (c.link->state.exchangeFailed())
         return c.exchangeFailed(QStringLiteral("the version request"));
     *path = load_prm_file(c.link->state, records, prmSearchPath(c.dataDir));
     if (path->isEmpty()) {

@@ -56,7 +56,7 @@ QStringList ComSettings::problems(int slot) const
         out << QStringLiteral("port %1 is not COM1 to COM8").arg(com_port[slot]);
     if (stationRateIndex(baud_rate[slot]) < 0)
         out << QStringLiteral("rate %1 is not one of the eight station rates").arg(double(baud_rate[slot]), 0, 'g', 9);
-    if (modem_flag[slot] != 0 && modem_flag[slot] != 255)
+    if (modem_flag[slot] != 0 && modem_flag[slot] != modemPresent)
         out << QStringLiteral("modem flag %1 is neither 0 (direct) nor 255 (modem); taken as direct")
                    .arg(modem_flag[slot]);
     return out;

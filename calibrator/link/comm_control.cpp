@@ -132,6 +132,19 @@ void CommControl::setTerminalMode(DispId id, int value)
         handleReadyRead();
 }
 
+void CommControl::setTerminalDisplay(bool on)
+{
+    setTerminalMode(TerminalModeB, on ? 3 : 0);
+    setTerminalMode(TerminalModeA, on ? 2 : 0);
+}
+
+void CommControl::setUpLine(bool modem)
+{
+    setHandshaking(modem ? RtsCts : NoHandshaking);
+    setDTREnable(true);
+    setRTSEnable(modem);
+}
+
 void CommControl::handleReadyRead()
 {
     if (terminalActive()) {

@@ -73,6 +73,13 @@ public:
     // 36, 37: the display is on while both are non-zero.
     void setTerminalMode(DispId id, int value);
     bool terminalActive() const { return m_terminalModeA != 0 && m_terminalModeB != 0; }
+    // Both switches in the order the control expects: 37 then 36, to 3 and 2
+    // for on, to 0 and 0 for off.
+    void setTerminalDisplay(bool on);
+
+    // A station slot's line, set before opening: hardware handshaking and RTS
+    // with a modem on the port, neither on a direct cable; DTR on either way.
+    void setUpLine(bool modem);
 
     // The open port went away by itself (hang-up, unplugged adapter) and the
     // program has neither closed nor reopened it since.

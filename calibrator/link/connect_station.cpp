@@ -40,14 +40,11 @@ public:
     void run()
     {
         m_progress.show();
-        m_comm.setTerminalMode(CommControl::TerminalModeB, 0);
-        m_comm.setTerminalMode(CommControl::TerminalModeA, 0);
+        m_comm.setTerminalDisplay(false);
         // A flag that is neither 0 nor 255 counts as a direct cable here and
         // in the line set-up alike.
         const bool modem = m_settings.hasModem(m_slot);
-        m_comm.setHandshaking(modem ? CommControl::RtsCts : CommControl::NoHandshaking);
-        m_comm.setDTREnable(true);
-        m_comm.setRTSEnable(modem);
+        m_comm.setUpLine(modem);
         if (modem)
             throughModem();
         else
@@ -161,7 +158,7 @@ private:
     void askVersion()
     {
         m_link.request_version();
-        if (m_link.state.com_status == 255)
+        if (m_link.state.exchangeFailed())
             return fail(ConnectText::noVersion);
         m_progress.setInfo(ConnectText::connected);
         m_link.wait_seconds(showConnected);

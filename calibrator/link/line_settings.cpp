@@ -46,6 +46,27 @@ int stationRateIndex(float rate)
     return -1;
 }
 
+int stationBaudIndex(int baud)
+{
+    const int i = stationRateIndex(float(baud));
+    return i < 0 ? -1 : int(stationRates.size()) - 1 - i;
+}
+
+int rateOfStationBaudIndex(int index)
+{
+    const int last = int(stationRates.size()) - 1;
+    return index < 0 || index > last ? 0 : stationRates[std::size_t(last - index)];
+}
+
+QString stationRatesText()
+{
+    QStringList rates;
+    for (int rate : stationRates)
+        rates << QString::number(rate);
+    const QString last = rates.takeLast();
+    return rates.join(QStringLiteral(", ")) + QStringLiteral(" or ") + last;
+}
+
 QString settingsStringForRate(float baudRate)
 {
     // "#####" rounds halves away from zero and prints no leading zeros.

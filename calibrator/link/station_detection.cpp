@@ -41,9 +41,7 @@ bool openForRate(CommControl &comm, int port, int baud)
 {
     closeIfOpen(comm);
     comm.setSettings(settingsText(baud));
-    comm.setHandshaking(CommControl::NoHandshaking);
-    comm.setDTREnable(true);
-    comm.setRTSEnable(false);
+    comm.setUpLine(false);
     comm.setCommPort(port);
     return comm.setPortOpen(true);
 }
@@ -93,7 +91,7 @@ DetectionResult detect_station(StationLink &link, ComSettings &settings, Detecti
     progress.endLine();
     progress.endLine();
 
-    comm.setTerminalMode(CommControl::TerminalModeB, 0);
+    comm.setTerminalDisplay(false);
     // Lets the cleared output area paint before the first port is opened.
     link.pump().runPending();
 
@@ -120,7 +118,7 @@ DetectionResult detect_station(StationLink &link, ComSettings &settings, Detecti
                 progress.print(QStringLiteral("%1 ").arg(baud));
                 link.wait_seconds(3);
                 link.request_version();
-                if (link.state.com_status == 0) {
+                if (!link.state.exchangeFailed()) {
                     result.outcome = DetectionResult::Found;
                     result.port = port;
                     result.baud = baud;

@@ -171,7 +171,7 @@ bool StationLink::lineUsable()
     qCWarning(lcLink) << "exchange on a closed port";
     if (m_comm.lost())
         m_lossReported = true;
-    state.com_status = 255;
+    state.com_status = LinkState::comFailed;
     return false;
 }
 
@@ -191,7 +191,7 @@ void StationLink::request_version()
         }
         qCDebug(lcLink) << "version attempt" << attempts << "got" << state.reply_buf.toHex(' ');
         if (attempts >= versionAttempts) {
-            state.com_status = 255;
+            state.com_status = LinkState::comFailed;
             return;
         }
     }
@@ -204,7 +204,7 @@ void StationLink::read_param()
     // An address that does not fit one byte would reach some other setting.
     if (state.param_addr < 0 || state.param_addr > 255) {
         qCWarning(lcLink) << "refusing to read address" << state.param_addr;
-        state.com_status = 255;
+        state.com_status = LinkState::comFailed;
         return;
     }
     pause(readSettle);
@@ -227,7 +227,7 @@ void StationLink::read_param()
         qCDebug(lcLink) << "read" << state.param_addr << "attempt" << attempts << "got"
                         << state.reply_buf.toHex(' ');
         if (attempts >= readAttempts) {
-            state.com_status = 255;
+            state.com_status = LinkState::comFailed;
             return;
         }
     }
@@ -242,7 +242,7 @@ void StationLink::write_param()
     // truncated, so it is refused without touching the line.
     if (state.param_addr < 0 || state.param_addr > 255 || value < 0 || value > 65535) {
         qCWarning(lcLink) << "refusing to write" << state.param_value << "to address" << state.param_addr;
-        state.com_status = 255;
+        state.com_status = LinkState::comFailed;
         return;
     }
     const QByteArray packet = writePacket(std::uint8_t(state.param_addr), value, startByte(), endByte());
@@ -250,7 +250,7 @@ void StationLink::write_param()
         if (!lineUsable())
             return;
         m_comm.setOutput(packet);
-        if (state.write_no_echo == 255) {
+        if (state.write_no_echo == LinkState::noEcho) {
             pause(noEchoWait);
             return;
         }
@@ -259,7 +259,7 @@ void StationLink::write_param()
         keepReply(m_comm.input(), 2);
         // The sixth transmission's echo is never looked at.
         if (attempts >= writeTransmissions || !lineUsable()) {
-            state.com_status = 255;
+            state.com_status = LinkState::comFailed;
             return;
         }
         if (state.reply_buf.size() == 2) {

@@ -50,7 +50,7 @@ AccessResult get_eng_setting(StationLink &link, const ParamRecord &record, const
         return unconvertible(words);
     setAddress(link, record);
     link.read_param();
-    if (link.state.com_status == 255)
+    if (link.state.exchangeFailed())
         return comFailed(link, gettingMessage(words));
 
     float &value = link.state.param_value;
@@ -83,7 +83,7 @@ AccessResult set_eng_setting(StationLink &link, const ParamRecord &record, float
     if (!eng_to_raw(value, record.element[3], record.element[4]))
         return unconvertible(words);
     link.write_param();
-    if (link.state.com_status == 255)
+    if (link.state.exchangeFailed())
         return comFailed(link, settingMessage(words));
     return AccessResult::Done;
 }
@@ -94,7 +94,7 @@ AccessResult read_raw_setting(StationLink &link, const ParamRecord &record, cons
         return AccessResult::Absent;
     setAddress(link, record);
     link.read_param();
-    if (link.state.com_status == 255)
+    if (link.state.exchangeFailed())
         return comFailed(link, failureMessage);
     return AccessResult::Done;
 }
@@ -107,7 +107,7 @@ AccessResult write_raw_setting(StationLink &link, const ParamRecord &record, flo
     setAddress(link, record);
     link.state.param_value = rawValue;
     link.write_param();
-    if (link.state.com_status == 255)
+    if (link.state.exchangeFailed())
         return comFailed(link, failureMessage);
     return AccessResult::Done;
 }

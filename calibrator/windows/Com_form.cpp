@@ -161,7 +161,7 @@ void Com_form::Form_Load()
         const QSignalBlocker blockNumber(m_number);
         const QSignalBlocker blockSetup(m_setup);
         const QSignalBlocker blockId(m_id);
-        m_modem->setChecked(m_settings.modem_flag[s] == 255);
+        m_modem->setChecked(m_settings.hasModem(s));
         // Phone and setup at full width, trailing blanks included: what is shown is what is stored.
         m_number->setText(QString::fromLatin1(m_settings.phone_number[s]));
         m_setup->setText(QString::fromLatin1(m_settings.modem_setup[s]));
@@ -225,7 +225,7 @@ void Com_form::wv_Baud_combo_Click()
 
 void Com_form::modem_chk_Click()
 {
-    m_settings.modem_flag[slot()] = m_modem->isChecked() ? 255 : 0;
+    m_settings.modem_flag[slot()] = m_modem->isChecked() ? orv::ComSettings::modemPresent : 0;
 }
 
 void Com_form::number_txt_Change()

@@ -43,13 +43,12 @@ void CalibrationMode::setSystemClock(orv::SystemClock *clock)
 
 void CalibrationMode::enter()
 {
-    m_link.comm().setTerminalMode(orv::CommControl::TerminalModeB, 0);
-    m_link.comm().setTerminalMode(orv::CommControl::TerminalModeA, 0);
+    m_link.comm().setTerminalDisplay(false);
     m_owner.setEnabled(false);
     setScreenPointerBusy();
 
     m_link.request_version();
-    if (m_link.state.com_status == 255) {
+    if (m_link.state.exchangeFailed()) {
         m_link.close_link();
         return;
     }

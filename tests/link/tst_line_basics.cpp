@@ -102,6 +102,11 @@ void TestLineBasics::onlyStationRatesAreUsable()
     QFETCH(float, rate);
     QFETCH(int, index);
     QCOMPARE(stationRateIndex(rate), index);
+    // The station numbers its rates from the fastest.
+    const int stationIndex = index < 0 ? -1 : 7 - index;
+    QCOMPARE(stationBaudIndex(int(index < 0 ? 0 : rate)), stationIndex);
+    if (index >= 0)
+        QCOMPARE(float(rateOfStationBaudIndex(stationIndex)), rate);
     ComSettings stored = ComSettings::defaults();
     stored.baud_rate[0] = rate;
     QCOMPARE(stored.problems(0).isEmpty(), index >= 0);
