@@ -118,7 +118,8 @@ private:
             m_link.state.reply_buf = m_comm.input();
             if (m_link.state.reply_buf.contains("OK"))
                 return true;
-            if (tries >= modemTries)
+            // A line gone from under the modem will not bring an OK on a later try.
+            if (tries >= modemTries || !m_comm.portOpen())
                 return false;
         }
     }

@@ -2,11 +2,10 @@
 
 #include "comm_control.h"
 #include "link_ui.h"
+#include "message.h"
 #include "numeric.h"
 #include "packet.h"
 #include "pump.h"
-
-#include "message.h"
 
 #include <QLoggingCategory>
 #include <QTimer>

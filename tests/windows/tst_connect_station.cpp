@@ -54,6 +54,8 @@ private slots:
     void modemOutcomes();
     void modemCommandsAndTheirPauses();
     void modemWithoutReplyGivesUpBetweenSixtyAndSixtyOneSeconds();
+    void modemLineLostEndsTheAttemptAtOnce_data();
+    void modemLineLostEndsTheAttemptAtOnce();
 };
 
 void TestConnectStation::directConnectionRunsItsStepsOnTime()
@@ -298,6 +300,34 @@ void TestConnectStation::modemWithoutReplyGivesUpBetweenSixtyAndSixtyOneSeconds(
     const qint64 waited = f.progress->timeOf("beep") - dialledAt;
     QVERIFY2(waited > 60000 && waited <= 61100, qPrintable(QString::number(waited)));
     QVERIFY(modem.hangUps() >= 1);
+}
+
+void TestConnectStation::modemLineLostEndsTheAttemptAtOnce_data()
+{
+    QTest::addColumn<int>("okFromTry");
+    QTest::addColumn<qint64>("lostAtMs");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("while detecting the modem") << 0 << qint64(2500) << ConnectText::noModem;
+    QTest::newRow("while dialling") << 1 << qint64(10000) << ConnectText::noDialResponse;
+}
+
+void TestConnectStation::modemLineLostEndsTheAttemptAtOnce()
+{
+    QFETCH(int, okFromTry);
+    QFETCH(qint64, lostAtMs);
+    QFETCH(QString, message);
+    int atf = 0;
+    ModemPeer modem(modemScript(okFromTry, QByteArray(), &atf));
+    ConnectFixture f(&modem);
+    f.settings.modem_flag[0] = 255;
+    f.pump.scheduleIn(lostAtMs, [&f] { f.line->unplug(); });
+
+    f.run();
+
+    const QStringList steps = f.progress->steps();
+    QCOMPARE(steps.mid(steps.size() - 3), (QStringList{"beep", message, "close"}));
+    const qint64 beepAt = f.since(f.progress->timeOf("beep"));
+    QVERIFY2(beepAt >= lostAtMs && beepAt <= lostAtMs + 1000, qPrintable(QString::number(beepAt)));
 }
 
 QTEST_GUILESS_MAIN(TestConnectStation)
