@@ -28,13 +28,29 @@ std::optional<long> parseNumber(const QString &text, long min, long max)
     return value;
 }
 
-bool CliContext::prepare()
+void CliContext::prepare()
 {
     dataDir = dataDirectory(dataDir);
+}
+
+bool CliContext::loadSettings()
+{
+    if (settingsLoaded)
+        return true;
     if (!settingsFile.load(dataDir, settings)) {
         err << "orvcal-cli: " << settingsFile.error() << Qt::endl;
         return false;
     }
+    settingsLoaded = true;
+    return true;
+}
+
+int CliContext::makeLink()
+{
+    if (link)
+        return Ok;
+    if (!loadSettings())
+        return SettingsProblem;
     PortMap ports = PortMap::load(dataDir);
     if (!device.isEmpty())
         ports.setDevicePath(chosenPort(), device);
@@ -43,7 +59,7 @@ bool CliContext::prepare()
     link->setMessages(&messages);
     link->state.pkt_start = QByteArray(1, 0x02);
     link->state.pkt_end = QByteArray(1, 0x03);
-    return true;
+    return Ok;
 }
 
 int CliContext::chosenPort() const
@@ -51,35 +67,53 @@ int CliContext::chosenPort() const
     return port.value_or(settings.com_port[0]);
 }
 
-int CliContext::chosenBaud() const
+float CliContext::chosenRate() const
 {
-    return baud.value_or(int(settings.baud_rate[0]));
+    return baud ? float(*baud) : settings.baud_rate[0];
 }
 
-bool CliContext::openLink()
+QString CliContext::lineText() const
 {
+    return QStringLiteral("COM%1, %2").arg(chosenPort()).arg(settingsStringForRate(chosenRate()));
+}
+
+int CliContext::exchangeFailed(const QString &what)
+{
+    if (comm->lost()) {
+        err << "orvcal-cli: the line went away during " << what << " (" << lineText() << "): " << comm->lostReason()
+            << Qt::endl;
+        return PortUnavailable;
+    }
+    err << "orvcal-cli: the station did not answer " << what << " (" << lineText() << ")" << Qt::endl;
+    return ExchangeFailed;
+}
+
+int CliContext::openLink()
+{
+    if (const int code = makeLink(); code != Ok)
+        return code;
     const int p = chosenPort();
     if (comm->devicePath(p).isEmpty()) {
-        err << "orvcal-cli: COM" << p << " is not a port this program knows (ports are 1 to 8)" << Qt::endl;
-        return false;
+        err << "orvcal-cli: station slot 0 names port " << p << ", which is not COM1 to COM8; use --port or "
+            << "--device, or correct the slot" << Qt::endl;
+        return SettingsProblem;
     }
-    const QString settingsText = settingsStringForRate(float(chosenBaud()));
-    comm->setTerminalMode(CommControl::TerminalModeB, 0);
-    comm->setTerminalMode(CommControl::TerminalModeA, 0);
-    comm->setHandshaking(CommControl::NoHandshaking);
-    comm->setDTREnable(true);
-    comm->setRTSEnable(false);
+    const QString settingsText = settingsStringForRate(chosenRate());
+    comm->setTerminalDisplay(false);
+    comm->setUpLine(false);
     comm->setCommPort(p);
     if (!comm->setSettings(settingsText)) {
-        err << "orvcal-cli: bad line settings " << settingsText << Qt::endl;
-        return false;
+        // Only a stored rate can get here: --baud takes the eight rates only.
+        err << "orvcal-cli: station slot 0 holds the rate " << settingsText.section(QLatin1Char(','), 0, 0)
+            << ", which is not one of the eight station rates; use --baud or correct the slot" << Qt::endl;
+        return SettingsProblem;
     }
     if (!comm->setPortOpen(true)) {
         err << "orvcal-cli: cannot open COM" << p << " (" << comm->devicePath(p) << "): "
             << comm->lastOpenErrorString() << Qt::endl;
-        return false;
+        return PortUnavailable;
     }
-    return true;
+    return Ok;
 }
 
 } // namespace orv::cli

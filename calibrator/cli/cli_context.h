@@ -16,10 +16,20 @@
 
 namespace orv::cli {
 
-enum ExitCode { Ok = 0, ExchangeFailed = 1, BadUsage = 2, PortUnavailable = 3 };
+enum ExitCode {
+    Ok = 0,
+    ExchangeFailed = 1,
+    BadUsage = 2,
+    PortUnavailable = 3,
+    Refused = 4,
+    // The settings file cannot be read or saved, or slot 0 names a port or
+    // rate that cannot be used: a matter for the file, not for the cable.
+    SettingsProblem = 5,
+};
 
 // Everything a command works with: options, the settings of slot 0 and, once
-// openLink() has run, an open line to the station.
+// openLink() has run, an open line to the station. Nothing touches a file
+// before a command has checked its arguments.
 class CliContext
 {
 public:
@@ -35,18 +45,29 @@ public:
     ComSettings settings;
     SettingsFile settingsFile;
 
-    // Loads the settings file and makes the port map; false after printing why.
-    bool prepare();
+    // Settles the data folder; touches no file.
+    void prepare();
+    // Loads the settings file (once); false after printing why.
+    bool loadSettings();
+    // Loads the settings and makes the port map and the link, not yet open;
+    // an exit code other than Ok after printing why.
+    int makeLink();
     // Opens the chosen port direct (no handshaking, DTR on, RTS off) at the
-    // chosen rate; false after printing why.
-    bool openLink();
+    // chosen rate; an exit code other than Ok after printing why.
+    int openLink();
 
     int chosenPort() const;
-    int chosenBaud() const;
+    float chosenRate() const;
+    QString lineText() const;
+
+    // After a failed exchange: says so when the line itself went away, and
+    // gives the exit code, a port problem in that case.
+    int exchangeFailed(const QString &what);
 
     QtPump pump;
     // What the windows would show in a message box goes to stderr.
     StderrMessages messages;
+    bool settingsLoaded = false;
     std::unique_ptr<CommControl> comm;
     std::unique_ptr<StationLink> link;
 };

@@ -2,25 +2,95 @@
 
 #include "link/station_detection.h"
 
+#include <QSocketNotifier>
+
+#include <cerrno>
 #include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace orv::cli {
 
 namespace {
 
-volatile std::sig_atomic_t interruptRequested = 0;
+// The signal handler only writes a byte here; the event loop, which runs in
+// every wait of the detection, reads it.
+int interruptPipe[2] = {-1, -1};
 
 void handleInterrupt(int)
 {
-    interruptRequested = 1;
+    const int saved = errno;
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(interruptPipe[1], &byte, 1);
+    errno = saved;
 }
+
+// Ctrl+C during a detection: the first asks for a stop at the next check, as
+// the window's stop button does, and says so at once; the second ends the
+// program there and then, port closed and settings file untouched.
+class InterruptWatch
+{
+public:
+    InterruptWatch(CliContext &c)
+        : m_c(c)
+    {
+        if (::pipe2(interruptPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+            return;
+        m_notifier = std::make_unique<QSocketNotifier>(interruptPipe[0], QSocketNotifier::Read);
+        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, [this] { handleActivated(); });
+        struct sigaction action = {};
+        action.sa_handler = handleInterrupt;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        ::sigaction(SIGINT, &action, &m_previous);
+    }
+    ~InterruptWatch()
+    {
+        if (!m_notifier)
+            return;
+        ::sigaction(SIGINT, &m_previous, nullptr);
+        m_notifier.reset();
+        ::close(interruptPipe[0]);
+        ::close(interruptPipe[1]);
+        interruptPipe[0] = interruptPipe[1] = -1;
+    }
+    InterruptWatch(const InterruptWatch &) = delete;
+    InterruptWatch &operator=(const InterruptWatch &) = delete;
+
+    bool stopRequested() const { return m_count > 0; }
+
+private:
+    void handleActivated()
+    {
+        char bytes[16];
+        while (::read(interruptPipe[0], bytes, sizeof bytes) > 0)
+            ++m_count;
+        if (m_count == 1) {
+            m_c.err << "\norvcal-cli: stopping at the next check, once this try is over; Ctrl+C again ends at once"
+                    << Qt::endl;
+            return;
+        }
+        m_c.out.flush();
+        m_c.err << "\norvcal-cli: detection ended; settings file not changed" << Qt::endl;
+        // Dropping the line as a normal end would; nothing else is written.
+        if (m_c.comm)
+            m_c.comm->setPortOpen(false);
+        std::_Exit(128 + SIGINT);
+    }
+
+    CliContext &m_c;
+    std::unique_ptr<QSocketNotifier> m_notifier;
+    struct sigaction m_previous = {};
+    int m_count = 0;
+};
 
 // Prints the run's lines as they come; Ctrl+C asks for a stop, which the run
 // honours between tries just as the window's stop button.
 class TerminalProgress final : public DetectionProgress
 {
 public:
-    explicit TerminalProgress(QTextStream &out) : m_out(out) {}
+    TerminalProgress(QTextStream &out, const InterruptWatch &interrupts) : m_out(out), m_interrupts(interrupts) {}
 
     void clear() override
     {
@@ -40,7 +110,7 @@ public:
         m_out << Qt::endl;
         m_lineOpen = false;
     }
-    bool stopRequested() override { return interruptRequested != 0; }
+    bool stopRequested() override { return m_interrupts.stopRequested(); }
     void finish()
     {
         if (m_lineOpen)
@@ -49,6 +119,7 @@ public:
 
 private:
     QTextStream &m_out;
+    const InterruptWatch &m_interrupts;
     bool m_lineOpen = false;
 };
 
@@ -58,13 +129,16 @@ int detect(CliContext &c, const QStringList &args)
         c.err << "orvcal-cli: detect takes no arguments" << Qt::endl;
         return BadUsage;
     }
-    interruptRequested = 0;
-    const auto previous = std::signal(SIGINT, handleInterrupt);
-    TerminalProgress progress(c.out);
-    c.link->state.cur_station = 0;
-    const DetectionResult result = detect_station(*c.link, c.settings, progress);
-    progress.finish();
-    std::signal(SIGINT, previous);
+    if (const int code = c.makeLink(); code != Ok)
+        return code;
+    DetectionResult result;
+    {
+        InterruptWatch interrupts(c);
+        TerminalProgress progress(c.out, interrupts);
+        c.link->state.cur_station = 0;
+        result = detect_station(*c.link, c.settings, progress);
+        progress.finish();
+    }
 
     if (!result.found()) {
         c.out << "Settings file not changed." << Qt::endl;
@@ -72,7 +146,7 @@ int detect(CliContext &c, const QStringList &args)
     }
     if (!c.settingsFile.save(c.settings)) {
         c.err << "orvcal-cli: " << c.settingsFile.error() << Qt::endl;
-        return ExchangeFailed;
+        return SettingsProblem;
     }
     c.out << "Saved COM" << result.port << " at " << result.baud << " baud as station slot 0 ("
           << c.settings.stationName(0) << ") in " << c.settingsFile.path() << Qt::endl;

@@ -6,20 +6,23 @@ namespace orv::cli {
 
 namespace {
 
-int failed(CliContext &c, const QString &what)
+int noArguments(CliContext &c, const QString &command, const QStringList &args)
 {
-    c.err << "orvcal-cli: the station did not answer " << what << " (COM" << c.chosenPort() << ", "
-          << settingsStringForRate(float(c.chosenBaud())) << ")" << Qt::endl;
-    return ExchangeFailed;
+    if (args.isEmpty())
+        return Ok;
+    c.err << "orvcal-cli: " << command << " takes no arguments" << Qt::endl;
+    return BadUsage;
 }
 
-int version(CliContext &c, const QStringList &)
+int version(CliContext &c, const QStringList &args)
 {
-    if (!c.openLink())
-        return PortUnavailable;
+    if (const int code = noArguments(c, QStringLiteral("version"), args); code != Ok)
+        return code;
+    if (const int code = c.openLink(); code != Ok)
+        return code;
     c.link->request_version();
-    if (c.link->state.com_status == 255)
-        return failed(c, QStringLiteral("the version request"));
+    if (c.link->state.exchangeFailed())
+        return c.exchangeFailed(QStringLiteral("the version request"));
     // Seven bytes as sent; line endings printed as escapes so the output stays one line.
     QByteArray shown;
     for (char ch : c.link->state.station_version) {
@@ -41,12 +44,12 @@ int read(CliContext &c, const QStringList &args)
         c.err << "orvcal-cli: read needs one address from 0 to 255 (decimal or 0x hex)" << Qt::endl;
         return BadUsage;
     }
-    if (!c.openLink())
-        return PortUnavailable;
+    if (const int code = c.openLink(); code != Ok)
+        return code;
     c.link->state.param_addr = int(*address);
     c.link->read_param();
-    if (c.link->state.com_status == 255)
-        return failed(c, QStringLiteral("the read of address %1").arg(*address));
+    if (c.link->state.exchangeFailed())
+        return c.exchangeFailed(QStringLiteral("the read of address %1").arg(*address));
     c.out << qint64(c.link->state.param_value) << Qt::endl;
     return Ok;
 }
@@ -59,23 +62,33 @@ int write(CliContext &c, const QStringList &args)
         c.err << "orvcal-cli: write needs an address from 0 to 255 and a value from 0 to 65535" << Qt::endl;
         return BadUsage;
     }
-    if (!c.openLink())
-        return PortUnavailable;
+    if (const int code = c.openLink(); code != Ok)
+        return code;
     c.link->state.param_addr = int(*address);
     c.link->state.param_value = float(*value);
     c.link->write_param();
-    if (c.link->state.com_status == 255)
-        return failed(c, QStringLiteral("the write of address %1").arg(*address));
+    if (c.link->state.exchangeFailed())
+        return c.exchangeFailed(QStringLiteral("the write of address %1").arg(*address));
     c.out << qint64(c.link->state.param_value) << Qt::endl;
     return Ok;
 }
 
-int ports(CliContext &c, const QStringList &)
+int ports(CliContext &c, const QStringList &args)
 {
+    if (const int code = noArguments(c, QStringLiteral("ports"), args); code != Ok)
+        return code;
+    if (const int code = c.makeLink(); code != Ok)
+        return code;
     c.out << "Port map (" << PortMap::fileName() << " in " << c.dataDir << ", then ORV_PORTS):" << Qt::endl;
     for (int p = PortMap::firstPort; p <= PortMap::lastPort; ++p)
         c.out << "  COM" << p << " = " << c.comm->devicePath(p)
               << (c.comm->ports().isOverridden(p) ? "" : "  (default)") << Qt::endl;
+    const QStringList unusable = c.comm->ports().unusableLines();
+    if (!unusable.isEmpty()) {
+        c.out << "Lines not used:" << Qt::endl;
+        for (const QString &line : unusable)
+            c.out << "  " << line << Qt::endl;
+    }
     c.out << "Serial devices present:" << Qt::endl;
     const QStringList present = presentSerialDevices();
     if (present.isEmpty())
@@ -85,15 +98,28 @@ int ports(CliContext &c, const QStringList &)
     return Ok;
 }
 
-int settings(CliContext &c, const QStringList &)
+int settings(CliContext &c, const QStringList &args)
 {
-    c.out << "Settings file: " << c.settingsFile.path() << Qt::endl;
+    if (const int code = noArguments(c, QStringLiteral("settings"), args); code != Ok)
+        return code;
+    if (!c.loadSettings())
+        return SettingsProblem;
+    c.out << "Settings file: " << c.settingsFile.path()
+          << (c.settingsFile.isReadOnly() ? " (read only: changes cannot be saved)" : "") << Qt::endl;
+    const ComSettings &s = c.settings;
     for (int i = 0; i < ComSettings::slotCount; ++i) {
-        c.out << QStringLiteral("%1  %2  COM%3  %4  %5").arg(i, 2).arg(c.settings.stationName(i), -20)
-                     .arg(c.settings.com_port[i]).arg(double(c.settings.baud_rate[i]), 6)
-                     .arg(c.settings.hasModem(i) ? QStringLiteral("modem ") + c.settings.phoneNumber(i)
-                                                  : QStringLiteral("direct"))
-              << Qt::endl;
+        // Built piece by piece: a name such as "Lab %3 roof" must come out as typed.
+        const QString port = QStringLiteral("COM") + QString::number(s.com_port[i]);
+        const int rateIndex = stationRateIndex(s.baud_rate[i]);
+        const QString rate = rateIndex >= 0 ? QString::number(stationRates[std::size_t(rateIndex)])
+                                            : QString::number(double(s.baud_rate[i]), 'g', 9);
+        const QString line = QString::number(i).rightJustified(2) + QStringLiteral("  ")
+            + s.stationName(i).leftJustified(20) + QStringLiteral("  ") + port + QStringLiteral("  ")
+            + rate.rightJustified(6) + QStringLiteral("  ")
+            + (s.hasModem(i) ? QStringLiteral("modem ") + s.phoneNumber(i) : QStringLiteral("direct"));
+        c.out << line << Qt::endl;
+        for (const QString &problem : s.problems(i))
+            c.out << "      unusable: " << problem << Qt::endl;
     }
     return Ok;
 }

@@ -63,9 +63,10 @@ int main(int argc, char *argv[])
         context.device = *d;
     }
     if (const auto b = takeValue(QStringLiteral("--baud"))) {
-        const auto n = parseNumber(*b, 50, 4000000);
-        if (!n) {
-            err << "orvcal-cli: bad baud rate '" << *b << "'" << Qt::endl;
+        const auto n = parseNumber(*b, 1, 38400);
+        if (!n || !orv::isStationRate(int(*n))) {
+            err << "orvcal-cli: bad baud rate '" << *b << "' (the station speaks " << orv::stationRatesText() << ")"
+                << Qt::endl;
             return BadUsage;
         }
         context.baud = int(*n);
@@ -81,8 +82,7 @@ int main(int argc, char *argv[])
     for (const Command &command : commandTable()) {
         if (command.name != name)
             continue;
-        if (!context.prepare())
-            return PortUnavailable;
+        context.prepare();
         return command.run(context, args);
     }
     err << "orvcal-cli: unknown command '" << name << "'" << Qt::endl;

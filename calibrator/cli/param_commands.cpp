@@ -17,10 +17,6 @@ namespace orv::cli {
 
 namespace {
 
-// The definition file is missing, the firmware lacks the setting, or the
-// value was refused before anything reached the station.
-constexpr int Refused = 4;
-
 // A setting as the command line names it. The words are those of the
 // calibration window's messages, so a failure reads the same in both.
 struct NamedSetting
@@ -119,14 +115,11 @@ int unknownSetting(CliContext &c, const QString &name)
 // Opens the line, asks the version and loads the matching definition file.
 int loadRecords(CliContext &c, ParamRecords &records, QString *path)
 {
-    if (!c.openLink())
-        return PortUnavailable;
+    if (const int code = c.openLink(); code != Ok)
+        return code;
     c.link->request_version();
-    if (c.link->state.com_status == 255) {
-        c.err << "orvcal-cli: the station did not answer the version request (COM" << c.chosenPort() << ", "
-              << settingsStringForRate(float(c.chosenBaud())) << ")" << Qt::endl;
-        return ExchangeFailed;
-    }
+    if (c.link->state.exchangeFailed())
+        return c.exchangeFailed(QStringLiteral("the version request"));
     *path = load_prm_file(c.link->state, records, prmSearchPath(c.dataDir), c.link->messages());
     if (path->isEmpty()) {
         c.err << "orvcal-cli: looked in: " << prmSearchPath(c.dataDir).join(QStringLiteral(", ")) << Qt::endl;
@@ -218,7 +211,7 @@ int getAndPrint(CliContext &c, const NamedSetting &s, const ParamRecord &record)
     case AccessResult::ComFailed:
         break;
     }
-    return ExchangeFailed;
+    return c.comm->lost() ? PortUnavailable : ExchangeFailed;
 }
 
 int get(CliContext &c, const QStringList &args)
@@ -297,7 +290,7 @@ int set(CliContext &c, const QStringList &args)
     case AccessResult::Done:
         break;
     case AccessResult::ComFailed:
-        return ExchangeFailed;
+        return c.comm->lost() ? PortUnavailable : ExchangeFailed;
     case AccessResult::Absent:
     case AccessResult::DataFault:
         return Refused;

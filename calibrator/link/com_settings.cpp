@@ -1,5 +1,7 @@
 #include "com_settings.h"
 
+#include "line_settings.h"
+
 #include <QtEndian>
 
 #include <cstring>
@@ -45,6 +47,19 @@ void ComSettings::setStationName(int slot, const QString &text)
 {
     const QString name = text.trimmed();
     station_name[slot] = fixedText(name.isEmpty() ? defaultName(slot) : name, nameWidth);
+}
+
+QStringList ComSettings::problems(int slot) const
+{
+    QStringList out;
+    if (com_port[slot] < 1 || com_port[slot] > 8)
+        out << QStringLiteral("port %1 is not COM1 to COM8").arg(com_port[slot]);
+    if (stationRateIndex(baud_rate[slot]) < 0)
+        out << QStringLiteral("rate %1 is not one of the eight station rates").arg(double(baud_rate[slot]), 0, 'g', 9);
+    if (modem_flag[slot] != 0 && modem_flag[slot] != modemPresent)
+        out << QStringLiteral("modem flag %1 is neither 0 (direct) nor 255 (modem); taken as direct")
+                   .arg(modem_flag[slot]);
+    return out;
 }
 
 QByteArray ComSettings::toBytes() const

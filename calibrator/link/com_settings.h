@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <cstdint>
@@ -54,7 +55,14 @@ struct ComSettings
     QString phoneNumber(int slot) const { return trimmedText(phone_number[slot]); }
     QString modemSetup(int slot) const { return trimmedText(modem_setup[slot]); }
     QString stationName(int slot) const { return trimmedText(station_name[slot]); }
-    bool hasModem(int slot) const { return modem_flag[slot] == 255; }
+    // modem_flag of a slot with a modem on its port; 0 is a direct cable.
+    static constexpr std::uint8_t modemPresent = 255;
+    bool hasModem(int slot) const { return modem_flag[slot] == modemPresent; }
+
+    // What in a slot read from the file cannot be used as it is (a port
+    // outside COM1..COM8, a rate that is not one of the eight, a modem flag
+    // other than 0 and 255), one sentence each; empty for a sound slot.
+    QStringList problems(int slot) const;
 };
 
 } // namespace orv

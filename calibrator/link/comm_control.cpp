@@ -64,6 +64,8 @@ void CommControl::setOutput(const QByteArray &bytes)
 
 bool CommControl::setPortOpen(bool open)
 {
+    // Whatever the program does with the port now, it has taken note of a loss.
+    m_lost = false;
     if (open == m_device->isOpen())
         return true;
     if (!open) {
@@ -97,8 +99,10 @@ bool CommControl::portOpen() const
 bool CommControl::setSettings(const QString &text)
 {
     const auto parsed = LineSettings::parse(text);
-    if (!parsed)
+    if (!parsed || !isStationRate(parsed->baud)) {
+        qCDebug(lcComm) << "settings refused:" << text;
         return false;
+    }
     m_settings = *parsed;
     return true;
 }
@@ -128,6 +132,19 @@ void CommControl::setTerminalMode(DispId id, int value)
         handleReadyRead();
 }
 
+void CommControl::setTerminalDisplay(bool on)
+{
+    setTerminalMode(TerminalModeB, on ? 3 : 0);
+    setTerminalMode(TerminalModeA, on ? 2 : 0);
+}
+
+void CommControl::setUpLine(bool modem)
+{
+    setHandshaking(modem ? RtsCts : NoHandshaking);
+    setDTREnable(true);
+    setRTSEnable(modem);
+}
+
 void CommControl::handleReadyRead()
 {
     if (terminalActive()) {
@@ -143,7 +160,10 @@ void CommControl::handleReadyRead()
 void CommControl::handleLost(const QString &reason)
 {
     qCWarning(lcComm) << "port lost:" << reason;
+    m_lost = true;
+    m_lostReason = reason;
     emit portOpenChanged(false);
+    emit lineLost(reason);
 }
 
 } // namespace orv

@@ -63,7 +63,8 @@ public:
     // 21: opening fails when the port is absent, busy, forbidden or refuses the settings.
     bool setPortOpen(bool open);
     bool portOpen() const;
-    // 24: a malformed text is refused (false), never silently defaulted.
+    // 24: a malformed text, or a rate that is not one of the eight station
+    // rates, is refused (false), never silently defaulted.
     bool setSettings(const QString &text);
     QString settings() const { return m_settings.toString(); }
     // 34, 35
@@ -72,6 +73,18 @@ public:
     // 36, 37: the display is on while both are non-zero.
     void setTerminalMode(DispId id, int value);
     bool terminalActive() const { return m_terminalModeA != 0 && m_terminalModeB != 0; }
+    // Both switches in the order the control expects: 37 then 36, to 3 and 2
+    // for on, to 0 and 0 for off.
+    void setTerminalDisplay(bool on);
+
+    // A station slot's line, set before opening: hardware handshaking and RTS
+    // with a modem on the port, neither on a direct cable; DTR on either way.
+    void setUpLine(bool modem);
+
+    // The open port went away by itself (hang-up, unplugged adapter) and the
+    // program has neither closed nor reopened it since.
+    bool lost() const { return m_lost; }
+    QString lostReason() const { return m_lostReason; }
 
     // What went wrong with the last failed open, for the message layer.
     PortError lastOpenError() const { return m_lastError; }
@@ -92,6 +105,8 @@ signals:
     void terminalCleared();
     void terminalActiveChanged(bool active);
     void portOpenChanged(bool open);
+    // The port went away by itself; it is closed already.
+    void lineLost(const QString &reason);
 
 private:
     void handleReadyRead();
@@ -108,6 +123,8 @@ private:
     int m_setupValues[3] = {0, 0, 0};
     int m_terminalModeA = 0;
     int m_terminalModeB = 0;
+    bool m_lost = false;
+    QString m_lostReason;
     PortError m_lastError = PortError::None;
     QString m_lastErrorString;
 };

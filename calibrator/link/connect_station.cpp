@@ -21,6 +21,7 @@ constexpr int modemTries = 11;
 constexpr double settleAfterModemOk = 3.0;
 constexpr double modemCommandPause = 1.0;
 constexpr int dialWindow = 60;
+constexpr qsizetype dialReplyLimit = 4096;
 constexpr double showConnected = 1.0;
 constexpr double showFailure = 3.0;
 
@@ -39,16 +40,15 @@ public:
     void run()
     {
         m_progress.show();
-        m_comm.setTerminalMode(CommControl::TerminalModeB, 0);
-        m_comm.setTerminalMode(CommControl::TerminalModeA, 0);
-        const bool modem = m_settings.modem_flag[m_slot] == 255;
-        m_comm.setHandshaking(modem ? CommControl::RtsCts : CommControl::NoHandshaking);
-        m_comm.setDTREnable(true);
-        m_comm.setRTSEnable(modem);
-        if (m_settings.modem_flag[m_slot] == 0)
-            direct();
-        else
+        m_comm.setTerminalDisplay(false);
+        // A flag that is neither 0 nor 255 counts as a direct cable here and
+        // in the line set-up alike.
+        const bool modem = m_settings.hasModem(m_slot);
+        m_comm.setUpLine(modem);
+        if (modem)
             throughModem();
+        else
+            direct();
     }
 
 private:
@@ -118,7 +118,8 @@ private:
             m_link.state.reply_buf = m_comm.input();
             if (m_link.state.reply_buf.contains("OK"))
                 return true;
-            if (tries >= modemTries)
+            // A line gone from under the modem will not bring an OK on a later try.
+            if (tries >= modemTries || !m_comm.portOpen())
                 return false;
         }
     }
@@ -127,7 +128,7 @@ private:
     // the version request then sorts out).
     QString dialResult()
     {
-        Pump &pump = m_link.pump();
+        const Pump &pump = m_link.pump();
         const QDateTime now = pump.now();
         const QDateTime deadline = now.addMSecs(-now.time().msec()).addSecs(dialWindow);
         // The clock counts whole seconds: "later than the deadline" starts one second past it.
@@ -138,12 +139,14 @@ private:
             return reply.contains("CONNECT") || reply.contains("CARRIER") || reply.contains("DIAL")
                 || reply.contains("BUSY");
         };
-        pump.waitUntil(expiry, [&] {
-            reply += m_comm.input();
-            return recognised() || pump.now() >= expiry;
+        m_link.waitFor(expiry, [&] {
+            // Result codes are a few bytes; a flooding line is not kept whole.
+            reply += m_comm.input().left(qMax<qsizetype>(0, dialReplyLimit - reply.size()));
+            return recognised() || pump.now() >= expiry || !m_comm.portOpen();
         });
         qCDebug(lcConnect) << "dial reply" << reply;
-        if (pump.now() >= expiry)
+        // A line gone while dialling never gives a result.
+        if (pump.now() >= expiry || !m_comm.portOpen())
             return ConnectText::noDialResponse;
         // Order matters: a reply holding both DIAL and CONNECT is no dial tone.
         if (reply.contains("DIAL"))
@@ -156,7 +159,7 @@ private:
     void askVersion()
     {
         m_link.request_version();
-        if (m_link.state.com_status == 255)
+        if (m_link.state.exchangeFailed())
             return fail(ConnectText::noVersion);
         m_progress.setInfo(ConnectText::connected);
         m_link.wait_seconds(showConnected);

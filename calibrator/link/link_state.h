@@ -10,6 +10,13 @@ namespace orv {
 // The shared state of the station link, one instance for the whole run.
 struct LinkState
 {
+    // com_status after a failed exchange.
+    static constexpr std::uint8_t comFailed = 255;
+    // write_no_echo for a write that does not wait for its echo.
+    static constexpr std::uint8_t noEcho = 255;
+
+    bool exchangeFailed() const { return com_status == comFailed; }
+
     QByteArray reply_buf;       // bytes received for the request in progress
     QDateTime reply_deadline;   // end of the current receive wait (whole seconds)
     int param_addr = 0;         // address of the next exchange; only 0..255 can be sent

@@ -3,9 +3,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QSerialPortInfo>
+
+Q_LOGGING_CATEGORY(lcPorts, "orv.ports", QtInfoMsg)
 
 namespace orv {
 
@@ -31,11 +34,25 @@ PortMap PortMap::load(const QString &dataDir)
     PortMap map;
     QFile file(QDir(dataDir).filePath(fileName()));
     if (file.open(QIODevice::ReadOnly | QIODevice::Text))
-        map.parse(QString::fromUtf8(file.readAll()));
+        map.noteUnusable(file.fileName(), map.parse(QString::fromUtf8(file.readAll())));
     const QByteArray env = qgetenv("ORV_PORTS");
     if (!env.isEmpty())
-        map.parse(QString::fromUtf8(env).replace(QLatin1Char(';'), QLatin1Char('\n')));
+        map.noteUnusable(QStringLiteral("ORV_PORTS"),
+                         map.parse(QString::fromUtf8(env).replace(QLatin1Char(';'), QLatin1Char('\n'))));
     return map;
+}
+
+void PortMap::noteUnusable(const QString &source, const QStringList &lines)
+{
+    static const QRegularExpression entry(QStringLiteral(R"(^COM(\d+)\s*=\s*\S)"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    for (const QString &line : lines) {
+        const bool otherPort = entry.match(line).hasMatch();
+        const QString why = otherPort ? QStringLiteral("ports are COM1 to COM8") : QStringLiteral("not COMn=device path");
+        const QString note = QStringLiteral("%1: \"%2\" not used (%3)").arg(source, line, why);
+        qCWarning(lcPorts).noquote() << note;
+        m_unusable << note;
+    }
 }
 
 QString PortMap::devicePath(int port) const

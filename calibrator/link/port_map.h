@@ -31,11 +31,18 @@ public:
     // Parses "COMn=path" entries; returns the lines it could not read.
     QStringList parse(const QString &text);
 
+    // The lines load() could not use, each with where it stood and why;
+    // load() has warned about each on stderr as well.
+    QStringList unusableLines() const { return m_unusable; }
+
     // Rewrites `port`'s line in the ports file of `dataDir`, keeping the others.
     static bool registerPort(const QString &dataDir, int port, const QString &path, QString *error);
 
 private:
+    void noteUnusable(const QString &source, const QStringList &lines);
+
     QMap<int, QString> m_paths;
+    QStringList m_unusable;
 };
 
 // Serial devices present on this machine, /dev/serial/by-id names included.

@@ -1,6 +1,13 @@
 #include "pump.h"
 
+#include <QCoreApplication>
+
 namespace orv {
+
+void Pump::runPending()
+{
+    QCoreApplication::processEvents();
+}
 
 double Pump::secondsSinceMidnight() const
 {

@@ -23,6 +23,10 @@ public:
     // Something a waiter may be waiting for has happened (bytes arrived).
     virtual void wake() = 0;
 
+    // Lets the window events already queued run once (a repaint), without
+    // waiting; a virtual clock may decide otherwise.
+    virtual void runPending();
+
     double secondsSinceMidnight() const;
 };
 

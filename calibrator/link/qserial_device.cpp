@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 
+#include <poll.h>
 
 namespace orv {
 
@@ -31,6 +32,9 @@ QSerialDevice::QSerialDevice(QObject *parent)
 {
     connect(&m_port, &QSerialPort::readyRead, this, &SerialDevice::readyRead);
     connect(&m_port, &QSerialPort::errorOccurred, this, &QSerialDevice::handleError);
+    m_port.setReadBufferSize(inputLimit);
+    m_watch.setInterval(1000);
+    connect(&m_watch, &QTimer::timeout, this, &QSerialDevice::checkLine);
 }
 
 bool QSerialDevice::open(const QString &path, const LineSettings &settings, bool hardwareFlow)
@@ -43,6 +47,7 @@ bool QSerialDevice::open(const QString &path, const LineSettings &settings, bool
         return false;
     }
     m_port.setPortName(path);
+    m_path = path;
     if (!applySettings(settings, hardwareFlow))
         return false;
     // QSerialPort opens Unix ports exclusively (TIOCEXCL plus a lock file), so a
@@ -59,6 +64,7 @@ bool QSerialDevice::open(const QString &path, const LineSettings &settings, bool
     if (!hardwareFlow)
         m_port.setRequestToSend(m_rts);
     m_port.clear(QSerialPort::Input);
+    m_watch.start();
     return true;
 }
 
@@ -83,6 +89,7 @@ bool QSerialDevice::applySettings(const LineSettings &settings, bool hardwareFlo
 
 void QSerialDevice::close()
 {
+    m_watch.stop();
     if (m_port.isOpen()) {
         m_port.clearError();
         m_port.close();
@@ -130,12 +137,52 @@ void QSerialDevice::discardInput()
 
 void QSerialDevice::handleError(QSerialPort::SerialPortError error)
 {
-    if (error != QSerialPort::ResourceError || !m_port.isOpen())
+    if (!m_port.isOpen())
         return;
-    const QString reason = m_port.errorString();
+    switch (error) {
+    case QSerialPort::ResourceError:
+        return markLost(m_path + QStringLiteral(": ") + m_port.errorString());
+    case QSerialPort::ReadError:
+    case QSerialPort::WriteError:
+    case QSerialPort::UnknownError:
+        // A tty whose far end has gone reads as end of file, which the serial
+        // layer reports as a plain read error, again at every notification.
+        return checkLine();
+    default:
+        return;
+    }
+}
+
+void QSerialDevice::checkLine()
+{
+    if (!m_port.isOpen())
+        return;
+    if (const QString reason = hangUpReason(); !reason.isEmpty())
+        markLost(reason);
+}
+
+QString QSerialDevice::hangUpReason() const
+{
+    if (!QFileInfo::exists(m_path))
+        return m_path + QStringLiteral(" has vanished");
+    pollfd fd{};
+    fd.fd = int(m_port.handle());
+    fd.events = POLLIN;
+    if (::poll(&fd, 1, 0) > 0) {
+        if (fd.revents & POLLNVAL)
+            return m_path + QStringLiteral(" is no longer open");
+        if (fd.revents & (POLLHUP | POLLERR))
+            return m_path + QStringLiteral(" hung up");
+    }
+    return {};
+}
+
+void QSerialDevice::markLost(const QString &reason)
+{
+    // Closing stops the read notifier, which would otherwise fire without end.
+    close();
     setError(PortError::Lost, reason);
-    m_port.close();
-    emit lost(reason);
+    emit lost(errorString());
 }
 
 } // namespace orv

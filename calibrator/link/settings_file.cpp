@@ -16,9 +16,15 @@ bool SettingsFile::load(const QString &dir, ComSettings &settings)
         m_file.close();
     QDir().mkpath(dir);
     m_file.setFileName(QDir(dir).filePath(fileName()));
+    m_readOnly = false;
     if (!m_file.open(QIODevice::ReadWrite)) {
-        m_error = QStringLiteral("cannot open %1: %2").arg(m_file.fileName(), m_file.errorString());
-        return false;
+        const QString why = m_file.errorString();
+        // The user's slots are worth having even where they cannot be changed.
+        m_readOnly = m_file.exists() && m_file.open(QIODevice::ReadOnly);
+        if (!m_readOnly) {
+            m_error = QStringLiteral("cannot open %1: %2").arg(m_file.fileName(), why);
+            return false;
+        }
     }
     if (m_file.size() != ComSettings::fileSize) {
         settings = ComSettings::defaults();
@@ -46,6 +52,10 @@ bool SettingsFile::save(const ComSettings &settings)
 
 bool SettingsFile::writeRecord(const ComSettings &settings)
 {
+    if (m_readOnly) {
+        m_error = QStringLiteral("cannot write %1: the file may be read but not written").arg(m_file.fileName());
+        return false;
+    }
     const QByteArray bytes = settings.toBytes();
     // Flush and fsync: a power cut right after a save must not lose it.
     if (!m_file.seek(0) || m_file.write(bytes) != bytes.size() || !m_file.flush()

@@ -3,9 +3,10 @@
 #include "com_settings.h"
 #include "comm_control.h"
 #include "line_settings.h"
+#include "message.h"
+#include "pump.h"
 #include "station_link.h"
 
-#include <QCoreApplication>
 #include <QLoggingCategory>
 
 Q_LOGGING_CATEGORY(lcDetect, "orv.detect", QtInfoMsg)
@@ -40,9 +41,7 @@ bool openForRate(CommControl &comm, int port, int baud)
 {
     closeIfOpen(comm);
     comm.setSettings(settingsText(baud));
-    comm.setHandshaking(CommControl::NoHandshaking);
-    comm.setDTREnable(true);
-    comm.setRTSEnable(false);
+    comm.setUpLine(false);
     comm.setCommPort(port);
     return comm.setPortOpen(true);
 }
@@ -92,9 +91,9 @@ DetectionResult detect_station(StationLink &link, ComSettings &settings, Detecti
     progress.endLine();
     progress.endLine();
 
-    comm.setTerminalMode(CommControl::TerminalModeB, 0);
+    comm.setTerminalDisplay(false);
     // Lets the cleared output area paint before the first port is opened.
-    QCoreApplication::processEvents();
+    link.pump().runPending();
 
     bool stopped = false;
     for (int port = 1; port <= 8; ++port) {
@@ -119,7 +118,7 @@ DetectionResult detect_station(StationLink &link, ComSettings &settings, Detecti
                 progress.print(QStringLiteral("%1 ").arg(baud));
                 link.wait_seconds(3);
                 link.request_version();
-                if (link.state.com_status == 0) {
+                if (!link.state.exchangeFailed()) {
                     result.outcome = DetectionResult::Found;
                     result.port = port;
                     result.baud = baud;

@@ -2,11 +2,13 @@
 
 #include "comm_control.h"
 #include "link_ui.h"
+#include "message.h"
 #include "numeric.h"
 #include "packet.h"
 #include "pump.h"
 
 #include <QLoggingCategory>
+#include <QTimer>
 
 #include <cmath>
 
@@ -28,11 +30,62 @@ float replyValue(const QByteArray &reply)
 
 } // namespace
 
+// Marks a stretch in which the link waits or exchanges: a loss seen then is
+// reported by the failing exchange, or once the stretch ends.
+class StationLink::Activity
+{
+public:
+    explicit Activity(StationLink &link) : m_link(link) { ++m_link.m_activity; }
+    ~Activity()
+    {
+        if (--m_link.m_activity == 0 && m_link.m_comm.lost())
+            m_link.reportLossWhenIdle();
+    }
+    Activity(const Activity &) = delete;
+    Activity &operator=(const Activity &) = delete;
+
+private:
+    StationLink &m_link;
+};
+
+QString lineLostMessage(const QString &reason)
+{
+    return QStringLiteral("The line to the weather station was lost: %1. Check the cable and the serial adapter, "
+                          "then connect again.")
+        .arg(reason);
+}
+
 StationLink::StationLink(CommControl &comm, Pump &pump)
     : m_comm(comm)
     , m_pump(pump)
 {
     QObject::connect(&m_comm, &CommControl::dataArrived, &m_comm, [this] { m_pump.wake(); });
+    QObject::connect(&m_comm, &CommControl::lineLost, &m_comm, [this] { handleLineLost(); });
+}
+
+void StationLink::handleLineLost()
+{
+    m_lossReported = false;
+    // A waiter for a reply must see at once that none can come.
+    m_pump.wake();
+    if (m_activity == 0)
+        reportLossWhenIdle();
+}
+
+void StationLink::reportLossWhenIdle()
+{
+    // Not from inside the serial layer's own notification, and only if no
+    // exchange has reported it and the program has not moved on meanwhile.
+    QTimer::singleShot(0, &m_comm, [this] {
+        if (m_activity != 0 || !m_comm.lost() || m_lossReported)
+            return;
+        const QString reason = m_comm.lostReason();
+        if (m_ui)
+            m_ui->lineLost(reason);
+        // Said before the windows change under the user.
+        show_message(lineLostMessage(reason));
+        close_link();
+    });
 }
 
 char StationLink::startByte() const
@@ -47,12 +100,34 @@ char StationLink::endByte() const
 
 void StationLink::wait_seconds(double seconds)
 {
+    delay(seconds, false);
+}
+
+void StationLink::pause(double seconds)
+{
+    delay(seconds, true);
+}
+
+bool StationLink::waitFor(const QDateTime &until, const std::function<bool()> &done)
+{
+    Activity activity(*this);
+    return m_pump.waitUntil(until, done);
+}
+
+void StationLink::delay(double seconds, bool endOnLoss)
+{
+    Activity activity(*this);
+    const auto gone = [this] { return !m_comm.portOpen(); };
     double start = m_pump.secondsSinceMidnight();
     for (;;) {
         const double elapsed = m_pump.secondsSinceMidnight() - start;
-        if (elapsed >= seconds)
+        if (elapsed >= seconds || (endOnLoss && gone()))
             return;
-        m_pump.waitUntil(m_pump.now().addMSecs(qint64(std::ceil((seconds - elapsed) * 1000))));
+        const QDateTime until = m_pump.now().addMSecs(qint64(std::ceil((seconds - elapsed) * 1000)));
+        if (endOnLoss)
+            m_pump.waitUntil(until, gone);
+        else
+            m_pump.waitUntil(until);
         // Midnight passed: move the start back a day so the wait does not last 24 hours.
         if (m_pump.secondsSinceMidnight() < start)
             start -= 86400;
@@ -69,10 +144,21 @@ void StationLink::startReceiveWindow()
 bool StationLink::receive(int length)
 {
     // "Later than the deadline" on a whole-second clock is one second past it.
-    return m_pump.waitUntil(state.reply_deadline.addSecs(1), [this, length] {
-        state.reply_buf += m_comm.input();
-        return state.reply_buf.size() == length;
+    bool complete = false;
+    m_pump.waitUntil(state.reply_deadline.addSecs(1), [this, length, &complete] {
+        keepReply(m_comm.input(), length);
+        complete = state.reply_buf.size() == length;
+        return complete || !m_comm.portOpen();
     });
+    return complete;
+}
+
+void StationLink::keepReply(const QByteArray &received, int length)
+{
+    // A reply longer than its length is never accepted; one byte more says as
+    // much, whatever a flooding peer sends.
+    const qsizetype room = qMax<qsizetype>(0, length + 1 - state.reply_buf.size());
+    state.reply_buf += received.left(room);
 }
 
 bool StationLink::lineUsable()
@@ -82,7 +168,9 @@ bool StationLink::lineUsable()
     if (m_comm.portOpen())
         return true;
     qCWarning(lcLink) << "exchange on a closed port";
-    state.com_status = 255;
+    if (m_comm.lost())
+        m_lossReported = true;
+    state.com_status = LinkState::comFailed;
     return false;
 }
 
@@ -94,6 +182,7 @@ void StationLink::reportAttempt(LinkProgress::Exchange exchange, int attempt, in
 
 void StationLink::request_version()
 {
+    Activity activity(*this);
     state.com_status = 0;
     for (int attempts = 1;; ++attempts) {
         if (!lineUsable())
@@ -102,14 +191,13 @@ void StationLink::request_version()
         m_comm.setInBufferCount(0);
         m_comm.setOutput("V");
         startReceiveWindow();
-        receive(7);
-        if (state.reply_buf.size() == 7 && acceptableVersion(state.reply_buf)) {
+        if (receive(7) && acceptableVersion(state.reply_buf)) {
             state.station_version = state.reply_buf;
             return;
         }
         qCDebug(lcLink) << "version attempt" << attempts << "got" << state.reply_buf.toHex(' ');
         if (attempts >= versionAttempts) {
-            state.com_status = 255;
+            state.com_status = LinkState::comFailed;
             return;
         }
     }
@@ -117,14 +205,15 @@ void StationLink::request_version()
 
 void StationLink::read_param()
 {
+    Activity activity(*this);
     state.com_status = 0;
     // An address that does not fit one byte would reach some other setting.
     if (state.param_addr < 0 || state.param_addr > 255) {
         qCWarning(lcLink) << "refusing to read address" << state.param_addr;
-        state.com_status = 255;
+        state.com_status = LinkState::comFailed;
         return;
     }
-    wait_seconds(readSettle);
+    pause(readSettle);
     if (!lineUsable())
         return;
     m_comm.setInBufferCount(0);
@@ -145,7 +234,7 @@ void StationLink::read_param()
         qCDebug(lcLink) << "read" << state.param_addr << "attempt" << attempts << "got"
                         << state.reply_buf.toHex(' ');
         if (attempts >= readAttempts) {
-            state.com_status = 255;
+            state.com_status = LinkState::comFailed;
             return;
         }
     }
@@ -153,13 +242,14 @@ void StationLink::read_param()
 
 void StationLink::write_param()
 {
+    Activity activity(*this);
     state.com_status = 0;
     const std::int32_t value = roundHalfEven(state.param_value);
     // Only 0..65535 fits the two value bytes; anything else would be stored
     // truncated, so it is refused without touching the line.
     if (state.param_addr < 0 || state.param_addr > 255 || value < 0 || value > 65535) {
         qCWarning(lcLink) << "refusing to write" << state.param_value << "to address" << state.param_addr;
-        state.com_status = 255;
+        state.com_status = LinkState::comFailed;
         return;
     }
     const QByteArray packet = writePacket(std::uint8_t(state.param_addr), value, startByte(), endByte());
@@ -168,15 +258,16 @@ void StationLink::write_param()
             return;
         reportAttempt(LinkProgress::Exchange::Write, attempts, state.write_no_echo == 255 ? 1 : writeTransmissions);
         m_comm.setOutput(packet);
-        if (state.write_no_echo == 255) {
-            wait_seconds(noEchoWait);
+        if (state.write_no_echo == LinkState::noEcho) {
+            pause(noEchoWait);
             return;
         }
-        wait_seconds(writeEchoWait);
-        state.reply_buf = m_comm.input();
+        pause(writeEchoWait);
+        state.reply_buf.clear();
+        keepReply(m_comm.input(), 2);
         // The sixth transmission's echo is never looked at.
-        if (attempts >= writeTransmissions) {
-            state.com_status = 255;
+        if (attempts >= writeTransmissions || !lineUsable()) {
+            state.com_status = LinkState::comFailed;
             return;
         }
         if (state.reply_buf.size() == 2) {

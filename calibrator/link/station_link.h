@@ -4,6 +4,11 @@
 #include "link_state.h"
 #include "message.h"
 
+#include <QDateTime>
+#include <QString>
+
+#include <functional>
+
 namespace orv {
 
 class CommControl;
@@ -50,10 +55,25 @@ public:
     void write_param();
     void close_link();
 
+    // A pumped wait for something other than a reply (a modem's dial result);
+    // it counts as link activity, so a line lost meanwhile is left to the caller.
+    bool waitFor(const QDateTime &until, const std::function<bool()> &done);
+
 private:
+    class Activity;
+    friend class Activity;
+
+    // A pause inside an exchange: ends early once the line is gone, since
+    // nothing can arrive any more.
+    void pause(double seconds);
+    void delay(double seconds, bool endOnLoss);
+    void handleLineLost();
+    void reportLossWhenIdle();
+
     // Appends input to reply_buf until it holds exactly `length` bytes or the
     // whole-second clock has passed reply_deadline.
     bool receive(int length);
+    void keepReply(const QByteArray &received, int length);
     void startReceiveWindow();
     bool lineUsable();
     void reportAttempt(LinkProgress::Exchange exchange, int attempt, int attempts);
@@ -66,6 +86,12 @@ private:
     LinkProgress *m_progress = nullptr;
     StderrMessages m_stderr;
     MessageSink *m_messages = &m_stderr;
+    int m_activity = 0;
+    // An exchange failed because of the current loss, so its caller reports it.
+    bool m_lossReported = false;
 };
+
+// Shown when the line goes away while nothing was being exchanged.
+QString lineLostMessage(const QString &reason);
 
 } // namespace orv

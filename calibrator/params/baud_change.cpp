@@ -14,11 +14,7 @@ namespace orv {
 
 int baudIndexForRate(int rate)
 {
-    static const int rates[] = {38400, 19200, 9600, 4800, 2400, 1200, 600, 300};
-    for (int i = 0; i < 8; ++i)
-        if (rates[i] == rate)
-            return i;
-    return -1;
+    return stationBaudIndex(rate);
 }
 
 BaudChange change_station_baud(StationLink &link, const ParamRecords &records, ComSettings &settings,
@@ -40,7 +36,7 @@ BaudChange change_station_baud(StationLink &link, const ParamRecords &records, C
     LinkState &state = link.state;
     state.param_value = float(index);
     state.param_addr = roundHalfEven(record.address());
-    state.write_no_echo = 255;
+    state.write_no_echo = LinkState::noEcho;
     link.write_param();
     state.write_no_echo = 0;
 
@@ -62,7 +58,7 @@ BaudChange change_station_baud(StationLink &link, const ParamRecords &records, C
     }
     link.wait_seconds(2);
 
-    if (settings.modem_flag[std::size_t(slot)] == 255) {
+    if (settings.hasModem(slot)) {
         link.show_message(QStringLiteral("Weather Station and Nimbraview Baud Rates have been Changed! You will now be "
                                          "disconnected from the Weather Station"),
                           MessageIcon::Critical, QStringLiteral("Nimbraview"));

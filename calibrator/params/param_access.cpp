@@ -86,7 +86,7 @@ AccessResult get_eng_setting(StationLink &link, const ParamRecord &record, const
             return dataFault(link, words, fault);
     setAddress(link, record);
     link.read_param();
-    if (link.state.com_status == 255)
+    if (link.state.exchangeFailed())
         return comFailed(link, gettingMessage(words));
 
     float &value = link.state.param_value;
@@ -126,7 +126,7 @@ AccessResult set_eng_setting(StationLink &link, const ParamRecord &record, float
     setAddress(link, record);
     link.state.param_value = raw;
     link.write_param();
-    if (link.state.com_status == 255)
+    if (link.state.exchangeFailed())
         return comFailed(link, settingMessage(words));
     return AccessResult::Done;
 }
@@ -140,7 +140,7 @@ AccessResult read_raw_setting(StationLink &link, const ParamRecord &record, cons
         return dataFault(link, setting, fault);
     setAddress(link, record);
     link.read_param();
-    if (link.state.com_status == 255)
+    if (link.state.exchangeFailed())
         return comFailed(link, failureMessage);
     return AccessResult::Done;
 }
@@ -159,7 +159,7 @@ AccessResult write_raw_setting(StationLink &link, const ParamRecord &record, flo
     setAddress(link, record);
     link.state.param_value = rawValue;
     link.write_param();
-    if (link.state.com_status == 255)
+    if (link.state.exchangeFailed())
         return comFailed(link, failureMessage);
     return AccessResult::Done;
 }

@@ -4,6 +4,7 @@
 #include "param_access.h"
 #include "setting_panels.h"
 
+#include "link/line_settings.h"
 #include "link/numeric.h"
 #include "link/station_link.h"
 
@@ -304,10 +305,9 @@ std::int16_t SettingOps::withAuxBit(std::int16_t word, bool hideAux)
 
 QString SettingOps::baudTextForIndex(float index)
 {
-    static const char *const rates[] = {"38400", "19200", "9600", "4800", "2400", "1200", "600", "300"};
-    for (int i = 0; i < 8; ++i)
+    for (int i = 0; i < int(stationRates.size()); ++i)
         if (index == float(i))
-            return QString::fromLatin1(rates[i]);
+            return QString::number(rateOfStationBaudIndex(i));
     return {};
 }
 

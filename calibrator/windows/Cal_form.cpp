@@ -7,6 +7,7 @@
 #include "screen_fit.h"
 #include "screen_pointer.h"
 
+#include "link/line_settings.h"
 #include "params/baud_change.h"
 #include "params/system_clock.h"
 
@@ -60,7 +61,7 @@ const bool reportFlagColumns[8][3] = {
     {false, false, true},  {true, false, true},  {false, false, true},  {true, true, true},
 };
 
-const int baudRates[] = {300, 600, 1200, 2400, 4800, 9600, 19200, 38400};
+const auto &baudRates = orv::stationRates;
 
 } // namespace
 

@@ -35,7 +35,7 @@ QFont arial()
 
 const QList<int> &Com_form::baudRates()
 {
-    static const QList<int> rates = {300, 600, 1200, 2400, 4800, 9600, 19200, 38400};
+    static const QList<int> rates(orv::stationRates.begin(), orv::stationRates.end());
     return rates;
 }
 
@@ -163,7 +163,7 @@ void Com_form::Form_Load()
         const QSignalBlocker blockNumber(m_number);
         const QSignalBlocker blockSetup(m_setup);
         const QSignalBlocker blockId(m_id);
-        m_modem->setChecked(m_settings.modem_flag[s] == 255);
+        m_modem->setChecked(m_settings.hasModem(s));
         // Phone and setup at full width, trailing blanks included: what is shown is what is stored.
         m_number->setText(QString::fromLatin1(m_settings.phone_number[s]));
         m_setup->setText(QString::fromLatin1(m_settings.modem_setup[s]));
@@ -186,8 +186,8 @@ void Com_form::showStoredPortAndRate()
 {
     const int s = slot();
     const int port = m_settings.com_port[s];
-    const int rateIndex = baudRates().indexOf(int(m_settings.baud_rate[s]));
-    const bool exactRate = rateIndex >= 0 && float(baudRates()[rateIndex]) == m_settings.baud_rate[s];
+    const int rateIndex = orv::stationRateIndex(m_settings.baud_rate[s]);
+    const bool exactRate = rateIndex >= 0;
     {
         const QSignalBlocker blockPort(m_port);
         const QSignalBlocker blockBaud(m_baud);
@@ -227,7 +227,7 @@ void Com_form::wv_Baud_combo_Click()
 
 void Com_form::modem_chk_Click()
 {
-    m_settings.modem_flag[slot()] = m_modem->isChecked() ? 255 : 0;
+    m_settings.modem_flag[slot()] = m_modem->isChecked() ? orv::ComSettings::modemPresent : 0;
 }
 
 void Com_form::number_txt_Change()

@@ -243,6 +243,12 @@ void ORV_Main::linkClosed()
     unsetCursor();
 }
 
+void ORV_Main::lineLost(const QString &reason)
+{
+    if (m_comPic->isVisible())
+        m_comm->setTerminalWrite(QStringLiteral("\r\n*** Line lost: %1 ***\r\n").arg(reason).toLatin1());
+}
+
 void ORV_Main::open_port_menu_Click()
 {
     disableKeepingFocus(this);
@@ -268,12 +274,8 @@ void ORV_Main::port_close_menu_Click()
 void ORV_Main::port_only_menu_Click()
 {
     const int slot = m_link->state.cur_station;
-    const bool modem = m_settings.modem_flag[slot] == 255;
-    m_comm->setTerminalMode(orv::CommControl::TerminalModeB, 0);
-    m_comm->setTerminalMode(orv::CommControl::TerminalModeA, 0);
-    m_comm->setHandshaking(modem ? orv::CommControl::RtsCts : orv::CommControl::NoHandshaking);
-    m_comm->setDTREnable(true);
-    m_comm->setRTSEnable(modem);
+    m_comm->setTerminalDisplay(false);
+    m_comm->setUpLine(m_settings.hasModem(slot));
     bool opened = m_comm->setSettings(orv::settingsStringForRate(m_settings.baud_rate[slot]));
     if (opened) {
         m_comm->setCommPort(m_settings.com_port[slot]);
@@ -294,8 +296,7 @@ void ORV_Main::port_only_menu_Click()
 void ORV_Main::Terminal_menu_Click()
 {
     m_comm->setInBufferCount(0);
-    m_comm->setTerminalMode(orv::CommControl::TerminalModeB, 3);
-    m_comm->setTerminalMode(orv::CommControl::TerminalModeA, 2);
+    m_comm->setTerminalDisplay(true);
     m_comm->setTerminalText(QByteArray());
     m_terminal->setGeometry(0, 0, terminalWidth, terminalHeight);
     m_comPic->show();

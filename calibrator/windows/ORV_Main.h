@@ -58,6 +58,7 @@ public:
 
     void linkClosing() override;
     void linkClosed() override;
+    void lineLost(const QString &reason) override;
 
     void open_port_menu_Click();
     void port_close_menu_Click();

@@ -24,7 +24,7 @@ CalibrationMode::CalibrationMode(QWidget &owner, orv::StationLink &link, orv::Co
     , m_settings(settings)
     , m_settingsFile(settingsFile)
     , m_dataDir(std::move(dataDir))
-    , m_defaultClock(std::make_unique<orv::PosixSystemClock>())
+    , m_defaultClock(std::make_unique<orv::PosixSystemClock>(link.pump()))
     , m_clock(m_defaultClock.get())
     , m_controls(std::make_unique<zq::ControlLoader>())
 {
@@ -47,15 +47,14 @@ void CalibrationMode::setSystemClock(orv::SystemClock *clock)
 
 void CalibrationMode::enter()
 {
-    m_link.comm().setTerminalMode(orv::CommControl::TerminalModeB, 0);
-    m_link.comm().setTerminalMode(orv::CommControl::TerminalModeA, 0);
+    m_link.comm().setTerminalDisplay(false);
     disableKeepingFocus(&m_owner);
     setScreenPointerBusy();
     if (m_activity)
         m_activity->begin(QStringLiteral("Entering calibration mode"));
 
     m_link.request_version();
-    if (m_link.state.com_status == 255) {
+    if (m_link.state.exchangeFailed()) {
         m_link.close_link();
         // Otherwise the menus just fall back to "not connected" without a word.
         m_link.show_message(orv::ConnectText::noVersion);

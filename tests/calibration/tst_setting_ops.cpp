@@ -11,6 +11,7 @@
 #include "params/system_clock.h"
 
 #include "link/com_settings.h"
+#include "link/qt_pump.h"
 #include "link/settings_file.h"
 #include "station/param_table.h"
 
@@ -127,6 +128,8 @@ private slots:
     void stationFromComputerTakesEachFieldAtItsWrite();
     void computerFromStation();
     void refusedComputerClockIsReported();
+    void timeServiceIsAwaitedThroughThePump_data();
+    void timeServiceIsAwaitedThroughThePump();
 
     void baudChangeMovesBothSides();
     void baudChangeWithoutRateSendsNothing();
@@ -786,6 +789,53 @@ void TestSettingOps::baudChangeOverModemDisconnects()
                             "disconnected from the Weather Station"));
     QCOMPARE(settings.baud_rate[0], 9600.0f);
     QVERIFY(!rig.comm->portOpen());
+}
+
+void TestSettingOps::timeServiceIsAwaitedThroughThePump_data()
+{
+    QTest::addColumn<QByteArray>("script"); // empty: no such program
+    QTest::addColumn<int>("finishMs");
+    QTest::addColumn<bool>("set");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("grants after 0.4 s") << QByteArray("sleep 0.4") << 5000 << true << QString();
+    QTest::newRow("refuses") << QByteArray("echo 'Access denied' >&2; exit 1") << 5000 << false
+                             << "fake-timedatectl: Access denied.";
+    QTest::newRow("never answers") << QByteArray("sleep 5") << 300 << false << "fake-timedatectl did not answer.";
+    QTest::newRow("cannot be run") << QByteArray() << 5000 << false << "fake-timedatectl could not be run.";
+}
+
+void TestSettingOps::timeServiceIsAwaitedThroughThePump()
+{
+    QFETCH(QByteArray, script);
+    QFETCH(int, finishMs);
+    QFETCH(bool, set);
+    QFETCH(QString, error);
+    QTemporaryDir dir;
+    const QString program = dir.filePath(QStringLiteral("fake-timedatectl"));
+    if (!script.isEmpty()) {
+        QFile file(program);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\n" + script + "\n");
+        file.close();
+        QVERIFY(file.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    }
+    QtPump pump;
+    // Never the real clock: this process may well have the right to set it.
+    PosixSystemClock clock(pump, {program, 3000, finishMs, false});
+    int ticks = 0;
+    QTimer live;
+    connect(&live, &QTimer::timeout, [&ticks] { ++ticks; });
+    live.start(20);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    QString reason;
+
+    QCOMPARE(clock.setLocalDateTime(QDateTime(QDate(2026, 3, 14), QTime(10, 0)), &reason), set);
+    QCOMPARE(reason, error);
+    QVERIFY2(elapsed.elapsed() < finishMs + 1500, qPrintable(QString::number(elapsed.elapsed())));
+    // A wait of 0.3 s or more kept events running all along.
+    if (elapsed.elapsed() >= 300)
+        QVERIFY2(ticks >= 5, qPrintable(QString::number(ticks)));
 }
 
 QTEST_GUILESS_MAIN(TestSettingOps)

@@ -1,9 +1,18 @@
+#include "pty_peer.h"
 #include "station_process.h"
+
+#include "link/com_settings.h"
+#include "link/settings_file.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <limits>
+
+#include <unistd.h>
+
+using namespace orv;
 using namespace orv::test;
 
 // The command-line front end against the station simulator program on a real
@@ -21,6 +30,9 @@ private slots:
     void badArgumentsNeverReachTheStation();
     void secondProgramCannotShareThePort();
     void stationThatNeverAnswersFails();
+    void lineThatHangsUpFailsAtOnce();
+    void filesAndArgumentsWithoutAStation_data();
+    void filesAndArgumentsWithoutAStation();
 
 private:
     QStringList cliArgs(const QString &device, const QStringList &command) const
@@ -140,6 +152,135 @@ void TestCliEndToEnd::stationThatNeverAnswersFails()
     QVERIFY(run.finished);
     QCOMPARE(run.exitCode, 1);
     QVERIFY2(run.err.contains("did not answer"), run.err.constData());
+}
+
+void TestCliEndToEnd::lineThatHangsUpFailsAtOnce()
+{
+    PtyPeer peer;
+    QVERIFY(peer.isOpen());
+    const double reapedBefore = reapedChildrenCpuSeconds();
+    QProcess cli;
+    cli.start(QStringLiteral(ORVCAL_CLI_PATH), cliArgs(peer.path(), {QStringLiteral("read"), QStringLiteral("0x10")}));
+    QVERIFY(cli.waitForStarted());
+    // The read's two packets arrive; the far end goes away instead of answering.
+    QCOMPARE(peer.read(14, 5000).toHex(' '), QByteArray("02 03 47 50 10 56 03 02 03 47 50 10 56 03"));
+    const double cpuBefore = runningProcessCpuSeconds(cli.processId());
+    QVERIFY(cpuBefore >= 0);
+    QElapsedTimer sinceLoss;
+    sinceLoss.start();
+    peer.hangUp();
+
+    QVERIFY(cli.waitForFinished(20000));
+    const qint64 toExit = sinceLoss.elapsed();
+    const double cpu = reapedChildrenCpuSeconds() - reapedBefore - cpuBefore;
+    const QByteArray err = cli.readAllStandardError();
+    QCOMPARE(cli.exitCode(), 3);
+    QVERIFY2(err.contains("the line went away during the read of address 16"), err.constData());
+    QVERIFY2(toExit < 2000, qPrintable(QString::number(toExit)));
+    // Not below zero: the child's time has been counted once it was reaped.
+    QVERIFY2(cpu >= 0 && cpu < 0.1, qPrintable(QString::number(cpu)));
+    qInfo("line lost to exit: %lld ms, %.0f ms CPU (/proc ticks are 10 ms)", toExit, cpu * 1000);
+}
+
+void TestCliEndToEnd::filesAndArgumentsWithoutAStation_data()
+{
+    QTest::addColumn<QByteArray>("settingsFile"); // empty: none
+    QTest::addColumn<QByteArray>("portsFile");
+    QTest::addColumn<bool>("unprivileged"); // run as nobody, with the settings file read-only
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("out");
+    QTest::addColumn<QByteArray>("err");
+
+    ComSettings named = ComSettings::defaults();
+    named.setStationName(0, QStringLiteral("Lab %3 roof"));
+    ComSettings damaged = ComSettings::defaults();
+    damaged.com_port[1] = 0;
+    damaged.baud_rate[1] = std::numeric_limits<float>::quiet_NaN();
+    damaged.modem_flag[1] = 7;
+    ComSettings oddRate = ComSettings::defaults();
+    oddRate.baud_rate[0] = 1234;
+    const QStringList settings{QStringLiteral("settings")};
+
+    QTest::newRow("settings prints a name as typed")
+        << named.toBytes() << QByteArray() << false << settings << 0
+        << QByteArray(" 0  Lab %3 roof           COM2    2400  direct\n") << QByteArray();
+    QTest::newRow("settings names what a slot holds that cannot be used")
+        << damaged.toBytes() << QByteArray() << false << settings << 0
+        << QByteArray(" 1  ORV Station 2         COM0     nan  direct\n"
+                      "      unusable: port 0 is not COM1 to COM8\n"
+                      "      unusable: rate nan is not one of the eight station rates\n"
+                      "      unusable: modem flag 7 is neither 0 (direct) nor 255 (modem); taken as direct\n")
+        << QByteArray();
+    QTest::newRow("a read-only settings file is read")
+        << named.toBytes() << QByteArray() << true << settings << 0
+        << QByteArray("COM Settings.Dat (read only: changes cannot be saved)\n 0  Lab %3 roof") << QByteArray();
+    QTest::newRow("ports shows and warns of lines it cannot use")
+        << QByteArray() << QByteArray("COM3=/dev/ttyUSB0\nCOM9=/dev/x\njunk\n") << false
+        << QStringList{QStringLiteral("ports")} << 0
+        << QByteArray("Lines not used:\n  ") << QByteArray("\"COM9=/dev/x\" not used (ports are COM1 to COM8)");
+    QTest::newRow("a stored rate not one of the eight is a settings matter")
+        << oddRate.toBytes() << QByteArray() << false
+        << QStringList{QStringLiteral("--device"), QStringLiteral("/nonexistent/tty"), QStringLiteral("version")} << 5
+        << QByteArray() << QByteArray("holds the rate 1234, which is not one of the eight station rates");
+    QTest::newRow("--baud takes the eight rates only")
+        << QByteArray() << QByteArray() << false
+        << QStringList{QStringLiteral("--baud"), QStringLiteral("1234"), QStringLiteral("version")} << 2
+        << QByteArray() << QByteArray("bad baud rate '1234'");
+    for (const QStringList &bad : {QStringList{QStringLiteral("read"), QStringLiteral("256")},
+                                   QStringList{QStringLiteral("get"), QStringLiteral("no-such-setting")},
+                                   QStringList{QStringLiteral("detect"), QStringLiteral("now")},
+                                   QStringList{QStringLiteral("settings"), QStringLiteral("all")}}) {
+        QTest::addRow("bad arguments leave a damaged file alone: %s", qPrintable(bad.join(QLatin1Char(' '))))
+            << QByteArray(100, 'x') << QByteArray() << false << bad << 2 << QByteArray() << QByteArray("orvcal-cli: ");
+    }
+}
+
+void TestCliEndToEnd::filesAndArgumentsWithoutAStation()
+{
+    QFETCH(QByteArray, settingsFile);
+    QFETCH(QByteArray, portsFile);
+    QFETCH(bool, unprivileged);
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, out);
+    QFETCH(QByteArray, err);
+    const QString settingsPath = m_dir->filePath(SettingsFile::fileName());
+    const auto write = [](const QString &path, const QByteArray &bytes) {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    };
+    if (!settingsFile.isEmpty())
+        QVERIFY(write(settingsPath, settingsFile));
+    if (!portsFile.isEmpty())
+        QVERIFY(write(m_dir->filePath(QStringLiteral("ports.conf")), portsFile));
+
+    QProcess cli;
+    if (unprivileged) {
+        const auto readable = QFileDevice::ReadOwner | QFileDevice::ReadOther;
+        QVERIFY(QFile::setPermissions(m_dir->path(), readable | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                                                         | QFileDevice::ExeOther));
+        QVERIFY(QFile::setPermissions(settingsPath, readable));
+        // Root may write any file; the program runs as nobody, as a technician would.
+        if (::geteuid() == 0)
+            cli.setChildProcessModifier([] {
+                if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+                    ::_exit(99);
+            });
+    }
+    cli.start(QStringLiteral(ORVCAL_CLI_PATH), QStringList{QStringLiteral("--data-dir"), m_dir->path()} + args);
+    QVERIFY(cli.waitForFinished(10000));
+    const QByteArray stdOut = cli.readAllStandardOutput();
+    const QByteArray stdErr = cli.readAllStandardError();
+
+    QVERIFY2(cli.exitCode() == exitCode, (stdErr + stdOut).constData());
+    QVERIFY2(stdOut.contains(out), stdOut.constData());
+    QVERIFY2(stdErr.contains(err), stdErr.constData());
+    if (!settingsFile.isEmpty()) {
+        QFile file(settingsPath);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), settingsFile);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCliEndToEnd)

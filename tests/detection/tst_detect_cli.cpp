@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
+
 using namespace orv;
 using namespace orv::test;
 
@@ -21,6 +23,7 @@ private slots:
     void init();
     void nothingAnswers();
     void modemSkippedAndStationFoundAt9600();
+    void interruptSaysSoThenEndsAtOnceOnSecond();
 
 private:
     // Ports the test does not give a simulator name paths that cannot exist,
@@ -97,6 +100,44 @@ void TestDetectCli::modemSkippedAndStationFoundAt9600()
     expected.com_port[0] = 3;
     expected.baud_rate[0] = 9600.0f;
     QCOMPARE(settingsBytes(), expected.toBytes());
+}
+
+void TestDetectCli::interruptSaysSoThenEndsAtOnceOnSecond()
+{
+    mapAbsent({2, 3, 4, 5, 6, 7, 8});
+    StationProcess silent(QStringLiteral(ORV_STATION_PATH));
+    QVERIFY2(silent.start({QStringLiteral("--fault"), QStringLiteral("no-reply"), QStringLiteral("--register-com"),
+                           QStringLiteral("1"), QStringLiteral("--data-dir"), m_dir->path()}),
+             qPrintable(silent.error()));
+    ComSettings stored = ComSettings::defaults();
+    stored.setStationName(0, QStringLiteral("Keep me"));
+    {
+        QFile f(m_dir->filePath(SettingsFile::fileName()));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(stored.toBytes());
+    }
+    QProcess cli;
+    cli.start(QStringLiteral(ORVCAL_CLI_PATH), {QStringLiteral("--data-dir"), m_dir->path(), QStringLiteral("detect")});
+    QVERIFY(cli.waitForStarted());
+    QByteArray out;
+    // COM1 answers nothing: the first rate's try runs for a minute.
+    QTRY_VERIFY_WITH_TIMEOUT((out += cli.readAllStandardOutput()).contains("COM1 2400 "), 10000);
+
+    ::kill(pid_t(cli.processId()), SIGINT);
+    QByteArray err;
+    QTRY_VERIFY_WITH_TIMEOUT((err += cli.readAllStandardError()).contains("stopping at the next check"), 2000);
+    QVERIFY(!cli.waitForFinished(300)); // the try in progress goes on
+
+    QElapsedTimer sinceSecond;
+    sinceSecond.start();
+    ::kill(pid_t(cli.processId()), SIGINT);
+    QVERIFY(cli.waitForFinished(2000));
+    QVERIFY2(sinceSecond.elapsed() < 1000, qPrintable(QString::number(sinceSecond.elapsed())));
+    QCOMPARE(cli.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(cli.exitCode(), 128 + SIGINT);
+    err += cli.readAllStandardError();
+    QVERIFY2(err.contains("detection ended; settings file not changed"), err.constData());
+    QCOMPARE(settingsBytes(), stored.toBytes());
 }
 
 QTEST_GUILESS_MAIN(TestDetectCli)

@@ -1,6 +1,7 @@
 #include "detection_fixture.h"
 
 #include <QTest>
+#include <QTimer>
 
 using namespace orv;
 using namespace orv::test;
@@ -21,6 +22,31 @@ QStringList foundSummary(const QString &version, int port, int baud)
             QStringLiteral("Communication properties have been changed to match")};
 }
 
+// The virtual clock, except that window events waiting outside a wait run only
+// when the detection asks this pump for them.
+class GatedPump final : public Pump
+{
+public:
+    explicit GatedPump(VirtualPump &inner) : m_inner(inner) {}
+
+    QDateTime now() const override { return m_inner.now(); }
+    bool waitUntil(const QDateTime &until, const std::function<bool()> &done) override
+    {
+        return m_inner.waitUntil(until, done);
+    }
+    void wake() override { m_inner.wake(); }
+    void runPending() override
+    {
+        ++runs;
+        QCoreApplication::processEvents();
+    }
+
+    int runs = 0;
+
+private:
+    VirtualPump &m_inner;
+};
+
 } // namespace
 
 class TestStationDetection : public QObject
@@ -37,6 +63,7 @@ private slots:
     void stopHonouredBetweenTries_data();
     void stopHonouredBetweenTries();
     void portVanishingDuringRateTries();
+    void outputPaintsThroughThePumpOnce();
     void silentPortTakesAboutAMinutePerRate();
 };
 
@@ -238,6 +265,26 @@ void TestStationDetection::portVanishingDuringRateTries()
     QCOMPARE(f.progress.screen.lines(), expected);
     QCOMPARE(result.outcome, DetectionResult::NotFound);
     QCOMPARE(f.messages.size(), 1);
+}
+
+void TestStationDetection::outputPaintsThroughThePumpOnce()
+{
+    DetectionFixture f;
+    GatedPump gated(f.pump);
+    StationLink link(*f.comm, gated);
+    int runsWhenPainted = -1;
+    QStringList shownWhenPainted;
+    QTimer::singleShot(0, [&] {
+        runsWhenPainted = gated.runs;
+        shownWhenPainted = f.progress.screen.lines();
+    });
+
+    detect_station(link, f.settings, f.progress);
+
+    // Eight absent ports mean no wait at all: only the pump let the paint in.
+    QCOMPARE(gated.runs, 1);
+    QCOMPARE(runsWhenPainted, 1);
+    QCOMPARE(shownWhenPainted, header());
 }
 
 void TestStationDetection::silentPortTakesAboutAMinutePerRate()

@@ -1,7 +1,11 @@
 #include "link_fixture.h"
+#include "pty_peer.h"
 
 #include "link/link_ui.h"
+#include "link/message.h"
 #include "link/packet.h"
+#include "link/qserial_device.h"
+#include "link/qt_pump.h"
 
 #include <QtTest>
 
@@ -31,7 +35,9 @@ struct RecordingUi : LinkUi
     const CommControl *comm = nullptr;
     void linkClosing() override { calls << QStringLiteral("closing:%1").arg(comm->portOpen()); }
     void linkClosed() override { calls << QStringLiteral("closed:%1").arg(comm->portOpen()); }
+    void lineLost(const QString &) override { calls << QStringLiteral("lost"); }
 };
+
 
 } // namespace
 
@@ -65,6 +71,14 @@ private slots:
     void outOfRangeRequestsNeverReachTheLine_data();
     void outOfRangeRequestsNeverReachTheLine();
     void closedOrVanishedPortFailsAtOnce();
+    void lostLineEndsExchangeAtOnce_data();
+    void lostLineEndsExchangeAtOnce();
+    void lineLostOutsideAnExchangeIsReportedOnce_data();
+    void lineLostOutsideAnExchangeIsReportedOnce();
+    void hungUpPtyFailsReadAtOnceAndCostsNoCpu();
+    void floodingPeerIsNotKept_data();
+    void floodingPeerIsNotKept();
+    void serialPortHoldsBoundedInput();
     void successAfterFailureClearsStatus();
     void waitSpanningMidnightEndsOnTime();
     void receiveWindowFollowsWholeSecondClock_data();
@@ -408,6 +422,179 @@ void TestExchange::closedOrVanishedPortFailsAtOnce()
     QCOMPARE(f.link->state.com_status, 255);
     QVERIFY2(f.elapsedMs() < 17000, qPrintable(QString::number(f.elapsedMs())));
     QVERIFY(!f.comm->portOpen());
+}
+
+void TestExchange::lostLineEndsExchangeAtOnce_data()
+{
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<qint64>("lossAtMs");
+    QTest::newRow("version, awaiting the reply") << "version" << qint64(3000);
+    QTest::newRow("read, settling") << "read" << qint64(100);
+    QTest::newRow("read, awaiting the reply") << "read" << qint64(3000);
+    QTest::newRow("write, awaiting the echo") << "write" << qint64(5000);
+}
+
+void TestExchange::lostLineEndsExchangeAtOnce()
+{
+    QFETCH(QString, operation);
+    QFETCH(qint64, lossAtMs);
+    LinkFixture f;
+    f.peer.setResponder(ScriptedPeer::silent());
+    QVERIFY(f.open());
+    f.pump.scheduleIn(lossAtMs, [&] { f.line->unplug(); });
+    f.link->state.param_addr = 0x10;
+    f.link->state.param_value = 300;
+    if (operation == QLatin1String("version"))
+        f.link->request_version();
+    else if (operation == QLatin1String("read"))
+        f.link->read_param();
+    else
+        f.link->write_param();
+    QCOMPARE(f.link->state.com_status, 255);
+    QCOMPARE(f.elapsedMs(), lossAtMs);
+}
+
+void TestExchange::lineLostOutsideAnExchangeIsReportedOnce_data()
+{
+    QTest::addColumn<QString>("during");
+    QTest::addColumn<bool>("linkReports");
+    QTest::newRow("idle") << "idle" << true;
+    QTest::newRow("a plain wait") << "wait" << true;
+    QTest::newRow("a read: its caller reports") << "read" << false;
+    QTest::newRow("a wait then a read: the read's caller reports") << "wait,read" << false;
+}
+
+void TestExchange::lineLostOutsideAnExchangeIsReportedOnce()
+{
+    QFETCH(QString, during);
+    QFETCH(bool, linkReports);
+    LinkFixture f;
+    RecordingUi ui;
+    ui.comm = f.comm.get();
+    f.link->setUi(&ui);
+    f.peer.setResponder(ScriptedPeer::silent());
+    QVERIFY(f.open());
+    f.pump.scheduleIn(1000, [&] { f.line->unplug(); });
+    for (const QString &step : during.split(QLatin1Char(','))) {
+        if (step == QLatin1String("idle"))
+            f.pump.advance(2000);
+        else if (step == QLatin1String("wait"))
+            f.link->wait_seconds(3);
+        else
+            f.link->read_param();
+    }
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+
+    if (linkReports) {
+        QCOMPARE(ui.calls, (QStringList{QStringLiteral("lost"), QStringLiteral("closing:0"), QStringLiteral("closed:0")}));
+        QCOMPARE(f.log.texts().size(), 1);
+        QVERIFY2(f.log.texts()[0].startsWith(QStringLiteral("The line to the weather station was lost: ")),
+                 qPrintable(f.log.texts()[0]));
+    } else {
+        QCOMPARE(ui.calls, QStringList());
+        QCOMPARE(f.log.texts(), QStringList());
+        QCOMPARE(f.link->state.com_status, 255);
+    }
+}
+
+void TestExchange::hungUpPtyFailsReadAtOnceAndCostsNoCpu()
+{
+    PtyPeer peer;
+    QVERIFY(peer.isOpen());
+    PortMap map;
+    map.setDevicePath(2, peer.path());
+    QtPump pump;
+    CommControl comm(std::make_unique<QSerialDevice>(), map);
+    StationLink link(comm, pump);
+    comm.setCommPort(2);
+    QVERIFY(comm.setSettings(QStringLiteral("2400,N,8,1")));
+    QVERIFY(comm.setPortOpen(true));
+
+    // The far end takes both request packets, then goes away instead of answering.
+    QByteArray request;
+    QElapsedTimer sinceLoss;
+    double cpuAtLoss = 0;
+    QTimer peerSide;
+    QObject::connect(&peerSide, &QTimer::timeout, [&] {
+        request += peer.read(14 - int(request.size()), 0);
+        if (request.size() < 14)
+            return;
+        peerSide.stop();
+        cpuAtLoss = processCpuSeconds();
+        sinceLoss.start();
+        peer.hangUp();
+    });
+    peerSide.start(20);
+    link.state.param_addr = 0x10;
+    link.read_param();
+    const qint64 toFailure = sinceLoss.isValid() ? sinceLoss.elapsed() : -1;
+    QTest::qWait(500); // idle on the dead line
+
+    const double cpu = processCpuSeconds() - cpuAtLoss;
+    QCOMPARE(request.toHex(' '), QByteArray("02 03 47 50 10 56 03 02 03 47 50 10 56 03"));
+    QCOMPARE(link.state.com_status, 255);
+    QVERIFY2(toFailure >= 0 && toFailure < 2000, qPrintable(QString::number(toFailure)));
+    QVERIFY2(cpu < 0.1, qPrintable(QString::number(cpu)));
+    QVERIFY(comm.lost());
+    QVERIFY(!comm.portOpen());
+    qInfo("line lost to failure: %lld ms, %.1f ms CPU up to 0.5 s after", toFailure, cpu * 1000);
+}
+
+void TestExchange::floodingPeerIsNotKept_data()
+{
+    QTest::addColumn<QString>("operation");
+    QTest::newRow("version") << "version";
+    QTest::newRow("read") << "read";
+    QTest::newRow("write") << "write";
+}
+
+void TestExchange::floodingPeerIsNotKept()
+{
+    QFETCH(QString, operation);
+    LinkFixture f;
+    // Half a megabyte within each receive window, whatever was asked.
+    f.peer.setResponder([](const QByteArray &) {
+        QList<ScriptedPeer::Piece> flood;
+        for (int i = 0; i < 50; ++i)
+            flood.append({100, QByteArray(10000, 'x')});
+        return flood;
+    });
+    QVERIFY(f.open());
+    f.link->state.param_addr = 0x10;
+    f.link->state.param_value = 300;
+    int length = 2;
+    if (operation == QLatin1String("version")) {
+        f.link->request_version();
+        length = 7;
+    } else if (operation == QLatin1String("read")) {
+        f.link->read_param();
+    } else {
+        f.link->write_param();
+    }
+    QCOMPARE(f.link->state.com_status, 255);
+    QVERIFY2(f.link->state.reply_buf.size() <= length + 1, qPrintable(QString::number(f.link->state.reply_buf.size())));
+}
+
+void TestExchange::serialPortHoldsBoundedInput()
+{
+    PtyPeer peer;
+    QVERIFY(peer.isOpen());
+    QSerialDevice device;
+    QVERIFY2(device.open(peer.path(), LineSettings(), false), qPrintable(device.errorString()));
+    const QByteArray chunk(4096, 'x');
+    qint64 offered = 0;
+    qint64 taken = 0;
+    for (int i = 0; i < 400; ++i) {
+        offered += chunk.size();
+        taken += peer.writeSome(chunk);
+        QCoreApplication::processEvents();
+    }
+    const qint64 held = device.readAll().size();
+    QVERIFY2(held <= QSerialDevice::inputLimit, qPrintable(QString::number(held)));
+    // The line stopped taking bytes once the program's share was full.
+    QVERIFY2(taken < offered, qPrintable(QString::number(taken)));
+    device.close();
 }
 
 void TestExchange::successAfterFailureClearsStatus()

@@ -1,4 +1,7 @@
+#include "link/com_settings.h"
+#include "link/comm_control.h"
 #include "link/line_settings.h"
+#include "link/qserial_device.h"
 #include "link/numeric.h"
 #include "link/port_map.h"
 
@@ -18,6 +21,8 @@ private slots:
     void settingsText();
     void settingsStringForRate_data();
     void settingsStringForRate();
+    void onlyStationRatesAreUsable_data();
+    void onlyStationRatesAreUsable();
     void leadingNumber_data();
     void leadingNumber();
     void roundHalfEven_data();
@@ -63,6 +68,10 @@ void TestLineBasics::settingsStringForRate_data()
     QTest::newRow("2400") << 2400.0f << "2400,N,8,1";
     QTest::newRow("19200") << 19200.0f << "19200,N,8,1";
     QTest::newRow("38400") << 38400.0f << "38400,N,8,1";
+    // A damaged slot: written as it is, and refused by the serial control.
+    QTest::newRow("1e12") << 1e12f << "999999995904,N,8,1";
+    QTest::newRow("1e30") << 1e30f << "1e+30,N,8,1";
+    QTest::newRow("NaN") << std::numeric_limits<float>::quiet_NaN() << "nan,N,8,1";
 }
 
 void TestLineBasics::settingsStringForRate()
@@ -70,6 +79,40 @@ void TestLineBasics::settingsStringForRate()
     QFETCH(float, rate);
     QFETCH(QString, text);
     QCOMPARE(orv::settingsStringForRate(rate), text);
+}
+
+void TestLineBasics::onlyStationRatesAreUsable_data()
+{
+    QTest::addColumn<float>("rate");
+    QTest::addColumn<int>("index");
+    QTest::newRow("300") << 300.0f << 0;
+    QTest::newRow("2400") << 2400.0f << 3;
+    QTest::newRow("38400") << 38400.0f << 7;
+    QTest::newRow("2400.5") << 2400.5f << -1;
+    QTest::newRow("1234") << 1234.0f << -1;
+    QTest::newRow("0") << 0.0f << -1;
+    QTest::newRow("-2400") << -2400.0f << -1;
+    QTest::newRow("1e12") << 1e12f << -1;
+    QTest::newRow("infinity") << std::numeric_limits<float>::infinity() << -1;
+    QTest::newRow("NaN") << std::numeric_limits<float>::quiet_NaN() << -1;
+}
+
+void TestLineBasics::onlyStationRatesAreUsable()
+{
+    QFETCH(float, rate);
+    QFETCH(int, index);
+    QCOMPARE(stationRateIndex(rate), index);
+    // The station numbers its rates from the fastest.
+    const int stationIndex = index < 0 ? -1 : 7 - index;
+    QCOMPARE(stationBaudIndex(int(index < 0 ? 0 : rate)), stationIndex);
+    if (index >= 0)
+        QCOMPARE(float(rateOfStationBaudIndex(stationIndex)), rate);
+    ComSettings stored = ComSettings::defaults();
+    stored.baud_rate[0] = rate;
+    QCOMPARE(stored.problems(0).isEmpty(), index >= 0);
+    // What the serial control is offered for the rate, it takes only for the eight.
+    CommControl comm(std::make_unique<QSerialDevice>(), PortMap());
+    QCOMPARE(comm.setSettings(orv::settingsStringForRate(rate)), index >= 0);
 }
 
 void TestLineBasics::leadingNumber_data()
@@ -145,6 +188,12 @@ void TestLineBasics::portMapFileAndEnvironment()
     QVERIFY(map.devicePath(9).isEmpty());
     QVERIFY(map.isOverridden(3));
     QVERIFY(!map.isOverridden(2));
+
+    QCOMPARE(map.unusableLines().size(), 2);
+    QVERIFY2(map.unusableLines()[0].endsWith(QStringLiteral("\"COM9=/dev/x\" not used (ports are COM1 to COM8)")),
+             qPrintable(map.unusableLines()[0]));
+    QVERIFY2(map.unusableLines()[1].endsWith(QStringLiteral("\"rubbish\" not used (not COMn=device path)")),
+             qPrintable(map.unusableLines()[1]));
 
     PortMap parsed;
     QCOMPARE(parsed.parse(QStringLiteral("COM2=/dev/a\nCOM0=/dev/b\nnonsense")),

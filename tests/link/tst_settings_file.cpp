@@ -5,6 +5,8 @@
 #include <QtEndian>
 #include <QtTest>
 
+#include <unistd.h>
+
 using namespace orv;
 
 namespace {
@@ -27,6 +29,24 @@ QByteArray padded(const char *text, int width)
     return QByteArray(text).leftJustified(width, ' ', true);
 }
 
+// Gives up root's right to write any file while it lives (root may write a
+// read-only file); the saved user id lets it take the right back.
+struct WithoutRoot
+{
+    // The group too: a root-owned file's group bits would apply otherwise.
+    WithoutRoot() { m_dropped = ::geteuid() == 0 && ::setegid(65534) == 0 && ::seteuid(65534) == 0; }
+    ~WithoutRoot()
+    {
+        if (m_dropped)
+            QVERIFY(::seteuid(0) == 0 && ::setegid(0) == 0);
+    }
+    WithoutRoot(const WithoutRoot &) = delete;
+    WithoutRoot &operator=(const WithoutRoot &) = delete;
+
+private:
+    bool m_dropped = false;
+};
+
 } // namespace
 
 class TestSettingsFile : public QObject
@@ -43,6 +63,8 @@ private slots:
     void textIsPaddedCutAndSingleByte();
     void emptyNameBecomesSlotDefault();
     void unwritableFolderIsReported();
+    void readOnlyFileIsReadAndOnlySavingFails_data();
+    void readOnlyFileIsReadAndOnlySavingFails();
 };
 
 void TestSettingsFile::firstRunCreatesDefaults()
@@ -181,6 +203,44 @@ void TestSettingsFile::unwritableFolderIsReported()
     QVERIFY(!file.load(dir.filePath(QStringLiteral("plain-file/sub")), s));
     QVERIFY(file.error().contains(QStringLiteral("COM Settings.Dat")));
     QVERIFY(!file.save(s));
+}
+
+void TestSettingsFile::readOnlyFileIsReadAndOnlySavingFails_data()
+{
+    QTest::addColumn<int>("length");
+    QTest::newRow("valid") << 3140;
+    QTest::newRow("wrong length: defaults cannot be written") << 100;
+}
+
+void TestSettingsFile::readOnlyFileIsReadAndOnlySavingFails()
+{
+    QFETCH(int, length);
+    QTemporaryDir dir;
+    ComSettings stored = ComSettings::defaults();
+    stored.setStationName(0, QStringLiteral("Ridge Top"));
+    const QByteArray bytes = stored.toBytes().left(length);
+    writeFile(dir.path(), bytes);
+    const QString path = dir.filePath(SettingsFile::fileName());
+    QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                                                  | QFileDevice::ReadOther | QFileDevice::ExeOther));
+    QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadOther));
+
+    WithoutRoot unprivileged;
+    SettingsFile file;
+    ComSettings s;
+    const bool loaded = file.load(dir.path(), s);
+    if (length == ComSettings::fileSize) {
+        QVERIFY2(loaded, qPrintable(file.error()));
+        QCOMPARE(s.stationName(0), QStringLiteral("Ridge Top"));
+        QVERIFY(file.isReadOnly());
+        s.setStationName(1, QStringLiteral("Changed"));
+        QVERIFY(!file.save(s));
+    } else {
+        QVERIFY(!loaded);
+        QCOMPARE(s.stationName(0), QStringLiteral("ORV Station 1"));
+    }
+    QVERIFY2(file.error().contains(QStringLiteral("may be read but not written")), qPrintable(file.error()));
+    QCOMPARE(fileBytes(dir.path()), bytes);
 }
 
 QTEST_GUILESS_MAIN(TestSettingsFile)

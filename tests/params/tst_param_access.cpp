@@ -201,7 +201,7 @@ void TestParamAccess::dataFaultIsRefusedBeforeTheLine()
     else
         result = write_raw_setting(*f.link, r, value, "x", outsideWords);
     QCOMPARE(result, AccessResult::DataFault);
-    QCOMPARE(f.messages,
+    QCOMPARE(f.log.texts(),
              QStringList{"ORV CAL cannot use the outside temperature calibration setting of 4103.prm: " + fault + "."});
     QVERIFY(f.requests().isEmpty());
     QCOMPARE(f.link->state.com_status, std::uint8_t(0));

@@ -2,6 +2,8 @@
 
 #include <QtTest>
 
+#include <limits>
+
 using namespace orv;
 using namespace orv::test;
 
@@ -54,6 +56,8 @@ private slots:
     void modemRepliesAreReadAfresh();
     void modemCommandsAndTheirPauses();
     void modemWithoutReplyGivesUpBetweenSixtyAndSixtyOneSeconds();
+    void modemLineLostEndsTheAttemptAtOnce_data();
+    void modemLineLostEndsTheAttemptAtOnce();
 };
 
 void TestConnectStation::directConnectionRunsItsStepsOnTime()
@@ -123,6 +127,10 @@ void TestConnectStation::directFailuresEndTheSameWay_data()
     QTest::newRow("port outside 1..8") << 12 << false << true << 2400.0f << unavailable << 0 << 0ll << 0ll;
     QTest::newRow("busy port") << 2 << true << true << 2400.0f << unavailable << 0 << 0ll << 0ll;
     QTest::newRow("damaged rate") << 2 << false << true << 0.0f << unavailable << 0 << 0ll << 0ll;
+    QTest::newRow("rate not one of the eight") << 2 << false << true << 1234.0f << unavailable << 0 << 0ll << 0ll;
+    QTest::newRow("rate 1e12") << 2 << false << true << 1e12f << unavailable << 0 << 0ll << 0ll;
+    QTest::newRow("rate NaN") << 2 << false << true << std::numeric_limits<float>::quiet_NaN() << unavailable << 0
+                              << 0ll << 0ll;
     // 6 s of settling, then four 15-16 s attempts.
     QTest::newRow("silent station") << 2 << false << false << 2400.0f << ConnectText::noVersion << 4 << 66000ll
                                     << 70000ll;
@@ -165,6 +173,7 @@ void TestConnectStation::lineControlFollowsModemFlag_data()
     QTest::addColumn<bool>("rts");
     QTest::newRow("direct") << 0 << false << false;
     QTest::newRow("modem") << 255 << true << true;
+    QTest::newRow("damaged flag 7 counts as direct") << 7 << false << false;
 }
 
 void TestConnectStation::lineControlFollowsModemFlag()
@@ -176,7 +185,7 @@ void TestConnectStation::lineControlFollowsModemFlag()
     ModemPeer modem(modemScript(1, "\r\nCONNECT 2400\r\n", &atf));
     modem.setVersionReply(goodVersion);
     ScriptedPeer station(ScriptedPeer::always(goodVersion));
-    ConnectFixture f(flag ? static_cast<station::Peer *>(&modem) : &station);
+    ConnectFixture f(flag == 255 ? static_cast<station::Peer *>(&modem) : &station);
     f.settings.modem_flag[0] = std::uint8_t(flag);
 
     f.run();
@@ -336,6 +345,34 @@ void TestConnectStation::modemWithoutReplyGivesUpBetweenSixtyAndSixtyOneSeconds(
     const qint64 waited = f.progress->timeOf("beep") - dialledAt;
     QVERIFY2(waited > 60000 && waited <= 61100, qPrintable(QString::number(waited)));
     QVERIFY(modem.hangUps() >= 1);
+}
+
+void TestConnectStation::modemLineLostEndsTheAttemptAtOnce_data()
+{
+    QTest::addColumn<int>("okFromTry");
+    QTest::addColumn<qint64>("lostAtMs");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("while detecting the modem") << 0 << qint64(2500) << ConnectText::noModem;
+    QTest::newRow("while dialling") << 1 << qint64(10000) << ConnectText::noDialResponse;
+}
+
+void TestConnectStation::modemLineLostEndsTheAttemptAtOnce()
+{
+    QFETCH(int, okFromTry);
+    QFETCH(qint64, lostAtMs);
+    QFETCH(QString, message);
+    int atf = 0;
+    ModemPeer modem(modemScript(okFromTry, QByteArray(), &atf));
+    ConnectFixture f(&modem);
+    f.settings.modem_flag[0] = 255;
+    f.pump.scheduleIn(lostAtMs, [&f] { f.line->unplug(); });
+
+    f.run();
+
+    const QStringList steps = f.progress->steps();
+    QCOMPARE(steps.mid(steps.size() - 3), (QStringList{"beep", message, "close"}));
+    const qint64 beepAt = f.since(f.progress->timeOf("beep"));
+    QVERIFY2(beepAt >= lostAtMs && beepAt <= lostAtMs + 1000, qPrintable(QString::number(beepAt)));
 }
 
 QTEST_GUILESS_MAIN(TestConnectStation)

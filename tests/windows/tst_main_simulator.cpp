@@ -20,6 +20,7 @@ private slots:
     void modemOutcomes_data();
     void modemOutcomes();
     void terminalShowsTheStationsCurrentConditions();
+    void adapterPulledDuringAnExchangeEndsTheLinkAtOnce();
 };
 
 void TestMainSimulator::modemOutcomes_data()
@@ -76,6 +77,28 @@ void TestMainSimulator::terminalShowsTheStationsCurrentConditions()
     QVERIFY2(screen.size() > helpRows, qPrintable(screen.join('\n')));
     // The console marks temperatures with a degree sign, byte 0xB0.
     QVERIFY2(screen.join('\n').contains(QChar(0x00B0)), qPrintable(screen.join('\n')));
+}
+
+void TestMainSimulator::adapterPulledDuringAnExchangeEndsTheLinkAtOnce()
+{
+    station::StationModel console;
+    MainFixture f(&console);
+    f.action("open_port_menu")->trigger();
+    QCOMPARE(f.menuState(), connectedState);
+    // Calibration entry asks for the version first; the adapter goes while it waits.
+    const qint64 pulledAt = f.pump.msSinceEpoch() + 10;
+    f.pump.schedule(QDateTime::fromMSecsSinceEpoch(pulledAt), [&f] { f.line->unplug(); });
+
+    f.action("cal_menu")->trigger();
+    QCoreApplication::processEvents();
+
+    QVERIFY2(f.pump.msSinceEpoch() - pulledAt < 1000, qPrintable(QString::number(f.pump.msSinceEpoch() - pulledAt)));
+    QCOMPARE(f.menuState(), startUpState);
+    QVERIFY(!f.window->comm().portOpen());
+    QVERIFY(f.window->isEnabled());
+    // The failed exchange's caller ends the link; the idle report stays silent.
+    for (const auto &m : f.messages)
+        QVERIFY2(!m.text.startsWith(QStringLiteral("The line to the weather station was lost")), qPrintable(m.text));
 }
 
 QTEST_MAIN(TestMainSimulator)

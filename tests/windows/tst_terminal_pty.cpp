@@ -1,6 +1,7 @@
 #include "ORV_Main.h"
 #include "message_capture.h"
 #include "station_process.h"
+#include "pty_peer.h"
 #include "terminal_display.h"
 
 #include "link/comm_control.h"
@@ -24,6 +25,7 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void typedCommandsGetTheStationsReplies();
+    void lineThatHangsUpEndsTerminalMode();
 
 private:
     orv::test::StationProcess m_station{QStringLiteral(ORV_STATION_PATH)};
@@ -66,6 +68,43 @@ void TestTerminalPty::typedCommandsGetTheStationsReplies()
     window.findChild<QAction *>(QStringLiteral("port_close_menu"))->trigger();
     QVERIFY(!window.comm().portOpen());
     QVERIFY(window.findChild<QAction *>(QStringLiteral("open_port_menu"))->isEnabled());
+}
+
+void TestTerminalPty::lineThatHangsUpEndsTerminalMode()
+{
+    test::MessageCapture log;
+    test::PtyPeer peer;
+    QVERIFY(peer.isOpen());
+    QTemporaryDir dataDir;
+    PortMap map;
+    map.setDevicePath(2, peer.path());
+    QtPump pump;
+    ORV_Main window(pump, std::make_unique<CommControl>(std::make_unique<QSerialDevice>(), map), dataDir.path(), &log);
+    window.setEndAction([] {});
+    window.show();
+    auto *openPort = window.findChild<QAction *>(QStringLiteral("open_port_menu"));
+    window.findChild<QAction *>(QStringLiteral("port_only_menu"))->trigger();
+    QVERIFY(window.comm().portOpen());
+    QVERIFY(!openPort->isEnabled());
+
+    const double cpuAtLoss = test::processCpuSeconds();
+    QElapsedTimer sinceLoss;
+    sinceLoss.start();
+    peer.hangUp();
+    QTRY_VERIFY_WITH_TIMEOUT(openPort->isEnabled(), 5000);
+    const qint64 toStartUpMenus = sinceLoss.elapsed();
+    QTest::qWait(500); // idle on the dead line
+    const double cpu = test::processCpuSeconds() - cpuAtLoss;
+
+    QVERIFY2(toStartUpMenus < 2000, qPrintable(QString::number(toStartUpMenus)));
+    QVERIFY2(cpu < 0.1, qPrintable(QString::number(cpu)));
+    QVERIFY(!window.comm().portOpen());
+    QVERIFY(window.terminal()->screen().text().join('\n').contains(QStringLiteral("*** Line lost: ")));
+    const QStringList messages = log.texts();
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages[0].startsWith(QStringLiteral("The line to the weather station was lost: ")),
+             qPrintable(messages[0]));
+    qInfo("line lost to start-up menus: %lld ms, %.1f ms CPU up to 0.5 s after", toStartUpMenus, cpu * 1000);
 }
 
 QTEST_MAIN(TestTerminalPty)
