@@ -196,12 +196,12 @@ RestorePlan planRestore(const StationBackup &backup, const ParamRecords &records
     return plan;
 }
 
-QString describeValue(const ParamRecords &records, ParamEntry entry, int raw)
+QString valueText(const ParamRecords &records, ParamEntry entry, int raw)
 {
     const double eng = engValue(records[entry], raw);
     if (std::isnan(eng) || eng == double(raw))
-        return nameOf(entry) + QLatin1Char(' ') + QString::number(raw);
-    return QStringLiteral("%1 %2 (raw %3)").arg(nameOf(entry), singleText(float(eng))).arg(raw);
+        return QString::number(raw);
+    return QStringLiteral("%1 (raw %2)").arg(singleText(float(eng))).arg(raw);
 }
 
 QStringList RestoreReport::lines() const

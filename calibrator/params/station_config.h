@@ -137,7 +137,7 @@ private:
     bool m_running = false;
 };
 
-// "temp: outside 55.2 (raw 552)": how reports name a setting's value.
-QString describeValue(const ParamRecords &records, ParamEntry entry, int raw);
+// "15.2 (raw 552)", or the raw value alone where it needs no conversion.
+QString valueText(const ParamRecords &records, ParamEntry entry, int raw);
 
 } // namespace orv

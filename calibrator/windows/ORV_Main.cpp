@@ -4,6 +4,7 @@
 #include "calibration_mode.h"
 #include "cancel_form.h"
 #include "change_station_frm.h"
+#include "station_config_menu.h"
 #include "terminal_display.h"
 #include "version_info.h"
 
@@ -124,6 +125,8 @@ void ORV_Main::buildMenus()
     m_aboutMenu = menuBar()->addAction(QStringLiteral("&About"));
     m_aboutMenu->setObjectName(QStringLiteral("about_menu"));
     connect(m_aboutMenu, &QAction::triggered, this, &ORV_Main::about_menu_Click);
+
+    new StationConfigMenu(*this);
 }
 
 void ORV_Main::buildPanels()
@@ -216,6 +219,8 @@ void ORV_Main::setMenuState(MenuState state)
     // The menu itself, not only its bar entry: enabling the window would re-enable the entry.
     m_viewMenu->setEnabled(state == MenuState::Connected);
     m_comMenu->setEnabled(unconnected);
+    if (auto *config = findChild<QMenu *>(QStringLiteral("config_menu")))
+        config->setEnabled(state == MenuState::Connected);
 }
 
 void ORV_Main::linkClosing()
