@@ -224,7 +224,10 @@ QStringList RestoreReport::lines() const
         out << QStringLiteral("Restore stopped: the station stopped answering.");
         break;
     }
-    out << QStringLiteral("Written and read back: %1%2").arg(taken.size()).arg(taken.isEmpty() ? QString() : QStringLiteral(" (") + names(taken) + QLatin1Char(')'));
+    QString written = QStringLiteral("Written and read back: %1").arg(taken.size());
+    if (!taken.isEmpty())
+        written += QStringLiteral(" (") + names(taken) + QLatin1Char(')');
+    out << written;
     for (const auto &[w, back] : notTaken)
         out << QStringLiteral("Not taken by the station: \"%1\": sent %2, it holds %3")
                    .arg(nameOf(w.entry))
