@@ -26,6 +26,7 @@ private slots:
     void terminalShowsTheStationsCurrentConditions();
     void configurationMenuSavesAndRestores_data();
     void configurationMenuSavesAndRestores();
+    void configurationMenuRefusesADamagedFile();
 };
 
 void TestMainSimulator::modemOutcomes_data()
@@ -149,6 +150,30 @@ void TestMainSimulator::configurationMenuSavesAndRestores()
     QVERIFY2(f.messages.last().text.startsWith(report), qPrintable(f.messages.last().text));
     QVERIFY(f.window->isEnabled());
     QCOMPARE(f.menuState(), connectedState);
+}
+
+void TestMainSimulator::configurationMenuRefusesADamagedFile()
+{
+    station::StationModel console;
+    MainFixture f(&console);
+    f.action("open_port_menu")->trigger();
+    auto *menu = f.window->findChild<StationConfigMenu *>();
+    const QString file = f.dataDir.filePath(QStringLiteral("damaged.json"));
+    QFile damaged(file);
+    QVERIFY(damaged.open(QIODevice::WriteOnly));
+    damaged.write("{\n  \"format\": \"ORV CAL station configuration\",\n  \"formatVersion\": 1,\n  \"settings\": [\n");
+    damaged.close();
+    menu->chooseFile = [&](bool) { return file; };
+    menu->confirm = [](const QString &) { return true; };
+    const qint64 before = f.pump.msSinceEpoch();
+
+    f.action("restore_config_menu")->trigger();
+
+    QVERIFY2(f.messages.last().text.contains(QStringLiteral("line 5: the file ends too early")), qPrintable(f.messages.last().text));
+    QVERIFY(f.messages.last().text.endsWith(QStringLiteral("Nothing was written to the weather station.")));
+    for (const auto &chunk : f.line->trace())
+        QVERIFY(!chunk.toStation || chunk.atMs < before);
+    QVERIFY(f.window->isEnabled());
 }
 
 QTEST_MAIN(TestMainSimulator)
