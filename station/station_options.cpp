@@ -2,6 +2,8 @@
 
 #include "param_table.h"
 
+#include <QDateTime>
+
 namespace station {
 
 namespace {
@@ -65,6 +67,7 @@ QString usage()
         "  --baud-index N        station rate index 0..7 (0=38400 .. 7=300)\n"
         "  --fixed-rate BAUD     answer at this rate only, whatever is written\n"
         "  --turnaround MS       quiet time before a reply (default 20)\n"
+        "  --clock-offset S      start the station's clock S seconds off the computer's (may be negative)\n"
         "  --fault NAME          no-reply | wrong-length | garbage | late | drop-every=N | split\n"
         "  --modem               put a Hayes modem in front of the station\n"
         "  --dial-outcome NAME   connect | busy | nodialtone | nocarrier | silent\n"
@@ -111,6 +114,10 @@ bool parseProgramOptions(const QStringList &arguments, ProgramOptions *options, 
             if (!takeInt(value, &n) || n < 0)
                 return fail(QStringLiteral("--turnaround: expected milliseconds"));
             options->station.turnaroundMs = n;
+        } else if (arg == QLatin1String("--clock-offset")) {
+            if (!takeInt(value, &n))
+                return fail(QStringLiteral("--clock-offset: expected seconds"));
+            options->station.clockStart = QDateTime::currentDateTime().addSecs(n);
         } else if (arg == QLatin1String("--fault")) {
             if (!applyFault(value, &options->station.faults))
                 return fail(QStringLiteral("--fault: unknown fault %1").arg(value));

@@ -24,7 +24,8 @@ enum ExitCode {
     Refused = 4,
     // The settings file cannot be read or saved, or slot 0 names a port or
     // rate that cannot be used: a matter for the file, not for the cable.
-    SettingsProblem = 5,
+    // Codes 5 to 7 belong to the configuration verbs (diff, restore).
+    SettingsProblem = 8,
 };
 
 // Everything a command works with: options, the settings of slot 0 and, once

@@ -7,6 +7,7 @@
 #include "keyboard_focus.h"
 #include "link_activity.h"
 #include "screen_fit.h"
+#include "station_config_menu.h"
 #include "terminal_display.h"
 #include "version_info.h"
 
@@ -132,6 +133,8 @@ void ORV_Main::buildMenus()
     m_aboutMenu = menuBar()->addAction(QStringLiteral("&About"));
     m_aboutMenu->setObjectName(QStringLiteral("about_menu"));
     connect(m_aboutMenu, &QAction::triggered, this, &ORV_Main::about_menu_Click);
+
+    new StationConfigMenu(*this);
 }
 
 void ORV_Main::buildPanels()
@@ -227,6 +230,8 @@ void ORV_Main::setMenuState(MenuState state)
     // The menu itself, not only its bar entry: enabling the window would re-enable the entry.
     m_viewMenu->setEnabled(state == MenuState::Connected);
     m_comMenu->setEnabled(unconnected);
+    if (auto *config = findChild<QMenu *>(QStringLiteral("config_menu")))
+        config->setEnabled(state == MenuState::Connected);
 }
 
 void ORV_Main::linkClosing()

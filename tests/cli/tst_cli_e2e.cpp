@@ -221,7 +221,7 @@ void TestCliEndToEnd::filesAndArgumentsWithoutAStation_data()
         << QByteArray("Lines not used:\n  ") << QByteArray("\"COM9=/dev/x\" not used (ports are COM1 to COM8)");
     QTest::newRow("a stored rate not one of the eight is a settings matter")
         << oddRate.toBytes() << QByteArray() << false
-        << QStringList{QStringLiteral("--device"), QStringLiteral("/nonexistent/tty"), QStringLiteral("version")} << 5
+        << QStringList{QStringLiteral("--device"), QStringLiteral("/nonexistent/tty"), QStringLiteral("version")} << 8
         << QByteArray() << QByteArray("holds the rate 1234, which is not one of the eight station rates");
     QTest::newRow("--baud takes the eight rates only")
         << QByteArray() << QByteArray() << false

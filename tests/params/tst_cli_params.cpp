@@ -51,6 +51,8 @@ private slots:
     void definitionFaultIsRefused_data();
     void definitionFaultIsRefused();
     void unknownSettingName();
+    void backupThenRefusedRestoresWriteNothing();
+    void clockShowsTheStationsDrift();
 
 private:
     Run cli(const QString &pty, const QStringList &args);
@@ -229,6 +231,58 @@ void TestCliParams::unknownSettingName()
     const Run run = cli(QStringLiteral("/dev/null"), {"get", "Temp: Outsid"});
     QCOMPARE(run.exitCode, 2);
     QVERIFY2(run.err.contains("no setting is called 'Temp: Outsid'"), qPrintable(run.err));
+}
+
+void TestCliParams::backupThenRefusedRestoresWriteNothing()
+{
+    const QString trace = m_dataDir.filePath(QStringLiteral("wire.txt"));
+    Station station({"--trace", trace});
+    QVERIFY(!station.pty().isEmpty());
+    const QString file = m_dataDir.filePath(QStringLiteral("ridge.json"));
+    Run run = cli(station.pty(), {"backup", file});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.out.contains("saved 27 settings of firmware 4.103 (4103.prm)"), qPrintable(run.out));
+    QVERIFY2(run.err.contains("reading setting 27 of 27 (Lightning Level)"), qPrintable(run.err));
+
+    QFile saved(file);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    const QByteArray json = saved.readAll();
+    saved.close();
+    auto restoreFrom = [&](const QByteArray &text) {
+        QFile edited(file);
+        edited.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        edited.write(text);
+        edited.close();
+        return cli(station.pty(), {"restore", file});
+    };
+    // Checked against the definition file before anything is read or written.
+    QByteArray outside = json;
+    outside.replace("\"raw\": 2992", "\"raw\": 3300");
+    const int line = int(outside.left(outside.indexOf("3300")).count('\n')) + 1;
+    run = restoreFrom(outside);
+    QCOMPARE(run.exitCode, 4);
+    QVERIFY2(run.err.contains(QStringLiteral("line %1: the raw value 3300 of \"barometric pressure\" is outside its limits").arg(line)),
+             qPrintable(run.err));
+    QVERIFY2(run.err.contains("nothing was written"), qPrintable(run.err));
+    // A damaged file is refused before the port is even opened.
+    run = restoreFrom(json.left(json.size() / 2));
+    QCOMPARE(run.exitCode, 4);
+    QVERIFY2(run.err.contains("ends too early"), qPrintable(run.err));
+
+    QFile wire(trace);
+    QVERIFY(wire.open(QIODevice::ReadOnly));
+    QVERIFY(!wire.readAll().contains("> 02 05 53 50"));
+}
+
+void TestCliParams::clockShowsTheStationsDrift()
+{
+    Station station({"--clock-offset", "-75"});
+    QVERIFY(!station.pty().isEmpty());
+    const Run run = cli(station.pty(), {"clock"});
+    QCOMPARE(run.exitCode, 0);
+    const QRegularExpression difference(QStringLiteral("^difference -(74|75|76) s \\(station behind\\)$"),
+                                        QRegularExpression::MultilineOption);
+    QVERIFY2(difference.match(run.out).hasMatch(), qPrintable(run.out));
 }
 
 QTEST_GUILESS_MAIN(TestCliParams)

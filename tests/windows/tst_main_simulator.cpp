@@ -1,6 +1,10 @@
 #include "main_fixture.h"
 
+#include "station_config_menu.h"
 #include "terminal_display.h"
+
+#include "params/station_backup.h"
+#include "station/param_table.h"
 
 #include "station/hayes_modem.h"
 #include "station/station_model.h"
@@ -21,6 +25,9 @@ private slots:
     void modemOutcomes();
     void terminalShowsTheStationsCurrentConditions();
     void adapterPulledDuringAnExchangeEndsTheLinkAtOnce();
+    void configurationMenuSavesAndRestores_data();
+    void configurationMenuSavesAndRestores();
+    void configurationMenuRefusesADamagedFile();
 };
 
 void TestMainSimulator::modemOutcomes_data()
@@ -77,6 +84,97 @@ void TestMainSimulator::terminalShowsTheStationsCurrentConditions()
     QVERIFY2(screen.size() > helpRows, qPrintable(screen.join('\n')));
     // The console marks temperatures with a degree sign, byte 0xB0.
     QVERIFY2(screen.join('\n').contains(QChar(0x00B0)), qPrintable(screen.join('\n')));
+}
+
+void TestMainSimulator::configurationMenuSavesAndRestores_data()
+{
+    QTest::addColumn<qint64>("cancelAtMs"); // into the restore's writes; 0: not cancelled
+    QTest::addColumn<int>("writes");
+    QTest::addColumn<QString>("report");
+
+    QTest::newRow("restored") << qint64(0) << 2 << "Restore finished.";
+    // Cancel is honoured between writes: the write in flight is finished.
+    QTest::newRow("cancelled during the first write") << qint64(5000) << 1 << "Restore stopped on request.";
+}
+
+void TestMainSimulator::configurationMenuSavesAndRestores()
+{
+    QFETCH(qint64, cancelAtMs);
+    QFETCH(int, writes);
+    QFETCH(QString, report);
+    station::StationModel console;
+    MainFixture f(&console);
+    auto *menu = f.window->findChild<StationConfigMenu *>();
+    QVERIFY(menu);
+    QVERIFY(!f.action("config_menu")->isEnabled());
+    f.action("open_port_menu")->trigger();
+    QVERIFY(f.action("config_menu")->isEnabled());
+
+    const QString file = f.dataDir.filePath(QStringLiteral("ridge.json"));
+    menu->chooseFile = [&](bool) { return file; };
+    QStringList questions;
+    menu->confirm = [&](const QString &q) {
+        questions << q;
+        return true;
+    };
+    f.action("save_config_menu")->trigger();
+    QVERIFY(f.window->isEnabled());
+    QFile saved(file);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    StationBackup backup;
+    QString reason;
+    int line = 0;
+    QVERIFY2(StationBackup::fromJson(saved.readAll(), &backup, &reason, &line), qPrintable(reason));
+    QCOMPARE(backup.settings.size(), 27);
+    QVERIFY(f.messages.last().text.contains(QStringLiteral("was saved to")));
+
+    const qint64 now = f.pump.msSinceEpoch();
+    console.setParam(station::paramAddress("temp: outside"), 600, now);
+    console.setParam(station::paramAddress("Wet Level"), 70, now);
+    const qint64 before = f.pump.msSinceEpoch();
+    if (cancelAtMs) {
+        // The 27 reads take about 9 s; then the first write is on its way.
+        f.pump.scheduleIn(10000 + cancelAtMs, [] {
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (auto *dialog = qobject_cast<QProgressDialog *>(w); dialog && dialog->isVisible() && dialog->value() >= 0)
+                    dialog->cancel();
+        });
+    }
+    f.action("restore_config_menu")->trigger();
+    QCOMPARE(questions.size(), 1);
+    QVERIFY(questions.first().startsWith(QStringLiteral("2 setting(s) differ")));
+    int sent = 0;
+    for (const auto &chunk : f.line->trace())
+        if (chunk.toStation && chunk.atMs >= before && chunk.bytes.contains("\x02\x05SP"))
+            ++sent;
+    QCOMPARE(sent, writes);
+    QVERIFY2(f.messages.last().text.startsWith(report), qPrintable(f.messages.last().text));
+    QVERIFY(f.window->isEnabled());
+    QCOMPARE(f.menuState(), connectedState);
+}
+
+void TestMainSimulator::configurationMenuRefusesADamagedFile()
+{
+    station::StationModel console;
+    MainFixture f(&console);
+    f.action("open_port_menu")->trigger();
+    auto *menu = f.window->findChild<StationConfigMenu *>();
+    const QString file = f.dataDir.filePath(QStringLiteral("damaged.json"));
+    QFile damaged(file);
+    QVERIFY(damaged.open(QIODevice::WriteOnly));
+    damaged.write("{\n  \"format\": \"ORV CAL station configuration\",\n  \"formatVersion\": 1,\n  \"settings\": [\n");
+    damaged.close();
+    menu->chooseFile = [&](bool) { return file; };
+    menu->confirm = [](const QString &) { return true; };
+    const qint64 before = f.pump.msSinceEpoch();
+
+    f.action("restore_config_menu")->trigger();
+
+    QVERIFY2(f.messages.last().text.contains(QStringLiteral("line 5: the file ends too early")), qPrintable(f.messages.last().text));
+    QVERIFY(f.messages.last().text.endsWith(QStringLiteral("Nothing was written to the weather station.")));
+    for (const auto &chunk : f.line->trace())
+        QVERIFY(!chunk.toStation || chunk.atMs < before);
+    QVERIFY(f.window->isEnabled());
 }
 
 void TestMainSimulator::adapterPulledDuringAnExchangeEndsTheLinkAtOnce()

@@ -130,6 +130,9 @@ void TestMainWindow::menuTreeHasItsCaptionsAndNames_data()
     QTest::newRow("terminal") << "Terminal_menu" << "&Terminal Mode";
     QTest::newRow("properties") << "COM_menu" << "Communication &Properties";
     QTest::newRow("about") << "about_menu" << "&About";
+    QTest::newRow("configuration") << "config_menu" << "Confi&guration";
+    QTest::newRow("save configuration") << "save_config_menu" << "Save Station Configuration…";
+    QTest::newRow("restore configuration") << "restore_config_menu" << "Restore Station Configuration…";
 }
 
 void TestMainWindow::menuTreeHasItsCaptionsAndNames()
@@ -140,8 +143,9 @@ void TestMainWindow::menuTreeHasItsCaptionsAndNames()
     QAction *action = f.action(name.toLatin1().constData());
     QVERIFY2(action, qPrintable(name));
     QCOMPARE(action->text(), caption);
-    // Top-level entries sit on the menu bar itself, in this order.
-    const QStringList topLevel{"&File", "&Connect", "&Tools", "Communication &Properties", "&About"};
+    // Top-level entries sit on the menu bar itself, in this order; the
+    // configuration menu comes after the program's original five.
+    const QStringList topLevel{"&File", "&Connect", "&Tools", "Communication &Properties", "&About", "Confi&guration"};
     QStringList bar;
     for (QAction *a : f.window->menuBar()->actions())
         bar << a->text();

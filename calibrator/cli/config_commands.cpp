@@ -1,0 +1,382 @@
+#include "cli_context.h"
+
+#include "params/clock_check.h"
+#include "params/number_format.h"
+#include "params/prm_file.h"
+#include "params/quiet_panels.h"
+#include "params/station_backup.h"
+#include "params/station_config.h"
+
+#include "link/line_settings.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace orv::cli {
+
+namespace {
+
+constexpr int Refused = 4;     // bad backup file, other firmware, value outside limits: nothing written
+constexpr int Differ = 5;      // diff found differences; restore --dry-run would write
+constexpr int Interrupted = 6; // restore stopped by Ctrl+C before it was done
+constexpr int NotTaken = 7;    // restore wrote everything but the station kept some old values
+
+QString seconds(double s)
+{
+    return s >= 90 ? QStringLiteral("%1 min %2 s").arg(int(s) / 60).arg(int(s) % 60)
+                   : QStringLiteral("%1 s").arg(int(std::ceil(s)));
+}
+
+// The station's firmware and the records of its definition file.
+struct Station
+{
+    QString firmware;
+    QString definitionFile;
+    ParamRecords records;
+};
+
+int connect(CliContext &c, Station *station)
+{
+    if (!c.openLink())
+        return PortUnavailable;
+    c.link->request_version();
+    if (c.link->state.com_status == 255) {
+        c.err << "orvcal-cli: the station did not answer the version request (COM" << c.chosenPort() << ", "
+              << settingsStringForRate(float(c.chosenBaud())) << ")" << Qt::endl;
+        return ExchangeFailed;
+    }
+    station->firmware = firmwareName(c.link->state.station_version);
+    const QString path = load_prm_file(c.link->state, station->records, prmSearchPath(c.dataDir), c.link->messages());
+    if (path.isEmpty()) {
+        c.err << "orvcal-cli: looked in: " << prmSearchPath(c.dataDir).join(QStringLiteral(", ")) << Qt::endl;
+        return Refused;
+    }
+    station->definitionFile = QFileInfo(path).fileName();
+    return Ok;
+}
+
+Progress readProgress(CliContext &c)
+{
+    return [&c](int done, int total, ParamEntry entry, double left) {
+        if (done < total)
+            c.err << "reading setting " << done + 1 << " of " << total << " (" << entryName(entry) << "), about "
+                  << seconds(left) << " left" << Qt::endl;
+    };
+}
+
+bool readStation(CliContext &c, const Station &station, const QList<ParamEntry> &entries, QMap<ParamEntry, int> *raw)
+{
+    if (readRawSettings(*c.link, station.records, entries, raw, readProgress(c)))
+        return true;
+    c.err << "orvcal-cli: the station stopped answering after " << raw->size() << " of " << entries.size()
+          << " settings" << Qt::endl;
+    return false;
+}
+
+int readBackupFile(CliContext &c, const QString &path, StationBackup *backup)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        c.err << "orvcal-cli: cannot read " << path << ": " << file.errorString() << Qt::endl;
+        return BadUsage;
+    }
+    QString reason;
+    int line = 0;
+    if (!StationBackup::fromJson(file.readAll(), backup, &reason, &line)) {
+        c.err << "orvcal-cli: " << path << ", line " << line << ": " << reason
+              << "; the file was refused and nothing was sent to the station" << Qt::endl;
+        return Refused;
+    }
+    return Ok;
+}
+
+QString shownValue(const ParamRecords &records, ParamEntry entry, std::optional<int> raw, double eng)
+{
+    if (!raw)
+        return QStringLiteral("-");
+    if (records[entry].absent() || std::isnan(eng) || eng == double(*raw))
+        return QString::number(*raw);
+    return QStringLiteral("%1 (raw %2)").arg(singleText(float(eng))).arg(*raw);
+}
+
+int backup(CliContext &c, const QStringList &args)
+{
+    if (args.size() != 1) {
+        c.err << "orvcal-cli: backup needs the file to write, e.g. backup station.json" << Qt::endl;
+        return BadUsage;
+    }
+    const QString path = args[0];
+    const QFileInfo target(path);
+    if (!QFileInfo(target.absolutePath()).isDir() || target.isDir()) {
+        c.err << "orvcal-cli: cannot write " << path << ": no such folder" << Qt::endl;
+        return BadUsage;
+    }
+    Station station;
+    if (const int code = connect(c, &station); code != Ok)
+        return code;
+    const QList<ParamEntry> entries = backupEntries(station.records);
+    QMap<ParamEntry, int> raw;
+    if (!readStation(c, station, entries, &raw))
+        return ExchangeFailed;
+    const int slot = c.link->state.cur_station;
+    const StationBackup b = makeBackup(station.records, raw, station.firmware, station.definitionFile,
+                                       c.pump.now(), slot, c.settings.stationName(slot));
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(b.toJson()) < 0 || !file.commit()) {
+        c.err << "orvcal-cli: cannot write " << path << ": " << file.errorString() << Qt::endl;
+        return ExchangeFailed;
+    }
+    c.out << "saved " << b.settings.size() << " settings of firmware " << station.firmware << " ("
+          << station.definitionFile << ") to " << path << Qt::endl;
+    return Ok;
+}
+
+int diff(CliContext &c, const QStringList &args)
+{
+    if (args.size() != 1) {
+        c.err << "orvcal-cli: diff needs a backup file, e.g. diff station.json" << Qt::endl;
+        return BadUsage;
+    }
+    StationBackup b;
+    if (const int code = readBackupFile(c, args[0], &b); code != Ok)
+        return code;
+    Station station;
+    if (const int code = connect(c, &station); code != Ok)
+        return code;
+    if (b.firmware != station.firmware)
+        c.out << "note: the backup is of firmware " << b.firmware << ", the station runs " << station.firmware
+              << Qt::endl;
+    QMap<ParamEntry, int> raw;
+    if (!readStation(c, station, backupEntries(station.records), &raw))
+        return ExchangeFailed;
+    int differing = 0;
+    c.out << QStringLiteral("  %1 %2 %3").arg(QStringLiteral("setting"), -22).arg(QStringLiteral("stored"), -22).arg(QStringLiteral("station"))
+          << Qt::endl;
+    for (const DiffRow &row : compare(b, station.records, raw)) {
+        const bool differs = row.differs();
+        differing += differs ? 1 : 0;
+        c.out << (differs ? "* " : "  ")
+              << QStringLiteral("%1 %2 %3")
+                     .arg(QString::fromLatin1(entryName(row.entry)), -22)
+                     .arg(shownValue(station.records, row.entry, row.storedRaw, row.storedEng), -22)
+                     .arg(shownValue(station.records, row.entry, row.currentRaw, row.currentEng))
+              << Qt::endl;
+    }
+    c.out << (differing ? QStringLiteral("%1 setting(s) differ").arg(differing)
+                        : QStringLiteral("the station holds the backup"))
+          << Qt::endl;
+    return differing ? Differ : Ok;
+}
+
+// Ctrl+C during a restore: the first asks to stop before the next write (a
+// write in flight cannot be taken back), the second stops at once. The signal
+// only writes a byte; the event loop that every wait pumps does the rest.
+class InterruptWatch
+{
+public:
+    InterruptWatch()
+    {
+        if (::socketpair(AF_UNIX, SOCK_STREAM, 0, s_fds) != 0)
+            return;
+        m_notifier = std::make_unique<QSocketNotifier>(s_fds[1], QSocketNotifier::Read);
+        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, [this] {
+            char byte = 0;
+            if (::read(s_fds[1], &byte, 1) == 1 && onInterrupt)
+                onInterrupt(++m_count);
+        });
+        struct sigaction action = {};
+        action.sa_handler = [](int) {
+            const char byte = 1;
+            [[maybe_unused]] const auto written = ::write(s_fds[0], &byte, 1);
+        };
+        sigemptyset(&action.sa_mask);
+        ::sigaction(SIGINT, &action, &m_previous);
+    }
+    ~InterruptWatch()
+    {
+        ::sigaction(SIGINT, &m_previous, nullptr);
+        m_notifier.reset();
+        ::close(s_fds[0]);
+        ::close(s_fds[1]);
+    }
+
+    std::function<void(int count)> onInterrupt;
+
+private:
+    static inline int s_fds[2] = {-1, -1};
+    std::unique_ptr<QSocketNotifier> m_notifier;
+    struct sigaction m_previous = {};
+    int m_count = 0;
+};
+
+void printReport(CliContext &c, const RestoreReport &report)
+{
+    for (const QString &line : report.lines())
+        c.out << line << Qt::endl;
+}
+
+int restore(CliContext &c, const QStringList &arguments)
+{
+    QStringList args = arguments;
+    const bool dryRun = args.removeAll(QStringLiteral("--dry-run")) > 0;
+    const bool force = args.removeAll(QStringLiteral("--force")) > 0;
+    if (args.size() != 1 || args[0].startsWith(QLatin1String("--"))) {
+        c.err << "orvcal-cli: restore needs a backup file, e.g. restore station.json [--dry-run] [--force]" << Qt::endl;
+        return BadUsage;
+    }
+    StationBackup b;
+    if (const int code = readBackupFile(c, args[0], &b); code != Ok)
+        return code;
+    Station station;
+    if (const int code = connect(c, &station); code != Ok)
+        return code;
+
+    bool refused = false;
+    for (const RestoreProblem &p : checkRestore(b, station.records, station.firmware)) {
+        const bool overridden = p.forcible && force;
+        refused = refused || !overridden;
+        c.err << (overridden ? "orvcal-cli: warning: " : "orvcal-cli: ") << args[0] << ", line " << p.line << ": "
+              << p.reason << (p.forcible && !force ? " (--force restores it anyway)" : "") << Qt::endl;
+    }
+    if (refused) {
+        c.err << "orvcal-cli: the backup was refused; nothing was written to the station" << Qt::endl;
+        return Refused;
+    }
+
+    QMap<ParamEntry, int> raw;
+    if (!readStation(c, station, backupEntries(station.records), &raw))
+        return ExchangeFailed;
+    const RestorePlan plan = planRestore(b, station.records, raw);
+    for (ParamEntry e : plan.absentHere)
+        c.out << "skipped (firmware " << station.firmware << " has no such setting): " << entryName(e) << Qt::endl;
+    for (ParamEntry e : plan.notInBackup)
+        c.out << "not in the backup, left as it is: " << entryName(e) << Qt::endl;
+    if (plan.writes.isEmpty()) {
+        c.out << "nothing to write: the station already holds the backup" << Qt::endl;
+        return Ok;
+    }
+    c.out << plan.writes.size() << " setting(s) differ; " << (dryRun ? "restoring them would take" : "writing them takes")
+          << " about " << seconds(plan.estimatedSeconds()) << " (each write waits 15 s for the station's echo)"
+          << Qt::endl;
+    for (const PlannedWrite &w : plan.writes)
+        c.out << "  " << entryName(w.entry) << ": " << valueText(station.records, w.entry, w.from) << " -> "
+              << valueText(station.records, w.entry, w.to) << Qt::endl;
+    if (dryRun) {
+        c.out << "dry run: nothing was written" << Qt::endl;
+        return Differ;
+    }
+
+    QuietPanels panels;
+    RestoreRunner runner(*c.link, station.records, c.settings, &c.settingsFile, panels);
+    bool stopRequested = false;
+    InterruptWatch interrupt;
+    interrupt.onInterrupt = [&](int count) {
+        if (count == 1) {
+            stopRequested = true;
+            c.err << "orvcal-cli: stopping after the write in progress (up to 15 s); Ctrl+C again stops at once"
+                  << Qt::endl;
+            return;
+        }
+        printReport(c, runner.reportSoFar());
+        c.out.flush();
+        c.err.flush();
+        std::fflush(nullptr);
+        std::_Exit(Interrupted);
+    };
+    runner.cancelRequested = [&] { return stopRequested; };
+    runner.progress = [&](int done, int total, ParamEntry entry, double left) {
+        if (done < total)
+            c.err << "writing setting " << done + 1 << " of " << total << " (" << entryName(entry) << "), about "
+                  << seconds(left) << " left" << Qt::endl;
+    };
+    const RestoreReport report = runner.run(plan);
+    printReport(c, report);
+    switch (report.ending) {
+    case RestoreReport::Ending::Cancelled:
+        return Interrupted;
+    case RestoreReport::Ending::LineLost:
+        return ExchangeFailed;
+    case RestoreReport::Ending::Complete:
+        break;
+    }
+    return report.notTaken.isEmpty() ? Ok : NotTaken;
+}
+
+QString differenceText(const ClockReading &r)
+{
+    const long long s = r.differenceSeconds();
+    if (s == 0)
+        return QStringLiteral("0 s (within a second)");
+    return QStringLiteral("%1%2 s (station %3)").arg(s > 0 ? QStringLiteral("+") : QString()).arg(s).arg(s > 0 ? QStringLiteral("ahead") : QStringLiteral("behind"));
+}
+
+void printReading(CliContext &c, const ClockReading &r, const char *when)
+{
+    const QString format = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+    c.out << when << "station  " << r.station.toString(format) << Qt::endl;
+    c.out << when << "computer " << r.computer.toString(format) << Qt::endl;
+    c.out << when << "difference " << differenceText(r) << Qt::endl;
+}
+
+int clock(CliContext &c, const QStringList &args)
+{
+    const bool set = args == QStringList{QStringLiteral("--set-station")};
+    if (!args.isEmpty() && !set) {
+        c.err << "orvcal-cli: clock takes only --set-station" << Qt::endl;
+        return BadUsage;
+    }
+    Station station;
+    if (const int code = connect(c, &station); code != Ok)
+        return code;
+    QuietPanels panels;
+    ClockCheck check(*c.link, station.records, panels);
+    auto failed = [&](ClockResult result) -> int {
+        if (result == ClockResult::Absent) {
+            c.err << "orvcal-cli: firmware " << station.firmware << " has no clock settings" << Qt::endl;
+            return Refused;
+        }
+        return ExchangeFailed;
+    };
+    ClockReading before;
+    if (const ClockResult r = check.measure(&before); r != ClockResult::Done)
+        return failed(r);
+    printReading(c, before, set ? "before: " : "");
+    if (!set)
+        return Ok;
+    c.err << "setting the station's clock: six writes, about 90 s" << Qt::endl;
+    int written = 0;
+    check.onWrite = [&](ParamEntry field, int value) {
+        c.err << "writing " << ++written << " of 6: " << entryName(field) << " = " << value << Qt::endl;
+    };
+    if (const ClockResult r = check.setStation(); r != ClockResult::Done)
+        return failed(r);
+    ClockReading after;
+    if (const ClockResult r = check.measure(&after); r != ClockResult::Done)
+        return failed(r);
+    printReading(c, after, "after:  ");
+    return Ok;
+}
+
+const RegisterCommand registered[] = {
+    RegisterCommand({QStringLiteral("backup"), QStringLiteral("backup FILE"),
+                     QStringLiteral("save every setting but the clock to a JSON file"), backup}),
+    RegisterCommand({QStringLiteral("diff"), QStringLiteral("diff FILE"),
+                     QStringLiteral("compare a backup with the station (exit 5 when they differ)"), diff}),
+    RegisterCommand({QStringLiteral("restore"), QStringLiteral("restore FILE [--dry-run] [--force]"),
+                     QStringLiteral("write the settings that differ from a backup, checked first"), restore}),
+    RegisterCommand({QStringLiteral("clock"), QStringLiteral("clock [--set-station]"),
+                     QStringLiteral("station clock against the computer's; set it from the computer"), clock}),
+};
+
+} // namespace
+
+} // namespace orv::cli

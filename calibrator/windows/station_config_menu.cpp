@@ -1,0 +1,240 @@
+#include "station_config_menu.h"
+
+#include "ORV_Main.h"
+#include "screen_pointer.h"
+
+#include "link/comm_control.h"
+#include "link/message.h"
+#include "link/pump.h"
+#include "link/station_link.h"
+#include "params/number_format.h"
+#include "params/prm_file.h"
+#include "params/quiet_panels.h"
+#include "params/station_backup.h"
+#include "params/station_config.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QSaveFile>
+
+#include <cmath>
+
+namespace {
+
+const QString fileFilter = QStringLiteral("Station configuration (*.json);;All files (*)");
+
+QString aboutSeconds(double s)
+{
+    return s >= 90 ? QStringLiteral("about %1 min %2 s").arg(int(s) / 60).arg(int(s) % 60)
+                   : QStringLiteral("about %1 s").arg(int(std::ceil(s)));
+}
+
+std::unique_ptr<QProgressDialog> progressDialog(QWidget *owner, const QString &title, bool cancellable)
+{
+    auto dialog = std::make_unique<QProgressDialog>(owner);
+    dialog->setObjectName(QStringLiteral("config_progress"));
+    dialog->setWindowTitle(title);
+    dialog->setWindowModality(Qt::NonModal);
+    dialog->setAutoClose(false);
+    dialog->setAutoReset(false);
+    dialog->setMinimumDuration(0);
+    if (!cancellable)
+        dialog->setCancelButton(nullptr);
+    dialog->show();
+    return dialog;
+}
+
+orv::Progress showProgress(QProgressDialog &dialog, const QString &verb)
+{
+    return [&dialog, verb](int done, int total, orv::ParamEntry entry, double left) {
+        dialog.setMaximum(total);
+        dialog.setValue(done);
+        if (done < total)
+            dialog.setLabelText(QStringLiteral("%1 setting %2 of %3: %4\n%5 left")
+                                    .arg(verb)
+                                    .arg(done + 1)
+                                    .arg(total)
+                                    .arg(QString::fromLatin1(orv::entryName(entry)), aboutSeconds(left)));
+    };
+}
+
+} // namespace
+
+StationConfigMenu::StationConfigMenu(ORV_Main &main)
+    : QObject(&main)
+    , m_main(main)
+{
+    setObjectName(QStringLiteral("station_config"));
+    m_menu = main.menuBar()->addMenu(QStringLiteral("Confi&guration"));
+    m_menu->setObjectName(QStringLiteral("config_menu"));
+    QAction *save = m_menu->addAction(QStringLiteral("Save Station Configuration…"));
+    save->setObjectName(QStringLiteral("save_config_menu"));
+    connect(save, &QAction::triggered, this, &StationConfigMenu::saveConfiguration);
+    QAction *restore = m_menu->addAction(QStringLiteral("Restore Station Configuration…"));
+    restore->setObjectName(QStringLiteral("restore_config_menu"));
+    connect(restore, &QAction::triggered, this, &StationConfigMenu::restoreConfiguration);
+    m_menu->setEnabled(false);
+
+    chooseFile = [this](bool saving) {
+        return saving ? QFileDialog::getSaveFileName(&m_main, QStringLiteral("Save Station Configuration"),
+                                                     m_main.dataDir(), fileFilter)
+                      : QFileDialog::getOpenFileName(&m_main, QStringLiteral("Restore Station Configuration"),
+                                                     m_main.dataDir(), fileFilter);
+    };
+    confirm = [this](const QString &question) {
+        return QMessageBox::question(&m_main, QStringLiteral("ORV CAL"), question) == QMessageBox::Yes;
+    };
+}
+
+bool StationConfigMenu::connectAndLoad()
+{
+    orv::StationLink &link = m_main.link();
+    // As on entering calibration mode: the terminal must not take the replies.
+    link.comm().setTerminalMode(orv::CommControl::TerminalModeB, 0);
+    link.comm().setTerminalMode(orv::CommControl::TerminalModeA, 0);
+    m_main.setEnabled(false);
+    setScreenPointerBusy();
+    link.request_version();
+    if (link.state.com_status == 255) {
+        m_main.link().show_message(QStringLiteral("Com error while getting station version information"));
+        link.close_link();
+        return false;
+    }
+    m_firmware = orv::firmwareName(link.state.station_version);
+    const QString path = orv::load_prm_file(link.state, m_records, orv::prmSearchPath(m_main.dataDir()));
+    if (path.isEmpty()) {
+        finish();
+        return false;
+    }
+    m_definitionFile = QFileInfo(path).fileName();
+    return true;
+}
+
+void StationConfigMenu::finish()
+{
+    setScreenPointerNormal();
+    m_main.setEnabled(true);
+}
+
+void StationConfigMenu::saveConfiguration()
+{
+    const QString path = chooseFile(true);
+    if (path.isEmpty() || !connectAndLoad())
+        return;
+    orv::StationLink &link = m_main.link();
+    const QList<orv::ParamEntry> entries = orv::backupEntries(m_records);
+    QMap<orv::ParamEntry, int> raw;
+    {
+        auto dialog = progressDialog(&m_main, QStringLiteral("Save Station Configuration"), false);
+        // A failed read has shown its message and closed the link.
+        if (!orv::readRawSettings(link, m_records, entries, &raw, showProgress(*dialog, QStringLiteral("Reading"))))
+            return;
+    }
+    const int slot = link.state.cur_station;
+    const orv::StationBackup backup =
+        orv::makeBackup(m_records, raw, m_firmware, m_definitionFile, link.pump().now(), slot,
+                        m_main.settings().stationName(slot));
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(backup.toJson()) < 0 || !file.commit()) {
+        finish();
+        m_main.link().show_message(QStringLiteral("ORV CAL could not write %1: %2").arg(path, file.errorString()));
+        return;
+    }
+    finish();
+    m_main.link().show_message(QStringLiteral("The configuration of the weather station (%1 settings, firmware %2) was saved to %3.")
+                          .arg(backup.settings.size())
+                          .arg(m_firmware, QDir::toNativeSeparators(path)),
+                      orv::MessageIcon::Information);
+}
+
+void StationConfigMenu::restoreConfiguration()
+{
+    const QString path = chooseFile(false);
+    if (path.isEmpty())
+        return;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_main.link().show_message(QStringLiteral("ORV CAL could not read %1: %2").arg(path, file.errorString()));
+        return;
+    }
+    orv::StationBackup backup;
+    QString reason;
+    int line = 0;
+    if (!orv::StationBackup::fromJson(file.readAll(), &backup, &reason, &line)) {
+        m_main.link().show_message(QStringLiteral("ORV CAL cannot restore from %1, line %2: %3. Nothing was written to the "
+                                         "weather station.")
+                              .arg(QDir::toNativeSeparators(path))
+                              .arg(line)
+                              .arg(reason));
+        return;
+    }
+    if (!connectAndLoad())
+        return;
+
+    QStringList refused;
+    QStringList forcible;
+    for (const orv::RestoreProblem &p : orv::checkRestore(backup, m_records, m_firmware))
+        (p.forcible ? forcible : refused) << QStringLiteral("line %1: %2").arg(p.line).arg(p.reason);
+    if (!refused.isEmpty()) {
+        finish();
+        m_main.link().show_message(QStringLiteral("ORV CAL cannot restore from %1:\n%2\nNothing was written to the weather "
+                                         "station.")
+                              .arg(QDir::toNativeSeparators(path), (refused + forcible).join(QLatin1Char('\n'))));
+        return;
+    }
+    if (!forcible.isEmpty() && !confirm(QStringLiteral("%1\nRestore the settings anyway?").arg(forcible.join(QLatin1Char('\n'))))) {
+        finish();
+        return;
+    }
+
+    orv::StationLink &link = m_main.link();
+    QMap<orv::ParamEntry, int> current;
+    {
+        auto dialog = progressDialog(&m_main, QStringLiteral("Restore Station Configuration"), false);
+        if (!orv::readRawSettings(link, m_records, orv::backupEntries(m_records), &current,
+                                  showProgress(*dialog, QStringLiteral("Reading"))))
+            return;
+    }
+    const orv::RestorePlan plan = orv::planRestore(backup, m_records, current);
+    if (plan.writes.isEmpty()) {
+        finish();
+        m_main.link().show_message(QStringLiteral("The weather station already holds every setting of %1; nothing was written.")
+                              .arg(QDir::toNativeSeparators(path)),
+                          orv::MessageIcon::Information);
+        return;
+    }
+    QStringList changes;
+    for (const orv::PlannedWrite &w : plan.writes)
+        changes << QStringLiteral("%1: %2 -> %3")
+                       .arg(QString::fromLatin1(orv::entryName(w.entry)),
+                            orv::valueText(m_records, w.entry, w.from),
+                            orv::valueText(m_records, w.entry, w.to));
+    if (!confirm(QStringLiteral("%1 setting(s) differ from the file:\n%2\nWriting them takes %3 (each write waits 15 s "
+                                "for the station). Restore them?")
+                     .arg(plan.writes.size())
+                     .arg(changes.join(QLatin1Char('\n')), aboutSeconds(plan.estimatedSeconds())))) {
+        finish();
+        return;
+    }
+
+    orv::QuietPanels panels;
+    orv::RestoreRunner runner(link, m_records, m_main.settings(), &m_main.settingsFile(), panels);
+    orv::RestoreReport report;
+    {
+        auto dialog = progressDialog(&m_main, QStringLiteral("Restore Station Configuration"), true);
+        QObject::connect(dialog.get(), &QProgressDialog::canceled, dialog.get(), [d = dialog.get()] {
+            d->setLabelText(QStringLiteral("Stopping after the write in progress…"));
+        });
+        runner.cancelRequested = [d = dialog.get()] { return d->wasCanceled(); };
+        runner.progress = showProgress(*dialog, QStringLiteral("Writing"));
+        report = runner.run(plan);
+    }
+    if (report.ending != orv::RestoreReport::Ending::LineLost)
+        finish();
+    m_main.link().show_message(report.lines().join(QLatin1Char('\n')),
+                      report.allTaken() ? orv::MessageIcon::Information : orv::MessageIcon::Exclamation);
+}
