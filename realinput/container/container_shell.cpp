@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QMenuBar>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -176,6 +177,11 @@ bool ContainerShell::run(const QString &command, const QStringList &args)
         print(QStringLiteral("modified %1").arg(m_control->isModified() ? QStringLiteral("yes") : QStringLiteral("no")));
         return true;
     }
+    if (command == QLatin1String("properties")) {
+        const bool accepted = m_control->showPropertySheet(m_window.get());
+        print(accepted ? QStringLiteral("properties applied") : QStringLiteral("properties cancelled"));
+        return true;
+    }
     if (command == QLatin1String("destroy")) {
         m_window.reset();
         print(QStringLiteral("destroyed"));
@@ -231,6 +237,11 @@ bool ContainerShell::cmdCreate(const QStringList &args)
     auto *layout = new QVBoxLayout(m_window.get());
     zq::OleControl *control = m_loader.create(args[0], m_window.get());
     layout->addWidget(control);
+    auto *menus = new QMenuBar(m_window.get());
+    QAction *properties = menus->addMenu(QStringLiteral("&Edit"))->addAction(QStringLiteral("Properties…"));
+    properties->setObjectName(QStringLiteral("properties"));
+    connect(properties, &QAction::triggered, this, [this] { execute(QStringLiteral("properties")); });
+    layout->setMenuBar(menus);
     m_window->resize(240, 48);
     control->setClientSite(this);
     m_sinkCookie = control->eventConnection().advise(this);

@@ -194,6 +194,9 @@ public:
     bool isLoaded() const { return m_loaded; }
     // Shows the vendor's About box modally and answers its result.
     int aboutBox();
+    QVector<QUuid> propertyPageIds() const override;
+    // The font page shows the font itself, so Font has no display string.
+    bool displayString(int dispid, QString *text) override;
 
 protected:
     void doPropExchange(zq::PropertyExchange &px) override;

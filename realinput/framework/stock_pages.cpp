@@ -1,0 +1,340 @@
+#include "automation_error.h"
+#include "property_sheet.h"
+
+#include <QComboBox>
+#include <QFontDialog>
+#include <QFormLayout>
+#include <QGuiApplication>
+#include <QColorDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPalette>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace zq {
+
+namespace {
+
+struct SystemColor
+{
+    const char *name;
+    QPalette::ColorGroup group;
+    QPalette::ColorRole role;
+};
+
+// OLE system colours 0x80000000 + index, named as users know them.
+const SystemColor systemColors[] = {
+    {"Scroll Bars", QPalette::Active, QPalette::Button},
+    {"Desktop", QPalette::Active, QPalette::Dark},
+    {"Active Title Bar", QPalette::Active, QPalette::Highlight},
+    {"Inactive Title Bar", QPalette::Inactive, QPalette::Mid},
+    {"Menu Bar", QPalette::Active, QPalette::Window},
+    {"Window Background", QPalette::Active, QPalette::Base},
+    {"Window Frame", QPalette::Active, QPalette::Shadow},
+    {"Menu Text", QPalette::Active, QPalette::WindowText},
+    {"Window Text", QPalette::Active, QPalette::Text},
+    {"Active Title Bar Text", QPalette::Active, QPalette::HighlightedText},
+    {"Active Border", QPalette::Active, QPalette::Button},
+    {"Inactive Border", QPalette::Inactive, QPalette::Button},
+    {"Application Workspace", QPalette::Active, QPalette::Mid},
+    {"Highlight", QPalette::Active, QPalette::Highlight},
+    {"Highlight Text", QPalette::Active, QPalette::HighlightedText},
+    {"Button Face", QPalette::Active, QPalette::Button},
+    {"Button Shadow", QPalette::Active, QPalette::Dark},
+    {"Disabled Text", QPalette::Disabled, QPalette::Text},
+    {"Button Text", QPalette::Active, QPalette::ButtonText},
+    {"Inactive Title Bar Text", QPalette::Inactive, QPalette::Text},
+    {"Button Highlight", QPalette::Active, QPalette::Light},
+    {"Button Dark Shadow", QPalette::Active, QPalette::Shadow},
+    {"Button Light Shadow", QPalette::Active, QPalette::Midlight},
+    {"ToolTip Text", QPalette::Active, QPalette::ToolTipText},
+    {"ToolTip", QPalette::Active, QPalette::ToolTipBase},
+};
+constexpr int systemColorCount = int(sizeof systemColors / sizeof systemColors[0]);
+constexpr quint32 systemBit = 0x80000000u;
+
+QColor screenColor(quint32 ole)
+{
+    if (ole & systemBit) {
+        const int index = int(ole & 0xFF);
+        if (index >= systemColorCount)
+            return Qt::black;
+        const SystemColor &s = systemColors[index];
+        return QGuiApplication::palette().color(s.group, s.role);
+    }
+    return QColor(int(ole & 0xFF), int((ole >> 8) & 0xFF), int((ole >> 16) & 0xFF));
+}
+
+QString oleColorText(quint32 ole)
+{
+    return QStringLiteral("&H%1&").arg(ole, 8, 16, QLatin1Char('0')).toUpper();
+}
+
+// The properties of one type an object offers for writing: stock ones first,
+// then the object's own in dispatch-id order, as the type library lists them.
+QStringList propertiesOfType(const Dispatch &object, VarType type)
+{
+    QStringList stock;
+    QStringList own;
+    for (const MemberInfo &m : object.dispatchInterface().members) {
+        if (m.kind != MemberKind::Property || m.type != type || m.has(ReadOnly))
+            continue;
+        (m.has(Stock) ? stock : own) << m.name;
+    }
+    return stock + own;
+}
+
+// Edits every colour property of the object: a system colour by name, or
+// any colour through the colour dialog or as "&H00BBGGRR&".
+class ColorPage : public PropertyPage
+{
+public:
+    explicit ColorPage(QWidget *parent) : PropertyPage(parent)
+    {
+        auto *form = new QFormLayout(this);
+        m_property = new QComboBox(this);
+        m_property->setObjectName(QStringLiteral("colorProperty"));
+        m_system = new QComboBox(this);
+        m_system->setObjectName(QStringLiteral("systemColor"));
+        m_system->addItem(QStringLiteral("(Custom)"));
+        for (const SystemColor &s : systemColors)
+            m_system->addItem(QLatin1String(s.name));
+        m_value = new QLineEdit(this);
+        m_value->setObjectName(QStringLiteral("colorValue"));
+        m_sample = new QLabel(this);
+        m_sample->setObjectName(QStringLiteral("colorSample"));
+        m_sample->setMinimumSize(120, 36);
+        m_sample->setAutoFillBackground(true);
+        m_sample->setFrameShape(QFrame::Box);
+        auto *custom = new QPushButton(QStringLiteral("&Edit Custom Color..."), this);
+        custom->setObjectName(QStringLiteral("customColor"));
+        form->addRow(QStringLiteral("&Property Name:"), m_property);
+        form->addRow(QStringLiteral("&System Color:"), m_system);
+        form->addRow(QStringLiteral("&Value:"), m_value);
+        form->addRow(QString(), custom);
+        form->addRow(QStringLiteral("Sample:"), m_sample);
+
+        connect(m_property, &QComboBox::currentIndexChanged, this, [this] { showCurrent(); });
+        connect(m_system, &QComboBox::activated, this, [this](int index) {
+            if (index > 0)
+                setCurrent(systemBit | quint32(index - 1));
+        });
+        connect(m_value, &QLineEdit::editingFinished, this, [this] {
+            double v = 0;
+            if (parseNumber(m_value->text(), &v) && v >= 0 && v <= 0xFFFFFFFFu)
+                setCurrent(quint32(v));
+            else
+                showCurrent();
+        });
+        connect(custom, &QPushButton::clicked, this, [this] {
+            const QColor c = QColorDialog::getColor(screenColor(current()), this);
+            if (c.isValid())
+                setCurrent(quint32(c.red()) | quint32(c.green()) << 8 | quint32(c.blue()) << 16);
+        });
+    }
+
+    QString caption() const override { return QStringLiteral("Color"); }
+
+    void loadFromObjects() override
+    {
+        m_values.clear();
+        m_changed.clear();
+        m_property->clear();
+        if (!objects().isEmpty()) {
+            Dispatch *first = objects().first();
+            for (const QString &name : propertiesOfType(*first, VarType::Color)) {
+                try {
+                    m_values.insert(name, first->getProperty(first->idOfName(name)).toColor());
+                    m_property->addItem(name);
+                } catch (const AutomationError &) {
+                }
+            }
+        }
+        setDirty(false);
+        showCurrent();
+    }
+
+    bool apply() override
+    {
+        clearError();
+        for (int i = 0; i < m_property->count(); ++i) {
+            const QString name = m_property->itemText(i);
+            if (!m_changed.contains(name))
+                continue;
+            for (Dispatch *object : objects()) {
+                try {
+                    object->putProperty(object->idOfName(name), Variant::fromColor(m_values.value(name)));
+                } catch (const AutomationError &e) {
+                    fail(e.description(), m_property);
+                    return false;
+                }
+            }
+            m_changed.remove(name);
+        }
+        setDirty(false);
+        return true;
+    }
+
+private:
+    quint32 current() const { return m_values.value(m_property->currentText()); }
+
+    void setCurrent(quint32 color)
+    {
+        const QString name = m_property->currentText();
+        if (name.isEmpty())
+            return;
+        if (m_values.value(name) != color) {
+            m_values[name] = color;
+            m_changed.insert(name);
+            setDirty(true);
+        }
+        showCurrent();
+    }
+
+    void showCurrent()
+    {
+        const quint32 color = current();
+        const bool system = (color & systemBit) && int(color & 0xFF) < systemColorCount;
+        m_system->setCurrentIndex(system ? int(color & 0xFF) + 1 : 0);
+        m_value->setText(oleColorText(color));
+        QPalette p = m_sample->palette();
+        p.setColor(QPalette::Window, screenColor(color));
+        m_sample->setPalette(p);
+    }
+
+    QComboBox *m_property = nullptr;
+    QComboBox *m_system = nullptr;
+    QLineEdit *m_value = nullptr;
+    QLabel *m_sample = nullptr;
+    QMap<QString, quint32> m_values;
+    QSet<QString> m_changed;
+};
+
+QFont toQFont(const FontDesc &d)
+{
+    QFont f(d.name);
+    f.setPointSizeF(d.sizeCy > 0 ? double(d.sizeCy) / 10000.0 : 8.25);
+    f.setWeight(QFont::Weight(qBound(1, int(d.weight), 1000)));
+    f.setItalic(d.italic);
+    f.setUnderline(d.underline);
+    f.setStrikeOut(d.strikethrough);
+    return f;
+}
+
+FontDesc toFontDesc(const QFont &f, const FontDesc &was)
+{
+    FontDesc d = was;
+    d.name = f.family();
+    d.sizeCy = qRound64(f.pointSizeF() * 10000.0);
+    d.weight = short(f.weight());
+    d.italic = f.italic();
+    d.underline = f.underline();
+    d.strikethrough = f.strikeOut();
+    return d;
+}
+
+// Edits the object's font properties with the toolkit's font chooser.
+class FontPage : public PropertyPage
+{
+public:
+    explicit FontPage(QWidget *parent) : PropertyPage(parent)
+    {
+        auto *layout = new QVBoxLayout(this);
+        auto *row = new QFormLayout;
+        m_property = new QComboBox(this);
+        m_property->setObjectName(QStringLiteral("fontProperty"));
+        row->addRow(QStringLiteral("&Property Name:"), m_property);
+        layout->addLayout(row);
+        m_chooser = new QFontDialog(this);
+        m_chooser->setObjectName(QStringLiteral("fontChooser"));
+        m_chooser->setWindowFlags(Qt::Widget);
+        m_chooser->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+        layout->addWidget(m_chooser);
+        connect(m_chooser, &QFontDialog::currentFontChanged, this, [this](const QFont &f) {
+            if (m_filling || m_property->currentText().isEmpty())
+                return;
+            const QString name = m_property->currentText();
+            const FontDesc d = toFontDesc(f, m_values.value(name));
+            if (d == m_values.value(name))
+                return;
+            m_values[name] = d;
+            m_changed.insert(name);
+            setDirty(true);
+        });
+        connect(m_property, &QComboBox::currentIndexChanged, this, [this] { showCurrent(); });
+    }
+
+    QString caption() const override { return QStringLiteral("Font"); }
+
+    void loadFromObjects() override
+    {
+        m_values.clear();
+        m_changed.clear();
+        m_property->clear();
+        if (!objects().isEmpty()) {
+            Dispatch *first = objects().first();
+            for (const QString &name : propertiesOfType(*first, VarType::Font)) {
+                try {
+                    m_values.insert(name, first->getProperty(first->idOfName(name)).toFont());
+                    m_property->addItem(name);
+                } catch (const AutomationError &) {
+                }
+            }
+        }
+        setDirty(false);
+        showCurrent();
+    }
+
+    bool apply() override
+    {
+        clearError();
+        for (int i = 0; i < m_property->count(); ++i) {
+            const QString name = m_property->itemText(i);
+            if (!m_changed.contains(name))
+                continue;
+            for (Dispatch *object : objects()) {
+                try {
+                    object->putProperty(object->idOfName(name), Variant::fromFont(m_values.value(name)));
+                } catch (const AutomationError &e) {
+                    fail(e.description(), m_property);
+                    return false;
+                }
+            }
+            m_changed.remove(name);
+        }
+        setDirty(false);
+        return true;
+    }
+
+private:
+    void showCurrent()
+    {
+        const QString name = m_property->currentText();
+        m_chooser->setEnabled(!name.isEmpty());
+        if (name.isEmpty())
+            return;
+        m_filling = true;
+        m_chooser->setCurrentFont(toQFont(m_values.value(name)));
+        m_filling = false;
+    }
+
+    QComboBox *m_property = nullptr;
+    QFontDialog *m_chooser = nullptr;
+    QMap<QString, FontDesc> m_values;
+    QSet<QString> m_changed;
+    bool m_filling = false;
+};
+
+} // namespace
+
+PropertyPage *createStockPage(const QUuid &clsid, QWidget *parent)
+{
+    if (clsid == stock_page::color)
+        return new ColorPage(parent);
+    if (clsid == stock_page::font)
+        return new FontPage(parent);
+    return nullptr;
+}
+
+} // namespace zq
