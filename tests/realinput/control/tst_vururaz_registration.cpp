@@ -61,6 +61,11 @@ private slots:
         QCOMPARE(reg.value(pageKeys[0]), QString("VuRuRaz Property Page"));
         QCOMPARE(reg.value(pageKeys[1]), QString("VuRuraz Bevel Property Page"));
         QCOMPARE(reg.value(pageKeys[2]), QString("VuRuraz Caret Property Page"));
+        const QStringList pageProgIds{"Zozaru32.CZqInRealPPg", "Zozaru32.CAppearPPg", "Zozaru32.CCaretPPg"};
+        for (int i = 0; i < pageKeys.size(); ++i) {
+            QCOMPARE(reg.value(pageKeys[i] + "\\ProgID"), pageProgIds[i]);
+            QCOMPARE(reg.value(pageProgIds[i] + "\\CLSID"), pageKeys[i].mid(6));
+        }
     }
 
     void unregisteringRemovesControlPagesAndTypeLibrary()
