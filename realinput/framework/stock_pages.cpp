@@ -1,7 +1,11 @@
 #include "automation_error.h"
 #include "property_sheet.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QFontComboBox>
+#include <QHBoxLayout>
 #include <QFontDialog>
 #include <QFormLayout>
 #include <QGuiApplication>
@@ -234,35 +238,59 @@ FontDesc toFontDesc(const QFont &f, const FontDesc &was)
     return d;
 }
 
-// Edits the object's font properties with the toolkit's font chooser.
+// Edits the object's font properties: family, size and effects, with the
+// toolkit's font dialog for browsing.
 class FontPage : public PropertyPage
 {
 public:
     explicit FontPage(QWidget *parent) : PropertyPage(parent)
     {
-        auto *layout = new QVBoxLayout(this);
-        auto *row = new QFormLayout;
+        auto *form = new QFormLayout(this);
         m_property = new QComboBox(this);
         m_property->setObjectName(QStringLiteral("fontProperty"));
-        row->addRow(QStringLiteral("&Property Name:"), m_property);
-        layout->addLayout(row);
-        m_chooser = new QFontDialog(this);
-        m_chooser->setObjectName(QStringLiteral("fontChooser"));
-        m_chooser->setWindowFlags(Qt::Widget);
-        m_chooser->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
-        layout->addWidget(m_chooser);
-        connect(m_chooser, &QFontDialog::currentFontChanged, this, [this](const QFont &f) {
-            if (m_filling || m_property->currentText().isEmpty())
+        m_family = new QFontComboBox(this);
+        m_family->setObjectName(QStringLiteral("fontName"));
+        m_size = new QDoubleSpinBox(this);
+        m_size->setObjectName(QStringLiteral("fontSize"));
+        m_size->setRange(1, 1638);
+        m_size->setDecimals(2);
+        auto *effects = new QHBoxLayout;
+        for (const auto &[name, text] : {std::pair{"fontBold", "&Bold"}, std::pair{"fontItalic", "&Italic"},
+                                         std::pair{"fontUnderline", "&Underline"},
+                                         std::pair{"fontStrikeout", "Stri&keout"}}) {
+            auto *box = new QCheckBox(QLatin1String(text), this);
+            box->setObjectName(QLatin1String(name));
+            effects->addWidget(box);
+            m_effects.append(box);
+            connect(box, &QCheckBox::toggled, this, [this] { edited(); });
+        }
+        auto *browse = new QPushButton(QStringLiteral("&Choose..."), this);
+        browse->setObjectName(QStringLiteral("fontDialog"));
+        m_sample = new QLabel(QStringLiteral("AaBbYyZz"), this);
+        m_sample->setObjectName(QStringLiteral("fontSample"));
+        m_sample->setFrameShape(QFrame::Box);
+        m_sample->setMinimumHeight(48);
+        m_sample->setAlignment(Qt::AlignCenter);
+        form->addRow(QStringLiteral("&Property Name:"), m_property);
+        form->addRow(QStringLiteral("&Font:"), m_family);
+        form->addRow(QStringLiteral("&Size:"), m_size);
+        form->addRow(QStringLiteral("Effects:"), effects);
+        form->addRow(QString(), browse);
+        form->addRow(QStringLiteral("Sample:"), m_sample);
+        connect(m_family, &QFontComboBox::currentFontChanged, this, [this](const QFont &f) {
+            if (m_filling)
                 return;
-            const QString name = m_property->currentText();
-            const FontDesc d = toFontDesc(f, m_values.value(name));
-            if (d == m_values.value(name))
-                return;
-            m_values[name] = d;
-            m_changed.insert(name);
-            setDirty(true);
+            m_familyName = f.family();
+            edited();
         });
+        connect(m_size, &QDoubleSpinBox::valueChanged, this, [this] { edited(); });
         connect(m_property, &QComboBox::currentIndexChanged, this, [this] { showCurrent(); });
+        connect(browse, &QPushButton::clicked, this, [this] {
+            bool ok = false;
+            const QFont f = QFontDialog::getFont(&ok, chosenFont(), this);
+            if (ok)
+                showFont(f, true);
+        });
     }
 
     QString caption() const override { return QStringLiteral("Font"); }
@@ -308,19 +336,66 @@ public:
     }
 
 private:
+    QFont chosenFont() const
+    {
+        // The family as stored, even when the list has no entry of that name.
+        QFont f(m_familyName);
+        f.setPointSizeF(m_size->value());
+        f.setBold(m_effects[0]->isChecked());
+        f.setItalic(m_effects[1]->isChecked());
+        f.setUnderline(m_effects[2]->isChecked());
+        f.setStrikeOut(m_effects[3]->isChecked());
+        return f;
+    }
+
+    void showFont(const QFont &f, bool byUser)
+    {
+        m_filling = true;
+        m_familyName = f.family();
+        m_family->setCurrentFont(f);
+        m_filling = !byUser;
+        m_size->setValue(f.pointSizeF());
+        // Bold from demi-bold up, as the automation font counts it (Qt counts from medium).
+        m_effects[0]->setChecked(f.weight() >= QFont::DemiBold);
+        m_effects[1]->setChecked(f.italic());
+        m_effects[2]->setChecked(f.underline());
+        m_effects[3]->setChecked(f.strikeOut());
+        m_filling = false;
+        m_sample->setFont(chosenFont());
+    }
+
+    void edited()
+    {
+        const QString name = m_property->currentText();
+        if (m_filling || name.isEmpty())
+            return;
+        const FontDesc was = m_values.value(name);
+        FontDesc d = toFontDesc(chosenFont(), was);
+        // Only what the page shows changes; a weight between the two stays unless bold was toggled.
+        if (d.bold() == was.bold())
+            d.weight = was.weight;
+        m_sample->setFont(chosenFont());
+        if (d == was)
+            return;
+        m_values[name] = d;
+        m_changed.insert(name);
+        setDirty(true);
+    }
+
     void showCurrent()
     {
         const QString name = m_property->currentText();
-        m_chooser->setEnabled(!name.isEmpty());
-        if (name.isEmpty())
-            return;
-        m_filling = true;
-        m_chooser->setCurrentFont(toQFont(m_values.value(name)));
-        m_filling = false;
+        setEnabled(!name.isEmpty());
+        if (!name.isEmpty())
+            showFont(toQFont(m_values.value(name)), false);
     }
 
     QComboBox *m_property = nullptr;
-    QFontDialog *m_chooser = nullptr;
+    QFontComboBox *m_family = nullptr;
+    QString m_familyName;
+    QDoubleSpinBox *m_size = nullptr;
+    QVector<QCheckBox *> m_effects;
+    QLabel *m_sample = nullptr;
     QMap<QString, FontDesc> m_values;
     QSet<QString> m_changed;
     bool m_filling = false;

@@ -37,8 +37,8 @@ PageField list(int id, const char *label, const char *property, QStringList entr
             QLatin1String(label),
             QLatin1String(property),
             PageValue::Short,
-            QRect(66, y, 76, 12),
-            QRect(7, y + 2, 57, 8),
+            QRect(62, y, 74, 12),
+            QRect(7, y + 2, 52, 8),
             std::move(entries)};
 }
 
@@ -89,10 +89,10 @@ zq::PageTemplate appearanceTemplate()
         list(205, "B&orderStyle :", "BorderStyle", {"0 - No Border", "1 - Single Line", "2 - Rounded Corners"}, 41),
         list(207, "&Spin :", "Spin", {"0 - No Spin", "1 - Spin on Left", "2 - Spin on Right"}, 58),
         list(203, "VAli&gnment :", "VAlignment", {"0 - Top", "1 - Bottom", "2 - Center"}, 75),
-        edit(209, "S&pinChangeReal :", "SpinChangeReal", PageValue::Single, 150, 206, 7, 37),
-        edit(208, "Be&velSize :", "BevelSize", PageValue::Short, 150, 206, 24, 37),
-        edit(210, "SpinDela&y :", "SpinDelay", PageValue::Long, 150, 206, 41, 37),
-        edit(211, "Spi&nSpeed :", "SpinSpeed", PageValue::Long, 150, 206, 58, 37),
+        edit(209, "S&pinChangeReal :", "SpinChangeReal", PageValue::Single, 142, 210, 7, 33),
+        edit(208, "Be&velSize :", "BevelSize", PageValue::Short, 142, 210, 24, 33),
+        edit(210, "SpinDela&y :", "SpinDelay", PageValue::Long, 142, 210, 41, 33),
+        edit(211, "Spi&nSpeed :", "SpinSpeed", PageValue::Long, 142, 210, 58, 33),
     };
     return t;
 }
@@ -104,9 +104,9 @@ zq::PageTemplate caretTemplate()
         list(225, "Caret&Style:", "CaretStyle", {"0 - Block", "1 - Up Arrow", "2 - Down Arrow"}, 7),
         list(226, "Caret&VAlign:", "CaretVAlign", {"0 - Top", "1 - Bottom", "2 - Center"}, 24),
         check(202, "CaretVisi&ble", "CaretVisible", QRect(7, 44, 80, 10)),
-        edit(223, "Caret&Height:", "CaretHeight", PageValue::Short, 150, 206, 7, 37),
-        edit(224, "Caret&Interval:", "CaretInterval", PageValue::Short, 150, 206, 24, 37),
-        edit(218, "Caret&Width :", "CaretWidth", PageValue::Short, 150, 206, 41, 37),
+        edit(223, "Caret&Height:", "CaretHeight", PageValue::Short, 142, 210, 7, 33),
+        edit(224, "Caret&Interval:", "CaretInterval", PageValue::Short, 142, 210, 24, 33),
+        edit(218, "Caret&Width :", "CaretWidth", PageValue::Short, 142, 210, 41, 33),
     };
     return t;
 }

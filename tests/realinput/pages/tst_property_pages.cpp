@@ -10,7 +10,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFontDialog>
+#include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -111,6 +111,7 @@ private slots:
 
     void pagesComeFromTheClassFactory_data();
     void pagesComeFromTheClassFactory();
+    void pagesAreLaidOutInDialogUnitsOfTheirFont_data();
     void pagesAreLaidOutInDialogUnitsOfTheirFont();
     void pagesStartWithTheirOwnValues_data();
     void pagesStartWithTheirOwnValues();
@@ -186,8 +187,17 @@ void TstPropertyPages::pagesComeFromTheClassFactory()
     QVERIFY_THROWS_EXCEPTION(zq::AutomationError, loader.create(classRef));
 }
 
+void TstPropertyPages::pagesAreLaidOutInDialogUnitsOfTheirFont_data()
+{
+    QTest::addColumn<QString>("clsid");
+    QTest::newRow("General") << generalId;
+    QTest::newRow("Appearance") << appearanceId;
+    QTest::newRow("Caret") << caretId;
+}
+
 void TstPropertyPages::pagesAreLaidOutInDialogUnitsOfTheirFont()
 {
+    QFETCH(QString, clsid);
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPointSize(8);
     const QSize base = zq::dialogBaseUnits(font);
@@ -196,16 +206,26 @@ void TstPropertyPages::pagesAreLaidOutInDialogUnitsOfTheirFont()
     const QRect page = zq::dialogUnitsToPixels(QRect(0, 0, 250, 110), base);
     QCOMPARE(page.width(), (250 * base.width() + 2) / 4);
     QCOMPARE(page.height(), (110 * base.height() + 4) / 8);
-    auto general = makePage(generalId);
-    QCOMPARE(general->size(), page.size());
-    // Every field lies inside the page and its label text fits its label.
-    for (QLabel *label : general->findChildren<QLabel *>()) {
-        QVERIFY(general->rect().contains(label->geometry()));
+    auto dialog = makePage(clsid);
+    QCOMPARE(dialog->size(), page.size());
+    // Every field lies inside the page, its caption fits, and no two overlap.
+    QList<QWidget *> placed;
+    for (QLabel *label : dialog->findChildren<QLabel *>()) {
         QVERIFY2(label->fontMetrics().horizontalAdvance(label->text().remove('&')) <= label->width(),
                  qPrintable(label->text()));
+        placed << label;
     }
-    for (const zq::PageField &f : general->dialogTemplate().fields)
-        QVERIFY(general->rect().contains(general->field(f.id)->geometry()));
+    for (const zq::PageField &f : dialog->dialogTemplate().fields) {
+        QWidget *w = dialog->field(f.id);
+        if (auto *check = qobject_cast<QCheckBox *>(w))
+            QVERIFY2(check->sizeHint().width() <= check->width(), qPrintable(check->text()));
+        placed << w;
+    }
+    for (QWidget *w : placed) {
+        QVERIFY(dialog->rect().contains(w->geometry()));
+        for (QWidget *other : placed)
+            QVERIFY2(w == other || !w->geometry().intersects(other->geometry()), qPrintable(w->objectName()));
+    }
 }
 
 void TstPropertyPages::pagesStartWithTheirOwnValues_data()
@@ -520,25 +540,29 @@ void TstPropertyPages::colourPageEditsEveryColour()
 
 void TstPropertyPages::fontPageEditsTheFont()
 {
+    zq::FontDesc font;
+    font.name = QStringLiteral("Liberation Serif");
+    font.weight = 550;
+    m_host->put("Font", zq::Variant::fromFont(font));
     std::unique_ptr<zq::PropertyPage> page(zq::createStockPage(zq::stock_page::font));
     page->setObjects({m_host->control.get()});
     page->loadFromObjects();
     QCOMPARE(page->findChild<QComboBox *>("fontProperty")->currentText(), QStringLiteral("Font"));
-    auto *chooser = page->findChild<QFontDialog *>("fontChooser");
-    QFont font = chooser->currentFont();
-    font.setPointSize(14);
-    font.setBold(true);
-    font.setItalic(true);
-    chooser->setCurrentFont(font);
-    // The chooser keeps only the styles the family has.
-    const QFont chosen = chooser->currentFont();
+    QCOMPARE(page->findChild<QDoubleSpinBox *>("fontSize")->value(), 8.25);
+    QVERIFY(!page->isDirty());
+    page->findChild<QDoubleSpinBox *>("fontSize")->setValue(14);
+    page->findChild<QCheckBox *>("fontItalic")->setChecked(true);
     QVERIFY(page->isDirty());
+    QCOMPARE(m_host->get("Font").toFont(), font);
     QVERIFY(page->apply());
-    const zq::FontDesc applied = m_host->get("Font").toFont();
-    QCOMPARE(applied.sizeCy, qint64(140000));
-    QCOMPARE(applied.bold(), chosen.bold());
-    QCOMPARE(applied.italic, chosen.italic());
-    QCOMPARE(applied.name, chosen.family());
+    zq::FontDesc expected = font;
+    expected.sizeCy = 140000;
+    expected.italic = true;
+    // The family and an in-between weight stay as they were.
+    QCOMPARE(m_host->get("Font").toFont(), expected);
+    page->findChild<QCheckBox *>("fontBold")->setChecked(true);
+    QVERIFY(page->apply());
+    QCOMPARE(m_host->get("Font").toFont().weight, short(700));
 }
 
 void TstPropertyPages::fontHasNoDisplayString()
