@@ -654,6 +654,31 @@ void TestCalForm::screenshots()
         QVERIFY(rig.form()->grab().save(QStringLiteral("%1/tab%2.png").arg(dir).arg(tab, 2, 10, QLatin1Char('0'))));
     }
 
+    // The Power Setting input with the focus and a value being entered.
+    rig.selectTab(2);
+    auto *power = qobject_cast<zq::OleControl *>(rig.find<QWidget>("ZqRealInput1"));
+    QVERIFY(power);
+    rig.form()->activateWindow();
+    power->setFocus();
+    power->putProperty(power->idOfName(QStringLiteral("Text")), zq::Variant::fromString(QStringLiteral("12.5")));
+    QTest::qWait(50);
+    QVERIFY(rig.form()->grab().save(dir + QStringLiteral("/tab02-power-editing.png")));
+    QTest::mouseClick(rig.find<QPushButton>("Command1"), Qt::LeftButton);
+
+    // Without the control library: the panel says the control is unavailable.
+    QTemporaryDir noLibrary;
+    const QByteArray savedRegistry = qgetenv("ZQ_REGISTRY");
+    qputenv("ZQ_REGISTRY", QFile::encodeName(noLibrary.filePath(QStringLiteral("registry.ini"))));
+    qputenv("ORV_ZQRINP32", QFile::encodeName(noLibrary.filePath(QStringLiteral("missing.so"))));
+    rig.enter();
+    qputenv("ZQ_REGISTRY", savedRegistry);
+    qunsetenv("ORV_ZQRINP32");
+    rig.selectTab(2);
+    QVERIFY(rig.find<QLabel>("ZqRealInput1_slot"));
+    QTest::qWait(50);
+    QVERIFY(rig.form()->grab().save(dir + QStringLiteral("/tab02-power-unavailable.png")));
+    QTest::mouseClick(rig.find<QPushButton>("Command1"), Qt::LeftButton);
+
     // A firmware without the auxiliary sensor: its panel disabled.
     QTemporaryDir prm;
     QFile shipped(QString::fromLocal8Bit(qgetenv("ORV_PRM_DIR")) + QStringLiteral("/4103.prm"));
