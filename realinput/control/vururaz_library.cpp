@@ -111,7 +111,7 @@ Q_DECL_EXPORT quint32 DllGetClassObject(const char *clsid, const char *iid, void
 
 Q_DECL_EXPORT quint32 DllCanUnloadNow()
 {
-    return CVururazCtrl::liveCount() == 0 ? zq::status::ok : zq::status::falseResult;
+    return CVururazCtrl::liveCount() == 0 && vururaz::livePages() == 0 ? zq::status::ok : zq::status::falseResult;
 }
 
 } // extern "C"

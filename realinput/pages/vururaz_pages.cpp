@@ -3,9 +3,13 @@
 #include "about_box.h"
 #include "framework/property_sheet.h"
 
+#include <atomic>
+
 namespace vururaz {
 
 namespace {
+
+std::atomic<int> g_livePages{0};
 
 using zq::FieldKind;
 using zq::PageField;
@@ -127,6 +131,11 @@ const QVector<PageClass> &pageClasses()
     return classes;
 }
 
+int livePages()
+{
+    return g_livePages;
+}
+
 QVector<QUuid> propertyPageIds()
 {
     QVector<QUuid> ids;
@@ -138,7 +147,15 @@ QVector<QUuid> propertyPageIds()
 
 } // namespace vururaz
 
-CZqInRealPPg::CZqInRealPPg(QWidget *parent) : zq::TemplatePage(vururaz::generalTemplate(), parent) {}
+CZqInRealPPg::CZqInRealPPg(QWidget *parent) : zq::TemplatePage(vururaz::generalTemplate(), parent)
+{
+    ++vururaz::g_livePages;
+}
+
+CZqInRealPPg::~CZqInRealPPg()
+{
+    --vururaz::g_livePages;
+}
 
 void CZqInRealPPg::buttonClicked(int id)
 {
@@ -146,6 +163,22 @@ void CZqInRealPPg::buttonClicked(int id)
         vururaz::aboutFromPropertyPage();
 }
 
-CAppearPPg::CAppearPPg(QWidget *parent) : zq::TemplatePage(vururaz::appearanceTemplate(), parent) {}
+CAppearPPg::CAppearPPg(QWidget *parent) : zq::TemplatePage(vururaz::appearanceTemplate(), parent)
+{
+    ++vururaz::g_livePages;
+}
 
-CCaretPPg::CCaretPPg(QWidget *parent) : zq::TemplatePage(vururaz::caretTemplate(), parent) {}
+CAppearPPg::~CAppearPPg()
+{
+    --vururaz::g_livePages;
+}
+
+CCaretPPg::CCaretPPg(QWidget *parent) : zq::TemplatePage(vururaz::caretTemplate(), parent)
+{
+    ++vururaz::g_livePages;
+}
+
+CCaretPPg::~CCaretPPg()
+{
+    --vururaz::g_livePages;
+}

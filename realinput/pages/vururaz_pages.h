@@ -22,6 +22,8 @@ struct PageClass
 const QVector<PageClass> &pageClasses();
 // Ours, then the standard colour and font pages: the order the control offers them.
 QVector<QUuid> propertyPageIds();
+// Pages of this library alive in the process; the library stays loaded while any is.
+int livePages();
 
 zq::PageTemplate generalTemplate();
 zq::PageTemplate appearanceTemplate();
@@ -35,6 +37,7 @@ class CZqInRealPPg : public zq::TemplatePage
     Q_OBJECT
 public:
     explicit CZqInRealPPg(QWidget *parent = nullptr);
+    ~CZqInRealPPg() override;
 
 protected:
     void buttonClicked(int id) override;
@@ -46,6 +49,7 @@ class CAppearPPg : public zq::TemplatePage
     Q_OBJECT
 public:
     explicit CAppearPPg(QWidget *parent = nullptr);
+    ~CAppearPPg() override;
 };
 
 // Caret: its shape, placement, size and blink interval.
@@ -54,4 +58,5 @@ class CCaretPPg : public zq::TemplatePage
     Q_OBJECT
 public:
     explicit CCaretPPg(QWidget *parent = nullptr);
+    ~CCaretPPg() override;
 };

@@ -20,7 +20,10 @@
 
 #include <cmath>
 
-extern "C" quint32 DllRegisterServer();
+extern "C" {
+quint32 DllRegisterServer();
+quint32 DllCanUnloadNow();
+}
 
 using orv::test::onNextModal;
 
@@ -178,13 +181,19 @@ void TstPropertyPages::pagesComeFromTheClassFactory()
     QFETCH(QString, caption);
     QFETCH(QList<int>, ids);
     zq::ControlLoader loader;
+    m_host.reset();
+    QCOMPARE(DllCanUnloadNow(), 0u);
     std::unique_ptr<zq::PropertyPage> page(loader.createPage(classRef));
+    // A live page keeps the library loaded.
+    QCOMPARE(DllCanUnloadNow(), 1u);
     QCOMPARE(page->metaObject()->className(), className);
     QCOMPARE(page->caption(), caption);
     for (int id : ids)
         QVERIFY2(page->findChild<QWidget *>(QString::number(id)), qPrintable(QString::number(id)));
     // A page is no control.
     QVERIFY_THROWS_EXCEPTION(zq::AutomationError, loader.create(classRef));
+    page.reset();
+    QCOMPARE(DllCanUnloadNow(), 0u);
 }
 
 void TstPropertyPages::pagesAreLaidOutInDialogUnitsOfTheirFont_data()
