@@ -3,14 +3,13 @@
 #include "dispatch.h"
 
 #include <QFont>
+#include <QMap>
 #include <QRect>
 #include <QSet>
 #include <QStringList>
 #include <QUuid>
 #include <QVector>
 #include <QWidget>
-
-class QLabel;
 
 namespace zq {
 
