@@ -1,5 +1,8 @@
-#include "control_fixture.h"
 #include "modal_answer.h"
+
+#include "control/vururaz_ctrl.h"
+#include "control/vururaz_typelib.h"
+#include "framework/automation_error.h"
 
 #include "framework/class_factory.h"
 #include "framework/property_sheet.h"
@@ -34,6 +37,23 @@ namespace {
 const QString generalId = "{243F7622-65F7-11CF-A0DD-00AA0062530E}";
 const QString appearanceId = "{243F7626-65F7-11CF-A0DD-00AA0062530E}";
 const QString caretId = "{243F7624-65F7-11CF-A0DD-00AA0062530E}";
+
+// A running form holding one loaded control with a pinned locale.
+struct HostedControl : zq::ControlSite
+{
+    std::unique_ptr<CVururazCtrl> control = std::make_unique<CVururazCtrl>();
+
+    HostedControl()
+    {
+        control->setIntlProfile(std::make_shared<zq::FixedIntlProfile>());
+        control->setClientSite(this);
+    }
+
+    bool ambientUserMode() const override { return true; }
+    void loadEmpty() { control->loadFromBag(QByteArray()); }
+    zq::Variant get(const QString &name) { return control->getProperty(control->idOfName(name)); }
+    void put(const QString &name, const zq::Variant &v) { control->putProperty(control->idOfName(name), v); }
+};
 
 // Records the order in which a page reads and writes properties, passing everything on.
 class RecordingDispatch : public zq::Dispatch
