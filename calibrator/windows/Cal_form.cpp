@@ -593,15 +593,7 @@ QGroupBox *Cal_form::powerSetting(const CalPanel &panel, QWidget *parent)
     if (input) {
         grid->addWidget(input, 1, 1, Qt::AlignLeft);
     } else {
-        // Without the control library the control's place stays visibly empty.
-        auto *slot = new QFrame(power);
-        slot->setObjectName(QStringLiteral("ZqRealInput1_slot"));
-        slot->setFrameShape(QFrame::Box);
-        slot->setFrameShadow(QFrame::Sunken);
-        slot->setFixedSize(42, 17);
-        slot->setToolTip(error.isEmpty() ? QStringLiteral("The real-number input control is not available")
-                                         : QStringLiteral("The real-number input control is not available: ") + error);
-        grid->addWidget(slot, 1, 1, Qt::AlignLeft);
+        grid->addWidget(createPowerInputPlaceholder(power, error), 1, 1, Qt::AlignLeft);
     }
     grid->addWidget(label(QStringLiteral("power_min_lbl"), {}, power), 2, 0);
     grid->addWidget(label(QStringLiteral("power_max_lbl"), {}, power), 2, 1);

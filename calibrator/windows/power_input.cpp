@@ -4,6 +4,13 @@
 #include "framework/class_factory.h"
 #include "framework/control_site.h"
 #include "framework/ole_control.h"
+#include "framework/registry.h"
+#include "framework/type_library.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
 
 namespace {
 
@@ -29,23 +36,55 @@ public:
 
 RunningForm runningForm;
 
+QString canonical(const QString &path)
+{
+    const QString c = QFileInfo(path).canonicalFilePath();
+    return c.isEmpty() ? path : c;
+}
+
+QString registeredLibrary(const zq::ControlLoader &loader)
+{
+    zq::Registry registry;
+    if (!registry.load())
+        return QString();
+    const QUuid clsid = loader.resolveClass(registry, progId);
+    if (clsid.isNull())
+        return QString();
+    return registry.value(QStringLiteral("CLSID\\%1\\InprocServer32").arg(zq::uuidText(clsid)));
+}
+
 zq::OleControl *create(zq::ControlLoader &loader, QWidget *parent)
 {
-    try {
-        return loader.create(progId, parent);
-    } catch (const zq::AutomationError &error) {
-        if (error.status() != zq::status::classNotRegistered)
-            throw;
+    // The program's own library wins over whatever another copy registered,
+    // so an installed ORV CAL never relies on a build folder's library.
+    const QString own = powerInputLibrary();
+    const QString registered = registeredLibrary(loader);
+    if (!own.isEmpty() && canonical(registered) != canonical(own)) {
+        const quint32 status = loader.callServer(own, zq::entry::registerServer);
+        if (status != zq::status::ok)
+            throw zq::AutomationError(status, zq::statusText(status));
     }
-#ifdef ORV_ZQRINP32_LIBRARY
-    const quint32 registered = loader.callServer(QStringLiteral(ORV_ZQRINP32_LIBRARY), zq::entry::registerServer);
-    if (registered != zq::status::ok)
-        throw zq::AutomationError(registered, zq::statusText(registered));
-#endif
     return loader.create(progId, parent);
 }
 
 } // namespace
+
+QString powerInputLibrary()
+{
+    if (qEnvironmentVariableIsSet("ORV_ZQRINP32")) {
+        const QString forced = qEnvironmentVariable("ORV_ZQRINP32");
+        return QFileInfo::exists(forced) ? QFileInfo(forced).absoluteFilePath() : QString();
+    }
+    const QDir programDir(QCoreApplication::applicationDirPath());
+    // Beside the program, the installed library folder, then the build tree's layout.
+    for (const char *relative : {"libzqrinp32.so", "../lib/libzqrinp32.so", "../lib/orvcal/libzqrinp32.so",
+                                 "../../realinput/control/libzqrinp32.so"}) {
+        const QString path = programDir.absoluteFilePath(QLatin1String(relative));
+        if (QFileInfo::exists(path))
+            return QFileInfo(path).canonicalFilePath();
+    }
+    return QString();
+}
 
 QWidget *createPowerInput(zq::ControlLoader &loader, QWidget *parent, QString *error)
 {
@@ -62,4 +101,15 @@ QWidget *createPowerInput(zq::ControlLoader &loader, QWidget *parent, QString *e
             *error = e.description();
         return nullptr;
     }
+}
+
+QWidget *createPowerInputPlaceholder(QWidget *parent, const QString &error)
+{
+    auto *label = new QLabel(QStringLiteral("Control unavailable"), parent);
+    label->setObjectName(QStringLiteral("ZqRealInput1_slot"));
+    label->setFrameShape(QFrame::Box);
+    label->setFrameShadow(QFrame::Sunken);
+    label->setToolTip(error.isEmpty() ? QStringLiteral("The real-number input control is not available")
+                                      : QStringLiteral("The real-number input control is not available: ") + error);
+    return label;
 }

@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QMenuBar>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -216,6 +217,11 @@ bool ContainerShell::run(const QString &command, const QStringList &args)
         print(QStringLiteral("rendered %1x%2").arg(image.width()).arg(image.height()));
         return true;
     }
+    if (command == QLatin1String("properties")) {
+        const bool accepted = m_control->showPropertySheet(m_window.get());
+        print(accepted ? QStringLiteral("properties applied") : QStringLiteral("properties cancelled"));
+        return true;
+    }
     if (command == QLatin1String("destroy")) {
         m_window.reset();
         print(QStringLiteral("destroyed"));
@@ -275,6 +281,11 @@ bool ContainerShell::cmdCreate(const QStringList &args)
     auto *next = new QLineEdit(m_window.get());
     next->setObjectName(QStringLiteral("nextField"));
     layout->addWidget(next);
+    auto *menus = new QMenuBar(m_window.get());
+    QAction *properties = menus->addMenu(QStringLiteral("&Edit"))->addAction(QStringLiteral("Properties…"));
+    properties->setObjectName(QStringLiteral("properties"));
+    connect(properties, &QAction::triggered, this, [this] { execute(QStringLiteral("properties")); });
+    layout->setMenuBar(menus);
     m_window->resize(240, 80);
     control->setClientSite(this);
     m_sinkCookie = control->eventConnection().advise(this);

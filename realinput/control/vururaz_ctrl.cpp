@@ -1,6 +1,8 @@
 #include "vururaz_ctrl.h"
 
 #include "framework/automation_error.h"
+#include "pages/about_box.h"
+#include "pages/vururaz_pages.h"
 #include "vendor/kx32r60.h"
 #include "vururaz_typelib.h"
 
@@ -409,14 +411,30 @@ void CVururazCtrl::undoWrite()
 
 int CVururazCtrl::aboutBox()
 {
-    zq::ControlSite *site = clientSite();
-    CZqAboutDlg dialog(this, m_tintColor == 0x00FF00FF);
-    if (site)
-        site->onModalDialog(true);
-    const int result = dialog.exec();
-    if (site)
-        site->onModalDialog(false);
+    const bool flag = m_tintColor == 0x00FF00FF;
+    if (vururaz::aboutBoxesShowing() != 0)
+        return vururaz::showAboutDialog(this, flag, clientSite());
+    int result = 0;
+    {
+        vururaz::AboutBoxScope scope;
+        CVururazCtrl temporary;
+        result = vururaz::showAboutDialog(&temporary, flag, clientSite());
+    }
+    if (result == CZqAboutDlg::AboutAskProperties)
+        doVerb(zq::verb::primary);
     return result;
+}
+
+QVector<QUuid> CVururazCtrl::propertyPageIds() const
+{
+    return vururaz::propertyPageIds();
+}
+
+bool CVururazCtrl::displayString(int dispid, QString *text)
+{
+    if (dispid == zq::dispid::font)
+        return false;
+    return CKxControlBase::displayString(dispid, text);
 }
 
 void CVururazCtrl::exchangeLegacyFont(zq::PropertyExchange &px)

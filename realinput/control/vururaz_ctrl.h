@@ -197,6 +197,9 @@ public:
     bool isLoaded() const { return m_loaded; }
     // Shows the vendor's About box modally and answers its result.
     int aboutBox();
+    QVector<QUuid> propertyPageIds() const override;
+    // The font page shows the font itself, so Font has no display string.
+    bool displayString(int dispid, QString *text) override;
 
     // Editing, drawing and the spin arrows (vururaz_input.cpp).
     // The spin auto-repeat's time source; the system clock unless a test hands in its own.

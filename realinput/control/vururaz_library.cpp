@@ -1,6 +1,7 @@
 #include "framework/automation_error.h"
 #include "framework/class_factory.h"
 #include "framework/registration.h"
+#include "pages/vururaz_pages.h"
 #include "vururaz_ctrl.h"
 #include "vururaz_typelib.h"
 
@@ -13,24 +14,10 @@
 
 namespace {
 
-struct PageClass
-{
-    const char *clsid;
-    const char *name;
-    const char *progId;
-};
-
-// Registered now so containers list them; the pages themselves come with the property sheet.
-const PageClass pageClasses[] = {
-    {"{243F7622-65F7-11CF-A0DD-00AA0062530E}", "VuRuRaz Property Page", "Zozaru32.CZqInRealPPg"},
-    {"{243F7626-65F7-11CF-A0DD-00AA0062530E}", "VuRuraz Bevel Property Page", "Zozaru32.CAppearPPg"},
-    {"{243F7624-65F7-11CF-A0DD-00AA0062530E}", "VuRuraz Caret Property Page", "Zozaru32.CCaretPPg"},
-};
-
 class VururazFactory : public zq::ClassFactory
 {
 public:
-    zq::OleControl *createInstance(QWidget *parent) override { return new CVururazCtrl(parent); }
+    QWidget *createInstance(QWidget *parent) override { return new CVururazCtrl(parent); }
 };
 
 QString libraryPath()
@@ -80,10 +67,8 @@ Q_DECL_EXPORT quint32 DllRegisterServer()
     if (!registry.save())
         return zq::status::typeLibRegistrationFailed;
     zq::registerControlClass(registry, controlEntry(path), lib);
-    for (const PageClass &page : pageClasses) {
-        zq::registerPageClass(registry, {QUuid::fromString(QLatin1String(page.clsid)), QLatin1String(page.name),
-                                         QLatin1String(page.progId), path});
-    }
+    for (const vururaz::PageClass &page : vururaz::pageClasses())
+        zq::registerPageClass(registry, {page.clsid, page.name, page.progId, path});
     return registry.save() ? zq::status::ok : zq::status::classRegistrationFailed;
 }
 
@@ -97,8 +82,8 @@ Q_DECL_EXPORT quint32 DllUnregisterServer()
     if (!registry.save())
         return zq::status::typeLibRegistrationFailed;
     zq::unregisterControlClass(registry, lib.coclass.clsid, vururaz::progId);
-    for (const PageClass &page : pageClasses)
-        zq::unregisterPageClass(registry, QUuid::fromString(QLatin1String(page.clsid)));
+    for (const vururaz::PageClass &page : vururaz::pageClasses())
+        zq::unregisterPageClass(registry, page.clsid);
     return registry.save() ? zq::status::ok : zq::status::classRegistrationFailed;
 }
 
@@ -109,16 +94,24 @@ Q_DECL_EXPORT quint32 DllGetClassObject(const char *clsid, const char *iid, void
     *object = nullptr;
     if (!iid || qstrcmp(iid, zq::entry::iidClassFactory) != 0)
         return zq::status::noInterface;
-    if (!clsid || QUuid::fromString(QLatin1String(clsid)) != vururaz::typeLibrary().coclass.clsid)
-        return zq::status::classNotAvailable;
+    const QUuid wanted = clsid ? QUuid::fromString(QLatin1String(clsid)) : QUuid();
     static VururazFactory factory;
-    *object = static_cast<zq::ClassFactory *>(&factory);
-    return zq::status::ok;
+    if (!wanted.isNull() && wanted == vururaz::typeLibrary().coclass.clsid) {
+        *object = static_cast<zq::ClassFactory *>(&factory);
+        return zq::status::ok;
+    }
+    for (const vururaz::PageClass &page : vururaz::pageClasses()) {
+        if (!wanted.isNull() && wanted == page.clsid) {
+            *object = page.factory;
+            return zq::status::ok;
+        }
+    }
+    return zq::status::classNotAvailable;
 }
 
 Q_DECL_EXPORT quint32 DllCanUnloadNow()
 {
-    return CVururazCtrl::liveCount() == 0 ? zq::status::ok : zq::status::falseResult;
+    return CVururazCtrl::liveCount() == 0 && vururaz::livePages() == 0 ? zq::status::ok : zq::status::falseResult;
 }
 
 } // extern "C"

@@ -1,6 +1,8 @@
 #include "class_factory.h"
 
 #include "automation_error.h"
+#include "ole_control.h"
+#include "property_page.h"
 #include "registry.h"
 #include "type_library.h"
 
@@ -31,6 +33,24 @@ QUuid ControlLoader::resolveClass(const Registry &registry, const QString &class
 }
 
 OleControl *ControlLoader::create(const QString &classRef, QWidget *parent)
+{
+    QWidget *object = createObject(classRef, parent);
+    if (auto *control = qobject_cast<OleControl *>(object))
+        return control;
+    delete object;
+    throw AutomationError(status::noInterface, QStringLiteral("%1 is not a control").arg(classRef));
+}
+
+PropertyPage *ControlLoader::createPage(const QString &classRef, QWidget *parent)
+{
+    QWidget *object = createObject(classRef, parent);
+    if (auto *page = qobject_cast<PropertyPage *>(object))
+        return page;
+    delete object;
+    throw AutomationError(status::noInterface, QStringLiteral("%1 is not a property page").arg(classRef));
+}
+
+QWidget *ControlLoader::createObject(const QString &classRef, QWidget *parent)
 {
     Registry registry;
     registry.load();

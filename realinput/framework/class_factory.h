@@ -12,6 +12,7 @@ class QWidget;
 namespace zq {
 
 class OleControl;
+class PropertyPage;
 class Registry;
 
 // What a library's get-class-object entry hands out for one class.
@@ -19,8 +20,8 @@ class ClassFactory
 {
 public:
     virtual ~ClassFactory() = default;
-    // The new control belongs to `parent`, or to the caller when there is none.
-    virtual OleControl *createInstance(QWidget *parent) = 0;
+    // A control or a property page; it belongs to `parent`, or to the caller when there is none.
+    virtual QWidget *createInstance(QWidget *parent) = 0;
 };
 
 // The four entry points a control library exports as plain C functions.
@@ -48,6 +49,10 @@ public:
 
     // Throws AutomationError: classNotRegistered, loadLibraryFailed or the library's status.
     OleControl *create(const QString &classRef, QWidget *parent = nullptr);
+    // The same for a property page class.
+    PropertyPage *createPage(const QString &classRef, QWidget *parent = nullptr);
+    // Whatever the class's factory makes; throws as create() does.
+    QWidget *createObject(const QString &classRef, QWidget *parent = nullptr);
     QUuid resolveClass(const Registry &registry, const QString &classRef) const;
 
     // Loads a library and calls one of its server entry points (register,

@@ -2,6 +2,7 @@
 
 #include "automation_error.h"
 #include "bag_format.h"
+#include "property_sheet.h"
 #include "stream_format.h"
 
 #include <QFont>
@@ -93,6 +94,41 @@ Variant OleControl::invokeMethod(int dispid, const QVector<Variant> &args)
     for (int i = 0; i < args.size(); ++i)
         coerced.append(args[i].convertedTo(m.params[i].type));
     return it->second.method(coerced);
+}
+
+bool OleControl::doVerb(int verb)
+{
+    if (verb != verb::primary && verb != verb::properties)
+        return false;
+    showPropertySheet();
+    return true;
+}
+
+bool OleControl::showPropertySheet(QWidget *parent)
+{
+    if (!parent && isVisible())
+        parent = window();
+    PropertySheet sheet(typeLibrary().coclass.name + QStringLiteral(" Properties"), {this}, propertyPageIds(),
+                        &PropertySheet::createRegisteredPage, parent);
+    sheet.setObjectName(QStringLiteral("propertySheet"));
+    if (m_site)
+        m_site->onModalDialog(true);
+    const int result = sheet.exec();
+    if (m_site)
+        m_site->onModalDialog(false);
+    return result == QDialog::Accepted;
+}
+
+bool OleControl::displayString(int dispid, QString *text)
+{
+    try {
+        const Variant v = getProperty(dispid);
+        if (text)
+            *text = v.type() == VarType::String ? v.toString() : v.toDisplayString();
+        return true;
+    } catch (const AutomationError &) {
+        return false;
+    }
 }
 
 void OleControl::throwError(quint32 code, const QString &description) const

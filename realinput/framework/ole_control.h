@@ -27,6 +27,12 @@ constexpr int refresh = -550;
 constexpr int aboutBox = -552;
 } // namespace dispid
 
+// Verbs a container may ask a control to carry out.
+namespace verb {
+constexpr int primary = 0;
+constexpr int properties = -7;
+} // namespace verb
+
 // The base of a control: a widget with stock properties, dispatch through a
 // table of getters and setters checked against the type library, events through
 // one connection point, a modified flag, change notifications and persistence in
@@ -60,6 +66,17 @@ public:
     // Answers false when the data was cut short or partly unreadable.
     bool loadFromStream(const QByteArray &bytes);
     bool loadFromBag(const QByteArray &text, bool convertingLegacy = false);
+
+    // Property page class ids in the order the control offers them.
+    virtual QVector<QUuid> propertyPageIds() const { return {}; }
+    // The primary verb and the properties verb open the property sheet;
+    // answers false for a verb the control does not know.
+    virtual bool doVerb(int verb);
+    // Shows the property sheet modally, pages made through their class
+    // factories; answers true when the user left it with OK.
+    bool showPropertySheet(QWidget *parent = nullptr);
+    // The text a property browser shows for a property; false when it has none.
+    virtual bool displayString(int dispid, QString *text);
 
     const InterfaceInfo &dispatchInterface() const override { return typeLibrary().dispatch; }
     Variant getProperty(int dispid) override;

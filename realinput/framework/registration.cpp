@@ -78,10 +78,16 @@ void registerPageClass(Registry &registry, const PageClassEntry &entry)
     registry.setValue(key + QStringLiteral("\\InprocServer32"), QStringLiteral("ThreadingModel"),
                       QStringLiteral("Apartment"));
     registry.setValue(key + QStringLiteral("\\ProgID"), QStringLiteral("@"), entry.progId);
+    registry.setValue(entry.progId, QStringLiteral("@"), entry.name);
+    registry.setValue(entry.progId + QStringLiteral("\\CLSID"), QStringLiteral("@"), uuidText(entry.clsid));
 }
 
 void unregisterPageClass(Registry &registry, const QUuid &clsid)
 {
+    const QString progId = registry.value(clsidKey(clsid) + QStringLiteral("\\ProgID"));
+    // Only a ProgID that still names this class is ours to remove.
+    if (!progId.isEmpty() && QUuid::fromString(registry.value(progId + QStringLiteral("\\CLSID"))) == clsid)
+        registry.removeTree(progId);
     registry.removeTree(clsidKey(clsid));
 }
 

@@ -9,6 +9,12 @@
 #include "link_activity.h"
 #include "screen_pointer.h"
 
+#include "power_input.h"
+
+#include "framework/automation_error.h"
+#include "framework/ole_control.h"
+#include "framework/registry.h"
+
 #include "params/station_clock_ops.h"
 #include "params/system_clock.h"
 #include "station/param_table.h"
@@ -174,6 +180,10 @@ private slots:
     void windowHasItsTabsFramesAndTexts();
     void missingPanelIsReported_data();
     void missingPanelIsReported();
+    void powerInputHasItsStoredProperties_data();
+    void powerInputHasItsStoredProperties();
+    void powerPanelWithoutAUsableLibrary_data();
+    void powerPanelWithoutAUsableLibrary();
     void entryAsksVersionThenReadsTemperatureTab();
     void entryWithoutVersionSaysWhy();
     void statusLineTellsWhatRunsAndForHowLong_data();
@@ -915,6 +925,89 @@ void TestCalForm::entryTimeAgainstProtocolFloor()
     QVERIFY(entryMs < floorMs * 1.5);
 }
 
+void TestCalForm::powerInputHasItsStoredProperties_data()
+{
+    QTest::addColumn<QString>("property");
+    QTest::addColumn<QString>("value");
+    QTest::newRow("bevel style shadowed right") << "BevelStyle" << "3";
+    QTest::newRow("bevel size") << "BevelSize" << "0";
+    QTest::newRow("centred vertically") << "VAlignment" << "2";
+    QTest::newRow("white fill") << "FillColor" << "&H00FFFFFF&";
+    QTest::newRow("white background") << "BackColor" << "&H00FFFFFF&";
+    QTest::newRow("button-text colour") << "ForeColor" << "&H80000012&";
+    QTest::newRow("value 0") << "ValueReal" << "0";
+    QTest::newRow("a default the form leaves alone") << "Alignment" << "1";
+}
+
+void TestCalForm::powerInputHasItsStoredProperties()
+{
+    QFETCH(QString, property);
+    QFETCH(QString, value);
+    WindowRig rig;
+    rig.enter();
+    auto *control = qobject_cast<zq::OleControl *>(rig.find<QWidget>("ZqRealInput1"));
+    QVERIFY(control);
+    QCOMPARE(control->getProperty(control->idOfName(property)).toDisplayString(), value);
+}
+
+void TestCalForm::powerPanelWithoutAUsableLibrary_data()
+{
+    QTest::addColumn<QString>("registered"); // the library path the registry names, empty for none
+    QTest::addColumn<QString>("own");        // the program's own library: "missing", "broken" or found as built
+    QTest::addColumn<bool>("control");
+    QTest::newRow("nothing registered, no library") << "" << "missing" << false;
+    QTest::newRow("registered library cannot be loaded") << "broken" << "broken" << false;
+    QTest::newRow("registered library is gone, no own copy") << "/nonexistent/libzqrinp32.so" << "missing" << false;
+    QTest::newRow("registered library is gone, own copy registered") << "/nonexistent/libzqrinp32.so" << "" << true;
+}
+
+void TestCalForm::powerPanelWithoutAUsableLibrary()
+{
+    QFETCH(QString, registered);
+    QFETCH(QString, own);
+    QFETCH(bool, control);
+    QTemporaryDir dir;
+    const QString broken = dir.filePath(QStringLiteral("libzqrinp32.so"));
+    QFile junk(broken);
+    QVERIFY(junk.open(QIODevice::WriteOnly) && junk.write("not a library") > 0);
+    junk.close();
+    const QString registryPath = dir.filePath(QStringLiteral("registry.ini"));
+    if (!registered.isEmpty()) {
+        zq::Registry registry(registryPath);
+        registry.setValue(QStringLiteral("VURURAZ.VururazCtrl.1\\CLSID"), QStringLiteral("@"),
+                          QStringLiteral("{0F1F1505-C40A-101B-AD04-00AA00575482}"));
+        registry.setValue(QStringLiteral("CLSID\\{0F1F1505-C40A-101B-AD04-00AA00575482}\\InprocServer32"),
+                          QStringLiteral("@"), registered == QLatin1String("broken") ? broken : registered);
+        QVERIFY(registry.save());
+    }
+    const QByteArray savedRegistry = qgetenv("ZQ_REGISTRY");
+    qputenv("ZQ_REGISTRY", QFile::encodeName(registryPath));
+    if (own == QLatin1String("missing"))
+        qputenv("ORV_ZQRINP32", QFile::encodeName(dir.filePath(QStringLiteral("missing.so"))));
+    else if (own == QLatin1String("broken"))
+        qputenv("ORV_ZQRINP32", QFile::encodeName(broken));
+    WindowRig rig;
+    rig.enter();
+    qputenv("ZQ_REGISTRY", savedRegistry);
+    qunsetenv("ORV_ZQRINP32");
+
+    // The window opens either way; without a control its place says so.
+    QVERIFY(rig.form());
+    QCOMPARE(rig.find<QWidget>("ZqRealInput1") != nullptr, control);
+    auto *slot = rig.find<QLabel>("ZqRealInput1_slot");
+    QCOMPARE(slot != nullptr, !control);
+    if (slot) {
+        QCOMPARE(slot->text(), QStringLiteral("Control unavailable"));
+        QVERIFY(slot->toolTip().startsWith(QStringLiteral("The real-number input control is not available")));
+        QCOMPARE(rig.find<QGroupBox>("Frame1")->title(), QStringLiteral("Power Setting"));
+    } else {
+        zq::Registry registry(registryPath);
+        QVERIFY(registry.load());
+        QCOMPARE(registry.value(QStringLiteral("CLSID\\{0F1F1505-C40A-101B-AD04-00AA00575482}\\InprocServer32")),
+                 powerInputLibrary());
+    }
+}
+
 void TestCalForm::screenshots()
 {
     const QString dir = QString::fromLocal8Bit(qgetenv("ORV_SCREENSHOT_DIR"));
@@ -930,6 +1023,31 @@ void TestCalForm::screenshots()
         QTest::qWait(50);
         QVERIFY(rig.form()->grab().save(QStringLiteral("%1/tab%2.png").arg(dir).arg(tab, 2, 10, QLatin1Char('0'))));
     }
+
+    // The Power Setting input with the focus and a value being entered.
+    rig.selectTab(2);
+    auto *power = qobject_cast<zq::OleControl *>(rig.find<QWidget>("ZqRealInput1"));
+    QVERIFY(power);
+    rig.form()->activateWindow();
+    power->setFocus();
+    power->putProperty(power->idOfName(QStringLiteral("Text")), zq::Variant::fromString(QStringLiteral("12.5")));
+    QTest::qWait(50);
+    QVERIFY(rig.form()->grab().save(dir + QStringLiteral("/tab02-power-editing.png")));
+    QTest::mouseClick(rig.find<QPushButton>("Command1"), Qt::LeftButton);
+
+    // Without the control library: the panel says the control is unavailable.
+    QTemporaryDir noLibrary;
+    const QByteArray savedRegistry = qgetenv("ZQ_REGISTRY");
+    qputenv("ZQ_REGISTRY", QFile::encodeName(noLibrary.filePath(QStringLiteral("registry.ini"))));
+    qputenv("ORV_ZQRINP32", QFile::encodeName(noLibrary.filePath(QStringLiteral("missing.so"))));
+    rig.enter();
+    qputenv("ZQ_REGISTRY", savedRegistry);
+    qunsetenv("ORV_ZQRINP32");
+    rig.selectTab(2);
+    QVERIFY(rig.find<QLabel>("ZqRealInput1_slot"));
+    QTest::qWait(50);
+    QVERIFY(rig.form()->grab().save(dir + QStringLiteral("/tab02-power-unavailable.png")));
+    QTest::mouseClick(rig.find<QPushButton>("Command1"), Qt::LeftButton);
 
     // A firmware without the auxiliary sensor: its panel disabled.
     QTemporaryDir prm;

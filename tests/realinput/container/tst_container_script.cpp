@@ -165,6 +165,20 @@ private slots:
         QCOMPARE(QImage(image).width(), 436);
     }
 
+    // The sheet opens modally over the control with every page made through
+    // the registry, and closes by itself without a display.
+    void propertiesCommandOpensTheSheet()
+    {
+        const QStringList out = run(QStringList{"register", "create VURURAZ.VururazCtrl.1", "load bag /dev/null",
+                                                "properties", "get MaxReal"}.join('\n') + '\n');
+        const int at = out.indexOf("properties cancelled");
+        QVERIFY2(at >= 2, qPrintable(out.join('\n')));
+        QCOMPARE(out.at(at - 2), QStringLiteral("modal dialog starts"));
+        QCOMPARE(out.at(at - 1), QStringLiteral("modal dialog ended"));
+        QCOMPARE(out.at(at + 1), QStringLiteral("MaxReal = 3.3e+38"));
+        QVERIFY2(!m_errors.contains("no property page"), qPrintable(m_errors));
+    }
+
 private:
     QStringList run(const QString &input)
     {
@@ -181,10 +195,12 @@ private:
             process.kill();
             process.waitForFinished();
         }
+        m_errors = QString::fromUtf8(process.readAllStandardError());
         return QString::fromUtf8(process.readAllStandardOutput()).split('\n');
     }
 
     QTemporaryDir m_dir;
+    QString m_errors;
 };
 
 QTEST_MAIN(TstContainerScript)

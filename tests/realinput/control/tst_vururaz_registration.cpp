@@ -61,6 +61,11 @@ private slots:
         QCOMPARE(reg.value(pageKeys[0]), QString("VuRuRaz Property Page"));
         QCOMPARE(reg.value(pageKeys[1]), QString("VuRuraz Bevel Property Page"));
         QCOMPARE(reg.value(pageKeys[2]), QString("VuRuraz Caret Property Page"));
+        const QStringList pageProgIds{"Zozaru32.CZqInRealPPg", "Zozaru32.CAppearPPg", "Zozaru32.CCaretPPg"};
+        for (int i = 0; i < pageKeys.size(); ++i) {
+            QCOMPARE(reg.value(pageKeys[i] + "\\ProgID"), pageProgIds[i]);
+            QCOMPARE(reg.value(pageProgIds[i] + "\\CLSID"), pageKeys[i].mid(6));
+        }
     }
 
     void unregisteringRemovesControlPagesAndTypeLibrary()
@@ -96,7 +101,7 @@ private slots:
         QCOMPARE(DllCanUnloadNow(), 0u);
     }
 
-    void classObjectsAreHandedOutForTheControlOnly_data()
+    void classObjectsAreHandedOutForTheControlAndItsPages_data()
     {
         QTest::addColumn<QString>("clsid");
         QTest::addColumn<QString>("iid");
@@ -104,13 +109,18 @@ private slots:
         const QString factory = zq::entry::iidClassFactory;
         QTest::newRow("control") << "{0F1F1505-C40A-101B-AD04-00AA00575482}" << factory << 0u;
         QTest::newRow("lower case class id") << "{0f1f1505-c40a-101b-ad04-00aa00575482}" << factory << 0u;
-        QTest::newRow("another class") << "{243F7622-65F7-11CF-A0DD-00AA0062530E}" << factory
+        QTest::newRow("General page") << "{243F7622-65F7-11CF-A0DD-00AA0062530E}" << factory << 0u;
+        QTest::newRow("Appearance page") << "{243F7626-65F7-11CF-A0DD-00AA0062530E}" << factory << 0u;
+        QTest::newRow("Caret page") << "{243F7624-65F7-11CF-A0DD-00AA0062530E}" << factory << 0u;
+        QTest::newRow("a standard page is not ours") << "{0BE35201-8F91-11CE-9DE3-00AA004BB851}" << factory
+                                                     << zq::status::classNotAvailable;
+        QTest::newRow("another class") << "{0F1F1508-C40A-101B-AD04-00AA00575482}" << factory
                                        << zq::status::classNotAvailable;
         QTest::newRow("another interface") << "{0F1F1505-C40A-101B-AD04-00AA00575482}"
                                            << "{00000000-0000-0000-C000-000000000046}" << zq::status::noInterface;
     }
 
-    void classObjectsAreHandedOutForTheControlOnly()
+    void classObjectsAreHandedOutForTheControlAndItsPages()
     {
         QFETCH(QString, clsid);
         QFETCH(QString, iid);

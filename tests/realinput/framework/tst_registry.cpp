@@ -55,7 +55,9 @@ private slots:
         entry.libraryPath = "/lib/x.so";
         zq::registerTypeLibrary(reg, lib, entry.libraryPath, QString());
         zq::registerControlClass(reg, entry, lib);
-        zq::registerPageClass(reg, {QUuid::createUuid(), "Page", "Test.Page", entry.libraryPath});
+        const QUuid page = QUuid::createUuid();
+        zq::registerPageClass(reg, {page, "Page", "Test.Page", entry.libraryPath});
+        QCOMPARE(reg.value("Test.Page\\CLSID"), zq::uuidText(page));
         const QString clsid = zq::uuidText(entry.clsid);
         QCOMPARE(reg.value("CLSID\\" + clsid + "\\MiscStatus\\1"), QString("131473"));
         QCOMPARE(reg.value("Test.Control.1\\CLSID"), clsid);
@@ -63,8 +65,11 @@ private slots:
         zq::unregisterTypeLibrary(reg, lib);
         zq::unregisterControlClass(reg, entry.clsid, entry.progId);
         QStringList left = reg.keys();
-        QCOMPARE(left.size(), 4); // the page's key, its server and ProgID, and the unrelated key
+        // The page's key, its server and ProgID, its ProgID key and class id, and the unrelated key.
+        QCOMPARE(left.size(), 6);
         QVERIFY(left.contains("Unrelated"));
+        zq::unregisterPageClass(reg, page);
+        QCOMPARE(reg.keys(), QStringList{"Unrelated"});
     }
 };
 

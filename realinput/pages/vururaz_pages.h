@@ -1,0 +1,62 @@
+#pragma once
+
+#include "framework/class_factory.h"
+#include "framework/property_page.h"
+
+#include <QUuid>
+#include <QVector>
+
+// The control's three property pages and what registration and the class
+// factory need to know of them.
+namespace vururaz {
+
+struct PageClass
+{
+    QUuid clsid;
+    QString name;   // the registered name
+    QString progId;
+    zq::ClassFactory *factory;
+};
+
+// General, Appearance, Caret.
+const QVector<PageClass> &pageClasses();
+// Ours, then the standard colour and font pages: the order the control offers them.
+QVector<QUuid> propertyPageIds();
+// Pages of this library alive in the process; the library stays loaded while any is.
+int livePages();
+
+zq::PageTemplate generalTemplate();
+zq::PageTemplate appearanceTemplate();
+zq::PageTemplate caretTemplate();
+
+} // namespace vururaz
+
+// General: the value, its range and format. Its "&About..." button shows the About box.
+class CZqInRealPPg : public zq::TemplatePage
+{
+    Q_OBJECT
+public:
+    explicit CZqInRealPPg(QWidget *parent = nullptr);
+    ~CZqInRealPPg() override;
+
+protected:
+    void buttonClicked(int id) override;
+};
+
+// Appearance: alignment, bevel, border and spin arrows.
+class CAppearPPg : public zq::TemplatePage
+{
+    Q_OBJECT
+public:
+    explicit CAppearPPg(QWidget *parent = nullptr);
+    ~CAppearPPg() override;
+};
+
+// Caret: its shape, placement, size and blink interval.
+class CCaretPPg : public zq::TemplatePage
+{
+    Q_OBJECT
+public:
+    explicit CCaretPPg(QWidget *parent = nullptr);
+    ~CCaretPPg() override;
+};
