@@ -1,5 +1,7 @@
 #include "cli_context.h"
+#include "detect_options.h"
 
+#include "link/quick_detection.h"
 #include "link/station_detection.h"
 
 #include <csignal>
@@ -52,17 +54,28 @@ private:
     bool m_lineOpen = false;
 };
 
+DetectionResult quickDetect(CliContext &c, const DetectOptions &options, DetectionProgress &progress)
+{
+    QuickDetectionOptions quick;
+    quick.plan = options.plan;
+    quick.replyWindowMs = options.replyWindowMs;
+    return quick_detect(*c.link, c.settings, progress, quick).result;
+}
+
 int detect(CliContext &c, const QStringList &args)
 {
-    if (!args.isEmpty()) {
-        c.err << "orvcal-cli: detect takes no arguments" << Qt::endl;
+    QString error;
+    const std::optional<DetectOptions> options = parseDetectOptions(args, &error);
+    if (!options) {
+        c.err << "orvcal-cli: " << error << Qt::endl;
         return BadUsage;
     }
     interruptRequested = 0;
     const auto previous = std::signal(SIGINT, handleInterrupt);
     TerminalProgress progress(c.out);
     c.link->state.cur_station = 0;
-    const DetectionResult result = detect_station(*c.link, c.settings, progress);
+    const DetectionResult result = options->quick ? quickDetect(c, *options, progress)
+                                                  : detect_station(*c.link, c.settings, progress, options->plan);
     progress.finish();
     std::signal(SIGINT, previous);
 
@@ -80,8 +93,10 @@ int detect(CliContext &c, const QStringList &args)
 }
 
 const RegisterCommand registered[] = {
-    RegisterCommand({QStringLiteral("detect"), QStringLiteral("detect"),
-                     QStringLiteral("find the port and rate the station answers at; store them in slot 0"),
+    RegisterCommand({QStringLiteral("detect"), QStringLiteral("detect [--quick] [OPTIONS]"),
+                     QStringLiteral("find the port and rate the station answers at; store them in slot 0 "
+                                    "(--ports 1,3-5 and --rates 2400,9600 narrow it; --quick probes in "
+                                    "seconds, --reply-window MS, default 1000)"),
                      detect}),
 };
 
