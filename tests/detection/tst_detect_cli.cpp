@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -71,6 +72,7 @@ private slots:
     void nothingAnswers();
     void modemSkippedAndStationFoundAt9600();
     void quickFindsStationAt38400OnThirdPty();
+    void quickInterruptedAfterFindingKeepsSettings();
     void detectOptions_data();
     void detectOptions();
 
@@ -191,6 +193,49 @@ void TestDetectCli::quickFindsStationAt38400OnThirdPty()
     expected.com_port[0] = 3;
     expected.baud_rate[0] = 38400.0f;
     QCOMPARE(settingsBytes(), expected.toBytes());
+}
+
+void TestDetectCli::quickInterruptedAfterFindingKeepsSettings()
+{
+    mapAbsent({3, 4, 5, 6, 7, 8});
+    StationProcess station(QStringLiteral(ORV_STATION_BIN));
+    StationProcess silent(QStringLiteral(ORV_STATION_BIN));
+    QVERIFY2(station.start({QStringLiteral("--register-com"), QStringLiteral("1"), QStringLiteral("--data-dir"),
+                            m_dir->path()}),
+             qPrintable(station.error()));
+    QVERIFY2(silent.start({QStringLiteral("--fault"), QStringLiteral("no-reply"), QStringLiteral("--register-com"),
+                           QStringLiteral("2"), QStringLiteral("--data-dir"), m_dir->path()}),
+             qPrintable(silent.error()));
+    ComSettings stored = ComSettings::defaults();
+    stored.setStationName(0, QStringLiteral("Keep me"));
+    {
+        QFile f(m_dir->filePath(SettingsFile::fileName()));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(stored.toBytes());
+    }
+    QProcess cli;
+    cli.start(QStringLiteral(ORV_CLI_BIN),
+              {QStringLiteral("--data-dir"), m_dir->path(), QStringLiteral("detect"), QStringLiteral("--quick")});
+    QVERIFY(cli.waitForStarted());
+    QByteArray out;
+    QTRY_VERIFY_WITH_TIMEOUT((out += cli.readAllStandardOutput()).contains("COM2 2400 "), 10000);
+
+    ::kill(pid_t(cli.processId()), SIGINT);
+    QElapsedTimer sinceStop;
+    sinceStop.start();
+    QVERIFY(cli.waitForFinished(5000));
+    // The try in progress (0.1 s settle and a 1 s window) ends, then the run.
+    QVERIFY2(sinceStop.elapsed() < 2500, qPrintable(QString::number(sinceStop.elapsed())));
+    QCOMPARE(cli.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(cli.exitCode(), 1);
+    out += cli.readAllStandardOutput();
+    const QList<QByteArray> lines = out.split('\n');
+    QCOMPARE(lines.value(2), "COM1 2400  station at 2400, firmware 4.103");
+    QVERIFY2(lines.value(3).startsWith("COM2 2400 ") && lines.value(3).endsWith("  stopped"), out.constData());
+    QCOMPARE(lines.mid(4), (QList<QByteArray>{"COM3  not probed", "COM4  not probed", "COM5  not probed",
+                                              "COM6  not probed", "COM7  not probed", "COM8  not probed",
+                                              "Detection Canceled by User.", "Settings file not changed.", ""}));
+    QCOMPARE(settingsBytes(), stored.toBytes());
 }
 
 void TestDetectCli::detectOptions_data()
