@@ -214,6 +214,8 @@ QuickDetectionResult quick_detect(StationLink &link, ComSettings &settings, Dete
         run.ports << outcome;
     }
     closeIfOpen(comm);
+    // A stop asked for during the very last try still counts.
+    stopped = stopped || progress.stopRequested();
 
     if (stopped) {
         progress.print(QStringLiteral("Detection Canceled by User."));

@@ -169,19 +169,19 @@ void TestDetectCli::quickFindsStationAt38400OnThirdPty()
     QVERIFY2(station.start(QStringList{QStringLiteral("--fixed-rate"), QStringLiteral("38400")} + registered(3)),
              qPrintable(station.error()));
 
-    // A short window keeps the run near 9 s: the silent port and the station's
+    // A short window keeps the run near 7 s: the silent port and the station's
     // seven wrong rates each cost a whole window; the modem ends its wait at "OK".
     QElapsedTimer clock;
     clock.start();
     const ProgramRun run = detect(30000, {QStringLiteral("--quick"), QStringLiteral("--reply-window"),
-                                          QStringLiteral("400")});
+                                          QStringLiteral("300")});
     const qint64 elapsedMs = clock.elapsed();
 
     QVERIFY(run.finished);
     QVERIFY2(run.exitCode == 0, run.err.constData());
     const QList<QByteArray> lines = run.out.split('\n');
     const QByteArray rates = "2400 9600 19200 300 600 1200 4800 38400 ";
-    QCOMPARE(lines.mid(0, 6), (QList<QByteArray>{"Detecting Weather Station (quick: 400 ms reply window)", "",
+    QCOMPARE(lines.mid(0, 6), (QList<QByteArray>{"Detecting Weather Station (quick: 300 ms reply window)", "",
                                                  "COM1  modem", "COM2 " + rates + " no answer",
                                                  "COM3 " + rates + " station at 38400, firmware 4.103",
                                                  "COM4  absent (/nonexistent/orv-com4: no such device)"}));

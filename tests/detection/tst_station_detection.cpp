@@ -436,6 +436,11 @@ void TestStationDetection::quickWalkStop_data()
         << QStringList{"2400", "silent", "-", "-", "-", "-", "-", "-"} << qint64(4000)
         << QStringList{"COM1 2400  station at 2400, firmware 1.90", "COM2 2400 9600  stopped"} + notProbed
         << qint64(0);
+    QTest::newRow("during the last try, which finds the station")
+        << QStringList{"-", "-", "-", "-", "-", "-", "-", "38400"} << qint64(1000 + 7 * 1100 + 50)
+        << QStringList{absentLine(1), absentLine(2), absentLine(3), absentLine(4), absentLine(5), absentLine(6),
+                       absentLine(7), "COM8 " + allRates + " station at 38400, firmware 1.90"}
+        << qint64(0);
 }
 
 void TestStationDetection::quickWalkStop()
