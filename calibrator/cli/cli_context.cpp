@@ -40,6 +40,7 @@ bool CliContext::prepare()
         ports.setDevicePath(chosenPort(), device);
     comm = std::make_unique<CommControl>(std::make_unique<QSerialDevice>(), ports);
     link = std::make_unique<StationLink>(*comm, pump);
+    link->setMessages(&messages);
     link->state.pkt_start = QByteArray(1, 0x02);
     link->state.pkt_end = QByteArray(1, 0x03);
     return true;

@@ -45,6 +45,8 @@ public:
     int chosenBaud() const;
 
     QtPump pump;
+    // What the windows would show in a message box goes to stderr.
+    StderrMessages messages;
     std::unique_ptr<CommControl> comm;
     std::unique_ptr<StationLink> link;
 };

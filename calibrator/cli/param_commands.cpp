@@ -127,7 +127,7 @@ int loadRecords(CliContext &c, ParamRecords &records, QString *path)
               << settingsStringForRate(float(c.chosenBaud())) << ")" << Qt::endl;
         return ExchangeFailed;
     }
-    *path = load_prm_file(c.link->state, records, prmSearchPath(c.dataDir));
+    *path = load_prm_file(c.link->state, records, prmSearchPath(c.dataDir), c.link->messages());
     if (path->isEmpty()) {
         c.err << "orvcal-cli: looked in: " << prmSearchPath(c.dataDir).join(QStringLiteral(", ")) << Qt::endl;
         return Refused;

@@ -2,20 +2,26 @@
 
 #include <QString>
 
-#include <functional>
-
 namespace orv {
 
 enum class MessageIcon { None, Critical, Question, Exclamation, Information };
 
-// Every message box of the program goes through here, so the windows show a
-// QMessageBox, the command line prints to stderr and tests record the text.
-void show_message(const QString &text, MessageIcon icon = MessageIcon::Critical,
-                  const QString &title = QStringLiteral("ORV CAL"));
+// Where the program's message boxes go: the windows show a QMessageBox, the
+// command line prints to stderr, tests record the text. Handed to the link,
+// and through it to everything that talks to the station.
+class MessageSink
+{
+public:
+    virtual ~MessageSink() = default;
 
-using MessageHandler = std::function<void(const QString &text, MessageIcon icon, const QString &title)>;
+    virtual void showMessage(const QString &text, MessageIcon icon, const QString &title) = 0;
+};
 
-// Installs `handler` and returns the previous one.
-MessageHandler setMessageHandler(MessageHandler handler);
+// "title: text" on stderr: the command line's sink, and the link's until it is given another.
+class StderrMessages final : public MessageSink
+{
+public:
+    void showMessage(const QString &text, MessageIcon icon, const QString &title) override;
+};
 
 } // namespace orv

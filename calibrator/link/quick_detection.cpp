@@ -235,7 +235,7 @@ QuickDetectionResult quick_detect(StationLink &link, ComSettings &settings, Dete
     }
     progress.runEnded();
     if (result.port == 0)
-        show_message(notDetectedMessage(), MessageIcon::Critical, QStringLiteral("ORV CAL"));
+        link.show_message(notDetectedMessage(), MessageIcon::Critical, QStringLiteral("ORV CAL"));
     return run;
 }
 

@@ -4,7 +4,6 @@
 #include "comm_control.h"
 #include "detection_steps.h"
 #include "line_settings.h"
-#include "message.h"
 #include "station_link.h"
 
 #include <QCoreApplication>
@@ -157,7 +156,7 @@ DetectionResult detect_station(StationLink &link, ComSettings &settings, Detecti
     progress.runEnded();
     if (!result.found()) {
         result.outcome = stopped ? DetectionResult::Canceled : DetectionResult::NotFound;
-        show_message(notDetectedMessage(), MessageIcon::Critical, QStringLiteral("ORV CAL"));
+        link.show_message(notDetectedMessage(), MessageIcon::Critical, QStringLiteral("ORV CAL"));
     }
     return result;
 }

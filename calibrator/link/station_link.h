@@ -2,6 +2,7 @@
 
 #include "link_progress.h"
 #include "link_state.h"
+#include "message.h"
 
 namespace orv {
 
@@ -28,6 +29,15 @@ public:
     void setUi(LinkUi *ui) { m_ui = ui; }
     // Optional: told of every attempt, for a progress display.
     void setProgress(LinkProgress *progress) { m_progress = progress; }
+    // Null goes back to stderr.
+    void setMessages(MessageSink *sink) { m_messages = sink ? sink : &m_stderr; }
+    MessageSink &messages() { return *m_messages; }
+    // A message box for the user; the link's failures use the defaults.
+    void show_message(const QString &text, MessageIcon icon = MessageIcon::Critical,
+                      const QString &title = QStringLiteral("ORV CAL"))
+    {
+        m_messages->showMessage(text, icon, title);
+    }
 
     LinkState state;
 
@@ -54,6 +64,8 @@ private:
     Pump &m_pump;
     LinkUi *m_ui = nullptr;
     LinkProgress *m_progress = nullptr;
+    StderrMessages m_stderr;
+    MessageSink *m_messages = &m_stderr;
 };
 
 } // namespace orv

@@ -6,7 +6,6 @@
 #include "link/com_settings.h"
 #include "link/comm_control.h"
 #include "link/line_settings.h"
-#include "link/message.h"
 #include "link/numeric.h"
 #include "link/settings_file.h"
 #include "link/station_link.h"
@@ -32,7 +31,7 @@ BaudChange change_station_baud(StationLink &link, const ParamRecords &records, C
         return BaudChange::NothingSent;
     // The write would be refused unseen while the computer's side moved alone.
     if (const QString fault = addressFault(record); !fault.isEmpty()) {
-        show_message(dataFaultMessage(QString::fromLatin1(entryName(ParamEntry::BaudRateIndex)),
+        link.show_message(dataFaultMessage(QString::fromLatin1(entryName(ParamEntry::BaudRateIndex)),
                                       link.state.station_version, fault));
         panels.setFrameEnabled(QStringLiteral("Frame6"), false);
         return BaudChange::NothingSent;
@@ -49,24 +48,24 @@ BaudChange change_station_baud(StationLink &link, const ParamRecords &records, C
     settings.baud_rate[std::size_t(slot)] = float(rate);
     panels.setCaption(QStringLiteral("cur_baud_lbl"), QString::number(rate));
     if (file && !file->save(settings))
-        show_message(file->error(), MessageIcon::Exclamation);
+        link.show_message(file->error(), MessageIcon::Exclamation);
 
     CommControl &comm = link.comm();
     comm.setPortOpen(false);
     comm.setSettings(settingsStringForRate(float(rate)));
     if (!comm.setPortOpen(true)) {
-        show_message(QStringLiteral("ORV CAL could not reopen the serial port at %1 baud: %2")
-                         .arg(rate)
-                         .arg(comm.lastOpenErrorString()));
+        link.show_message(QStringLiteral("ORV CAL could not reopen the serial port at %1 baud: %2")
+                              .arg(rate)
+                              .arg(comm.lastOpenErrorString()));
         link.close_link();
         return BaudChange::Disconnected;
     }
     link.wait_seconds(2);
 
     if (settings.modem_flag[std::size_t(slot)] == 255) {
-        show_message(QStringLiteral("Weather Station and Nimbraview Baud Rates have been Changed! You will now be "
-                                    "disconnected from the Weather Station"),
-                     MessageIcon::Critical, QStringLiteral("Nimbraview"));
+        link.show_message(QStringLiteral("Weather Station and Nimbraview Baud Rates have been Changed! You will now be "
+                                         "disconnected from the Weather Station"),
+                          MessageIcon::Critical, QStringLiteral("Nimbraview"));
         link.close_link();
         return BaudChange::Disconnected;
     }

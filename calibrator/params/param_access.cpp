@@ -3,7 +3,6 @@
 #include "conversion.h"
 #include "number_format.h"
 
-#include "link/message.h"
 #include "link/numeric.h"
 #include "link/station_link.h"
 
@@ -20,14 +19,14 @@ void setAddress(StationLink &link, const ParamRecord &record)
 
 AccessResult comFailed(StationLink &link, const QString &message)
 {
-    show_message(message);
+    link.show_message(message);
     link.close_link();
     return AccessResult::ComFailed;
 }
 
-AccessResult dataFault(const StationLink &link, const QString &setting, const QString &fault)
+AccessResult dataFault(StationLink &link, const QString &setting, const QString &fault)
 {
-    show_message(dataFaultMessage(setting, link.state.station_version, fault));
+    link.show_message(dataFaultMessage(setting, link.state.station_version, fault));
     return AccessResult::DataFault;
 }
 

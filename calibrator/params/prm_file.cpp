@@ -153,19 +153,22 @@ QStringList prmSearchPath(const QString &dataDir)
     return folders;
 }
 
-QString load_prm_file(LinkState &state, ParamRecords &records, const QStringList &folders)
+QString load_prm_file(LinkState &state, ParamRecords &records, const QStringList &folders, MessageSink &messages)
 {
+    const QString orvCal = QStringLiteral("ORV CAL");
     records.reset();
     if (state.station_version.size() < 5) {
-        show_message(QStringLiteral("ORV CAL is unable to access the PRM file for your ORV station firmware version."));
+        messages.showMessage(QStringLiteral("ORV CAL is unable to access the PRM file for your ORV station firmware version."),
+                             MessageIcon::Critical, orvCal);
         return QString();
     }
     const QString name = prmFileName(state.station_version);
     state.station_version = name.toLatin1();
 
-    const auto unableToAccess = [&name] {
-        show_message(QStringLiteral("ORV CAL is unable to access the ") + name
-                     + QStringLiteral(" file for your ORV station firmware version."));
+    const auto unableToAccess = [&name, &messages, &orvCal] {
+        messages.showMessage(QStringLiteral("ORV CAL is unable to access the ") + name
+                                 + QStringLiteral(" file for your ORV station firmware version."),
+                             MessageIcon::Critical, orvCal);
     };
     if (!plainFileName(name)) {
         unableToAccess();

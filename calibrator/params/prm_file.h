@@ -12,6 +12,7 @@
 namespace orv {
 
 struct LinkState;
+class MessageSink;
 
 // Fields 1..6 of one line of a parameter definition file.
 using PrmFields = std::array<QByteArray, 6>;
@@ -46,9 +47,9 @@ QStringList prmSearchPath(const QString &dataDir = {});
 
 // Resets every record to absent, names the file after the version reply in
 // `state.station_version` (which then holds the file name) and reads it from
-// the first folder of `folders` that has it. Failures are told through
-// show_message; the records then stay absent. Returns the path read, or an
-// empty string when no file was read.
-QString load_prm_file(LinkState &state, ParamRecords &records, const QStringList &folders);
+// the first folder of `folders` that has it. Failures are told to `messages`;
+// the records then stay absent. Returns the path read, or an empty string when
+// no file was read.
+QString load_prm_file(LinkState &state, ParamRecords &records, const QStringList &folders, MessageSink &messages);
 
 } // namespace orv

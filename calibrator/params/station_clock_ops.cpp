@@ -4,7 +4,6 @@
 #include "setting_panels.h"
 #include "system_clock.h"
 
-#include "link/message.h"
 #include "link/numeric.h"
 #include "link/pump.h"
 #include "link/station_link.h"
@@ -67,7 +66,7 @@ bool StationClockOps::reportAddressFault()
         const QString fault = addressFault(m_records[entry]);
         if (fault.isEmpty())
             continue;
-        show_message(dataFaultMessage(QString::fromLatin1(entryName(entry)), m_link.state.station_version, fault));
+        m_link.show_message(dataFaultMessage(QString::fromLatin1(entryName(entry)), m_link.state.station_version, fault));
         m_panels.setFrameEnabled(QStringLiteral("Frame8"), false);
         return true;
     }
@@ -102,9 +101,9 @@ ClockResult StationClockOps::read_station_clock()
         if (valid)
             break;
         if (m_restarts == maxRestarts) {
-            show_message(QStringLiteral("The weather station reported an impossible time/date %1 times in a row, "
-                                        "so ORV CAL stopped reading its clock. Check the station's clock.")
-                             .arg(maxRestarts + 1));
+            m_link.show_message(QStringLiteral("The weather station reported an impossible time/date %1 times in a row, "
+                                               "so ORV CAL stopped reading its clock. Check the station's clock.")
+                                    .arg(maxRestarts + 1));
             return ClockResult::GaveUp;
         }
         ++m_restarts;
@@ -139,8 +138,8 @@ ClockResult StationClockOps::setComputerFromStation(SystemClock &computer)
     QString error;
     if (computer.setLocalDateTime(station_time, &error))
         return ClockResult::Done;
-    show_message(QStringLiteral("ORV CAL could not set the computer's time/date to the weather station's: ") + error,
-                 MessageIcon::Exclamation);
+    m_link.show_message(QStringLiteral("ORV CAL could not set the computer's time/date to the weather station's: ") + error,
+                        MessageIcon::Exclamation);
     return ClockResult::NotSet;
 }
 

@@ -6,7 +6,6 @@
 
 #include "link/com_settings.h"
 #include "link/comm_control.h"
-#include "link/message.h"
 #include "link/settings_file.h"
 #include "link/station_link.h"
 
@@ -275,8 +274,8 @@ void Com_form::closeEvent(QCloseEvent *event)
     event->accept();
     if (!m_file.save(m_settings)) {
         qCWarning(lcComForm) << m_file.error();
-        orv::show_message(QStringLiteral("The connection settings could not be saved: ") + m_file.error(),
-                          orv::MessageIcon::Exclamation);
+        m_link.show_message(QStringLiteral("The connection settings could not be saved: ") + m_file.error(),
+                            orv::MessageIcon::Exclamation);
     }
     if (QWidget *owner = parentWidget())
         enableRestoringFocus(owner, true);

@@ -13,7 +13,6 @@
 #include "link/comm_control.h"
 #include "link/connect_station.h"
 #include "link/line_settings.h"
-#include "link/message.h"
 #include "link/station_link.h"
 
 #include <QApplication>
@@ -68,7 +67,7 @@ QString versionText()
 } // namespace
 
 ORV_Main::ORV_Main(orv::Pump &pump, std::unique_ptr<orv::CommControl> comm, const QString &dataDir,
-                   QWidget *parent)
+                   orv::MessageSink *messages, QWidget *parent)
     : QMainWindow(parent)
     , m_pump(pump)
     , m_comm(std::move(comm))
@@ -79,6 +78,7 @@ ORV_Main::ORV_Main(orv::Pump &pump, std::unique_ptr<orv::CommControl> comm, cons
     setObjectName(QStringLiteral("ORV_Main"));
     setWindowTitle(QStringLiteral("ORV CAL    Halvik Weather Station Calibration/Configuration Utility"));
     m_link->setUi(this);
+    m_link->setMessages(messages);
     m_activity = new LinkActivity(m_pump, this);
     m_link->setProgress(m_activity);
     m_calibration = std::make_unique<CalibrationMode>(*this, *m_link, m_settings, &m_settingsFile, m_dataDir);
@@ -211,7 +211,7 @@ void ORV_Main::startUp()
     if (!m_settingsFile.load(m_dataDir, m_settings)) {
         // Without the file the program still works for this run, on the defaults.
         m_settings = orv::ComSettings::defaults();
-        orv::show_message(m_settingsFile.error());
+        m_link->show_message(m_settingsFile.error());
     }
     m_link->state.cur_station = 0;
     m_link->state.pkt_start = QByteArray(1, 0x02);
@@ -280,7 +280,7 @@ void ORV_Main::port_only_menu_Click()
         opened = m_comm->setPortOpen(true);
     }
     if (!opened) {
-        orv::show_message(orv::ConnectText::portUnavailable, orv::MessageIcon::None);
+        m_link->show_message(orv::ConnectText::portUnavailable, orv::MessageIcon::None);
         m_link->close_link();
         return;
     }

@@ -21,6 +21,7 @@ class LinkActivity;
 
 namespace orv {
 class CommControl;
+class MessageSink;
 class Pump;
 class StationLink;
 }
@@ -34,9 +35,10 @@ public:
     enum class MenuState { Unconnected, Connected, PortOnly };
     Q_ENUM(MenuState)
 
-    // `comm` is the serial control Comm1; `dataDir` holds "COM Settings.Dat".
+    // `comm` is the serial control Comm1; `dataDir` holds "COM Settings.Dat";
+    // `messages` shows every message box of the run (stderr when null).
     ORV_Main(orv::Pump &pump, std::unique_ptr<orv::CommControl> comm, const QString &dataDir,
-             QWidget *parent = nullptr);
+             orv::MessageSink *messages = nullptr, QWidget *parent = nullptr);
     ~ORV_Main() override;
 
     orv::StationLink &link() { return *m_link; }

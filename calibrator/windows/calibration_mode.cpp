@@ -58,10 +58,10 @@ void CalibrationMode::enter()
     if (m_link.state.com_status == 255) {
         m_link.close_link();
         // Otherwise the menus just fall back to "not connected" without a word.
-        orv::show_message(orv::ConnectText::noVersion);
+        m_link.show_message(orv::ConnectText::noVersion);
         return;
     }
-    orv::load_prm_file(m_link.state, m_records, orv::prmSearchPath(m_dataDir));
+    orv::load_prm_file(m_link.state, m_records, orv::prmSearchPath(m_dataDir), m_link.messages());
 
     // A window left from an earlier entry would show stale values.
     if (m_form)

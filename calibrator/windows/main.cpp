@@ -84,10 +84,10 @@ int main(int argc, char *argv[])
     if (parser.isSet(deviceOption))
         ports.setDevicePath(port.value_or(storedPortOfFirstSlot(dataDir)), parser.value(deviceOption));
 
-    installMessageBoxHandler();
+    MessageBoxes messageBoxes;
     orv::QtPump pump;
     ORV_Main window(pump, std::make_unique<orv::CommControl>(std::make_unique<orv::QSerialDevice>(), ports),
-                    dataDir);
+                    dataDir, &messageBoxes);
     if (port)
         window.settings().com_port[0] = std::int16_t(*port);
     window.setEndAction([&window] {

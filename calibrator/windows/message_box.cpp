@@ -1,7 +1,5 @@
 #include "message_box.h"
 
-#include "link/message.h"
-
 #include <QApplication>
 #include <QMessageBox>
 
@@ -21,10 +19,8 @@ QMessageBox::Icon boxIcon(orv::MessageIcon icon)
 
 } // namespace
 
-void installMessageBoxHandler()
+void MessageBoxes::showMessage(const QString &text, orv::MessageIcon icon, const QString &title)
 {
-    orv::setMessageHandler([](const QString &text, orv::MessageIcon icon, const QString &title) {
-        QMessageBox box(boxIcon(icon), title, text, QMessageBox::Ok, QApplication::activeWindow());
-        box.exec();
-    });
+    QMessageBox box(boxIcon(icon), title, text, QMessageBox::Ok, QApplication::activeWindow());
+    box.exec();
 }

@@ -1,4 +1,10 @@
 #pragma once
 
-// Shows the program's messages in message boxes (critical icon, title, OK).
-void installMessageBoxHandler();
+#include "link/message.h"
+
+// The program's messages in message boxes (icon, title, OK) over the active window.
+class MessageBoxes final : public orv::MessageSink
+{
+public:
+    void showMessage(const QString &text, orv::MessageIcon icon, const QString &title) override;
+};

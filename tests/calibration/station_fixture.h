@@ -1,5 +1,6 @@
 #pragma once
 
+#include "message_capture.h"
 #include "simulated_line.h"
 #include "virtual_pump.h"
 
@@ -8,7 +9,6 @@
 #include "station/station_model.h"
 
 #include "link/comm_control.h"
-#include "link/message.h"
 #include "link/packet.h"
 #include "link/station_link.h"
 
@@ -124,36 +124,6 @@ inline QList<SentFrame> writesIn(const QList<SentFrame> &frames)
             writes.append(f);
     return writes;
 }
-
-// Every message box the code under test shows, recorded instead.
-struct MessageLog
-{
-    struct Message
-    {
-        QString text;
-        MessageIcon icon;
-        QString title;
-    };
-
-    MessageLog()
-    {
-        previous = setMessageHandler([this](const QString &text, MessageIcon icon, const QString &title) {
-            messages.append({text, icon, title});
-        });
-    }
-    ~MessageLog() { setMessageHandler(previous); }
-
-    QStringList texts() const
-    {
-        QStringList out;
-        for (const Message &m : messages)
-            out << m.text;
-        return out;
-    }
-
-    QList<Message> messages;
-    MessageHandler previous;
-};
 
 // The shipped definition file of firmware 4.103, as the station simulator holds it.
 inline ParamRecords records4103()

@@ -1,3 +1,4 @@
+#include "link_rig.h"
 #include "prm_folder.h"
 #include "scripted_peer.h"
 #include "station_fixture.h"
@@ -57,13 +58,8 @@ struct WindowRig
         , model(stationOptions(), pump.msSinceEpoch())
         , deaf(model)
     {
-        ports.attach(QStringLiteral("/dev/sim-com2"), &deaf);
-        PortMap map;
-        map.setDevicePath(2, QStringLiteral("/dev/sim-com2"));
-        auto device = std::make_unique<SimulatedLine>(pump, ports);
-        line = device.get();
-        window = std::make_unique<ORV_Main>(pump, std::make_unique<CommControl>(std::move(device), map),
-                                            dataDir.path());
+        ports.attach(LinkRig::path(2), &deaf);
+        window = std::make_unique<ORV_Main>(pump, simulatedComm(pump, ports, &line), dataDir.path(), &log);
         window->setEndAction([] {});
         window->calibration().setSystemClock(&computer);
         window->show();
@@ -124,7 +120,7 @@ struct WindowRig
     QTemporaryDir dataDir;
     SimulatedLine *line = nullptr;
     NoClock computer;
-    MessageLog log;
+    MessageCapture log;
     std::unique_ptr<ORV_Main> window;
     qint64 mark = 0;
 };

@@ -1,3 +1,4 @@
+#include "message_capture.h"
 #include "station_process.h"
 
 #include "Cal_form.h"
@@ -5,7 +6,6 @@
 #include "calibration_mode.h"
 
 #include "link/comm_control.h"
-#include "link/message.h"
 #include "link/port_map.h"
 #include "link/qserial_device.h"
 #include "link/qt_pump.h"
@@ -55,31 +55,29 @@ void TestCalibrationPty::changeOutsideTemperatureOverAPty()
 {
     QTemporaryDir dir;
     const QString trace = dir.filePath(QStringLiteral("wire.trace"));
-    StationProcess station(QStringLiteral(ORV_STATION_PROGRAM));
+    StationProcess station(QStringLiteral(ORV_STATION_PATH));
     QVERIFY2(station.start({QStringLiteral("--trace"), trace}), qPrintable(station.error()));
 
-    QStringList messages;
-    const MessageHandler previous = setMessageHandler(
-        [&messages](const QString &text, MessageIcon, const QString &) { messages << text; });
+    MessageCapture log;
     PortMap ports;
     ports.setDevicePath(2, station.ptyPath());
     QtPump pump;
     auto window = std::make_unique<ORV_Main>(pump, std::make_unique<CommControl>(std::make_unique<QSerialDevice>(), ports),
-                                             dir.path());
+                                             dir.path(), &log);
     window->setEndAction([] {});
     window->settings().com_port[0] = 2;
     window->settings().baud_rate[0] = 2400;
     window->show();
 
     window->open_port_menu_Click();
-    QVERIFY2(window->comm().portOpen(), qPrintable(messages.join(QLatin1Char('\n'))));
+    QVERIFY2(window->comm().portOpen(), qPrintable(log.texts().join(QLatin1Char('\n'))));
 
     QElapsedTimer entry;
     entry.start();
     window->cal_menu_Click();
     const qint64 entryMs = entry.elapsed();
     Cal_form *form = window->calibration().form();
-    QVERIFY2(form && form->isVisible(), qPrintable(messages.join(QLatin1Char('\n'))));
+    QVERIFY2(form && form->isVisible(), qPrintable(log.texts().join(QLatin1Char('\n'))));
     qInfo("calibration entry over the pty at 2400 baud: %lld ms", entryMs);
     bool number = false;
     form->findChild<QLabel *>(QStringLiteral("cur_out_temp_lbl"))->text().toFloat(&number);
@@ -88,17 +86,16 @@ void TestCalibrationPty::changeOutsideTemperatureOverAPty()
     // 0 °F goes out as raw 96 (scale 1, offset 96): 0x0060 to address 12.
     form->findChild<QSlider *>(QStringLiteral("out_temp_slider"))->setValue(0);
     QTest::mouseClick(form->findChild<QPushButton *>(QStringLiteral("out_temp_change_cmd")), Qt::LeftButton);
-    QVERIFY(messages.isEmpty());
+    QVERIFY(log.isEmpty());
     QVERIFY(form->isEnabled());
     QCOMPARE(form->findChild<QLabel *>(QStringLiteral("cur_out_temp_lbl"))->text(), QStringLiteral("0"));
 
     QTest::mouseClick(form->findChild<QPushButton *>(QStringLiteral("Command1")), Qt::LeftButton);
     window->port_close_menu_Click();
     window.reset();
-    setMessageHandler(previous);
 
     // The simulator's memory holds the new value: ask it through the command line.
-    const ProgramRun read = runProgram(QStringLiteral(ORV_CLI_PROGRAM),
+    const ProgramRun read = runProgram(QStringLiteral(ORVCAL_CLI_PATH),
                                        {QStringLiteral("--data-dir"), dir.path(), QStringLiteral("--device"),
                                         station.ptyPath(), QStringLiteral("read"), QStringLiteral("12")});
     QVERIFY2(read.exitCode == 0, read.err.constData());

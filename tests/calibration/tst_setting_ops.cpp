@@ -1,4 +1,5 @@
 #include "fake_panels.h"
+#include "link_rig.h"
 #include "scripted_peer.h"
 #include "station_fixture.h"
 
@@ -23,25 +24,16 @@ using namespace orv::test;
 namespace {
 
 // The setting operations on the virtual clock against a station on COM2.
-struct OpsRig
+// `peer`, when given, stands in front of the simulator and must outlive the rig.
+struct OpsRig : LinkRig
 {
     explicit OpsRig(const QDateTime &computer = stationStart, station::Peer *peer = nullptr)
-        : pump(computer)
-        , model(stationOptions(), pump.msSinceEpoch())
+        : LinkRig(computer)
+        , model(addPeer<station::StationModel>(peer ? 0 : 2, stationOptions(), pump.msSinceEpoch()))
     {
-        ports.attach(QStringLiteral("/dev/sim-com2"), peer ? peer : &model);
-        PortMap map;
-        map.setDevicePath(2, QStringLiteral("/dev/sim-com2"));
-        auto device = std::make_unique<SimulatedLine>(pump, ports);
-        line = device.get();
-        comm = std::make_unique<CommControl>(std::move(device), map);
-        link = std::make_unique<StationLink>(*comm, pump);
-        ops = std::make_unique<SettingOps>(*link, records, panels);
-        clock = std::make_unique<StationClockOps>(*link, records, panels);
-        comm->setCommPort(2);
-        comm->setSettings(QStringLiteral("2400,N,8,1"));
-        comm->setDTREnable(true);
-        comm->setPortOpen(true);
+        if (peer)
+            attach(2, *peer);
+        open();
     }
 
     static station::StationOptions stationOptions()
@@ -54,17 +46,11 @@ struct OpsRig
     void setRaw(const char *entry, int raw) { model.setParam(station::paramAddress(entry), quint16(raw), pump.msSinceEpoch()); }
     int raw(const char *entry) const { return model.param(station::paramAddress(entry), pump.msSinceEpoch()); }
 
-    VirtualPump pump;
-    station::StationModel model;
-    SimulatedPorts ports;
-    SimulatedLine *line = nullptr;
-    std::unique_ptr<CommControl> comm;
-    std::unique_ptr<StationLink> link;
+    station::StationModel &model;
     ParamRecords records = records4103();
     FakePanels panels;
-    std::unique_ptr<SettingOps> ops;
-    std::unique_ptr<StationClockOps> clock;
-    MessageLog log;
+    std::unique_ptr<SettingOps> ops = std::make_unique<SettingOps>(*link, records, panels);
+    std::unique_ptr<StationClockOps> clock = std::make_unique<StationClockOps>(*link, records, panels);
 };
 
 // A computer clock that records what it was asked to become.

@@ -43,20 +43,20 @@ void TestCliEndToEnd::init()
 
 void TestCliEndToEnd::versionReadAndWriteOverAPty()
 {
-    StationProcess station(QStringLiteral(ORV_STATION_BIN));
+    StationProcess station(QStringLiteral(ORV_STATION_PATH));
     QVERIFY2(station.start({QStringLiteral("--trace"), m_dir->filePath(QStringLiteral("wire.trace"))}),
              qPrintable(station.error()));
 
-    ProgramRun run = runProgram(QStringLiteral(ORV_CLI_BIN), cliArgs(station.ptyPath(), {QStringLiteral("version")}));
+    ProgramRun run = runProgram(QStringLiteral(ORVCAL_CLI_PATH), cliArgs(station.ptyPath(), {QStringLiteral("version")}));
     QVERIFY2(run.exitCode == 0, run.err.constData());
     QCOMPARE(run.out.trimmed(), QByteArray("4.103\\r\\n"));
 
-    run = runProgram(QStringLiteral(ORV_CLI_BIN),
+    run = runProgram(QStringLiteral(ORVCAL_CLI_PATH),
                      cliArgs(station.ptyPath(), {QStringLiteral("write"), QStringLiteral("0x10"), QStringLiteral("300")}));
     QVERIFY2(run.exitCode == 0, run.err.constData());
     QCOMPARE(run.out.trimmed(), QByteArray("300"));
 
-    run = runProgram(QStringLiteral(ORV_CLI_BIN), cliArgs(station.ptyPath(), {QStringLiteral("read"), QStringLiteral("0x10")}));
+    run = runProgram(QStringLiteral(ORVCAL_CLI_PATH), cliArgs(station.ptyPath(), {QStringLiteral("read"), QStringLiteral("0x10")}));
     QVERIFY2(run.exitCode == 0, run.err.constData());
     QCOMPARE(run.out.trimmed(), QByteArray("300"));
 
@@ -69,17 +69,17 @@ void TestCliEndToEnd::versionReadAndWriteOverAPty()
 
 void TestCliEndToEnd::settingsOfSlotZeroChooseThePort()
 {
-    StationProcess station(QStringLiteral(ORV_STATION_BIN));
+    StationProcess station(QStringLiteral(ORV_STATION_PATH));
     QVERIFY2(station.start({QStringLiteral("--register-com"), QStringLiteral("2"), QStringLiteral("--data-dir"),
                             m_dir->path()}),
              qPrintable(station.error()));
     // Slot 0 says COM2 at 2400: no port or device option needed.
-    const ProgramRun run = runProgram(QStringLiteral(ORV_CLI_BIN),
+    const ProgramRun run = runProgram(QStringLiteral(ORVCAL_CLI_PATH),
                                       {QStringLiteral("--data-dir"), m_dir->path(), QStringLiteral("version")});
     QVERIFY2(run.exitCode == 0, run.err.constData());
     QCOMPARE(run.out.trimmed(), QByteArray("4.103\\r\\n"));
 
-    const ProgramRun ports = runProgram(QStringLiteral(ORV_CLI_BIN),
+    const ProgramRun ports = runProgram(QStringLiteral(ORVCAL_CLI_PATH),
                                         {QStringLiteral("--data-dir"), m_dir->path(), QStringLiteral("ports")});
     QVERIFY(ports.out.contains(QStringLiteral("COM2 = %1").arg(station.ptyPath()).toLocal8Bit()));
 }
@@ -98,10 +98,10 @@ void TestCliEndToEnd::badArgumentsNeverReachTheStation_data()
 void TestCliEndToEnd::badArgumentsNeverReachTheStation()
 {
     QFETCH(QStringList, args);
-    StationProcess station(QStringLiteral(ORV_STATION_BIN));
+    StationProcess station(QStringLiteral(ORV_STATION_PATH));
     QVERIFY2(station.start({QStringLiteral("--trace"), m_dir->filePath(QStringLiteral("wire.trace"))}),
              qPrintable(station.error()));
-    const ProgramRun run = runProgram(QStringLiteral(ORV_CLI_BIN),
+    const ProgramRun run = runProgram(QStringLiteral(ORVCAL_CLI_PATH),
                                       QStringList{QStringLiteral("--data-dir"), m_dir->path(), QStringLiteral("--device"),
                                                   station.ptyPath()} + args);
     QCOMPARE(run.exitCode, 2);
@@ -114,15 +114,16 @@ void TestCliEndToEnd::badArgumentsNeverReachTheStation()
 
 void TestCliEndToEnd::secondProgramCannotShareThePort()
 {
-    StationProcess station(QStringLiteral(ORV_STATION_BIN));
-    QVERIFY2(station.start(), qPrintable(station.error()));
-    // A first program holds the port (a long read against an address the station answers).
+    StationProcess station(QStringLiteral(ORV_STATION_PATH));
+    QVERIFY2(station.start({QStringLiteral("--trace"), m_dir->filePath(QStringLiteral("wire.trace"))}),
+             qPrintable(station.error()));
+    // A first program holds the port: its write then waits 15 s for the echo.
     QProcess holder;
-    holder.start(QStringLiteral(ORV_CLI_BIN), cliArgs(station.ptyPath(), {QStringLiteral("write"), QStringLiteral("0x10"),
+    holder.start(QStringLiteral(ORVCAL_CLI_PATH), cliArgs(station.ptyPath(), {QStringLiteral("write"), QStringLiteral("0x10"),
                                                                           QStringLiteral("300")}));
     QVERIFY(holder.waitForStarted());
-    QTest::qWait(500); // let it open the port; the write then waits 15 s for its echo
-    const ProgramRun second = runProgram(QStringLiteral(ORV_CLI_BIN), cliArgs(station.ptyPath(), {QStringLiteral("version")}));
+    QTRY_VERIFY_WITH_TIMEOUT(traceText().contains(" > "), 10000);
+    const ProgramRun second = runProgram(QStringLiteral(ORVCAL_CLI_PATH), cliArgs(station.ptyPath(), {QStringLiteral("version")}));
     QCOMPARE(second.exitCode, 3);
     QVERIFY2(second.err.contains("in use") || second.err.contains("denied"), second.err.constData());
     holder.kill();
@@ -131,10 +132,10 @@ void TestCliEndToEnd::secondProgramCannotShareThePort()
 
 void TestCliEndToEnd::stationThatNeverAnswersFails()
 {
-    StationProcess station(QStringLiteral(ORV_STATION_BIN));
+    StationProcess station(QStringLiteral(ORV_STATION_PATH));
     QVERIFY2(station.start({QStringLiteral("--fault"), QStringLiteral("no-reply")}), qPrintable(station.error()));
     // Four version attempts of 15 s each: about a minute of real protocol time.
-    const ProgramRun run = runProgram(QStringLiteral(ORV_CLI_BIN), cliArgs(station.ptyPath(), {QStringLiteral("version")}),
+    const ProgramRun run = runProgram(QStringLiteral(ORVCAL_CLI_PATH), cliArgs(station.ptyPath(), {QStringLiteral("version")}),
                                       90000);
     QVERIFY(run.finished);
     QCOMPARE(run.exitCode, 1);

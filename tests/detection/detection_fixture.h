@@ -1,14 +1,10 @@
 #pragma once
 
+#include "link_rig.h"
 #include "scripted_peer.h"
-#include "simulated_line.h"
-#include "virtual_pump.h"
 
 #include "link/com_settings.h"
-#include "link/comm_control.h"
-#include "link/message.h"
 #include "link/station_detection.h"
-#include "link/station_link.h"
 
 #include <QList>
 #include <QStringList>
@@ -87,49 +83,15 @@ inline ScriptedPeer::Responder modemResponder()
     };
 }
 
-// COM1..COM8 mapped to simulated paths, none present until a peer is attached.
-struct DetectionFixture
+// COM1..COM8 mapped to simulated paths, none present until a peer is attached;
+// detection closes the port at its end, so a peer may die before the fixture.
+struct DetectionFixture : LinkRig
 {
-    DetectionFixture()
-    {
-        PortMap map;
-        for (int p = 1; p <= 8; ++p)
-            map.setDevicePath(p, path(p));
-        auto device = std::make_unique<SimulatedLine>(pump, ports);
-        line = device.get();
-        comm = std::make_unique<CommControl>(std::move(device), map);
-        link = std::make_unique<StationLink>(*comm, pump);
-        link->state.pkt_start = QByteArray(1, 0x02);
-        link->state.pkt_end = QByteArray(1, 0x03);
-        previousHandler = setMessageHandler([this](const QString &text, MessageIcon icon, const QString &title) {
-            messages.append({text, icon, title});
-        });
-    }
-    ~DetectionFixture() { setMessageHandler(previousHandler); }
-
-    static QString path(int port) { return QStringLiteral("/dev/sim-com%1").arg(port); }
-    void attach(int port, station::Peer &peer) { ports.attach(path(port), &peer); }
-
     DetectionResult run() { return detect_station(*link, settings, progress); }
-    qint64 elapsedMs() const { return pump.msSinceEpoch() - startMs; }
 
-    struct Message
-    {
-        QString text;
-        MessageIcon icon;
-        QString title;
-    };
-
-    VirtualPump pump;
-    const qint64 startMs = pump.msSinceEpoch();
-    SimulatedPorts ports;
-    SimulatedLine *line = nullptr;
-    std::unique_ptr<CommControl> comm;
-    std::unique_ptr<StationLink> link;
     ComSettings settings = ComSettings::defaults();
     RecordingProgress progress{pump};
-    QList<Message> messages;
-    MessageHandler previousHandler;
+    QList<MessageCapture::Message> &messages = log.messages;
 };
 
 } // namespace orv::test

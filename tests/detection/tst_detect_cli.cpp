@@ -91,7 +91,7 @@ private:
     }
     ProgramRun detect(int timeoutMs, const QStringList &options = {})
     {
-        return runProgram(QStringLiteral(ORV_CLI_BIN),
+        return runProgram(QStringLiteral(ORVCAL_CLI_PATH),
                           QStringList{QStringLiteral("--data-dir"), m_dir->path(), QStringLiteral("detect")} + options,
                           timeoutMs);
     }
@@ -125,11 +125,11 @@ void TestDetectCli::nothingAnswers()
 void TestDetectCli::modemSkippedAndStationFoundAt9600()
 {
     mapAbsent({2, 4, 5, 6, 7, 8});
-    StationProcess modem(QStringLiteral(ORV_STATION_BIN));
+    StationProcess modem(QStringLiteral(ORV_STATION_PATH));
     QVERIFY2(modem.start({QStringLiteral("--modem"), QStringLiteral("--register-com"), QStringLiteral("1"),
                           QStringLiteral("--data-dir"), m_dir->path()}),
              qPrintable(modem.error()));
-    StationProcess station(QStringLiteral(ORV_STATION_BIN));
+    StationProcess station(QStringLiteral(ORV_STATION_PATH));
     QVERIFY2(station.start({QStringLiteral("--fixed-rate"), QStringLiteral("9600"), QStringLiteral("--register-com"),
                             QStringLiteral("3"), QStringLiteral("--data-dir"), m_dir->path()}),
              qPrintable(station.error()));
@@ -156,9 +156,9 @@ void TestDetectCli::modemSkippedAndStationFoundAt9600()
 void TestDetectCli::quickFindsStationAt38400OnThirdPty()
 {
     mapAbsent({4, 5, 6, 7, 8});
-    StationProcess modem(QStringLiteral(ORV_STATION_BIN));
-    StationProcess silent(QStringLiteral(ORV_STATION_BIN));
-    StationProcess station(QStringLiteral(ORV_STATION_BIN));
+    StationProcess modem(QStringLiteral(ORV_STATION_PATH));
+    StationProcess silent(QStringLiteral(ORV_STATION_PATH));
+    StationProcess station(QStringLiteral(ORV_STATION_PATH));
     const auto registered = [this](int port) {
         return QStringList{QStringLiteral("--register-com"), QString::number(port), QStringLiteral("--data-dir"),
                            m_dir->path()};
@@ -198,8 +198,8 @@ void TestDetectCli::quickFindsStationAt38400OnThirdPty()
 void TestDetectCli::quickInterruptedAfterFindingKeepsSettings()
 {
     mapAbsent({3, 4, 5, 6, 7, 8});
-    StationProcess station(QStringLiteral(ORV_STATION_BIN));
-    StationProcess silent(QStringLiteral(ORV_STATION_BIN));
+    StationProcess station(QStringLiteral(ORV_STATION_PATH));
+    StationProcess silent(QStringLiteral(ORV_STATION_PATH));
     QVERIFY2(station.start({QStringLiteral("--register-com"), QStringLiteral("1"), QStringLiteral("--data-dir"),
                             m_dir->path()}),
              qPrintable(station.error()));
@@ -214,7 +214,7 @@ void TestDetectCli::quickInterruptedAfterFindingKeepsSettings()
         f.write(stored.toBytes());
     }
     QProcess cli;
-    cli.start(QStringLiteral(ORV_CLI_BIN),
+    cli.start(QStringLiteral(ORVCAL_CLI_PATH),
               {QStringLiteral("--data-dir"), m_dir->path(), QStringLiteral("detect"), QStringLiteral("--quick")});
     QVERIFY(cli.waitForStarted());
     QByteArray out;

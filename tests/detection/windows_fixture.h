@@ -1,17 +1,13 @@
 #pragma once
 
+#include "link_rig.h"
 #include "scripted_peer.h"
-#include "simulated_line.h"
-#include "virtual_pump.h"
 
 #include "COM_Detect_frm.h"
 #include "Com_form.h"
 #include "ORV_Main.h"
 
-#include "link/comm_control.h"
-#include "link/message.h"
 #include "link/settings_file.h"
-#include "link/station_link.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -25,44 +21,23 @@ namespace orv::test {
 // box recorded instead of shown.
 struct WindowsFixture
 {
-    struct Message
-    {
-        QString text;
-        MessageIcon icon;
-    };
-
     explicit WindowsFixture(const QByteArray &settingsFileBytes = {})
     {
         if (!settingsFileBytes.isEmpty())
             writeSettingsFile(settingsFileBytes);
-        previousHandler = setMessageHandler([this](const QString &text, MessageIcon icon, const QString &) {
-            messages.append({text, icon});
-        });
         start();
-    }
-
-    ~WindowsFixture()
-    {
-        window.reset();
-        setMessageHandler(previousHandler);
     }
 
     // A new run of the program on the same data folder.
     void start()
     {
         window.reset();
-        PortMap map;
-        for (int p = 1; p <= 8; ++p)
-            map.setDevicePath(p, path(p));
-        auto device = std::make_unique<SimulatedLine>(pump, ports);
-        line = device.get();
-        window = std::make_unique<ORV_Main>(pump, std::make_unique<CommControl>(std::move(device), map),
-                                            dataDir.path());
+        window = std::make_unique<ORV_Main>(pump, simulatedComm(pump, ports, &line), dataDir.path(), &log);
         window->setEndAction([] {});
         window->show();
     }
 
-    static QString path(int port) { return QStringLiteral("/dev/sim-com%1").arg(port); }
+    static QString path(int port) { return LinkRig::path(port); }
 
     QString settingsPath() const { return dataDir.filePath(SettingsFile::fileName()); }
     QByteArray settingsFileBytes() const
@@ -91,9 +66,9 @@ struct WindowsFixture
     VirtualPump pump;
     SimulatedPorts ports;
     SimulatedLine *line = nullptr;
+    MessageCapture log;
+    QList<MessageCapture::Message> &messages = log.messages;
     std::unique_ptr<ORV_Main> window;
-    MessageHandler previousHandler;
-    QList<Message> messages;
 };
 
 } // namespace orv::test

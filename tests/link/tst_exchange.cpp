@@ -59,6 +59,8 @@ private slots:
     void writeReadsEchoOnlyAfterFifteenSeconds();
     void writeWithoutEchoReturnsAfterHalfSecond();
     void writeResendsSameValueUntilEchoArrives();
+    void writeEchoIsOneReadAfterEachTransmission_data();
+    void writeEchoIsOneReadAfterEachTransmission();
 
     void outOfRangeRequestsNeverReachTheLine_data();
     void outOfRangeRequestsNeverReachTheLine();
@@ -316,6 +318,49 @@ void TestExchange::writeResendsSameValueUntilEchoArrives()
     for (const auto &r : f.peer.requests())
         QCOMPARE(r.bytes, writePacket(7, 5));
     QCOMPARE(f.elapsedMs(), 45000);
+}
+
+void TestExchange::writeEchoIsOneReadAfterEachTransmission_data()
+{
+    QTest::addColumn<QByteArray>("pending");      // already received when the write starts
+    QTest::addColumn<QByteArrayList>("echoes");   // per transmission; empty: silent
+    QTest::addColumn<int>("status");
+    QTest::addColumn<int>("transmissions");
+    QTest::addColumn<float>("value");
+    const QByteArray none;
+    const QByteArray five = QByteArray::fromHex("0005");
+    QTest::newRow("fifth echo taken") << none << QByteArrayList{none, none, none, none, five} << 0 << 5 << 5.0f;
+    QTest::newRow("sixth echo never looked at")
+        << none << QByteArrayList{none, none, none, none, none, five} << 255 << 6 << 0.0f;
+    QTest::newRow("pending input is not discarded: it answers a silent write")
+        << QByteArray::fromHex("0102") << QByteArrayList{none} << 0 << 1 << float(0x0102);
+}
+
+void TestExchange::writeEchoIsOneReadAfterEachTransmission()
+{
+    QFETCH(QByteArray, pending);
+    QFETCH(QByteArrayList, echoes);
+    QFETCH(int, status);
+    QFETCH(int, transmissions);
+    QFETCH(float, value);
+    LinkFixture f;
+    int n = 0;
+    f.peer.setResponder([&](const QByteArray &) {
+        const QByteArray echo = echoes.value(n++);
+        return echo.isEmpty() ? QList<ScriptedPeer::Piece>{} : QList<ScriptedPeer::Piece>{{20, echo}};
+    });
+    QVERIFY(f.open());
+    if (!pending.isEmpty()) {
+        f.peer.sendAt(f.pump.msSinceEpoch() + 10, pending);
+        f.pump.advance(100);
+    }
+    f.link->state.param_addr = 7;
+    f.link->state.param_value = 5;
+    f.link->write_param();
+    QCOMPARE(int(f.link->state.com_status), status);
+    QCOMPARE(int(f.peer.requests().size()), transmissions);
+    if (status == 0)
+        QCOMPARE(f.link->state.param_value, value);
 }
 
 void TestExchange::outOfRangeRequestsNeverReachTheLine_data()

@@ -1,3 +1,5 @@
+#include "station_process.h"
+
 #include "params/number_format.h"
 
 #include <QProcess>
@@ -20,31 +22,14 @@ class Station
 public:
     explicit Station(const QStringList &options)
     {
-        m_process.setProgram(QStringLiteral(ORV_STATION_PATH));
-        m_process.setArguments(options);
-        m_process.start();
-        if (!m_process.waitForStarted(5000))
-            return;
-        QByteArray first;
-        while (!first.contains('\n') && m_process.waitForReadyRead(5000))
-            first += m_process.readAllStandardOutput();
-        const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("^PTY (\\S+)")).match(QString::fromLatin1(first));
-        if (m.hasMatch())
-            m_pty = m.captured(1);
-    }
-    ~Station()
-    {
-        m_process.terminate();
-        if (!m_process.waitForFinished(5000))
-            m_process.kill();
-        m_process.waitForFinished(5000);
+        if (!m_process.start(options))
+            qWarning("%s", qPrintable(m_process.error()));
     }
 
-    QString pty() const { return m_pty; }
+    QString pty() const { return m_process.ptyPath(); }
 
 private:
-    QProcess m_process;
-    QString m_pty;
+    orv::test::StationProcess m_process{QStringLiteral(ORV_STATION_PATH)};
 };
 
 } // namespace
@@ -83,7 +68,7 @@ void TestCliParams::init()
 Run TestCliParams::cli(const QString &pty, const QStringList &args)
 {
     QProcess p;
-    p.start(QStringLiteral(ORV_CLI_PATH),
+    p.start(QStringLiteral(ORVCAL_CLI_PATH),
             QStringList{"--device", pty, "--baud", "2400", "--data-dir", m_dataDir.path()} + args);
     Run run;
     if (!p.waitForFinished(120000)) {

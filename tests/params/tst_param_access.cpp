@@ -81,7 +81,7 @@ void TestParamAccess::getConvertsValueAndLimits()
     QVERIFY(!f.requests().isEmpty());
     for (const QByteArray &r : f.requests())
         QCOMPARE(r, readPacket(std::uint8_t(address)));
-    QVERIFY(f.messages.isEmpty());
+    QVERIFY(f.log.isEmpty());
 }
 
 void TestParamAccess::setSendsConvertedRawValue_data()
@@ -109,7 +109,7 @@ void TestParamAccess::setSendsConvertedRawValue()
     const auto address = std::uint8_t(elements[0]);
     QCOMPARE(f.requests().value(0), writePacket(address, raw));
     QCOMPARE(f.registers.value(address), raw);
-    QVERIFY(f.messages.isEmpty());
+    QVERIFY(f.log.isEmpty());
 
     // Reading back shows what the station now holds.
     EngReading reading;
@@ -130,7 +130,7 @@ void TestParamAccess::absentRecordSendsNothing()
     QCOMPARE(read_raw_setting(*f.link, absent, "x"), AccessResult::Absent);
     QCOMPARE(write_raw_setting(*f.link, absent, 1, "x"), AccessResult::Absent);
     QVERIFY(f.requests().isEmpty());
-    QVERIFY(f.messages.isEmpty());
+    QVERIFY(f.log.isEmpty());
     QCOMPARE(reading.current, 1.0f);
     // The read of an absent setting leaves the status as it found it.
     QCOMPARE(f.link->state.com_status, std::uint8_t(255));
@@ -145,9 +145,9 @@ void TestParamAccess::zeroScaleIsRefusedBeforeTheLine()
     QCOMPARE(get_eng_setting(*f.link, wind, words, nullptr), AccessResult::DataFault);
     QCOMPARE(set_eng_setting(*f.link, wind, 90, words), AccessResult::DataFault);
     QVERIFY(f.requests().isEmpty());
-    QCOMPARE(f.messages.size(), 2);
-    QVERIFY(f.messages[0].contains(words));
-    QVERIFY(f.messages[0].contains("scale of 0"));
+    QCOMPARE(f.log.messages.size(), 2);
+    QVERIFY(f.log.texts()[0].contains(words));
+    QVERIFY(f.log.texts()[0].contains("scale of 0"));
     QVERIFY(f.comm->portOpen());
 }
 
@@ -234,7 +234,7 @@ void TestParamAccess::failedExchangeShowsMessageAndClosesLink()
     else
         result = isSet ? set_eng_setting(*f.link, r, 20, outsideWords) : get_eng_setting(*f.link, r, outsideWords, nullptr);
     QCOMPARE(result, AccessResult::ComFailed);
-    QCOMPARE(f.messages, QStringList{message});
+    QCOMPARE(f.log.texts(), QStringList{message});
     QCOMPARE(f.link->state.com_status, std::uint8_t(255));
     QVERIFY(!f.comm->portOpen());
 }

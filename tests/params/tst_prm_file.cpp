@@ -1,11 +1,13 @@
+#include "message_capture.h"
+
 #include "params/prm_file.h"
 
 #include "link/link_state.h"
-#include "link/message.h"
 
 #include <QtTest>
 
 using namespace orv;
+using orv::test::MessageCapture;
 
 namespace {
 
@@ -26,25 +28,6 @@ void writeFile(const QString &path, const QByteArray &bytes)
     QVERIFY(file.open(QIODevice::WriteOnly));
     QCOMPARE(file.write(bytes), bytes.size());
 }
-
-// Records every message the code under test shows.
-struct MessageLog
-{
-    MessageLog()
-    {
-        m_previous = setMessageHandler([this](const QString &text, MessageIcon icon, const QString &title) {
-            texts << text;
-            allCriticalOrvCal = allCriticalOrvCal && icon == MessageIcon::Critical && title == QLatin1String("ORV CAL");
-        });
-    }
-    ~MessageLog() { setMessageHandler(m_previous); }
-
-    QStringList texts;
-    bool allCriticalOrvCal = true;
-
-private:
-    MessageHandler m_previous;
-};
 
 } // namespace
 
@@ -235,14 +218,14 @@ void TestPrmFile::loadReadsFileNamedAfterVersion()
 {
     QTemporaryDir dir;
     writeFile(dir.filePath("4103.prm"), "12, 0, 1000, 10, 40, temp: outside\r\n");
-    MessageLog log;
+    MessageCapture log;
     LinkState state;
     state.station_version = "4.103\r\n";
     ParamRecords records;
-    QCOMPARE(load_prm_file(state, records, {dir.path()}), dir.filePath("4103.prm"));
+    QCOMPARE(load_prm_file(state, records, {dir.path()}, log), dir.filePath("4103.prm"));
     QCOMPARE(state.station_version, QByteArray("4103.prm"));
     QCOMPARE(records[ParamEntry::TempOutside].element, (Elements{12, 0, 1000, 10, 40}));
-    QVERIFY(log.texts.isEmpty());
+    QVERIFY(log.texts().isEmpty());
 }
 
 void TestPrmFile::loadResetsRecordsEveryTime()
@@ -250,39 +233,39 @@ void TestPrmFile::loadResetsRecordsEveryTime()
     QTemporaryDir dir;
     writeFile(dir.filePath("4103.prm"), "50,0,255,1,0,Lightning Level\r\n12,0,255,1,96,temp: outside\r\n");
     writeFile(dir.filePath("3201.prm"), "12,0,255,1,90,temp: outside\r\n");
-    MessageLog log;
+    MessageCapture log;
     LinkState state;
     ParamRecords records;
 
     state.station_version = "4.103\r\n";
-    load_prm_file(state, records, {dir.path()});
+    load_prm_file(state, records, {dir.path()}, log);
     QCOMPARE(records[ParamEntry::LightningLevel].address(), 50.0f);
 
     state.station_version = "3.201\r\n";
-    load_prm_file(state, records, {dir.path()});
+    load_prm_file(state, records, {dir.path()}, log);
     QVERIFY(records[ParamEntry::LightningLevel].absent());
     QCOMPARE(records[ParamEntry::LightningLevel].element, absentRecord);
     QCOMPARE(records[ParamEntry::TempOutside].offset(), 90.0f);
 
     // A failed load leaves nothing from the earlier file either.
     state.station_version = "9.999\r\n";
-    load_prm_file(state, records, {dir.path()});
+    load_prm_file(state, records, {dir.path()}, log);
     QCOMPARE(filledCount(records), 0);
-    QCOMPARE(log.texts.size(), 1);
+    QCOMPARE(log.texts().size(), 1);
 }
 
 void TestPrmFile::missingFileNamesIt()
 {
     QTemporaryDir dir;
-    MessageLog log;
+    MessageCapture log;
     LinkState state;
     state.station_version = "4.103\r\n";
     ParamRecords records;
     applyPrmText("12,0,255,1,96,temp: outside", records);
-    QVERIFY(load_prm_file(state, records, {dir.path()}).isEmpty());
-    QCOMPARE(log.texts,
+    QVERIFY(load_prm_file(state, records, {dir.path()}, log).isEmpty());
+    QCOMPARE(log.texts(),
              QStringList{"ORV CAL is unable to access the 4103.prm file for your ORV station firmware version."});
-    QVERIFY(log.allCriticalOrvCal);
+    QVERIFY(log.allCriticalOrvCal());
     QCOMPARE(state.station_version, QByteArray("4103.prm"));
     QCOMPARE(filledCount(records), 0);
 }
@@ -290,15 +273,15 @@ void TestPrmFile::missingFileNamesIt()
 void TestPrmFile::shortVersionReply()
 {
     QTemporaryDir dir;
-    MessageLog log;
+    MessageCapture log;
     LinkState state;
     state.station_version = "4.10";
     ParamRecords records;
     applyPrmText("12,0,255,1,96,temp: outside", records);
-    QVERIFY(load_prm_file(state, records, {dir.path()}).isEmpty());
-    QCOMPARE(log.texts,
+    QVERIFY(load_prm_file(state, records, {dir.path()}, log).isEmpty());
+    QCOMPARE(log.texts(),
              QStringList{"ORV CAL is unable to access the PRM file for your ORV station firmware version."});
-    QVERIFY(log.allCriticalOrvCal);
+    QVERIFY(log.allCriticalOrvCal());
     QCOMPARE(state.station_version, QByteArray("4.10"));
     QCOMPARE(filledCount(records), 0);
 }
@@ -309,13 +292,13 @@ void TestPrmFile::versionWithPathSeparatorIsRefused()
     QVERIFY(QDir(dir.path()).mkpath("sub/PRM"));
     // "../x.prm" from the PRM folder would reach the file beside it.
     writeFile(dir.filePath("sub/x.prm"), "12,0,255,1,96,temp: outside\r");
-    MessageLog log;
+    MessageCapture log;
     LinkState state;
     state.station_version = "..../x";
     ParamRecords records;
-    QVERIFY(load_prm_file(state, records, {dir.filePath("sub/PRM")}).isEmpty());
-    QCOMPARE(log.texts.size(), 1);
-    QVERIFY(log.texts[0].startsWith("ORV CAL is unable to access the "));
+    QVERIFY(load_prm_file(state, records, {dir.filePath("sub/PRM")}, log).isEmpty());
+    QCOMPARE(log.texts().size(), 1);
+    QVERIFY(log.texts()[0].startsWith("ORV CAL is unable to access the "));
     QCOMPARE(filledCount(records), 0);
 }
 
@@ -324,11 +307,11 @@ void TestPrmFile::firstFolderHoldingTheFileWins()
     QTemporaryDir a, b, c;
     writeFile(b.filePath("4103.prm"), "12,0,255,1,1,temp: outside\r");
     writeFile(c.filePath("4103.prm"), "12,0,255,1,2,temp: outside\r");
-    MessageLog log;
+    MessageCapture log;
     LinkState state;
     state.station_version = "4.103\r\n";
     ParamRecords records;
-    QCOMPARE(load_prm_file(state, records, {a.path(), b.path(), c.path()}), b.filePath("4103.prm"));
+    QCOMPARE(load_prm_file(state, records, {a.path(), b.path(), c.path()}, log), b.filePath("4103.prm"));
     QCOMPARE(records[ParamEntry::TempOutside].offset(), 1.0f);
 }
 
@@ -351,11 +334,11 @@ void TestPrmFile::filesWithEachLineEnding()
     const QByteArrayList lines{"12,0,255,1,96,temp: outside", "11,0,255,1,96,temp: inside",
                                "30,2000,3200,100,0,barometric pressure"};
     writeFile(dir.filePath("4103.prm"), lines.join(ending) + ending);
-    MessageLog log;
+    MessageCapture log;
     LinkState state;
     state.station_version = "4.103\r\n";
     ParamRecords records;
-    load_prm_file(state, records, {dir.path()});
+    load_prm_file(state, records, {dir.path()}, log);
     QCOMPARE(filledCount(records), filled);
     if (ending == "\n") {
         QCOMPARE(records[ParamEntry::TempInside].element, (Elements{12, 0, 255, 1, 96}));

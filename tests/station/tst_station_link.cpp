@@ -1,14 +1,9 @@
-#include "simulated_line.h"
-#include "virtual_pump.h"
+#include "link_rig.h"
 
-#include "link/comm_control.h"
-#include "link/station_link.h"
 #include "station/param_table.h"
 #include "station/station_model.h"
 
 #include <QTest>
-
-#include <memory>
 
 using namespace orv;
 using namespace orv::test;
@@ -16,29 +11,11 @@ using namespace orv::test;
 namespace {
 
 // The calibration program's exchange on COM2 with the simulator at its far end.
-struct Bench
+struct Bench : LinkRig
 {
     explicit Bench(const station::StationOptions &options)
-        : model(options, 0)
+        : model(addPeer<station::StationModel>(2, options, 0))
     {
-        ports.attach(QStringLiteral("/dev/sim-com2"), &model);
-        PortMap map;
-        map.setDevicePath(2, QStringLiteral("/dev/sim-com2"));
-        auto device = std::make_unique<SimulatedLine>(pump, ports);
-        line = device.get();
-        comm = std::make_unique<CommControl>(std::move(device), map);
-        link = std::make_unique<StationLink>(*comm, pump);
-        link->state.pkt_start = QByteArray(1, 0x02);
-        link->state.pkt_end = QByteArray(1, 0x03);
-    }
-
-    bool open(int baud)
-    {
-        comm->setPortOpen(false);
-        comm->setCommPort(2);
-        comm->setSettings(QStringLiteral("%1,N,8,1").arg(baud));
-        comm->setDTREnable(true);
-        return comm->setPortOpen(true);
     }
 
     QByteArray receivedBytes() const
@@ -50,12 +27,7 @@ struct Bench
         return all;
     }
 
-    VirtualPump pump;
-    station::StationModel model;
-    SimulatedPorts ports;
-    SimulatedLine *line = nullptr;
-    std::unique_ptr<CommControl> comm;
-    std::unique_ptr<StationLink> link;
+    station::StationModel &model;
 };
 
 station::StationOptions atRate(int baud)

@@ -1,8 +1,9 @@
+#include "station_process.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSerialPort>
 #include <QTemporaryDir>
@@ -42,7 +43,7 @@ private:
     bool openPort(QSerialPort &port, const QString &path, int baud);
 
     QTemporaryDir m_dir;
-    QProcess m_station;
+    std::unique_ptr<orv::test::StationProcess> m_station;
 };
 
 void TestStationPty::init()
@@ -52,25 +53,17 @@ void TestStationPty::init()
 
 void TestStationPty::cleanup()
 {
-    if (m_station.state() != QProcess::NotRunning) {
-        m_station.terminate();
-        QVERIFY(m_station.waitForFinished(5000));
-        QCOMPARE(m_station.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(m_station.exitCode(), 0);
-    }
+    if (m_station)
+        QVERIFY(m_station->stop());
+    m_station.reset();
 }
 
 QString TestStationPty::start(const QStringList &arguments)
 {
-    m_station.start(QStringLiteral(ORV_STATION_EXE), arguments);
-    if (!m_station.waitForStarted(5000))
-        return {};
-    QElapsedTimer timer;
-    timer.start();
-    while (!m_station.canReadLine() && timer.elapsed() < 5000)
-        m_station.waitForReadyRead(100);
-    const QString line = QString::fromLocal8Bit(m_station.readLine()).trimmed();
-    return line.startsWith(QLatin1String("PTY /dev/")) ? line.mid(4) : QString();
+    m_station = std::make_unique<orv::test::StationProcess>(QStringLiteral(ORV_STATION_PATH));
+    if (!m_station->start(arguments))
+        qWarning("%s", qPrintable(m_station->error()));
+    return m_station->ptyPath();
 }
 
 bool TestStationPty::openPort(QSerialPort &port, const QString &path, int baud)
@@ -88,7 +81,7 @@ void TestStationPty::answersOverThePty()
 {
     const QString tracePath = m_dir.filePath(QStringLiteral("wire.txt"));
     const QString path = start({QStringLiteral("--trace"), tracePath});
-    QVERIFY2(!path.isEmpty(), m_station.readAllStandardError().constData());
+    QVERIFY(!path.isEmpty());
 
     QSerialPort port;
     QVERIFY2(openPort(port, path, 2400), qPrintable(port.errorString()));
@@ -161,9 +154,7 @@ void TestStationPty::linkAndPortRegistration()
     QCOMPARE(readBytes(port, 7, 3000), QByteArray("3.201\r\n"));
     port.close();
 
-    m_station.terminate();
-    QVERIFY(m_station.waitForFinished(5000));
-    QCOMPARE(m_station.exitCode(), 0);
+    QVERIFY(m_station->stop());
     QVERIFY(!QFileInfo::exists(link) && !QFileInfo(link).isSymLink());
 }
 

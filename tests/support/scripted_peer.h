@@ -26,6 +26,8 @@ public:
     explicit ScriptedPeer(Responder responder = {}) : m_responder(std::move(responder)) {}
 
     void setResponder(Responder responder) { m_responder = std::move(responder); }
+    // Bytes sent unasked at `atMs` (a late reply, noise), whatever the responder says.
+    void sendAt(qint64 atMs, const QByteArray &bytes) { m_output.emplace(atMs, bytes); }
 
     void receive(const QByteArray &bytes, qint64 nowMs) override;
     QByteArray takeOutput(qint64 nowMs) override;

@@ -40,15 +40,17 @@ bool StationProcess::start(const QStringList &options, int timeoutMs)
     return true;
 }
 
-void StationProcess::stop()
+bool StationProcess::stop()
 {
     if (m_process.state() == QProcess::NotRunning)
-        return;
+        return true;
     m_process.terminate();
     if (!m_process.waitForFinished(3000)) {
         m_process.kill();
         m_process.waitForFinished(1000);
+        return false;
     }
+    return m_process.exitStatus() == QProcess::NormalExit && m_process.exitCode() == 0;
 }
 
 ProgramRun runProgram(const QString &program, const QStringList &args, int timeoutMs)

@@ -20,7 +20,8 @@ public:
 
     // False (with error()) when the program did not come up within `timeoutMs`.
     bool start(const QStringList &options = {}, int timeoutMs = 5000);
-    void stop();
+    // True when the program ended cleanly (exit code 0) on SIGTERM, or was not running.
+    bool stop();
 
     QString ptyPath() const { return m_ptyPath; }
     QString error() const { return m_error; }

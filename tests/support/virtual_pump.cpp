@@ -6,6 +6,7 @@ namespace orv::test {
 
 VirtualPump::VirtualPump(const QDateTime &start)
     : m_now(start)
+    , m_startMs(start.toMSecsSinceEpoch())
 {
 }
 
@@ -66,6 +67,10 @@ bool VirtualPump::waitUntil(const QDateTime &until, const std::function<bool()> 
     if (done && done())
         return true;
     const qint64 end = until.toMSecsSinceEpoch();
+    if (end - m_startMs > maxRunMs)
+        qFatal("virtual clock asked to run to %s, more than a day past its start %s: a wait that never ends?",
+               qPrintable(until.toString(Qt::ISODateWithMs)),
+               qPrintable(QDateTime::fromMSecsSinceEpoch(m_startMs).toString(Qt::ISODateWithMs)));
     for (;;) {
         const auto next = nextEventMs();
         if (!next || *next > end) {

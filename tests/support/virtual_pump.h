@@ -17,6 +17,9 @@ namespace orv::test {
 class VirtualPump final : public Pump
 {
 public:
+    // No test needs a day of protocol time: a wait asked to go further is looping, so it aborts.
+    static constexpr qint64 maxRunMs = 24LL * 3600 * 1000;
+
     explicit VirtualPump(const QDateTime &start = QDateTime(QDate(2026, 3, 14), QTime(10, 0, 0)));
 
     QDateTime now() const override { return m_now; }
@@ -47,6 +50,7 @@ private:
     void runDue();
 
     QDateTime m_now;
+    qint64 m_startMs = 0;
     std::multimap<qint64, std::function<void()>> m_events;
     std::map<int, Source> m_sources;
     int m_nextSourceId = 1;

@@ -1,14 +1,11 @@
 #pragma once
 
+#include "link_rig.h"
 #include "modem_peer.h"
 #include "scripted_peer.h"
-#include "simulated_line.h"
-#include "virtual_pump.h"
 
 #include "link/com_settings.h"
-#include "link/comm_control.h"
 #include "link/connect_station.h"
-#include "link/station_link.h"
 
 #include <QStringList>
 
@@ -58,38 +55,23 @@ private:
     const CommControl &m_comm;
 };
 
-// A link on the virtual clock with a peer (station or modem) on COM2.
-struct ConnectFixture
+// A link on the virtual clock with a peer (station or modem) on COM2; the
+// peer belongs to the test and must outlive the fixture.
+struct ConnectFixture : LinkRig
 {
-    static inline const QString comPath = QStringLiteral("/dev/sim-com2");
+    static inline const QString comPath = path(2);
 
     explicit ConnectFixture(station::Peer *peer)
     {
         if (peer)
-            ports.attach(comPath, peer);
-        PortMap map;
-        map.setDevicePath(2, comPath);
-        auto device = std::make_unique<SimulatedLine>(pump, ports);
-        line = device.get();
-        comm = std::make_unique<CommControl>(std::move(device), map);
-        link = std::make_unique<StationLink>(*comm, pump);
-        link->state.pkt_start = QByteArray(1, 0x02);
-        link->state.pkt_end = QByteArray(1, 0x03);
-        progress = std::make_unique<RecordingProgress>(pump, *comm);
+            attach(2, *peer);
     }
 
     void run() { connect_station(*link, settings, *progress); }
-    qint64 elapsedMs() const { return pump.msSinceEpoch() - startMs; }
     qint64 since(qint64 atMs) const { return atMs - startMs; }
 
-    VirtualPump pump;
-    const qint64 startMs = pump.msSinceEpoch();
-    SimulatedPorts ports;
-    SimulatedLine *line = nullptr;
-    std::unique_ptr<CommControl> comm;
-    std::unique_ptr<StationLink> link;
     ComSettings settings = ComSettings::defaults();
-    std::unique_ptr<RecordingProgress> progress;
+    std::unique_ptr<RecordingProgress> progress = std::make_unique<RecordingProgress>(pump, *comm);
 };
 
 } // namespace orv::test

@@ -1,13 +1,8 @@
 #pragma once
 
-#include "simulated_line.h"
-#include "virtual_pump.h"
+#include "link_rig.h"
 
 #include "ORV_Main.h"
-
-#include "link/comm_control.h"
-#include "link/message.h"
-#include "link/station_link.h"
 
 #include <QAction>
 #include <QMenu>
@@ -21,37 +16,16 @@ namespace orv::test {
 // its own and every message box recorded instead of shown.
 struct MainFixture
 {
-    static inline const QString comPath = QStringLiteral("/dev/sim-com2");
-
-    struct Message
-    {
-        QString text;
-        MessageIcon icon;
-        QString title;
-    };
+    static inline const QString comPath = LinkRig::path(2);
 
     explicit MainFixture(station::Peer *peer, bool show = true)
     {
         if (peer)
             ports.attach(comPath, peer);
-        previousHandler = setMessageHandler([this](const QString &text, MessageIcon icon, const QString &title) {
-            messages.append({text, icon, title});
-        });
-        PortMap map;
-        map.setDevicePath(2, comPath);
-        auto device = std::make_unique<SimulatedLine>(pump, ports);
-        line = device.get();
-        window = std::make_unique<ORV_Main>(pump, std::make_unique<CommControl>(std::move(device), map),
-                                            dataDir.path());
+        window = std::make_unique<ORV_Main>(pump, simulatedComm(pump, ports, &line), dataDir.path(), &log);
         window->setEndAction([this] { ++endRequests; });
         if (show)
             window->show();
-    }
-
-    ~MainFixture()
-    {
-        window.reset();
-        setMessageHandler(previousHandler);
     }
 
     QAction *action(const char *name) const
@@ -76,8 +50,8 @@ struct MainFixture
     SimulatedPorts ports;
     QTemporaryDir dataDir;
     SimulatedLine *line = nullptr;
-    MessageHandler previousHandler;
-    QList<Message> messages;
+    MessageCapture log;
+    QList<MessageCapture::Message> &messages = log.messages;
     int endRequests = 0;
     std::unique_ptr<ORV_Main> window;
 };

@@ -8,7 +8,6 @@
 #include "virtual_pump.h"
 
 #include "link/comm_control.h"
-#include "link/message.h"
 #include "station/station_model.h"
 
 #include <QAction>
@@ -49,9 +48,6 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("/tmp/shots");
     QDir().mkpath(out);
-    orv::setMessageHandler([](const QString &text, orv::MessageIcon, const QString &) {
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-    });
 
     orv::test::VirtualPump pump(QDateTime::currentDateTime());
     orv::test::SimulatedPorts ports;

@@ -50,6 +50,8 @@ private slots:
 
     void modemOutcomes_data();
     void modemOutcomes();
+    void modemRepliesAreReadAfresh_data();
+    void modemRepliesAreReadAfresh();
     void modemCommandsAndTheirPauses();
     void modemWithoutReplyGivesUpBetweenSixtyAndSixtyOneSeconds();
 };
@@ -244,6 +246,49 @@ void TestConnectStation::modemOutcomes()
         for (int i = 1; i < lines.size(); ++i)
             QCOMPARE(lines[i].atMs - lines[i - 1].atMs, qint64(1000));
     }
+}
+
+void TestConnectStation::modemRepliesAreReadAfresh_data()
+{
+    QTest::addColumn<bool>("okSplitAcrossRead"); // each "OK" half before, half after the 1 s read
+    QTest::addColumn<QByteArray>("setupReply");  // answer to the two set-up commands
+    QTest::addColumn<QString>("lastInfo");
+    QTest::addColumn<int>("atfTries");
+    const QByteArray ok("\r\nOK\r\n");
+    // Each try's reply replaces the last: halves of two replies never make an OK.
+    QTest::newRow("OK split across every read") << true << ok << ConnectText::noModem << 11;
+    // Input is discarded before dialling: an old NO CARRIER is no dial result.
+    QTest::newRow("NO CARRIER before dialling") << false << QByteArray("\r\nOK\r\n\r\nNO CARRIER\r\n")
+                                                << ConnectText::lineBusy << 1;
+}
+
+void TestConnectStation::modemRepliesAreReadAfresh()
+{
+    QFETCH(bool, okSplitAcrossRead);
+    QFETCH(QByteArray, setupReply);
+    QFETCH(QString, lastInfo);
+    QFETCH(int, atfTries);
+    int atf = 0;
+    ModemPeer modem([&](const QByteArray &line) -> QList<ModemPeer::Answer> {
+        if (line == "AT&F") {
+            ++atf;
+            if (okSplitAcrossRead)
+                return {{900, "\r\nO"}, {200, "K\r\n"}};
+            return {{40, "\r\nOK\r\n"}};
+        }
+        if (line.startsWith("ATDT"))
+            return {{5000, "\r\nBUSY\r\n"}};
+        return {{40, setupReply}};
+    });
+    ConnectFixture f(&modem);
+    f.settings.modem_flag[0] = 255;
+
+    f.run();
+
+    const QStringList steps = f.progress->steps();
+    QCOMPARE(steps.value(steps.size() - 2), lastInfo);
+    QCOMPARE(atf, atfTries);
+    QVERIFY(!f.comm->portOpen());
 }
 
 void TestConnectStation::modemCommandsAndTheirPauses()

@@ -1,14 +1,14 @@
 #include "ORV_Main.h"
+#include "message_capture.h"
+#include "station_process.h"
 #include "terminal_display.h"
 
 #include "link/comm_control.h"
-#include "link/message.h"
 #include "link/qserial_device.h"
 #include "link/qt_pump.h"
 
 #include <QAction>
 #include <QMenu>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -26,42 +26,34 @@ private slots:
     void typedCommandsGetTheStationsReplies();
 
 private:
-    QProcess m_station;
+    orv::test::StationProcess m_station{QStringLiteral(ORV_STATION_PATH)};
     QString m_pty;
 };
 
 void TestTerminalPty::initTestCase()
 {
-    m_station.start(QStringLiteral(ORV_STATION_PROGRAM), {});
-    QVERIFY2(m_station.waitForStarted(5000), qPrintable(m_station.errorString()));
-    QByteArray first;
-    while (!first.contains('\n') && m_station.waitForReadyRead(5000))
-        first += m_station.readAllStandardOutput();
-    QVERIFY2(first.startsWith("PTY "), first.constData());
-    m_pty = QString::fromLocal8Bit(first.mid(4, first.indexOf('\n') - 4)).trimmed();
+    QVERIFY2(m_station.start(), qPrintable(m_station.error()));
+    m_pty = m_station.ptyPath();
 }
 
 void TestTerminalPty::cleanupTestCase()
 {
-    m_station.terminate();
-    QVERIFY(m_station.waitForFinished(5000));
+    QVERIFY(m_station.stop());
 }
 
 void TestTerminalPty::typedCommandsGetTheStationsReplies()
 {
-    QStringList messages;
-    const MessageHandler previous = setMessageHandler(
-        [&messages](const QString &text, MessageIcon, const QString &) { messages << text; });
+    orv::test::MessageCapture log;
     QTemporaryDir dataDir;
     PortMap map;
     map.setDevicePath(2, m_pty);
     QtPump pump;
-    ORV_Main window(pump, std::make_unique<CommControl>(std::make_unique<QSerialDevice>(), map), dataDir.path());
+    ORV_Main window(pump, std::make_unique<CommControl>(std::make_unique<QSerialDevice>(), map), dataDir.path(), &log);
     window.setEndAction([] {});
     window.show();
 
     window.findChild<QAction *>(QStringLiteral("port_only_menu"))->trigger();
-    QVERIFY2(messages.isEmpty(), qPrintable(messages.join('\n')));
+    QVERIFY2(log.isEmpty(), qPrintable(log.texts().join('\n')));
     QVERIFY(window.comm().portOpen());
     TerminalDisplay *terminal = window.terminal();
     const auto screenText = [terminal] { return terminal->screen().text().join('\n'); };
@@ -74,7 +66,6 @@ void TestTerminalPty::typedCommandsGetTheStationsReplies()
     window.findChild<QAction *>(QStringLiteral("port_close_menu"))->trigger();
     QVERIFY(!window.comm().portOpen());
     QVERIFY(window.findChild<QAction *>(QStringLiteral("open_port_menu"))->isEnabled());
-    setMessageHandler(previous);
 }
 
 QTEST_MAIN(TestTerminalPty)

@@ -174,7 +174,7 @@ private:
         env.insert("ZQ_INTL_PROFILE", m_dir.filePath("intl.ini"));
         env.insert("QT_QPA_PLATFORM", "offscreen");
         process.setProcessEnvironment(env);
-        process.start(ZQ_CONTAINER, {"--library", ZQ_LIBRARY});
+        process.start(ZQCONTAINER_PATH, {"--library", ZQRINP32_PATH});
         process.write(input.toUtf8());
         process.closeWriteChannel();
         if (!process.waitForFinished(60000)) {
