@@ -1,5 +1,7 @@
 #include "cli_context.h"
+#include "detect_options.h"
 
+#include "link/quick_detection.h"
 #include "link/station_detection.h"
 
 #include <QSocketNotifier>
@@ -123,10 +125,20 @@ private:
     bool m_lineOpen = false;
 };
 
+DetectionResult quickDetect(CliContext &c, const DetectOptions &options, DetectionProgress &progress)
+{
+    QuickDetectionOptions quick;
+    quick.plan = options.plan;
+    quick.replyWindowMs = options.replyWindowMs;
+    return quick_detect(*c.link, c.settings, progress, quick).result;
+}
+
 int detect(CliContext &c, const QStringList &args)
 {
-    if (!args.isEmpty()) {
-        c.err << "orvcal-cli: detect takes no arguments" << Qt::endl;
+    QString error;
+    const std::optional<DetectOptions> options = parseDetectOptions(args, &error);
+    if (!options) {
+        c.err << "orvcal-cli: " << error << Qt::endl;
         return BadUsage;
     }
     if (const int code = c.makeLink(); code != Ok)
@@ -136,7 +148,8 @@ int detect(CliContext &c, const QStringList &args)
         InterruptWatch interrupts(c);
         TerminalProgress progress(c.out, interrupts);
         c.link->state.cur_station = 0;
-        result = detect_station(*c.link, c.settings, progress);
+        result = options->quick ? quickDetect(c, *options, progress)
+                                : detect_station(*c.link, c.settings, progress, options->plan);
         progress.finish();
     }
 
@@ -154,8 +167,10 @@ int detect(CliContext &c, const QStringList &args)
 }
 
 const RegisterCommand registered[] = {
-    RegisterCommand({QStringLiteral("detect"), QStringLiteral("detect"),
-                     QStringLiteral("find the port and rate the station answers at; store them in slot 0"),
+    RegisterCommand({QStringLiteral("detect"), QStringLiteral("detect [--quick] [OPTIONS]"),
+                     QStringLiteral("find the port and rate the station answers at; store them in slot 0 "
+                                    "(--ports 1,3-5 and --rates 2400,9600 narrow it; --quick probes in "
+                                    "seconds, --reply-window MS, default 1000)"),
                      detect}),
 };
 

@@ -2,6 +2,7 @@
 
 #include "com_settings.h"
 #include "comm_control.h"
+#include "detection_steps.h"
 #include "line_settings.h"
 #include "message.h"
 #include "pump.h"
@@ -13,7 +14,7 @@ Q_LOGGING_CATEGORY(lcDetect, "orv.detect", QtInfoMsg)
 
 namespace orv {
 
-namespace {
+namespace detection {
 
 QString settingsText(int baud)
 {
@@ -28,10 +29,10 @@ void closeIfOpen(CommControl &comm)
 
 // The modem probe keeps the line state of whatever was open before: it sets
 // neither DTR nor RTS, only hardware handshaking at the first trial rate.
-bool openForModemCheck(CommControl &comm, int port)
+bool openForModemCheck(CommControl &comm, int port, int baud)
 {
     closeIfOpen(comm);
-    comm.setSettings(settingsText(detectionRates[0]));
+    comm.setSettings(settingsText(baud));
     comm.setHandshaking(CommControl::RtsCts);
     comm.setCommPort(port);
     return comm.setPortOpen(true);
@@ -45,6 +46,12 @@ bool openForRate(CommControl &comm, int port, int baud)
     comm.setCommPort(port);
     return comm.setPortOpen(true);
 }
+
+} // namespace detection
+
+using namespace detection;
+
+namespace {
 
 bool modemAnswers(StationLink &link)
 {
@@ -81,7 +88,8 @@ QString notDetectedMessage()
         "is using the serial port. 3) Check to see that you are running only one ORV CAL program at a time.");
 }
 
-DetectionResult detect_station(StationLink &link, ComSettings &settings, DetectionProgress &progress)
+DetectionResult detect_station(StationLink &link, ComSettings &settings, DetectionProgress &progress,
+                               const DetectionPlan &plan)
 {
     CommControl &comm = link.comm();
     DetectionResult result;
@@ -96,9 +104,9 @@ DetectionResult detect_station(StationLink &link, ComSettings &settings, Detecti
     link.pump().runPending();
 
     bool stopped = false;
-    for (int port = 1; port <= 8; ++port) {
+    for (int port : plan.ports) {
         progress.print(QStringLiteral("COM%1 ").arg(port));
-        if (!openForModemCheck(comm, port)) {
+        if (!openForModemCheck(comm, port, plan.rates.value(0, detectionRates[0]))) {
             qCDebug(lcDetect) << "COM" << port << "cannot be opened:" << comm.lastOpenErrorString();
             progress.print(QStringLiteral(" Unavailable"));
             progress.endLine();
@@ -108,7 +116,7 @@ DetectionResult detect_station(StationLink &link, ComSettings &settings, Detecti
         if (modemAnswers(link)) {
             progress.print(QStringLiteral("Modem Detected"));
         } else {
-            for (int baud : detectionRates) {
+            for (int baud : plan.rates) {
                 if (progress.stopRequested())
                     break;
                 if (!openForRate(comm, port, baud)) {

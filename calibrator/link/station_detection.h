@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -45,10 +46,19 @@ struct DetectionResult
 // The rates in the order they are tried: the common station rates first.
 inline constexpr std::array<int, 8> detectionRates = {2400, 9600, 19200, 300, 600, 1200, 4800, 38400};
 
+// The ports and rates a run tries, in order. The window always tries them
+// all; the command line may narrow them.
+struct DetectionPlan
+{
+    QList<int> ports = {1, 2, 3, 4, 5, 6, 7, 8};
+    QList<int> rates = QList<int>(detectionRates.begin(), detectionRates.end());
+};
+
 // Walks COM1..COM8 asking for the station's version at each rate. What it
 // finds is stored in slot `cur_station` only; the port is left closed and the
 // not-detected message shown when nothing answered. Not re-entrant.
-DetectionResult detect_station(StationLink &link, ComSettings &settings, DetectionProgress &progress);
+DetectionResult detect_station(StationLink &link, ComSettings &settings, DetectionProgress &progress,
+                               const DetectionPlan &plan = {});
 
 QString notDetectedMessage();
 

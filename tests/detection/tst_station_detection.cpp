@@ -1,7 +1,14 @@
 #include "detection_fixture.h"
 
+#include "link/quick_detection.h"
+#include "station/station_model.h"
+
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <list>
 
 using namespace orv;
 using namespace orv::test;
@@ -65,6 +72,14 @@ private slots:
     void portVanishingDuringRateTries();
     void outputPaintsThroughThePumpOnce();
     void silentPortTakesAboutAMinutePerRate();
+    void narrowedWalkTriesOnlyThePlan();
+    void quickWalkReportsEveryPort_data();
+    void quickWalkReportsEveryPort();
+    void quickWalkStop_data();
+    void quickWalkStop();
+    void quickWalkAgainstSpecifiedWalkWithRateFoundLast();
+    void absenceReason_data();
+    void absenceReason();
 };
 
 void TestStationDetection::absentPortsReportedWithoutWaiting()
@@ -318,6 +333,264 @@ void TestStationDetection::silentPortTakesAboutAMinutePerRate()
     QCOMPARE(versions, 8 * 4);
     QCOMPARE(f.line->openCount(), 1 + 8);
     QVERIFY(!f.comm->portOpen());
+}
+
+void TestStationDetection::narrowedWalkTriesOnlyThePlan()
+{
+    DetectionFixture f;
+    ScriptedPeer silent(ScriptedPeer::silent());
+    RateBoundStation station(9600);
+    f.attach(1, silent);
+    f.attach(2, station.peer);
+    DetectionPlan plan;
+    plan.ports = {3, 2};
+    plan.rates = {38400, 9600};
+
+    const DetectionResult result = detect_station(*f.link, f.settings, f.progress, plan);
+
+    QVERIFY(result.found());
+    const QStringList trace = header() + QStringList{QStringLiteral("COM3  Unavailable"), QStringLiteral("COM2 38400 9600 ")};
+    QCOMPARE(f.progress.clearedScreens.last(), trace);
+    QVERIFY(silent.requests().isEmpty());
+    QCOMPARE(f.settings.com_port[0], 2);
+    QCOMPARE(f.settings.baud_rate[0], 9600.0f);
+}
+
+namespace {
+
+// One entry per port, COM1 first: "-" absent, "busy" held by another program,
+// "hidden" a station the presence check does not see, "silent", "modem", or
+// the rate a station answers at.
+QuickDetectionResult runQuick(DetectionFixture &f, const QStringList &layout, std::list<ScriptedPeer> &peers,
+                              std::list<RateBoundStation> &stations, QuickDetectionOptions options = {})
+{
+    QSet<int> hidden;
+    for (int i = 0; i < layout.size(); ++i) {
+        const int port = i + 1;
+        const QString &what = layout[i];
+        if (what == QLatin1String("-"))
+            continue;
+        if (what == QLatin1String("silent") || what == QLatin1String("busy")) {
+            f.attach(port, peers.emplace_back(ScriptedPeer::silent()));
+            f.ports.setBusy(DetectionFixture::path(port), what == QLatin1String("busy"));
+        } else if (what == QLatin1String("modem")) {
+            f.attach(port, peers.emplace_back(modemResponder()));
+        } else {
+            if (what == QLatin1String("hidden"))
+                hidden << port;
+            f.attach(port, stations.emplace_back(what == QLatin1String("hidden") ? 2400 : what.toInt()).peer);
+        }
+    }
+    options.absence = [&f, hidden](int port) {
+        const QString path = DetectionFixture::path(port);
+        return f.ports.peer(path) && !hidden.contains(port) ? QString() : path + QStringLiteral(": no such device");
+    };
+    return quick_detect(*f.link, f.settings, f.progress, options);
+}
+
+QStringList quickHeader(int windowMs = 1000)
+{
+    return {QStringLiteral("Detecting Weather Station (quick: %1 ms reply window)").arg(windowMs), QString()};
+}
+
+QString absentLine(int port)
+{
+    return QStringLiteral("COM%1  absent (/dev/sim-com%1: no such device)").arg(port);
+}
+
+const QString allRates = QStringLiteral("2400 9600 19200 300 600 1200 4800 38400 ");
+
+} // namespace
+
+void TestStationDetection::quickWalkReportsEveryPort_data()
+{
+    QTest::addColumn<QStringList>("layout");
+    QTest::addColumn<QStringList>("portLines");
+    QTest::addColumn<int>("foundPort");
+    QTest::addColumn<int>("foundBaud");
+
+    QTest::newRow("every outcome, station at the last rate on COM5")
+        << QStringList{"-", "busy", "modem", "silent", "38400", "-", "-", "-"}
+        << QStringList{absentLine(1), "COM2  in use (/dev/sim-com2)", "COM3  modem", "COM4 " + allRates + " no answer",
+                       "COM5 " + allRates + " station at 38400, firmware 1.90", absentLine(6), absentLine(7),
+                       absentLine(8)}
+        << 5 << 38400;
+    QTest::newRow("ports after a found station are still reported, the first one is kept")
+        << QStringList{"9600", "-", "2400", "-", "-", "-", "-", "-"}
+        << QStringList{"COM1 2400 9600  station at 9600, firmware 1.90", absentLine(2),
+                       "COM3 2400  station at 2400, firmware 1.90", absentLine(4), absentLine(5), absentLine(6),
+                       absentLine(7), absentLine(8)}
+        << 1 << 9600;
+    QTest::newRow("a port whose device is absent is not opened")
+        << QStringList{"hidden", "-", "-", "-", "-", "-", "-", "-"}
+        << QStringList{absentLine(1), absentLine(2), absentLine(3), absentLine(4), absentLine(5), absentLine(6),
+                       absentLine(7), absentLine(8)}
+        << 0 << 0;
+}
+
+void TestStationDetection::quickWalkReportsEveryPort()
+{
+    QFETCH(QStringList, layout);
+    QFETCH(QStringList, portLines);
+    QFETCH(int, foundPort);
+    QFETCH(int, foundBaud);
+
+    DetectionFixture f;
+    std::list<ScriptedPeer> peers;
+    std::list<RateBoundStation> stations;
+    ComSettings expected = f.settings;
+
+    const QuickDetectionResult run = runQuick(f, layout, peers, stations);
+
+    QStringList lines = quickHeader() + portLines;
+    if (foundPort) {
+        lines << QStringLiteral("Weather Station Detected on COM%1 at %2 baud, firmware version 1.90")
+                     .arg(foundPort)
+                     .arg(foundBaud);
+        expected.com_port[0] = std::int16_t(foundPort);
+        expected.baud_rate[0] = float(foundBaud);
+    }
+    QCOMPARE(f.progress.screen.lines(), lines);
+    QCOMPARE(run.ports.size(), 8);
+    QCOMPARE(run.result.found(), foundPort != 0);
+    QCOMPARE(run.result.port, foundPort);
+    QCOMPARE(f.settings.toBytes(), expected.toBytes());
+    QCOMPARE(f.messages.size(), foundPort ? 0 : 1);
+    QVERIFY(!f.comm->portOpen());
+    for (const RateBoundStation &s : stations)
+        if (layout.contains(QStringLiteral("hidden")))
+            QVERIFY(s.peer.requests().isEmpty());
+}
+
+void TestStationDetection::quickWalkStop_data()
+{
+    QTest::addColumn<QStringList>("layout");
+    QTest::addColumn<qint64>("stopAtMs");
+    QTest::addColumn<QStringList>("portLines");
+    QTest::addColumn<qint64>("endMs"); // 0: not pinned
+
+    // A silent port: the modem probe's 1 s window, then per rate 0.1 s settle and a 1 s window.
+    const QStringList silentThenStation{"silent", "2400", "-", "-", "-", "-", "-", "-"};
+    const QStringList notProbed{"COM3  not probed", "COM4  not probed", "COM5  not probed",
+                                "COM6  not probed", "COM7  not probed", "COM8  not probed"};
+    QTest::newRow("during the modem probe") << silentThenStation << qint64(500)
+                                            << QStringList{"COM1  stopped", "COM2  not probed"} + notProbed
+                                            << qint64(1000);
+    QTest::newRow("during the third rate") << silentThenStation << qint64(1000 + 2 * 1100 + 500)
+                                           << QStringList{"COM1 2400 9600 19200  stopped", "COM2  not probed"}
+                                                  + notProbed
+                                           << qint64(1000 + 3 * 1100);
+    QTest::newRow("after a station was found")
+        << QStringList{"2400", "silent", "-", "-", "-", "-", "-", "-"} << qint64(4000)
+        << QStringList{"COM1 2400  station at 2400, firmware 1.90", "COM2 2400 9600  stopped"} + notProbed
+        << qint64(0);
+    QTest::newRow("during the last try, which finds the station")
+        << QStringList{"-", "-", "-", "-", "-", "-", "-", "38400"} << qint64(1000 + 7 * 1100 + 50)
+        << QStringList{absentLine(1), absentLine(2), absentLine(3), absentLine(4), absentLine(5), absentLine(6),
+                       absentLine(7), "COM8 " + allRates + " station at 38400, firmware 1.90"}
+        << qint64(0);
+}
+
+void TestStationDetection::quickWalkStop()
+{
+    QFETCH(QStringList, layout);
+    QFETCH(qint64, stopAtMs);
+    QFETCH(QStringList, portLines);
+    QFETCH(qint64, endMs);
+
+    DetectionFixture f;
+    std::list<ScriptedPeer> peers;
+    std::list<RateBoundStation> stations;
+    const QByteArray before = f.settings.toBytes();
+    f.pump.scheduleIn(stopAtMs, [&f] { f.progress.stop = true; });
+
+    const QuickDetectionResult run = runQuick(f, layout, peers, stations);
+
+    QCOMPARE(run.result.outcome, DetectionResult::Canceled);
+    QCOMPARE(f.progress.screen.lines(), quickHeader() + portLines + QStringList{"Detection Canceled by User."});
+    QCOMPARE(f.settings.toBytes(), before);
+    QVERIFY(!f.comm->portOpen());
+    // The try in progress ends, no more.
+    QVERIFY2(f.elapsedMs() > stopAtMs && f.elapsedMs() <= stopAtMs + 1100, qPrintable(QString::number(f.elapsedMs())));
+    if (endMs)
+        QCOMPARE(f.elapsedMs(), endMs);
+    // Only a run that found nothing says so.
+    const bool stationBeforeStop = layout.first() != QLatin1String("silent");
+    QCOMPARE(f.messages.size(), stationBeforeStop ? 0 : 1);
+    if (!stationBeforeStop)
+        QVERIFY(stations.front().peer.requests().isEmpty());
+}
+
+void TestStationDetection::quickWalkAgainstSpecifiedWalkWithRateFoundLast()
+{
+    // The station simulator: silent on COM1..COM7, answering only at 38400 (the last rate) on COM8.
+    station::StationOptions silentOptions;
+    silentOptions.faults.noReply = true;
+    station::StationOptions stationOptions;
+    stationOptions.fixedRate = 38400;
+    const auto timeWalk = [&](const std::function<DetectionResult(DetectionFixture &)> &walk) {
+        DetectionFixture f;
+        std::list<station::StationModel> models;
+        for (int port = 1; port <= 8; ++port)
+            f.attach(port, models.emplace_back(port < 8 ? silentOptions : stationOptions, f.pump.msSinceEpoch()));
+        const DetectionResult result = walk(f);
+        [&] {
+            QCOMPARE(result.port, 8);
+            QCOMPARE(result.baud, 38400);
+        }();
+        return f.elapsedMs();
+    };
+
+    const qint64 quickMs = timeWalk([](DetectionFixture &f) {
+        QuickDetectionOptions options;
+        options.absence = [](int) { return QString(); };
+        return quick_detect(*f.link, f.settings, f.progress, options).result;
+    });
+    const qint64 specifiedMs = timeWalk([](DetectionFixture &f) { return f.run(); });
+    if (QTest::currentTestFailed())
+        return;
+
+    qInfo("rate found last on COM8: quick walk %.1f s, the window's walk %.1f min", quickMs / 1000.0,
+          specifiedMs / 60000.0);
+    // 7 x (1 s modem probe + 8 x 1.1 s) + 1 s + 7 x 1.1 s + 0.1 s and the reply.
+    QVERIFY2(quickMs > 7 * 9800 + 1000 + 7 * 1100 + 100 && quickMs < 90000, qPrintable(QString::number(quickMs)));
+    // 7 x (2 s + 8 x 63..67 s) + 2 s + 7 x 63..67 s + 3 s and the reply.
+    const qint64 minimum = 7 * (2000 + 8 * 63000) + 2000 + 7 * 63000 + 3000;
+    const qint64 maximum = 7 * (2000 + 8 * 67000) + 2000 + 7 * 67000 + 4000;
+    QVERIFY2(specifiedMs > minimum && specifiedMs < maximum, qPrintable(QString::number(specifiedMs)));
+}
+
+void TestStationDetection::absenceReason_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("named");
+    QTest::addColumn<QString>("listed");
+    QTest::addColumn<QString>("reason");
+
+    // DIR is a fresh folder holding the file "tty" and the link "by-id" to it.
+    QTest::newRow("no node") << "DIR/gone" << true << "DIR/gone" << "DIR/gone: no such device";
+    QTest::newRow("named in the port map") << "DIR/tty" << true << "" << "";
+    QTest::newRow("listed by the system") << "DIR/tty" << false << "DIR/tty" << "";
+    QTest::newRow("listed under another name") << "DIR/by-id" << false << "DIR/tty" << "";
+    QTest::newRow("a default node nothing lists") << "DIR/tty" << false << "DIR/other"
+                                                  << "DIR/tty: no serial port behind it";
+}
+
+void TestStationDetection::absenceReason()
+{
+    QFETCH(QString, path);
+    QFETCH(bool, named);
+    QFETCH(QString, listed);
+    QFETCH(QString, reason);
+
+    QTemporaryDir dir;
+    QFile tty(dir.filePath(QStringLiteral("tty")));
+    QVERIFY(tty.open(QIODevice::WriteOnly));
+    QVERIFY(QFile::link(tty.fileName(), dir.filePath(QStringLiteral("by-id"))));
+    const auto inDir = [&dir](QString text) { return text.replace(QLatin1String("DIR"), dir.path()); };
+
+    const QStringList systemPorts = listed.isEmpty() ? QStringList() : QStringList{inDir(listed)};
+    QCOMPARE(orv::absenceReason(inDir(path), named, systemPorts), inDir(reason));
 }
 
 QTEST_GUILESS_MAIN(TestStationDetection)
