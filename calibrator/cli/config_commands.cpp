@@ -46,14 +46,11 @@ struct Station
 
 int connect(CliContext &c, Station *station)
 {
-    if (!c.openLink())
-        return PortUnavailable;
+    if (const int code = c.openLink(); code != Ok)
+        return code;
     c.link->request_version();
-    if (c.link->state.com_status == 255) {
-        c.err << "orvcal-cli: the station did not answer the version request (COM" << c.chosenPort() << ", "
-              << settingsStringForRate(float(c.chosenBaud())) << ")" << Qt::endl;
-        return ExchangeFailed;
-    }
+    if (c.link->state.exchangeFailed())
+        return c.exchangeFailed(QStringLiteral("the version request"));
     station->firmware = firmwareName(c.link->state.station_version);
     const QString path = load_prm_file(c.link->state, station->records, prmSearchPath(c.dataDir), c.link->messages());
     if (path.isEmpty()) {

@@ -105,7 +105,7 @@ bool StationConfigMenu::connectAndLoad()
         return false;
     }
     m_firmware = orv::firmwareName(link.state.station_version);
-    const QString path = orv::load_prm_file(link.state, m_records, orv::prmSearchPath(m_main.dataDir()));
+    const QString path = orv::load_prm_file(link.state, m_records, orv::prmSearchPath(m_main.dataDir()), link.messages());
     if (path.isEmpty()) {
         finish();
         return false;

@@ -1,3 +1,4 @@
+#include "message_capture.h"
 #include "station_fixture.h"
 
 #include "params/clock_check.h"
@@ -30,6 +31,7 @@ struct ConfigRig
         line = device.get();
         comm = std::make_unique<CommControl>(std::move(device), map);
         link = std::make_unique<StationLink>(*comm, pump);
+        link->setMessages(&log);
         link->state.pkt_start = QByteArray(1, 0x02);
         link->state.pkt_end = QByteArray(1, 0x03);
         comm->setCommPort(2);
@@ -77,7 +79,7 @@ struct ConfigRig
     ParamRecords records = records4103();
     ComSettings settings = ComSettings::defaults();
     QuietPanels panels;
-    MessageLog log;
+    MessageCapture log;
 };
 
 // Echoes writes to one address but keeps the old value, as a station does
@@ -125,7 +127,7 @@ QByteArray goodFile()
     b.definitionFile = QStringLiteral("4103.prm");
     b.date = QDateTime(QDate(2026, 3, 14), QTime(10, 0));
     b.stationName = QStringLiteral("Ridge");
-    b.settings.append({ParamEntry::TempOutside, 12, 552, 15.2});
+    b.settings.append({ParamEntry::TempOutside, 12, 111, 15});
     b.settings.append({ParamEntry::BarometricPressure, 30, 2992, 29.92});
     return b.toJson();
 }
@@ -169,8 +171,8 @@ void TestStationConfig::backupRoundTripsThroughItsFile()
     QVERIFY(!made.find(ParamEntry::ClockSeconds));
     const BackupSetting *outside = made.find(ParamEntry::TempOutside);
     QVERIFY(outside);
-    QCOMPARE(outside->raw, 552);
-    QCOMPARE(outside->eng, 15.2);
+    QCOMPARE(outside->raw, 111);
+    QCOMPARE(outside->eng, 15.0);
     QCOMPARE(outside->address, 12);
 
     StationBackup read;
@@ -189,7 +191,7 @@ void TestStationConfig::backupRoundTripsThroughItsFile()
         QCOMPARE(r->raw, s.raw);
         QCOMPARE(r->address, s.address);
     }
-    QCOMPARE(read.find(ParamEntry::TempOutside)->rawLine, lineOf(json, "\"raw\": 552"));
+    QCOMPARE(read.find(ParamEntry::TempOutside)->rawLine, lineOf(json, "\"raw\": 111"));
     QVERIFY(checkRestore(read, rig.records, QStringLiteral("4.103")).isEmpty());
 }
 
@@ -255,12 +257,12 @@ void TestStationConfig::restoreRefusals_data()
     QTest::addColumn<bool>("forcible");
 
     QTest::newRow("other firmware") << "4.200" << QByteArray() << QByteArray() << "firmware 4.103, the station runs 4.200" << true;
-    QTest::newRow("raw above the limit") << "4.103" << QByteArray("\"raw\": 552") << QByteArray("\"raw\": 1001")
-                                         << "raw value 1001 of \"temp: outside\" is outside its limits 0 to 1000" << false;
+    QTest::newRow("raw above the limit") << "4.103" << QByteArray("\"raw\": 111") << QByteArray("\"raw\": 256")
+                                         << "raw value 256 of \"temp: outside\" is outside its limits 0 to 255" << false;
     QTest::newRow("raw below the limit") << "4.103" << QByteArray("\"raw\": 2992") << QByteArray("\"raw\": 1999")
                                          << "outside its limits 2000 to 3200" << false;
-    QTest::newRow("eng edited, raw not") << "4.103" << QByteArray("\"eng\": 15.2") << QByteArray("\"eng\": 19")
-                                         << "engineering value 19 but the raw value 552, which is 15.2" << false;
+    QTest::newRow("eng edited, raw not") << "4.103" << QByteArray("\"eng\": 15") << QByteArray("\"eng\": 19")
+                                         << "engineering value 19 but the raw value 111, which is 15" << false;
     QTest::newRow("moved address") << "4.103" << QByteArray("\"address\": 12") << QByteArray("\"address\": 15")
                                    << "at address 15 in the backup but at 12" << true;
 }
@@ -297,25 +299,25 @@ void TestStationConfig::damagedFilesAreRefusedWithTheirLine_data()
 
     QTest::newRow("empty") << QByteArray("*") << QByteArray() << "empty" << QByteArray("*");
     QTest::newRow("truncated") << QByteArray("cut") << QByteArray() << "ends too early" << QByteArray();
-    QTest::newRow("missing comma") << QByteArray("\"eng\": 15.2,") << QByteArray("\"eng\": 15.2")
+    QTest::newRow("missing comma") << QByteArray("\"eng\": 15,") << QByteArray("\"eng\": 15")
                                    << "damaged" << QByteArray("\"entry\": \"temp: outside\"");
     QTest::newRow("newer format") << QByteArray("\"formatVersion\": 1") << QByteArray("\"formatVersion\": 2")
                                   << "newer ORV CAL (format version 2" << QByteArray("\"formatVersion\"");
     QTest::newRow("not ours") << QByteArray("\"ORV CAL station configuration\"") << QByteArray("\"photos\"")
                               << "not an ORV CAL station configuration" << QByteArray("\"photos\"");
-    QTest::newRow("fractional raw") << QByteArray("\"raw\": 552") << QByteArray("\"raw\": 552.5")
-                                    << "whole number from 0 to 65535" << QByteArray("552.5");
-    QTest::newRow("raw beyond 16 bits") << QByteArray("\"raw\": 552") << QByteArray("\"raw\": 70000")
+    QTest::newRow("fractional raw") << QByteArray("\"raw\": 111") << QByteArray("\"raw\": 111.5")
+                                    << "whole number from 0 to 65535" << QByteArray("111.5");
+    QTest::newRow("raw beyond 16 bits") << QByteArray("\"raw\": 111") << QByteArray("\"raw\": 70000")
                                         << "whole number from 0 to 65535" << QByteArray("70000");
-    QTest::newRow("raw as text") << QByteArray("\"raw\": 552") << QByteArray("\"raw\": \"552\"")
-                                 << "whole number" << QByteArray("\"552\"");
+    QTest::newRow("raw as text") << QByteArray("\"raw\": 111") << QByteArray("\"raw\": \"111\"")
+                                 << "whole number" << QByteArray("\"111\"");
     QTest::newRow("unknown setting") << QByteArray("\"temp: outside\"") << QByteArray("\"temp: garden\"")
                                      << "\"temp: garden\" is not a setting" << QByteArray("temp: garden");
     QTest::newRow("clock field") << QByteArray("\"temp: outside\"") << QByteArray("\"clock hours\"")
                                  << "clock" << QByteArray("clock hours");
     QTest::newRow("twice the same") << QByteArray("\"barometric pressure\"") << QByteArray("\"temp: outside\"")
                                     << "appears twice" << QByteArray("\"entry\": \"temp: outside\",\n            \"raw\": 2992");
-    QTest::newRow("no eng") << QByteArray("\"eng\": 15.2") << QByteArray("\"eng\": null")
+    QTest::newRow("no eng") << QByteArray("\"eng\": 15") << QByteArray("\"eng\": null")
                             << "engineering value of \"temp: outside\" must be a number" << QByteArray("null");
     QTest::newRow("bad slot") << QByteArray("\"slot\": 0") << QByteArray("\"slot\": 25")
                               << "slot from 0 to 19" << QByteArray("\"slot\"");
