@@ -3,6 +3,7 @@
 #include "version_info.h"
 
 #include "link/comm_control.h"
+#include "link/connect_station.h"
 #include "link/port_map.h"
 #include "link/qserial_device.h"
 #include "link/qt_pump.h"
@@ -84,10 +85,17 @@ int main(int argc, char *argv[])
     if (parser.isSet(deviceOption))
         ports.setDevicePath(port.value_or(storedPortOfFirstSlot(dataDir)), parser.value(deviceOption));
 
-    installMessageBoxHandler();
     orv::QtPump pump;
     ORV_Main window(pump, std::make_unique<orv::CommControl>(std::make_unique<orv::QSerialDevice>(), ports),
                     dataDir);
+    installMessageBoxHandler([&window](const QString &text) {
+        if (text != orv::ConnectText::portUnavailable)
+            return QString();
+        const QString advice = orv::portAccessAdvice(window.comm().lastOpenError());
+        if (!advice.isEmpty())
+            std::fprintf(stderr, "orvcal: %s\n", qPrintable(advice));
+        return advice;
+    });
     if (port)
         window.settings().com_port[0] = std::int16_t(*port);
     window.setEndAction([&window] {

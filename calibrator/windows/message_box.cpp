@@ -21,10 +21,12 @@ QMessageBox::Icon boxIcon(orv::MessageIcon icon)
 
 } // namespace
 
-void installMessageBoxHandler()
+void installMessageBoxHandler(std::function<QString(const QString &text)> detailFor)
 {
-    orv::setMessageHandler([](const QString &text, orv::MessageIcon icon, const QString &title) {
+    orv::setMessageHandler([detailFor](const QString &text, orv::MessageIcon icon, const QString &title) {
         QMessageBox box(boxIcon(icon), title, text, QMessageBox::Ok, QApplication::activeWindow());
+        if (detailFor)
+            box.setInformativeText(detailFor(text));
         box.exec();
     });
 }
