@@ -100,4 +100,5 @@ private:
     QFrame *m_aboutPic = nullptr;
     QLabel *m_versionLbl = nullptr;
     QLabel *m_copyrightLbl = nullptr;
+    QLabel *m_settingsLbl = nullptr;
 };
