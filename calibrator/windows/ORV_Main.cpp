@@ -327,7 +327,7 @@ void ORV_Main::about_menu_Click()
     m_versionLbl->setText(versionText());
     m_copyrightLbl->setText(QStringLiteral(ORV_COPYRIGHT));
     m_settingsLbl->setText(QStringLiteral("Settings file: ")
-                           + QDir::toNativeSeparators(QDir(m_dataDir).filePath(orv::SettingsFile::fileName())));
+                           + QDir::toNativeSeparators(QDir(m_dataDir).absoluteFilePath(orv::SettingsFile::fileName())));
     m_aboutPic->adjustSize();
     m_aboutPic->move(centralWidget()->rect().center() - m_aboutPic->rect().center());
     m_aboutMenu->setEnabled(false);

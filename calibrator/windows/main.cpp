@@ -85,17 +85,20 @@ int main(int argc, char *argv[])
     if (parser.isSet(deviceOption))
         ports.setDevicePath(port.value_or(storedPortOfFirstSlot(dataDir)), parser.value(deviceOption));
 
-    orv::QtPump pump;
-    ORV_Main window(pump, std::make_unique<orv::CommControl>(std::make_unique<orv::QSerialDevice>(), ports),
-                    dataDir);
-    installMessageBoxHandler([&window](const QString &text) {
-        if (text != orv::ConnectText::portUnavailable)
+    // Installed before the window exists: loading it may already have something to say.
+    ORV_Main *mainWindow = nullptr;
+    installMessageBoxHandler([&mainWindow](const QString &text) {
+        if (!mainWindow || text != orv::ConnectText::portUnavailable)
             return QString();
-        const QString advice = orv::portAccessAdvice(window.comm().lastOpenError());
+        const QString advice = orv::portAccessAdvice(mainWindow->comm().lastOpenError());
         if (!advice.isEmpty())
             std::fprintf(stderr, "orvcal: %s\n", qPrintable(advice));
         return advice;
     });
+    orv::QtPump pump;
+    ORV_Main window(pump, std::make_unique<orv::CommControl>(std::make_unique<orv::QSerialDevice>(), ports),
+                    dataDir);
+    mainWindow = &window;
     if (port)
         window.settings().com_port[0] = std::int16_t(*port);
     window.setEndAction([&window] {
