@@ -30,7 +30,7 @@ cleanup() {
   for pid in "${pids[@]+"${pids[@]}"}"; do wait "$pid" 2>/dev/null || true; done
 }
 trap cleanup EXIT
-trap 'exit 1' TERM INT
+trap 'shot timed-out; exit 1' TERM INT
 (
   trap 'kill "$sleeper" 2>/dev/null; exit 0' TERM
   sleep 90 & sleeper=$!
