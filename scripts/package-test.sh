@@ -100,7 +100,9 @@ timeout 30 env -i HOME="$home" PATH="$root/usr/bin:/usr/bin:/bin" XDG_RUNTIME_DI
   || fail "orvcal --quit-when-shown did not end well (exit $?)"
 
 # The simulator on slot 0's port; the settings list needs the installed 4103.prm.
-run orv-station --register-com 2 --data-dir "$data" >"$work/station.out" 2>"$work/station.err" &
+# Started without the run() wrapper, so that $! is the simulator itself.
+env -i HOME="$home" PATH="$root/usr/bin:/usr/bin:/bin" \
+  orv-station --register-com 2 --data-dir "$data" >"$work/station.out" 2>"$work/station.err" &
 station=$!
 trap 'kill "$station" 2>/dev/null || true' EXIT
 for _ in $(seq 50); do grep -q '^PTY ' "$work/station.out" && break; sleep 0.1; done
@@ -108,7 +110,8 @@ grep -q '^PTY ' "$work/station.out" || fail "orv-station named no terminal: $(ca
 out="$(timeout 60 env -i HOME="$home" PATH="$root/usr/bin:/usr/bin:/bin" orvcal-cli settings-list 2>&1)" \
   || fail "orvcal-cli settings-list: $out"
 grep -q "temp: outside" <<<"$out" || fail "orvcal-cli settings-list named no outside temperature: $out"
-kill "$station" && wait "$station" 2>/dev/null || true
+kill "$station"
+wait "$station" 2>/dev/null || true
 trap - EXIT
 
 # Only root can become a user without dialout here; others are that user already.
