@@ -56,7 +56,8 @@ dpkg --root="$root" --force-not-root --force-depends --force-script-chrootless -
 dpkg --root="$root" -L orvcal | grep -q '^/usr/bin/orvcal$' || fail "dpkg does not list /usr/bin/orvcal"
 for f in usr/bin/orvcal usr/bin/orvcal-cli usr/bin/orv-station usr/lib/orvcal/libzqrinp32.so \
          usr/lib/orvcal/libzqframework.so usr/share/orvcal/PRM/4103.prm usr/share/applications/orvcal.desktop \
-         usr/share/icons/hicolor/scalable/apps/orvcal.svg usr/share/man/man1/orvcal.1 \
+         usr/share/icons/hicolor/scalable/apps/orvcal.svg usr/share/icons/hicolor/48x48/apps/orvcal.png \
+         usr/share/icons/hicolor/256x256/apps/orvcal.png usr/share/man/man1/orvcal.1 \
          usr/share/man/man1/orvcal-cli.1 usr/share/man/man1/orv-station.1; do
   [ -e "$root/$f" ] || fail "the package lacks /$f"
 done

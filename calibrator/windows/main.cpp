@@ -13,6 +13,7 @@
 #include <QCommandLineParser>
 #include <QEvent>
 #include <QFile>
+#include <QIcon>
 #include <QThread>
 #include <QTimer>
 
@@ -51,6 +52,9 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ORV CAL"));
     QApplication::setApplicationVersion(QStringLiteral(ORV_VERSION));
+    // Ties the windows to the installed desktop entry and its icon; a build-tree run has neither and shows none.
+    QGuiApplication::setDesktopFileName(QStringLiteral("orvcal"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("orvcal")));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Weather station calibration and configuration utility"));
