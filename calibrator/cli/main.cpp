@@ -11,6 +11,7 @@ namespace {
 void usage(QTextStream &s)
 {
     s << "usage: orvcal-cli [--port N | --device PATH] [--baud RATE] [--data-dir DIR] COMMAND [ARGS]\n"
+         "       orvcal-cli --version | --help\n"
          "Talks to an ORV weather station over a serial line; port and rate default to station slot 0.\n\n"
          "commands:\n";
     for (const Command &c : commandTable())
@@ -40,6 +41,10 @@ int main(int argc, char *argv[])
         return value;
     };
 
+    if (args.contains(QStringLiteral("--version"))) {
+        out << "orvcal-cli " << ORV_VERSION << Qt::endl;
+        return Ok;
+    }
     if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
         usage(out);
         return Ok;

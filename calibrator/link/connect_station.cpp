@@ -66,6 +66,16 @@ private:
         return true;
     }
 
+    // The fixed text, and under it what the user can do about the cause when there is something.
+    QString portUnavailableText() const
+    {
+        const QString advice = portAccessAdvice(m_comm.lastOpenError());
+        if (advice.isEmpty())
+            return ConnectText::portUnavailable;
+        qCWarning(lcConnect).noquote() << advice;
+        return ConnectText::portUnavailable + QLatin1Char('\n') + advice;
+    }
+
     void afterOpen()
     {
         m_comm.setSetupValue(CommControl::SetupA, 0);
@@ -78,7 +88,7 @@ private:
     {
         m_progress.setInfo(ConnectText::connecting + settingsText());
         if (!openPort())
-            return fail(ConnectText::portUnavailable);
+            return fail(portUnavailableText());
         m_link.wait_seconds(settleAfterOpen);
         afterOpen();
         m_link.wait_seconds(settleBeforeVersion);
@@ -88,7 +98,7 @@ private:
     void throughModem()
     {
         if (!openPort())
-            return fail(ConnectText::portUnavailable);
+            return fail(portUnavailableText());
         afterOpen();
         if (!detectModem())
             return fail(ConnectText::noModem);

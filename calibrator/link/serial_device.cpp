@@ -16,6 +16,15 @@ QString describePortError(PortError error)
     return QStringLiteral("the port could not be used");
 }
 
+QString portAccessAdvice(PortError error)
+{
+    // Debian gives serial devices to the group dialout; membership counts from the next login.
+    if (error == PortError::PermissionDenied)
+        return QStringLiteral("You may not open serial ports: add yourself to the dialout group with "
+                              "\"sudo usermod -aG dialout $USER\", then log out and log in again.");
+    return {};
+}
+
 void SerialDevice::setError(PortError error, const QString &detail)
 {
     m_error = error;

@@ -19,6 +19,9 @@ enum class PortError {
 };
 
 QString describePortError(PortError error);
+// The line that tells a user what to do about `error`, or nothing when there
+// is nothing the user can change.
+QString portAccessAdvice(PortError error);
 
 // One physical (or simulated) serial line. The serial control drives it; the
 // test suite substitutes a line to the in-process station simulator.

@@ -66,15 +66,18 @@ bool SettingsFile::writeRecord(const ComSettings &settings)
     return true;
 }
 
-QString dataDirectory(const QString &overrideDir)
+QString dataDirectory(const QString &overrideDir, const QString &programDir)
 {
     if (!overrideDir.isEmpty())
         return overrideDir;
     const QString env = qEnvironmentVariable("ORV_DATA_DIR");
     if (!env.isEmpty())
         return env;
-    const QString appDir = QCoreApplication::applicationDirPath();
-    if (!appDir.isEmpty() && QFileInfo(appDir).isWritable())
+    const QString appDir = programDir.isEmpty() ? QCoreApplication::applicationDirPath() : programDir;
+    // Run as root, an installed program could write into /usr/bin; its users
+    // still want their own settings.
+    const bool installed = QDir(appDir).exists(QStringLiteral("../share/orvcal"));
+    if (!appDir.isEmpty() && !installed && QFileInfo(appDir).isWritable())
         return appDir;
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/orvcal");
 }

@@ -36,7 +36,9 @@ private:
 };
 
 // Where the program keeps its files: ORV_DATA_DIR when set, else the
-// program's own folder when it can be written, else the per-user data folder.
-QString dataDirectory(const QString &overrideDir = {});
+// program's own folder when it can be written and is not an installed one
+// (a share/orvcal beside it), else the per-user data folder. `programDir`
+// defaults to the running program's folder.
+QString dataDirectory(const QString &overrideDir = {}, const QString &programDir = {});
 
 } // namespace orv

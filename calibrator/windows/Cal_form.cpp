@@ -35,6 +35,7 @@
 #include <QWindow>
 
 Q_LOGGING_CATEGORY(lcCalForm, "orv.calform", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcPanels, "orv.panels", QtInfoMsg)
 
 namespace {
 
@@ -352,8 +353,11 @@ void Cal_form::setFrameVisible(const QString &frame, bool visible)
 
 void Cal_form::setCaption(const QString &name, const QString &text)
 {
-    if (auto *l = control<QLabel>(name))
+    if (auto *l = control<QLabel>(name)) {
         l->setText(text);
+        // Lets a test driving the real window from outside see what a panel shows.
+        qCDebug(lcPanels).noquote() << name << "shows" << text;
+    }
 }
 
 void Cal_form::setSlider(const QString &name, int minimum, int maximum, int value)

@@ -18,6 +18,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFrame>
 #include <QLabel>
 #include <QMenuBar>
@@ -178,16 +179,22 @@ void ORV_Main::buildPanels()
     m_copyrightLbl->setWordWrap(true);
     auto *support = new QLabel(QStringLiteral("Technical support: Halvik Weather Station service desk"), m_aboutPic);
     support->setObjectName(QStringLiteral("support_lbl"));
+    // Installed, the settings live in a per-user folder a technician may not guess.
+    m_settingsLbl = new QLabel(m_aboutPic);
+    m_settingsLbl->setObjectName(QStringLiteral("settings_lbl"));
+    m_settingsLbl->setWordWrap(true);
+    m_settingsLbl->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto *close = new QPushButton(QStringLiteral("Close"), m_aboutPic);
     m_aboutClose = close;
     close->setObjectName(QStringLiteral("Command1"));
     connect(close, &QPushButton::clicked, this, &ORV_Main::Command1_Click);
-    for (QLabel *label : {caption, m_versionLbl, m_copyrightLbl, support})
+    for (QLabel *label : {caption, m_versionLbl, m_copyrightLbl, support, m_settingsLbl})
         label->setAlignment(Qt::AlignCenter);
     aboutLayout->addWidget(caption);
     aboutLayout->addWidget(m_versionLbl);
     aboutLayout->addWidget(m_copyrightLbl);
     aboutLayout->addWidget(support);
+    aboutLayout->addWidget(m_settingsLbl);
     aboutLayout->addWidget(close, 0, Qt::AlignCenter);
     m_aboutPic->setFixedWidth(380);
     m_aboutPic->adjustSize();
@@ -335,6 +342,10 @@ void ORV_Main::about_menu_Click()
 {
     m_versionLbl->setText(versionText());
     m_copyrightLbl->setText(QStringLiteral(ORV_COPYRIGHT));
+    m_settingsLbl->setText(QStringLiteral("Settings file: ")
+                           + QDir::toNativeSeparators(QDir(m_dataDir).absoluteFilePath(orv::SettingsFile::fileName())));
+    m_aboutPic->adjustSize();
+    m_aboutPic->move(centralWidget()->rect().center() - m_aboutPic->rect().center());
     m_aboutMenu->setEnabled(false);
     m_aboutPic->raise();
     m_aboutPic->show();

@@ -108,4 +108,5 @@ private:
     QLabel *m_versionLbl = nullptr;
     QLabel *m_copyrightLbl = nullptr;
     QPushButton *m_aboutClose = nullptr;
+    QLabel *m_settingsLbl = nullptr;
 };

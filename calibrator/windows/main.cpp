@@ -3,6 +3,7 @@
 #include "version_info.h"
 
 #include "link/comm_control.h"
+#include "link/connect_station.h"
 #include "link/port_map.h"
 #include "link/qserial_device.h"
 #include "link/qt_pump.h"
@@ -12,6 +13,7 @@
 #include <QCommandLineParser>
 #include <QEvent>
 #include <QFile>
+#include <QIcon>
 #include <QThread>
 #include <QTimer>
 
@@ -50,6 +52,9 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ORV CAL"));
     QApplication::setApplicationVersion(QStringLiteral(ORV_VERSION));
+    // Ties the windows to the installed desktop entry and its icon; a build-tree run has neither and shows none.
+    QGuiApplication::setDesktopFileName(QStringLiteral("orvcal"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("orvcal")));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Weather station calibration and configuration utility"));
@@ -84,10 +89,21 @@ int main(int argc, char *argv[])
     if (parser.isSet(deviceOption))
         ports.setDevicePath(port.value_or(storedPortOfFirstSlot(dataDir)), parser.value(deviceOption));
 
+    // Set up before the window exists: loading it may already have something to say.
+    ORV_Main *mainWindow = nullptr;
     MessageBoxes messageBoxes;
+    messageBoxes.detailFor = [&mainWindow](const QString &text) {
+        if (!mainWindow || text != orv::ConnectText::portUnavailable)
+            return QString();
+        const QString advice = orv::portAccessAdvice(mainWindow->comm().lastOpenError());
+        if (!advice.isEmpty())
+            std::fprintf(stderr, "orvcal: %s\n", qPrintable(advice));
+        return advice;
+    };
     orv::QtPump pump;
     ORV_Main window(pump, std::make_unique<orv::CommControl>(std::make_unique<orv::QSerialDevice>(), ports),
                     dataDir, &messageBoxes);
+    mainWindow = &window;
     if (port)
         window.settings().com_port[0] = std::int16_t(*port);
     window.setEndAction([&window] {

@@ -22,5 +22,7 @@ QMessageBox::Icon boxIcon(orv::MessageIcon icon)
 void MessageBoxes::showMessage(const QString &text, orv::MessageIcon icon, const QString &title)
 {
     QMessageBox box(boxIcon(icon), title, text, QMessageBox::Ok, QApplication::activeWindow());
+    if (detailFor)
+        box.setInformativeText(detailFor(text));
     box.exec();
 }

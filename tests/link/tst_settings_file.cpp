@@ -1,6 +1,8 @@
 #include "link/settings_file.h"
 
+#include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <QtTest>
@@ -65,6 +67,8 @@ private slots:
     void unwritableFolderIsReported();
     void readOnlyFileIsReadAndOnlySavingFails_data();
     void readOnlyFileIsReadAndOnlySavingFails();
+    void dataFolderFollowsWhereTheProgramRuns_data();
+    void dataFolderFollowsWhereTheProgramRuns();
 };
 
 void TestSettingsFile::firstRunCreatesDefaults()
@@ -241,6 +245,41 @@ void TestSettingsFile::readOnlyFileIsReadAndOnlySavingFails()
     }
     QVERIFY2(file.error().contains(QStringLiteral("may be read but not written")), qPrintable(file.error()));
     QCOMPARE(fileBytes(dir.path()), bytes);
+}
+
+void TestSettingsFile::dataFolderFollowsWhereTheProgramRuns_data()
+{
+    QTest::addColumn<QString>("programDir");
+    QTest::addColumn<QString>("optionDir");
+    QTest::addColumn<QString>("envDir");
+    QTest::addColumn<QString>("expected");
+    // Paths are relative to a scratch root; "user" is the per-user data folder.
+    QTest::newRow("build folder keeps its own files") << "build/windows" << "" << "" << "build/windows";
+    QTest::newRow("installed program uses the user's folder") << "usr/bin" << "" << "" << "user";
+    QTest::newRow("missing program folder uses the user's folder") << "gone/bin" << "" << "" << "user";
+    QTest::newRow("environment beats an installed program") << "usr/bin" << "" << "env" << "env";
+    QTest::newRow("option beats the environment") << "usr/bin" << "opt" << "env" << "opt";
+}
+
+void TestSettingsFile::dataFolderFollowsWhereTheProgramRuns()
+{
+    QFETCH(QString, programDir);
+    QFETCH(QString, optionDir);
+    QFETCH(QString, envDir);
+    QFETCH(QString, expected);
+    QTemporaryDir root;
+    QVERIFY(QDir(root.path()).mkpath(QStringLiteral("build/windows")));
+    QVERIFY(QDir(root.path()).mkpath(QStringLiteral("usr/bin")));
+    QVERIFY(QDir(root.path()).mkpath(QStringLiteral("usr/share/orvcal/PRM")));
+    const auto at = [&root](const QString &relative) {
+        return relative.isEmpty() ? QString() : root.filePath(relative);
+    };
+    const QByteArray savedEnv = qgetenv("ORV_DATA_DIR");
+    qputenv("ORV_DATA_DIR", at(envDir).toLocal8Bit());
+    const QString chosen = dataDirectory(at(optionDir), at(programDir));
+    qputenv("ORV_DATA_DIR", savedEnv);
+    const QString user = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/orvcal");
+    QCOMPARE(chosen, expected == QLatin1String("user") ? user : at(expected));
 }
 
 QTEST_GUILESS_MAIN(TestSettingsFile)

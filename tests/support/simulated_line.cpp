@@ -17,6 +17,14 @@ void SimulatedPorts::setBusy(const QString &path, bool busy)
         m_busy.remove(path);
 }
 
+void SimulatedPorts::setForbidden(const QString &path, bool forbidden)
+{
+    if (forbidden)
+        m_forbidden.insert(path);
+    else
+        m_forbidden.remove(path);
+}
+
 SimulatedLine::SimulatedLine(VirtualPump &pump, const SimulatedPorts &ports, QObject *parent)
     : SerialDevice(parent)
     , m_pump(pump)
@@ -40,6 +48,10 @@ bool SimulatedLine::open(const QString &path, const LineSettings &settings, bool
     }
     if (m_ports.isBusy(path)) {
         setError(PortError::Busy, path);
+        return false;
+    }
+    if (m_ports.isForbidden(path)) {
+        setError(PortError::PermissionDenied, path);
         return false;
     }
     m_peer = peer;

@@ -24,13 +24,17 @@ public:
     void detach(const QString &path) { m_peers.remove(path); }
     // A port that exists but that another program holds.
     void setBusy(const QString &path, bool busy);
+    // A port whose device this user may not open (not in its group).
+    void setForbidden(const QString &path, bool forbidden);
 
     station::Peer *peer(const QString &path) const { return m_peers.value(path); }
     bool isBusy(const QString &path) const { return m_busy.contains(path); }
+    bool isForbidden(const QString &path) const { return m_forbidden.contains(path); }
 
 private:
     QMap<QString, station::Peer *> m_peers;
     QSet<QString> m_busy;
+    QSet<QString> m_forbidden;
 };
 
 // A SerialDevice whose far end is an in-process peer on the virtual clock:

@@ -113,7 +113,7 @@ void TestConnectStation::directTextNamesTheSlotRate()
 void TestConnectStation::directFailuresEndTheSameWay_data()
 {
     QTest::addColumn<int>("port");
-    QTest::addColumn<bool>("busy");
+    QTest::addColumn<QString>("access"); // "", "busy" or "forbidden"
     QTest::addColumn<bool>("stationAnswers");
     QTest::addColumn<float>("rate");
     QTest::addColumn<QString>("message");
@@ -123,23 +123,30 @@ void TestConnectStation::directFailuresEndTheSameWay_data()
     QTest::addColumn<qint64>("failMax");
 
     const QString unavailable = QStringLiteral("Selected COM Port is Unavailable.");
-    QTest::newRow("absent port") << 5 << false << true << 2400.0f << unavailable << 0 << 0ll << 0ll;
-    QTest::newRow("port outside 1..8") << 12 << false << true << 2400.0f << unavailable << 0 << 0ll << 0ll;
-    QTest::newRow("busy port") << 2 << true << true << 2400.0f << unavailable << 0 << 0ll << 0ll;
-    QTest::newRow("damaged rate") << 2 << false << true << 0.0f << unavailable << 0 << 0ll << 0ll;
-    QTest::newRow("rate not one of the eight") << 2 << false << true << 1234.0f << unavailable << 0 << 0ll << 0ll;
-    QTest::newRow("rate 1e12") << 2 << false << true << 1e12f << unavailable << 0 << 0ll << 0ll;
-    QTest::newRow("rate NaN") << 2 << false << true << std::numeric_limits<float>::quiet_NaN() << unavailable << 0
+    const QString free;
+    QTest::newRow("absent port") << 5 << free << true << 2400.0f << unavailable << 0 << 0ll << 0ll;
+    QTest::newRow("port outside 1..8") << 12 << free << true << 2400.0f << unavailable << 0 << 0ll << 0ll;
+    QTest::newRow("busy port") << 2 << QStringLiteral("busy") << true << 2400.0f << unavailable << 0 << 0ll << 0ll;
+    // Only a cause the user can remove earns a second line.
+    QTest::newRow("port the user may not open")
+        << 2 << QStringLiteral("forbidden") << true << 2400.0f
+        << unavailable + "\nYou may not open serial ports: add yourself to the dialout group with "
+                         "\"sudo usermod -aG dialout $USER\", then log out and log in again."
+        << 0 << 0ll << 0ll;
+    QTest::newRow("damaged rate") << 2 << free << true << 0.0f << unavailable << 0 << 0ll << 0ll;
+    QTest::newRow("rate not one of the eight") << 2 << free << true << 1234.0f << unavailable << 0 << 0ll << 0ll;
+    QTest::newRow("rate 1e12") << 2 << free << true << 1e12f << unavailable << 0 << 0ll << 0ll;
+    QTest::newRow("rate NaN") << 2 << free << true << std::numeric_limits<float>::quiet_NaN() << unavailable << 0
                               << 0ll << 0ll;
     // 6 s of settling, then four 15-16 s attempts.
-    QTest::newRow("silent station") << 2 << false << false << 2400.0f << ConnectText::noVersion << 4 << 66000ll
+    QTest::newRow("silent station") << 2 << free << false << 2400.0f << ConnectText::noVersion << 4 << 66000ll
                                     << 70000ll;
 }
 
 void TestConnectStation::directFailuresEndTheSameWay()
 {
     QFETCH(int, port);
-    QFETCH(bool, busy);
+    QFETCH(QString, access);
     QFETCH(bool, stationAnswers);
     QFETCH(float, rate);
     QFETCH(QString, message);
@@ -149,7 +156,8 @@ void TestConnectStation::directFailuresEndTheSameWay()
 
     ScriptedPeer station(stationAnswers ? ScriptedPeer::always(goodVersion) : ScriptedPeer::silent());
     ConnectFixture f(&station);
-    f.ports.setBusy(ConnectFixture::comPath, busy);
+    f.ports.setBusy(ConnectFixture::comPath, access == QLatin1String("busy"));
+    f.ports.setForbidden(ConnectFixture::comPath, access == QLatin1String("forbidden"));
     f.settings.com_port[0] = std::int16_t(port);
     f.settings.baud_rate[0] = rate;
 

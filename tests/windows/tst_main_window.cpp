@@ -354,6 +354,8 @@ void TestMainWindow::aboutPanelShowsVersionAndCloses()
     QVERIFY(!f.action("about_menu")->isEnabled());
     QCOMPARE(f.window->findChild<QLabel *>(QStringLiteral("version_lbl"))->text(), QStringLiteral("1.0.21"));
     QVERIFY(f.window->findChild<QLabel *>(QStringLiteral("Copyright_lbl"))->text().startsWith("Copyright"));
+    QCOMPARE(f.window->findChild<QLabel *>(QStringLiteral("settings_lbl"))->text(),
+             QStringLiteral("Settings file: ") + f.dataDir.filePath(QStringLiteral("COM Settings.Dat")));
 
     auto *close = f.window->findChild<QPushButton *>(QStringLiteral("Command1"));
     QCOMPARE(close->text(), QStringLiteral("Close"));
