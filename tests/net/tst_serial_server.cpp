@@ -16,9 +16,14 @@
 #include "params/prm_file.h"
 
 #include <QElapsedTimer>
+#include <QMutex>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <thread>
+
+#include <poll.h>
 
 using namespace orv;
 using namespace orv::test;
@@ -90,6 +95,95 @@ int rawSettingsNotices(const QStringList &notices, const QString &settings)
                    .size());
 }
 
+QByteArray bytesOf(std::initializer_list<int> list)
+{
+    QByteArray out;
+    for (int c : list)
+        out.append(char(c));
+    return out;
+}
+
+// A telnet server of our own on a loopback port, in a thread of its own since
+// open() waits for its answers: it says `greeting`, confirms the rate once it
+// is asked for one, sends `data` once it has heard `dataAfter` (open() drops
+// what came before), and keeps what the client sent.
+class ScriptedTelnetServer
+{
+public:
+    ScriptedTelnetServer(QByteArray greeting, QByteArray data, QByteArray dataAfter)
+        : m_greeting(std::move(greeting))
+        , m_data(std::move(data))
+        , m_dataAfter(std::move(dataAfter))
+    {
+        m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof a;
+        if (::bind(m_listener, reinterpret_cast<sockaddr *>(&a), sizeof a) == 0 && ::listen(m_listener, 1) == 0
+            && ::getsockname(m_listener, reinterpret_cast<sockaddr *>(&a), &len) == 0)
+            m_port = ntohs(a.sin_port);
+        m_thread = std::thread([this] { serve(); });
+    }
+    ~ScriptedTelnetServer()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+        ::close(m_listener);
+    }
+    QString url() const { return QStringLiteral("rfc2217://127.0.0.1:%1").arg(m_port); }
+    // Everything the client sent, once it has closed (or after 5 s).
+    QByteArray received()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+        return m_received;
+    }
+
+private:
+    void serve()
+    {
+        pollfd p{m_listener, POLLIN, 0};
+        if (::poll(&p, 1, 5000) <= 0)
+            return;
+        const int fd = ::accept(m_listener, nullptr, nullptr);
+        ::send(fd, m_greeting.constData(), size_t(m_greeting.size()), MSG_NOSIGNAL);
+        bool confirmed = false;
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < 5000) {
+            pollfd q{fd, POLLIN, 0};
+            if (::poll(&q, 1, 100) <= 0)
+                continue;
+            char buffer[512];
+            const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+            if (n <= 0)
+                break;
+            m_received.append(buffer, n);
+            const QByteArray setRate = bytesOf({255, 250, 44, 1});
+            const int at = int(m_received.indexOf(setRate));
+            if (!confirmed && at >= 0 && m_received.size() >= at + 10) {
+                confirmed = true;
+                const QByteArray reply = bytesOf({255, 250, 44, 101}) + m_received.mid(at + 4, 4) + bytesOf({255, 240});
+                ::send(fd, reply.constData(), size_t(reply.size()), MSG_NOSIGNAL);
+            }
+            if (confirmed && !m_data.isEmpty() && m_received.mid(at + 10).contains(m_dataAfter)) {
+                ::send(fd, m_data.constData(), size_t(m_data.size()), MSG_NOSIGNAL);
+                m_data.clear();
+            }
+        }
+        ::close(fd);
+    }
+
+    QByteArray m_greeting;
+    QByteArray m_data;
+    QByteArray m_dataAfter;
+    QByteArray m_received;
+    int m_listener = -1;
+    quint16 m_port = 0;
+    std::thread m_thread;
+};
+
 } // namespace
 
 // A station on a pseudo-terminal served by ser2net: what a technician gets
@@ -107,6 +201,8 @@ private slots:
     void serverKilledMidExchange();
     void serverThatCannotBeUsed_data();
     void serverThatCannotBeUsed();
+    void telnetOptionsAndEscapes_data();
+    void telnetOptionsAndEscapes();
 
 private:
     bool startStation(StationProcess &station, const QStringList &options)
@@ -294,6 +390,68 @@ void TestSerialServer::serverThatCannotBeUsed()
     QCOMPARE(lines.first(), ConnectText::portUnavailable);
     QVERIFY2(lines.size() == 2 && lines.last().contains(reason), qPrintable(progress.infos.last()));
     QVERIFY(!rig.comm->portOpen());
+}
+
+void TestSerialServer::telnetOptionsAndEscapes_data()
+{
+    const int IAC = 255, WILL = 251, WONT = 252, DO = 253, DONT = 254, SB = 250, SE = 240;
+    QTest::addColumn<QByteArray>("greeting");
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QByteArray>("write");
+    QTest::addColumn<QByteArray>("expectedInput");
+    QTest::addColumn<QList<QByteArray>>("expectedSent");
+    QTest::addColumn<QList<QByteArray>>("neverSent");
+    const QByteArray comPort = bytesOf({IAC, DO, 44});
+    const QByteArray none;
+    QTest::newRow("options it cannot do are refused")
+        << comPort + bytesOf({IAC, DO, 24, IAC, WILL, 1}) << none << none << none
+        << QList<QByteArray>{bytesOf({IAC, WONT, 24}), bytesOf({IAC, DONT, 1})} << QList<QByteArray>{};
+    QTest::newRow("suppress-go-ahead is taken, once however often offered")
+        << comPort + bytesOf({IAC, WILL, 3, IAC, WILL, 3, IAC, DO, 3}) << none << none << none
+        << QList<QByteArray>{bytesOf({IAC, DO, 3, IAC, WILL, 3})} << QList<QByteArray>{bytesOf({IAC, DO, 3, IAC, DO, 3})};
+    QTest::newRow("binary asked for is not asked again when granted")
+        << comPort + bytesOf({IAC, DO, 0, IAC, WILL, 0}) << none << none << none
+        << QList<QByteArray>{bytesOf({IAC, WILL, 0}), bytesOf({IAC, DO, 0})}
+        << QList<QByteArray>{bytesOf({IAC, WILL, 0, IAC, DO, 0, IAC, WILL, 44, IAC, WILL, 0})};
+    QTest::newRow("0xFF is doubled going out and undoubled coming in; commands amid data are not data")
+        << comPort << bytesOf({0x41, IAC, IAC, 0x42, IAC, 241, IAC, SB, 44, 107, 0x30, IAC, SE, 0x00, IAC, IAC})
+        << bytesOf({IAC, 0x02, IAC}) << bytesOf({0x41, IAC, 0x42, 0x00, IAC})
+        << QList<QByteArray>{bytesOf({IAC, IAC, 0x02, IAC, IAC})} << QList<QByteArray>{};
+    QTest::newRow("the line settings reach the server")
+        << comPort << none << none << none
+        << QList<QByteArray>{bytesOf({IAC, SB, 44, 1, 0x00, 0x00, 0x25, 0x80, IAC, SE}), bytesOf({IAC, SB, 44, 2, 8, IAC, SE}),
+                             bytesOf({IAC, SB, 44, 3, 1, IAC, SE}), bytesOf({IAC, SB, 44, 4, 1, IAC, SE}),
+                             bytesOf({IAC, SB, 44, 5, 8, IAC, SE})}
+        << QList<QByteArray>{};
+}
+
+void TestSerialServer::telnetOptionsAndEscapes()
+{
+    QFETCH(QByteArray, greeting);
+    QFETCH(QByteArray, data);
+    QFETCH(QByteArray, write);
+    QFETCH(QByteArray, expectedInput);
+    QFETCH(QList<QByteArray>, expectedSent);
+    QFETCH(QList<QByteArray>, neverSent);
+    ScriptedTelnetServer server(greeting, data, expectedSent.value(0));
+    NetSerialDevice device;
+    device.setDtr(true);
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY2(device.open(server.url(), LineSettings{9600, 'N', 8, 1}, false), qPrintable(device.errorString()));
+    QVERIFY2(clock.elapsed() < 1000, "the rate was not confirmed at once");
+    QCOMPARE(device.serverBaud(), 9600);
+    device.write(write);
+    QByteArray input = device.readAll();
+    QTRY_VERIFY_WITH_TIMEOUT((input += device.readAll()).size() >= expectedInput.size(), 2000);
+    QCOMPARE(input.toHex(' '), expectedInput.toHex(' '));
+    device.close();
+    const QByteArray sent = server.received();
+    for (const QByteArray &expected : expectedSent)
+        QVERIFY2(sent.contains(expected), qPrintable(sent.toHex(' ') + " lacks " + expected.toHex(' ')));
+    for (const QByteArray &unwanted : neverSent)
+        QVERIFY2(!sent.contains(unwanted), qPrintable(sent.toHex(' ') + " has " + unwanted.toHex(' ')));
+    QVERIFY(device.notices().isEmpty());
 }
 
 QTEST_MAIN(TestSerialServer)
