@@ -14,6 +14,7 @@
 #include <QEvent>
 #include <QFile>
 #include <QIcon>
+#include <QStatusBar>
 #include <QThread>
 #include <QTimer>
 
@@ -105,9 +106,13 @@ int main(int argc, char *argv[])
         return advice;
     };
     orv::QtPump pump;
-    ORV_Main window(pump, std::make_unique<orv::CommControl>(std::make_unique<orv::PortDevice>(), ports),
-                    dataDir, &messageBoxes);
+    auto device = std::make_unique<orv::PortDevice>();
+    const orv::PortDevice *portDevice = device.get();
+    ORV_Main window(pump, std::make_unique<orv::CommControl>(std::move(device), ports), dataDir, &messageBoxes);
     mainWindow = &window;
+    // What a raw serial server cannot apply is said on stderr; the technician looks here.
+    QObject::connect(portDevice, &orv::PortDevice::notice, &window,
+                     [&window](const QString &text) { window.statusBar()->showMessage(text, 15000); });
     if (port)
         window.settings().com_port[0] = std::int16_t(*port);
     window.setEndAction([&window] {
