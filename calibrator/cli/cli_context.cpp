@@ -1,7 +1,7 @@
 #include "cli_context.h"
 
 #include "link/port_map.h"
-#include "link/qserial_device.h"
+#include "link/port_device.h"
 
 namespace orv::cli {
 
@@ -54,7 +54,7 @@ int CliContext::makeLink()
     PortMap ports = PortMap::load(dataDir);
     if (!device.isEmpty())
         ports.setDevicePath(chosenPort(), device);
-    comm = std::make_unique<CommControl>(std::make_unique<QSerialDevice>(), ports);
+    comm = std::make_unique<CommControl>(std::make_unique<PortDevice>(), ports);
     link = std::make_unique<StationLink>(*comm, pump);
     link->setMessages(&messages);
     link->state.pkt_start = QByteArray(1, 0x02);

@@ -1,5 +1,7 @@
 #include "connect_station.h"
 
+#include "net_serial_device.h"
+
 #include "com_settings.h"
 #include "comm_control.h"
 #include "line_settings.h"
@@ -69,6 +71,9 @@ private:
     // The fixed text, and under it what the user can do about the cause when there is something.
     QString portUnavailableText() const
     {
+        // A serial server can fail in many ways (refused, unreachable, no COM port control); say which.
+        if (NetSerialDevice::isNetworkPath(m_comm.devicePath(m_settings.com_port[m_slot])))
+            return ConnectText::portUnavailable + QLatin1Char('\n') + m_comm.lastOpenErrorString();
         const QString advice = portAccessAdvice(m_comm.lastOpenError());
         if (advice.isEmpty())
             return ConnectText::portUnavailable;

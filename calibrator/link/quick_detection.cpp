@@ -4,6 +4,7 @@
 #include "comm_control.h"
 #include "detection_steps.h"
 #include "message.h"
+#include "net_serial_device.h"
 #include "packet.h"
 #include "pump.h"
 #include "station_link.h"
@@ -161,6 +162,9 @@ QStringList systemSerialPorts()
 
 QString absenceReason(const QString &path, bool named, const QStringList &systemPorts)
 {
+    // A serial server has no node to look at; only a connection attempt tells.
+    if (named && NetSerialDevice::isNetworkPath(path))
+        return {};
     const QFileInfo node(path);
     if (!node.exists())
         return QStringLiteral("%1: no such device").arg(path);

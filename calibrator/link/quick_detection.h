@@ -58,7 +58,8 @@ QString describeOutcome(const PortOutcome &outcome);
 // Empty when `path` is worth probing: its node exists and either the port map
 // names it (a pseudo-terminal, a by-id link) or the system lists it among
 // `systemPorts` as a serial port. A /dev/ttyS node with no UART behind it is
-// absent even though the node is there.
+// absent even though the node is there. A serial server the port map names is
+// always worth a try.
 QString absenceReason(const QString &path, bool named, const QStringList &systemPorts);
 
 // The serial ports the system lists (QSerialPortInfo), as device paths.

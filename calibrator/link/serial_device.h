@@ -54,6 +54,12 @@ signals:
 
 protected:
     void setError(PortError error, const QString &detail = {});
+    // For a device that hands the work to another.
+    void takeErrorFrom(const SerialDevice &other)
+    {
+        m_error = other.m_error;
+        m_errorString = other.m_errorString;
+    }
 
 private:
     PortError m_error = PortError::None;

@@ -5,7 +5,7 @@
 #include "link/comm_control.h"
 #include "link/connect_station.h"
 #include "link/port_map.h"
-#include "link/qserial_device.h"
+#include "link/port_device.h"
 #include "link/qt_pump.h"
 #include "link/settings_file.h"
 
@@ -14,6 +14,7 @@
 #include <QEvent>
 #include <QFile>
 #include <QIcon>
+#include <QStatusBar>
 #include <QThread>
 #include <QTimer>
 
@@ -95,15 +96,23 @@ int main(int argc, char *argv[])
     messageBoxes.detailFor = [&mainWindow](const QString &text) {
         if (!mainWindow || text != orv::ConnectText::portUnavailable)
             return QString();
-        const QString advice = orv::portAccessAdvice(mainWindow->comm().lastOpenError());
+        orv::CommControl &comm = mainWindow->comm();
+        // A serial server's refusal is worth reading; a local port's is covered by the advice.
+        if (orv::NetSerialDevice::isNetworkPath(comm.devicePath(comm.commPort())))
+            return comm.lastOpenErrorString();
+        const QString advice = orv::portAccessAdvice(comm.lastOpenError());
         if (!advice.isEmpty())
             std::fprintf(stderr, "orvcal: %s\n", qPrintable(advice));
         return advice;
     };
     orv::QtPump pump;
-    ORV_Main window(pump, std::make_unique<orv::CommControl>(std::make_unique<orv::QSerialDevice>(), ports),
-                    dataDir, &messageBoxes);
+    auto device = std::make_unique<orv::PortDevice>();
+    const orv::PortDevice *portDevice = device.get();
+    ORV_Main window(pump, std::make_unique<orv::CommControl>(std::move(device), ports), dataDir, &messageBoxes);
     mainWindow = &window;
+    // What a raw serial server cannot apply is said on stderr; the technician looks here.
+    QObject::connect(portDevice, &orv::PortDevice::notice, &window,
+                     [&window](const QString &text) { window.statusBar()->showMessage(text, 15000); });
     if (port)
         window.settings().com_port[0] = std::int16_t(*port);
     window.setEndAction([&window] {

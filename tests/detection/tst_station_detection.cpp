@@ -574,6 +574,9 @@ void TestStationDetection::absenceReason_data()
     QTest::newRow("listed under another name") << "DIR/by-id" << false << "DIR/tty" << "";
     QTest::newRow("a default node nothing lists") << "DIR/tty" << false << "DIR/other"
                                                   << "DIR/tty: no serial port behind it";
+    QTest::newRow("a serial server in the port map") << "rfc2217://127.0.0.1:4001" << true << "" << "";
+    QTest::newRow("a server address nobody named") << "tcp://127.0.0.1:4001" << false << ""
+                                                   << "tcp://127.0.0.1:4001: no such device";
 }
 
 void TestStationDetection::absenceReason()

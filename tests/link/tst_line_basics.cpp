@@ -173,9 +173,10 @@ void TestLineBasics::portMapFileAndEnvironment()
     QTemporaryDir dir;
     QFile file(dir.filePath(PortMap::fileName()));
     QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("# adapters\nCOM3 = /dev/ttyUSB0\ncom4=/dev/serial/by-id/usb-FTDI-if00\nCOM9=/dev/x\nrubbish\n");
+    file.write("# adapters\nCOM3 = /dev/ttyUSB0\ncom4=/dev/serial/by-id/usb-FTDI-if00\nCOM9=/dev/x\nrubbish\n"
+               "COM6=rfc2217://127.0.0.1:4001 # a serial server\n");
     file.close();
-    qputenv("ORV_PORTS", "COM4=/dev/pts/7;COM5=/dev/pts/8");
+    qputenv("ORV_PORTS", "COM4=/dev/pts/7;COM5=/dev/pts/8;COM7=tcp://[::1]:4002");
     const PortMap map = PortMap::load(dir.path());
     qunsetenv("ORV_PORTS");
 
@@ -183,6 +184,8 @@ void TestLineBasics::portMapFileAndEnvironment()
     QCOMPARE(map.devicePath(3), QStringLiteral("/dev/ttyUSB0"));
     QCOMPARE(map.devicePath(4), QStringLiteral("/dev/pts/7")); // the environment wins
     QCOMPARE(map.devicePath(5), QStringLiteral("/dev/pts/8"));
+    QCOMPARE(map.devicePath(6), QStringLiteral("rfc2217://127.0.0.1:4001"));
+    QCOMPARE(map.devicePath(7), QStringLiteral("tcp://[::1]:4002"));
     QCOMPARE(map.devicePath(8), QStringLiteral("/dev/ttyS7"));
     QVERIFY(map.devicePath(0).isEmpty());
     QVERIFY(map.devicePath(9).isEmpty());

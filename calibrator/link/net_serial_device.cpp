@@ -1,0 +1,494 @@
+#include "net_serial_device.h"
+
+#include <QDeadlineTimer>
+#include <QLoggingCategory>
+#include <QUrl>
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+Q_LOGGING_CATEGORY(lcNet, "orv.net", QtInfoMsg)
+
+namespace orv {
+
+namespace {
+
+constexpr unsigned char IAC = 255, DONT = 254, DO = 253, WONT = 252, WILL = 251, SB = 250, SE = 240;
+constexpr unsigned char BINARY = 0, SGA = 3, COM_PORT = 44;
+// COM port control commands (client to server); the server answers each plus 100.
+constexpr unsigned char SET_BAUDRATE = 1, SET_DATASIZE = 2, SET_PARITY = 3, SET_STOPSIZE = 4, SET_CONTROL = 5;
+constexpr unsigned char SERVER_OFFSET = 100;
+
+QString errnoText(int err)
+{
+    return QString::fromLocal8Bit(std::strerror(err));
+}
+
+QByteArray bytes(std::initializer_list<unsigned char> list)
+{
+    QByteArray out;
+    for (unsigned char c : list)
+        out.append(char(c));
+    return out;
+}
+
+} // namespace
+
+NetSerialDevice::NetSerialDevice(QObject *parent)
+    : SerialDevice(parent)
+{
+}
+
+NetSerialDevice::~NetSerialDevice()
+{
+    close();
+}
+
+bool NetSerialDevice::isNetworkPath(const QString &path)
+{
+    return path.startsWith(QLatin1String("tcp://"), Qt::CaseInsensitive)
+        || path.startsWith(QLatin1String("rfc2217://"), Qt::CaseInsensitive);
+}
+
+bool NetSerialDevice::open(const QString &path, const LineSettings &settings, bool hardwareFlow)
+{
+    setError(PortError::None);
+    if (isOpen())
+        close();
+    m_url = path;
+    const QUrl url(path);
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || (scheme != QLatin1String("tcp") && scheme != QLatin1String("rfc2217")) || url.host().isEmpty()
+        || url.port() <= 0 || (!url.path().isEmpty() && url.path() != QLatin1String("/"))) {
+        setError(PortError::NotFound, path + QStringLiteral(": not tcp://host:port or rfc2217://host:port"));
+        return false;
+    }
+    m_telnet = scheme == QLatin1String("rfc2217");
+    if (!connectTo(url.host(), quint16(url.port())))
+        return false;
+
+    m_readNotifier = std::make_unique<QSocketNotifier>(m_fd, QSocketNotifier::Read);
+    connect(m_readNotifier.get(), &QSocketNotifier::activated, this, &NetSerialDevice::handleReadable);
+    m_writeNotifier = std::make_unique<QSocketNotifier>(m_fd, QSocketNotifier::Write);
+    m_writeNotifier->setEnabled(false);
+    connect(m_writeNotifier.get(), &QSocketNotifier::activated, this, &NetSerialDevice::flush);
+
+    if (m_telnet) {
+        if (!negotiate(settings, hardwareFlow)) {
+            close();
+            return false;
+        }
+    } else {
+        // The raw server's port keeps the settings it was given; say so rather than pretend.
+        noteOnce(QStringLiteral("%1: the line settings %2 cannot be set over a raw TCP connection; "
+                                "the server's port keeps its own")
+                     .arg(m_url, settings.toString()));
+        if (hardwareFlow)
+            noteOnce(QStringLiteral("%1: hardware handshaking cannot be switched over a raw TCP connection").arg(m_url));
+    }
+    m_input.clear();
+    return true;
+}
+
+bool NetSerialDevice::connectTo(const QString &host, quint16 port)
+{
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_NUMERICSERV;
+    addrinfo *found = nullptr;
+    const int rc = ::getaddrinfo(host.toUtf8().constData(), QByteArray::number(port).constData(), &hints, &found);
+    if (rc != 0) {
+        setError(PortError::NotFound, m_url + QStringLiteral(": ") + QString::fromLocal8Bit(::gai_strerror(rc)));
+        return false;
+    }
+    QString failure;
+    for (addrinfo *a = found; a && m_fd < 0; a = a->ai_next) {
+        const int fd = ::socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a->ai_protocol);
+        if (fd < 0) {
+            failure = errnoText(errno);
+            continue;
+        }
+        int err = 0;
+        if (::connect(fd, a->ai_addr, a->ai_addrlen) != 0) {
+            err = errno;
+            if (err == EINPROGRESS) {
+                pollfd p{fd, POLLOUT, 0};
+                const int ready = ::poll(&p, 1, connectTimeoutMs);
+                socklen_t len = sizeof err;
+                if (ready <= 0)
+                    err = ETIMEDOUT;
+                else if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) != 0)
+                    err = errno;
+            }
+        }
+        if (err != 0) {
+            failure = errnoText(err);
+            ::close(fd);
+            continue;
+        }
+        // Station requests are a few bytes each; waiting to fill a segment only adds delay.
+        const int one = 1;
+        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        m_fd = fd;
+    }
+    ::freeaddrinfo(found);
+    if (m_fd < 0) {
+        setError(PortError::Other, m_url + QStringLiteral(": ") + failure);
+        return false;
+    }
+    return true;
+}
+
+bool NetSerialDevice::negotiate(const LineSettings &settings, bool hardwareFlow)
+{
+    m_localAsked = {BINARY, COM_PORT};
+    m_remoteAsked = {BINARY};
+    sendRaw(bytes({IAC, WILL, BINARY, IAC, DO, BINARY, IAC, WILL, COM_PORT}));
+    if (!waitFor([this] { return m_comPortAnswered; }, negotiateTimeoutMs))
+        return false;
+    if (m_comPortRefused || !m_comPortAnswered) {
+        setError(PortError::BadSettings, m_url + QStringLiteral(": the server does not offer COM port control"));
+        return false;
+    }
+    const quint32 baud = quint32(settings.baud);
+    sendComPort(SET_BAUDRATE, bytes({quint8(baud >> 24), quint8(baud >> 16), quint8(baud >> 8), quint8(baud)}));
+    sendComPort(SET_DATASIZE, bytes({quint8(settings.dataBits)}));
+    const char parities[] = "NOEMS";
+    const char *p = std::strchr(parities, settings.parity);
+    sendComPort(SET_PARITY, bytes({quint8(p ? p - parities + 1 : 1)}));
+    sendComPort(SET_STOPSIZE, bytes({quint8(settings.stopBits == 2 ? 2 : 1)}));
+    sendComPort(SET_CONTROL, bytes({quint8(hardwareFlow ? 3 : 1)}));
+    sendComPort(SET_CONTROL, bytes({quint8(m_dtr ? 8 : 9)}));
+    if (!hardwareFlow)
+        sendComPort(SET_CONTROL, bytes({quint8(m_rts ? 11 : 12)}));
+    // The first request must not leave at the old rate.
+    m_serverBaud = 0;
+    if (!waitFor([this] { return m_serverBaud != 0; }, negotiateTimeoutMs))
+        return false;
+    if (m_serverBaud == 0) {
+        noteOnce(QStringLiteral("%1: the server did not confirm the rate %2").arg(m_url).arg(settings.baud));
+    } else if (m_serverBaud != settings.baud) {
+        setError(PortError::BadSettings,
+                 QStringLiteral("%1: the server set %2 instead of %3").arg(m_url).arg(m_serverBaud).arg(settings.baud));
+        return false;
+    }
+    return true;
+}
+
+bool NetSerialDevice::waitFor(const std::function<bool()> &done, int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!done() && !deadline.hasExpired()) {
+        pollfd p{m_fd, POLLIN, 0};
+        const int ready = ::poll(&p, 1, int(qMax<qint64>(1, deadline.remainingTime())));
+        if (ready < 0 && errno != EINTR) {
+            setError(PortError::Other, m_url + QStringLiteral(": ") + errnoText(errno));
+            return false;
+        }
+        if (ready > 0 && !receive()) {
+            setError(PortError::Other, m_url + QStringLiteral(": the server closed the connection"));
+            return false;
+        }
+    }
+    return true;
+}
+
+bool NetSerialDevice::receive()
+{
+    char buffer[4096];
+    while (m_input.size() < inputLimit) {
+        const ssize_t n = ::recv(m_fd, buffer, sizeof buffer, 0);
+        if (n > 0) {
+            if (m_telnet)
+                decode(buffer, n);
+            else
+                m_input.append(buffer, n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            return true;
+        m_receiveError = n < 0 ? errno : 0;
+        return false;
+    }
+    // Full: the server is held back by TCP until the program takes what it has.
+    if (m_readNotifier)
+        m_readNotifier->setEnabled(false);
+    return true;
+}
+
+void NetSerialDevice::handleReadable()
+{
+    const qsizetype before = m_input.size();
+    if (!receive()) {
+        markLost(m_url + QStringLiteral(": ")
+                 + (m_receiveError == 0 ? QStringLiteral("the server closed the connection") : errnoText(m_receiveError)));
+        return;
+    }
+    if (m_input.size() > before)
+        emit readyRead();
+}
+
+void NetSerialDevice::decode(const char *data, qsizetype size)
+{
+    for (qsizetype i = 0; i < size; ++i) {
+        const auto c = static_cast<unsigned char>(data[i]);
+        switch (m_state) {
+        case Telnet::Data:
+            if (c == IAC)
+                m_state = Telnet::Iac;
+            else
+                m_input.append(char(c));
+            break;
+        case Telnet::Iac:
+            if (c == IAC) {
+                m_input.append(char(c));
+                m_state = Telnet::Data;
+            } else if (c >= WILL && c <= DONT) {
+                m_command = c;
+                m_state = Telnet::Option;
+            } else if (c == SB) {
+                m_sub.clear();
+                m_state = Telnet::Sub;
+            } else {
+                m_state = Telnet::Data; // NOP, GA and the like carry nothing for us
+            }
+            break;
+        case Telnet::Option:
+            handleOption(m_command, c);
+            m_state = Telnet::Data;
+            break;
+        case Telnet::Sub:
+            if (c == IAC)
+                m_state = Telnet::SubIac;
+            else
+                m_sub.append(char(c));
+            break;
+        case Telnet::SubIac:
+            if (c == IAC) {
+                m_sub.append(char(c));
+                m_state = Telnet::Sub;
+            } else {
+                if (c == SE)
+                    handleSubnegotiation();
+                m_state = Telnet::Data;
+            }
+            break;
+        }
+    }
+}
+
+void NetSerialDevice::handleOption(unsigned char command, unsigned char option)
+{
+    // Answer only what changes an option's state, so two parties cannot echo each other for ever.
+    const bool weDo = option == BINARY || option == SGA || option == COM_PORT;
+    const bool theyMay = option == BINARY || option == SGA;
+    switch (command) {
+    case WILL:
+        if (m_remoteOn.contains(option))
+            return;
+        if (theyMay) {
+            m_remoteOn.insert(option);
+            if (!m_remoteAsked.remove(option))
+                sendRaw(bytes({IAC, DO, option}));
+        } else {
+            sendRaw(bytes({IAC, DONT, option}));
+        }
+        return;
+    case WONT:
+        m_remoteAsked.remove(option);
+        if (m_remoteOn.remove(option))
+            sendRaw(bytes({IAC, DONT, option}));
+        return;
+    case DO:
+        if (option == COM_PORT)
+            m_comPortAnswered = true;
+        if (m_localOn.contains(option))
+            return;
+        if (weDo) {
+            m_localOn.insert(option);
+            if (!m_localAsked.remove(option))
+                sendRaw(bytes({IAC, WILL, option}));
+        } else {
+            sendRaw(bytes({IAC, WONT, option}));
+        }
+        return;
+    case DONT:
+        if (option == COM_PORT) {
+            m_comPortAnswered = true;
+            m_comPortRefused = true;
+        }
+        m_localAsked.remove(option);
+        if (m_localOn.remove(option))
+            sendRaw(bytes({IAC, WONT, option}));
+        return;
+    default:
+        return;
+    }
+}
+
+void NetSerialDevice::handleSubnegotiation()
+{
+    if (m_sub.size() < 2 || static_cast<unsigned char>(m_sub[0]) != COM_PORT)
+        return;
+    const auto command = static_cast<unsigned char>(m_sub[1]);
+    if (command == SERVER_OFFSET + SET_BAUDRATE && m_sub.size() >= 6) {
+        const auto *v = reinterpret_cast<const unsigned char *>(m_sub.constData() + 2);
+        m_serverBaud = int((quint32(v[0]) << 24) | (quint32(v[1]) << 16) | (quint32(v[2]) << 8) | quint32(v[3]));
+    }
+}
+
+void NetSerialDevice::sendComPort(unsigned char command, const QByteArray &value)
+{
+    QByteArray out = bytes({IAC, SB, COM_PORT, command});
+    for (char c : value) {
+        out.append(c);
+        if (static_cast<unsigned char>(c) == IAC)
+            out.append(c);
+    }
+    out += bytes({IAC, SE});
+    sendRaw(out);
+}
+
+void NetSerialDevice::sendRaw(const QByteArray &bytes)
+{
+    m_output += bytes;
+    flush();
+}
+
+void NetSerialDevice::flush()
+{
+    while (m_fd >= 0 && !m_output.isEmpty()) {
+        const ssize_t n = ::send(m_fd, m_output.constData(), size_t(m_output.size()), MSG_NOSIGNAL);
+        if (n > 0) {
+            m_output.remove(0, n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            break;
+        // Report the loss from the event loop: the writer may be in the middle of an exchange.
+        const QString reason = m_url + QStringLiteral(": ") + errnoText(errno);
+        m_output.clear();
+        QMetaObject::invokeMethod(
+            this, [this, reason, generation = m_generation] {
+                if (generation == m_generation && isOpen())
+                    markLost(reason);
+            },
+            Qt::QueuedConnection);
+        break;
+    }
+    if (m_writeNotifier)
+        m_writeNotifier->setEnabled(m_fd >= 0 && !m_output.isEmpty());
+}
+
+void NetSerialDevice::close()
+{
+    ++m_generation;
+    m_readNotifier.reset();
+    m_writeNotifier.reset();
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+    m_input.clear();
+    m_output.clear();
+    m_state = Telnet::Data;
+    m_remoteOn.clear();
+    m_localOn.clear();
+    m_remoteAsked.clear();
+    m_localAsked.clear();
+    m_comPortAnswered = false;
+    m_comPortRefused = false;
+}
+
+void NetSerialDevice::setDtr(bool on)
+{
+    m_dtr = on;
+    if (!isOpen())
+        return;
+    if (m_telnet)
+        sendComPort(SET_CONTROL, bytes({quint8(on ? 8 : 9)}));
+    else
+        noteOnce(QStringLiteral("%1: DTR cannot be set over a raw TCP connection").arg(m_url));
+}
+
+void NetSerialDevice::setRts(bool on)
+{
+    m_rts = on;
+    if (!isOpen())
+        return;
+    if (m_telnet)
+        sendComPort(SET_CONTROL, bytes({quint8(on ? 11 : 12)}));
+    else
+        noteOnce(QStringLiteral("%1: RTS cannot be set over a raw TCP connection").arg(m_url));
+}
+
+void NetSerialDevice::write(const QByteArray &data)
+{
+    if (!isOpen())
+        return;
+    if (!m_telnet)
+        return sendRaw(data);
+    QByteArray escaped;
+    escaped.reserve(data.size() + 8);
+    for (char c : data) {
+        escaped.append(c);
+        if (static_cast<unsigned char>(c) == IAC)
+            escaped.append(c);
+    }
+    sendRaw(escaped);
+}
+
+QByteArray NetSerialDevice::readAll()
+{
+    if (m_readNotifier && !m_readNotifier->isEnabled())
+        m_readNotifier->setEnabled(true);
+    return std::exchange(m_input, QByteArray());
+}
+
+void NetSerialDevice::discardInput()
+{
+    if (!isOpen())
+        return;
+    // Bytes already in the socket count as received too.
+    if (!receive()) {
+        const QString reason = m_url + QStringLiteral(": the server closed the connection");
+        QMetaObject::invokeMethod(
+            this, [this, reason, generation = m_generation] {
+                if (generation == m_generation && isOpen())
+                    markLost(reason);
+            },
+            Qt::QueuedConnection);
+    }
+    readAll();
+}
+
+void NetSerialDevice::noteOnce(const QString &text)
+{
+    if (m_noted.contains(text))
+        return;
+    m_noted.insert(text);
+    m_notices << text;
+    qCWarning(lcNet).noquote() << text;
+    emit notice(text);
+}
+
+void NetSerialDevice::markLost(const QString &reason)
+{
+    close();
+    setError(PortError::Lost, reason);
+    emit lost(errorString());
+}
+
+} // namespace orv
