@@ -63,6 +63,8 @@ private slots:
 
     void lineMonitorShowsTheLineWhileOpen_data();
     void lineMonitorShowsTheLineWhileOpen();
+    void lineMonitorKeepsTheNewestRows_data();
+    void lineMonitorKeepsTheNewestRows();
 
     void menuStatesFollowTheLink_data();
     void menuStatesFollowTheLink();
@@ -206,6 +208,33 @@ void TestMainWindow::lineMonitorShowsTheLineWhileOpen()
 
     monitor.findChild<QPushButton *>(QStringLiteral("monitor_clear"))->click();
     QVERIFY(monitor.rows().isEmpty());
+}
+
+void TestMainWindow::lineMonitorKeepsTheNewestRows_data()
+{
+    QTest::addColumn<QList<int>>("batches"); // chunks sent before each collection
+    const int over = LineMonitor::maxRows + 1;
+    QTest::newRow("one overfull batch") << QList<int>{over};
+    QTest::newRow("rows overrun across batches") << QList<int>{3000, over - 3000};
+    QTest::newRow("many small batches") << QList<int>(over, 1);
+}
+
+void TestMainWindow::lineMonitorKeepsTheNewestRows()
+{
+    QFETCH(QList<int>, batches);
+    MainFixture f(nullptr);
+    LineMonitor &monitor = f.window->lineMonitor();
+    monitor.show();
+    int sent = 0;
+    for (int n : batches) {
+        for (int i = 0; i < n; ++i)
+            f.window->comm().setOutput(QByteArray::number(sent++));
+        monitor.flush();
+    }
+    const QStringList rows = monitor.rows();
+    QCOMPARE(rows.size(), LineMonitor::maxRows);
+    QVERIFY2(rows.first().endsWith(QStringLiteral("|1|")), qPrintable(rows.first()));
+    QVERIFY2(rows.last().endsWith(QStringLiteral("|%1|").arg(sent - 1)), qPrintable(rows.last()));
 }
 
 void TestMainWindow::menuStatesFollowTheLink_data()
