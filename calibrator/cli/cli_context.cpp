@@ -54,7 +54,18 @@ int CliContext::makeLink()
     PortMap ports = PortMap::load(dataDir);
     if (!device.isEmpty())
         ports.setDevicePath(chosenPort(), device);
+    if (!traceFile.isEmpty()) {
+        traceOut.setFileName(traceFile);
+        // Unbuffered: a trace must hold the last bytes even when the run is cut short.
+        if (!traceOut.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+            err << "orvcal-cli: cannot write the trace file " << traceFile << ": " << traceOut.errorString()
+                << Qt::endl;
+            return BadUsage;
+        }
+        tracer = std::make_unique<LineTraceWriter>(pump, traceOut);
+    }
     comm = std::make_unique<CommControl>(std::make_unique<PortDevice>(), ports);
+    comm->setLineObserver(tracer.get());
     link = std::make_unique<StationLink>(*comm, pump);
     link->setMessages(&messages);
     link->state.pkt_start = QByteArray(1, 0x02);

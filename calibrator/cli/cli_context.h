@@ -2,10 +2,12 @@
 
 #include "link/com_settings.h"
 #include "link/comm_control.h"
+#include "link/line_trace.h"
 #include "link/qt_pump.h"
 #include "link/settings_file.h"
 #include "link/station_link.h"
 
+#include <QFile>
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
@@ -43,6 +45,7 @@ public:
     std::optional<int> port;   // --port
     QString device;            // --device
     std::optional<int> baud;   // --baud
+    QString traceFile;         // --trace
     ComSettings settings;
     SettingsFile settingsFile;
 
@@ -69,6 +72,9 @@ public:
     // What the windows would show in a message box goes to stderr.
     StderrMessages messages;
     bool settingsLoaded = false;
+    // Declared before the line so that they outlive it.
+    QFile traceOut;
+    std::unique_ptr<LineTraceWriter> tracer;
     std::unique_ptr<CommControl> comm;
     std::unique_ptr<StationLink> link;
 };

@@ -10,9 +10,10 @@ namespace {
 
 void usage(QTextStream &s)
 {
-    s << "usage: orvcal-cli [--port N | --device PATH] [--baud RATE] [--data-dir DIR] COMMAND [ARGS]\n"
+    s << "usage: orvcal-cli [--port N | --device PATH] [--baud RATE] [--data-dir DIR] [--trace FILE] COMMAND [ARGS]\n"
          "       orvcal-cli --version | --help\n"
-         "Talks to an ORV weather station over a serial line; port and rate default to station slot 0.\n\n"
+         "Talks to an ORV weather station over a serial line; port and rate default to station slot 0.\n"
+         "--trace FILE writes every byte sent and received, with direction and time, to FILE.\n\n"
          "commands:\n";
     for (const Command &c : commandTable())
         s << "  " << c.usage.leftJustified(28) << c.summary << '\n';
@@ -75,6 +76,13 @@ int main(int argc, char *argv[])
             return BadUsage;
         }
         context.baud = int(*n);
+    }
+    if (const auto t = takeValue(QStringLiteral("--trace"))) {
+        if (t->isEmpty()) {
+            err << "orvcal-cli: --trace needs a file" << Qt::endl;
+            return BadUsage;
+        }
+        context.traceFile = *t;
     }
     if (const auto dir = takeValue(QStringLiteral("--data-dir")))
         context.dataDir = *dir;

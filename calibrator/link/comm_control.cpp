@@ -42,7 +42,7 @@ void CommControl::setInBufferCount(int count)
 
 QByteArray CommControl::input()
 {
-    m_pending += m_device->readAll();
+    m_pending += readDevice();
     return std::exchange(m_pending, QByteArray());
 }
 
@@ -59,7 +59,17 @@ void CommControl::setSetupValue(DispId id, int value)
 void CommControl::setOutput(const QByteArray &bytes)
 {
     qCDebug(lcComm) << "out" << bytes.toHex(' ');
+    if (m_observer)
+        m_observer->lineBytes(LineDirection::ToStation, bytes);
     m_device->write(bytes);
+}
+
+QByteArray CommControl::readDevice()
+{
+    QByteArray bytes = m_device->readAll();
+    if (m_observer && !bytes.isEmpty())
+        m_observer->lineBytes(LineDirection::FromStation, bytes);
+    return bytes;
 }
 
 bool CommControl::setPortOpen(bool open)
@@ -148,7 +158,7 @@ void CommControl::setUpLine(bool modem)
 void CommControl::handleReadyRead()
 {
     if (terminalActive()) {
-        const QByteArray bytes = m_pending + m_device->readAll();
+        const QByteArray bytes = m_pending + readDevice();
         m_pending.clear();
         if (!bytes.isEmpty())
             emit terminalShow(bytes);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "line_settings.h"
+#include "line_trace.h"
 #include "port_map.h"
 #include "serial_device.h"
 
@@ -94,6 +95,10 @@ public:
     const PortMap &ports() const { return m_ports; }
     SerialDevice &device() { return *m_device; }
 
+    // Every byte sent or taken from the port is shown to `observer` (null: none).
+    void setLineObserver(LineObserver *observer) { m_observer = observer; }
+    LineObserver *lineObserver() const { return m_observer; }
+
     // The terminal display's keyboard path: typed bytes go out as typed.
     void sendTyped(const QByteArray &bytes) { setOutput(bytes); }
 
@@ -111,6 +116,7 @@ signals:
 private:
     void handleReadyRead();
     void handleLost(const QString &reason);
+    QByteArray readDevice();
 
     std::unique_ptr<SerialDevice> m_device;
     PortMap m_ports;
@@ -127,6 +133,7 @@ private:
     QString m_lostReason;
     PortError m_lastError = PortError::None;
     QString m_lastErrorString;
+    LineObserver *m_observer = nullptr;
 };
 
 } // namespace orv

@@ -5,6 +5,7 @@
 #include "cancel_form.h"
 #include "change_station_frm.h"
 #include "keyboard_focus.h"
+#include "line_monitor.h"
 #include "link_activity.h"
 #include "screen_fit.h"
 #include "station_config_menu.h"
@@ -92,6 +93,8 @@ ORV_Main::ORV_Main(orv::Pump &pump, std::unique_ptr<orv::CommControl> comm, cons
 
 ORV_Main::~ORV_Main()
 {
+    // It lets go of the serial control, which goes before the window's children do.
+    delete m_lineMonitor;
     m_link->setUi(nullptr);
     m_link->setProgress(nullptr);
 }
@@ -136,6 +139,26 @@ void ORV_Main::buildMenus()
     connect(m_aboutMenu, &QAction::triggered, this, &ORV_Main::about_menu_Click);
 
     new StationConfigMenu(*this);
+
+    // Beside the program's own menus, so theirs keep their captions and states.
+    QMenu *monitorMenu = menuBar()->addMenu(QStringLiteral("&View"));
+    monitorMenu->setObjectName(QStringLiteral("monitor_menu"));
+    addItem(monitorMenu, "line_monitor_menu", QStringLiteral("&Line Monitor"), &ORV_Main::line_monitor_menu_Click);
+}
+
+LineMonitor &ORV_Main::lineMonitor()
+{
+    if (!m_lineMonitor)
+        m_lineMonitor = new LineMonitor(*m_comm, m_pump, this);
+    return *m_lineMonitor;
+}
+
+void ORV_Main::line_monitor_menu_Click()
+{
+    LineMonitor &monitor = lineMonitor();
+    monitor.show();
+    monitor.raise();
+    monitor.activateWindow();
 }
 
 void ORV_Main::buildPanels()

@@ -18,6 +18,7 @@ class TerminalDisplay;
 class cancel_form;
 class CalibrationMode;
 class LinkActivity;
+class LineMonitor;
 
 namespace orv {
 class CommControl;
@@ -50,6 +51,8 @@ public:
     CalibrationMode &calibration() { return *m_calibration; }
     // What the program is waiting on the station for, shown on the status line.
     LinkActivity &activity() { return *m_activity; }
+    // The line monitor window, made the first time it is asked for.
+    LineMonitor &lineMonitor();
 
     // What ending the program does; tests replace it to observe the request.
     void setEndAction(std::function<void()> action) { m_endAction = std::move(action); }
@@ -70,6 +73,7 @@ public:
     void about_menu_Click();
     void exit_menu_Click();
     void Command1_Click();
+    void line_monitor_menu_Click();
 
 signals:
     // A connection attempt has created its progress window.
@@ -89,6 +93,7 @@ private:
     std::unique_ptr<orv::CommControl> m_comm;
     std::unique_ptr<orv::StationLink> m_link;
     LinkActivity *m_activity = nullptr;
+    LineMonitor *m_lineMonitor = nullptr;
     QString m_dataDir;
     orv::ComSettings m_settings;
     orv::SettingsFile m_settingsFile;

@@ -5,6 +5,7 @@
 #include "link/settings_file.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -68,9 +69,34 @@ void TestCliEndToEnd::versionReadAndWriteOverAPty()
     QVERIFY2(run.exitCode == 0, run.err.constData());
     QCOMPARE(run.out.trimmed(), QByteArray("300"));
 
-    run = runProgram(QStringLiteral(ORVCAL_CLI_PATH), cliArgs(station.ptyPath(), {QStringLiteral("read"), QStringLiteral("0x10")}));
+    const QString clientTrace = m_dir->filePath(QStringLiteral("client.trace"));
+    run = runProgram(QStringLiteral(ORVCAL_CLI_PATH),
+                     cliArgs(station.ptyPath(), {QStringLiteral("--trace"), clientTrace, QStringLiteral("read"),
+                                                 QStringLiteral("0x10")}));
     QVERIFY2(run.exitCode == 0, run.err.constData());
     QCOMPARE(run.out.trimmed(), QByteArray("300"));
+
+    // Our own trace: the packet twice, then the reply, stamped in order.
+    QFile ours(clientTrace);
+    QVERIFY(ours.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QStringList lines = QString::fromUtf8(ours.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QRegularExpression row(QStringLiteral(R"(^(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3})  ([<>])  ([0-9A-F ]+)  \|.*\|$)"));
+    QStringList shape;
+    QString previous;
+    QByteArray received;
+    for (const QString &line : lines) {
+        const QRegularExpressionMatch m = row.match(line);
+        QVERIFY2(m.hasMatch(), qPrintable(line));
+        QVERIFY2(m.captured(1) >= previous, qPrintable(line));
+        previous = m.captured(1);
+        if (m.captured(2) == QLatin1String(">"))
+            shape << m.captured(2) + QLatin1Char(' ') + m.captured(3);
+        else
+            received += QByteArray::fromHex(m.captured(3).toLatin1());
+    }
+    QCOMPARE(shape, QStringList(2, QStringLiteral("> 02 03 47 50 10 56 03")));
+    QCOMPARE(received.toHex(' '), QByteArray("01 2c"));
+    QVERIFY2(lines.last().contains(QLatin1String("  <  ")), qPrintable(lines.last()));
 
     // The wire shows the framed packets byte for byte.
     const QByteArray trace = traceText().toLower();
@@ -105,6 +131,7 @@ void TestCliEndToEnd::badArgumentsNeverReachTheStation_data()
     QTest::newRow("value not a number") << QStringList{QStringLiteral("write"), QStringLiteral("16"), QStringLiteral("12a")};
     QTest::newRow("missing value") << QStringList{QStringLiteral("write"), QStringLiteral("16")};
     QTest::newRow("unknown port") << QStringList{QStringLiteral("--port"), QStringLiteral("9"), QStringLiteral("version")};
+    QTest::newRow("trace without a file") << QStringList{QStringLiteral("version"), QStringLiteral("--trace")};
 }
 
 void TestCliEndToEnd::badArgumentsNeverReachTheStation()
@@ -223,6 +250,11 @@ void TestCliEndToEnd::filesAndArgumentsWithoutAStation_data()
         << oddRate.toBytes() << QByteArray() << false
         << QStringList{QStringLiteral("--device"), QStringLiteral("/nonexistent/tty"), QStringLiteral("version")} << 8
         << QByteArray() << QByteArray("holds the rate 1234, which is not one of the eight station rates");
+    QTest::newRow("a trace file that cannot be written stops before the line")
+        << QByteArray() << QByteArray() << false
+        << QStringList{QStringLiteral("--trace"), QStringLiteral("/nonexistent/dir/line.trace"), QStringLiteral("--device"),
+                       QStringLiteral("/nonexistent/tty"), QStringLiteral("version")}
+        << 2 << QByteArray() << QByteArray("cannot write the trace file /nonexistent/dir/line.trace");
     QTest::newRow("--baud takes the eight rates only")
         << QByteArray() << QByteArray() << false
         << QStringList{QStringLiteral("--baud"), QStringLiteral("1234"), QStringLiteral("version")} << 2

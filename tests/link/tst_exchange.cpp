@@ -1,6 +1,7 @@
 #include "link_fixture.h"
 #include "pty_peer.h"
 
+#include "link/line_trace.h"
 #include "link/link_ui.h"
 #include "link/message.h"
 #include "link/packet.h"
@@ -84,6 +85,13 @@ private slots:
     void receiveWindowFollowsWholeSecondClock_data();
     void receiveWindowFollowsWholeSecondClock();
     void closeLinkClosesPortBetweenUiSteps();
+
+    void traceEntryText_data();
+    void traceEntryText();
+    void traceOfReadShowsBothDirectionsOnTheClock_data();
+    void traceOfReadShowsBothDirectionsOnTheClock();
+    void traceKeepsNewestWithinCapacity_data();
+    void traceKeepsNewestWithinCapacity();
 };
 
 void TestExchange::packetBytes_data()
@@ -653,3 +661,109 @@ void TestExchange::closeLinkClosesPortBetweenUiSteps()
 
 QTEST_GUILESS_MAIN(TestExchange)
 #include "tst_exchange.moc"
+
+void TestExchange::traceEntryText_data()
+{
+    QTest::addColumn<int>("direction");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+    const int out = int(LineDirection::ToStation);
+    const int in = int(LineDirection::FromStation);
+    QTest::newRow("read packet") << out << QByteArray::fromHex("02034750105603")
+                                 << "2026-03-14 10:00:00.250  >  02 03 47 50 10 56 03  |..GP.V.|";
+    QTest::newRow("reply, high and control bytes") << in << QByteArray::fromHex("FF7F20")
+                                                   << "2026-03-14 10:00:00.250  <  FF 7F 20  |.. |";
+    QTest::newRow("printable text") << in << QByteArray("V2.13\r")
+                                    << "2026-03-14 10:00:00.250  <  56 32 2E 31 33 0D  |V2.13.|";
+}
+
+void TestExchange::traceEntryText()
+{
+    QFETCH(int, direction);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    const TraceEntry entry{rigStart.addMSecs(250), LineDirection(direction), bytes};
+    QCOMPARE(formatTraceEntry(entry), text);
+}
+
+void TestExchange::traceOfReadShowsBothDirectionsOnTheClock_data()
+{
+    QTest::addColumn<QList<qint64>>("pieceDelays");
+    QTest::addColumn<QList<QByteArray>>("pieces");
+    QTest::addColumn<QStringList>("expected");
+    const QString packet = QStringLiteral("02 03 47 50 10 56 03  |..GP.V.|");
+    // Both packets leave after the 0.25 s settle; at 2400 baud each takes 30 ms,
+    // so the second is in at 0.310 and the station's answer 20 ms later.
+    QTest::newRow("whole reply")
+        << QList<qint64>{20} << QList<QByteArray>{QByteArray::fromHex("012C")}
+        << QStringList{"10:00:00.250  >  " + packet, "10:00:00.250  >  " + packet, "10:00:00.330  <  01 2C  |.,|"};
+    QTest::newRow("reply split across a pause")
+        << QList<qint64>{20, 3000} << QList<QByteArray>{QByteArray::fromHex("12"), QByteArray::fromHex("34")}
+        << QStringList{"10:00:00.250  >  " + packet, "10:00:00.250  >  " + packet, "10:00:00.330  <  12  |.|",
+                       "10:00:03.330  <  34  |4|"};
+}
+
+void TestExchange::traceOfReadShowsBothDirectionsOnTheClock()
+{
+    QFETCH(QList<qint64>, pieceDelays);
+    QFETCH(QList<QByteArray>, pieces);
+    QFETCH(QStringList, expected);
+    LinkFixture f;
+    int n = 0;
+    f.peer.setResponder([&](const QByteArray &) {
+        QList<ScriptedPeer::Piece> reply;
+        if (++n == 2)
+            for (int i = 0; i < pieces.size(); ++i)
+                reply.append({pieceDelays[i], pieces[i]});
+        return reply;
+    });
+    LineTrace trace(f.pump);
+    f.comm->setLineObserver(&trace);
+    QVERIFY(f.open());
+    f.link->state.param_addr = 0x10;
+    f.link->read_param();
+    QCOMPARE(f.link->state.com_status, 0);
+
+    QStringList lines;
+    for (const TraceEntry &entry : trace.takeNew())
+        lines << formatTraceEntry(entry).mid(11); // the date is the rig's
+    QCOMPARE(lines, expected);
+    QVERIFY(trace.takeNew().empty());
+}
+
+void TestExchange::traceKeepsNewestWithinCapacity_data()
+{
+    QTest::addColumn<int>("capacity");
+    QTest::addColumn<int>("chunks");
+    QTest::addColumn<int>("takenBetween"); // chunks after which the viewer collects once (0: never)
+    QTest::addColumn<QList<int>>("kept");  // first byte of each chunk kept
+    QTest::addColumn<QList<int>>("taken"); // ... and of those the final collection gets
+    QTest::newRow("under capacity") << 4 << 3 << 0 << QList<int>{0, 1, 2} << QList<int>{0, 1, 2};
+    QTest::newRow("oldest dropped") << 3 << 5 << 0 << QList<int>{2, 3, 4} << QList<int>{2, 3, 4};
+    QTest::newRow("collected midway") << 4 << 6 << 3 << QList<int>{2, 3, 4, 5} << QList<int>{3, 4, 5};
+    QTest::newRow("collected, then overrun") << 2 << 6 << 1 << QList<int>{4, 5} << QList<int>{4, 5};
+}
+
+void TestExchange::traceKeepsNewestWithinCapacity()
+{
+    QFETCH(int, capacity);
+    QFETCH(int, chunks);
+    QFETCH(int, takenBetween);
+    QFETCH(QList<int>, kept);
+    QFETCH(QList<int>, taken);
+    VirtualPump pump;
+    LineTrace trace(pump, std::size_t(capacity));
+    for (int i = 0; i < chunks; ++i) {
+        trace.lineBytes(LineDirection::FromStation, QByteArray(1, char(i)));
+        if (i + 1 == takenBetween)
+            trace.takeNew();
+    }
+    QList<int> keptFirst, takenFirst;
+    for (const TraceEntry &e : trace.entries())
+        keptFirst << int(e.bytes[0]);
+    for (const TraceEntry &e : trace.takeNew())
+        takenFirst << int(e.bytes[0]);
+    QCOMPARE(keptFirst, kept);
+    QCOMPARE(takenFirst, taken);
+    QCOMPARE(trace.dropped(), std::size_t(chunks - kept.size()));
+}

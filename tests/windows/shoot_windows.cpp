@@ -3,6 +3,7 @@
 #include "calibration_mode.h"
 #include "link_activity.h"
 #include "cancel_form.h"
+#include "line_monitor.h"
 #include "simulated_line.h"
 #include "terminal_display.h"
 #include "virtual_pump.h"
@@ -24,7 +25,7 @@
 
 // Screenshots of the main window, "Connection in Progress", terminal mode
 // after typing R, the calibration window's fullest tabs, station selection and
-// the properties window, taken from the screen of a real display (Xvfb will
+// the properties window and the line monitor, taken from the screen of a real display (Xvfb will
 // do; start it with the screen size to try, e.g. -screen 0 1024x600x24).
 // Usage: shoot_windows OUTPUT_DIR
 namespace {
@@ -64,6 +65,9 @@ int main(int argc, char *argv[])
     if (!QTest::qWaitForWindowExposed(&window))
         return 1;
     bool ok = shoot(&window, out + QStringLiteral("/main_window.png"));
+    // Open from the start, so that it has the whole session to show at the end.
+    window.findChild<QAction *>(QStringLiteral("line_monitor_menu"))->trigger();
+    window.lineMonitor().move(80, 80);
 
     QObject::connect(&window, &ORV_Main::connectProgressCreated, &window, [&](cancel_form *form) {
         QObject::connect(form, &cancel_form::infoChanged, form, [&, form](const QString &text) {
@@ -112,5 +116,9 @@ int main(int argc, char *argv[])
         return 1;
     ok = shoot(properties, out + QStringLiteral("/properties.png")) && ok;
     properties->close();
+
+    window.lineMonitor().flush();
+    window.lineMonitor().raise();
+    ok = shoot(&window.lineMonitor(), out + QStringLiteral("/line_monitor.png")) && ok;
     return ok ? 0 : 1;
 }

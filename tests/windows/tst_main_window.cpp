@@ -3,6 +3,7 @@
 #include "scripted_peer.h"
 
 #include "cancel_form.h"
+#include "line_monitor.h"
 #include "link_activity.h"
 
 #include "link/connect_station.h"
@@ -59,6 +60,11 @@ private slots:
     void startUpKeepsAnExistingSettingsFile();
     void menuTreeHasItsCaptionsAndNames_data();
     void menuTreeHasItsCaptionsAndNames();
+
+    void lineMonitorShowsTheLineWhileOpen_data();
+    void lineMonitorShowsTheLineWhileOpen();
+    void lineMonitorKeepsTheNewestRows_data();
+    void lineMonitorKeepsTheNewestRows();
 
     void menuStatesFollowTheLink_data();
     void menuStatesFollowTheLink();
@@ -133,6 +139,7 @@ void TestMainWindow::menuTreeHasItsCaptionsAndNames_data()
     QTest::newRow("configuration") << "config_menu" << "Confi&guration";
     QTest::newRow("save configuration") << "save_config_menu" << "Save Station Configuration…";
     QTest::newRow("restore configuration") << "restore_config_menu" << "Restore Station Configuration…";
+    QTest::newRow("line monitor") << "line_monitor_menu" << "&Line Monitor";
 }
 
 void TestMainWindow::menuTreeHasItsCaptionsAndNames()
@@ -145,7 +152,8 @@ void TestMainWindow::menuTreeHasItsCaptionsAndNames()
     QCOMPARE(action->text(), caption);
     // Top-level entries sit on the menu bar itself, in this order; the
     // configuration menu comes after the program's original five.
-    const QStringList topLevel{"&File", "&Connect", "&Tools", "Communication &Properties", "&About", "Confi&guration"};
+    const QStringList topLevel{"&File",  "&Connect",       "&Tools", "Communication &Properties",
+                               "&About", "Confi&guration", "&View"};
     QStringList bar;
     for (QAction *a : f.window->menuBar()->actions())
         bar << a->text();
@@ -153,6 +161,80 @@ void TestMainWindow::menuTreeHasItsCaptionsAndNames()
     const auto *connectMenu = f.window->findChild<QMenu *>(QStringLiteral("connect_menu"));
     QCOMPARE(connectMenu->actions().at(2)->objectName(), QStringLiteral("Blank7"));
     QVERIFY(connectMenu->actions().at(2)->isSeparator());
+}
+
+void TestMainWindow::lineMonitorShowsTheLineWhileOpen_data()
+{
+    QTest::addColumn<bool>("closeBeforeConnecting");
+    QTest::addColumn<QStringList>("expectedRows");
+    // The version request after the two 3 s settles, and the answer 5 ms of
+    // line time at 2400 baud plus the station's 20 ms later.
+    QTest::newRow("open") << false
+                          << QStringList{"2026-03-14 10:00:06.000  >  56  |V|",
+                                         "2026-03-14 10:00:06.025  <  34 2E 31 30 33 0D 0A  |4.103..|"};
+    QTest::newRow("closed again: nothing listens") << true << QStringList{};
+}
+
+void TestMainWindow::lineMonitorShowsTheLineWhileOpen()
+{
+    QFETCH(bool, closeBeforeConnecting);
+    QFETCH(QStringList, expectedRows);
+    ScriptedPeer station(ScriptedPeer::always(goodVersion));
+    MainFixture f(&station);
+    f.action("line_monitor_menu")->trigger();
+    LineMonitor &monitor = f.window->lineMonitor();
+    QVERIFY(monitor.isVisible());
+    QCOMPARE(monitor.windowTitle(), QStringLiteral("Line Monitor"));
+    QVERIFY(monitor.listening());
+    if (closeBeforeConnecting)
+        monitor.close();
+    QCOMPARE(f.window->comm().lineObserver() != nullptr, !closeBeforeConnecting);
+
+    f.action("open_port_menu")->trigger();
+    QCOMPARE(f.menuState(), connectedState);
+    // Rows arrive in the window's own batches, never during the exchange.
+    QVERIFY(monitor.rows().isEmpty());
+    monitor.flush();
+    QCOMPARE(monitor.rows(), expectedRows);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("trace.txt"));
+    monitor.chooseFile = [&] { return path; };
+    monitor.findChild<QPushButton *>(QStringLiteral("monitor_save"))->click();
+    QFile saved(path);
+    QVERIFY(saved.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QString text = QString::fromUtf8(saved.readAll());
+    QCOMPARE(text, expectedRows.isEmpty() ? QString() : expectedRows.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+
+    monitor.findChild<QPushButton *>(QStringLiteral("monitor_clear"))->click();
+    QVERIFY(monitor.rows().isEmpty());
+}
+
+void TestMainWindow::lineMonitorKeepsTheNewestRows_data()
+{
+    QTest::addColumn<QList<int>>("batches"); // chunks sent before each collection
+    const int over = LineMonitor::maxRows + 1;
+    QTest::newRow("one overfull batch") << QList<int>{over};
+    QTest::newRow("rows overrun across batches") << QList<int>{3000, over - 3000};
+    QTest::newRow("many small batches") << QList<int>(over, 1);
+}
+
+void TestMainWindow::lineMonitorKeepsTheNewestRows()
+{
+    QFETCH(QList<int>, batches);
+    MainFixture f(nullptr);
+    LineMonitor &monitor = f.window->lineMonitor();
+    monitor.show();
+    int sent = 0;
+    for (int n : batches) {
+        for (int i = 0; i < n; ++i)
+            f.window->comm().setOutput(QByteArray::number(sent++));
+        monitor.flush();
+    }
+    const QStringList rows = monitor.rows();
+    QCOMPARE(rows.size(), LineMonitor::maxRows);
+    QVERIFY2(rows.first().endsWith(QStringLiteral("|1|")), qPrintable(rows.first()));
+    QVERIFY2(rows.last().endsWith(QStringLiteral("|%1|").arg(sent - 1)), qPrintable(rows.last()));
 }
 
 void TestMainWindow::menuStatesFollowTheLink_data()
