@@ -195,6 +195,10 @@ void Com_form::showStoredPortAndRate()
         // and keeps its stored value until the user picks one.
         m_port->setCurrentIndex(port >= orv::PortMap::firstPort && port <= orv::PortMap::lastPort ? port - 1 : -1);
         m_baud->setCurrentIndex(exactRate ? rateIndex : -1);
+        // Shown while nothing is selected, so a damaged rate is named rather than hidden.
+        m_baud->setPlaceholderText(exactRate ? QString()
+                                             : QStringLiteral("%1: not a station rate")
+                                                   .arg(QString::number(double(m_settings.baud_rate[s]), 'g', 7)));
     }
     showPortDevice();
 }

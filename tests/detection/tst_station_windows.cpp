@@ -119,6 +119,9 @@ void TestStationWindows::propertiesFillFromSlot()
     QVERIFY(form->isEnabled());
     QCOMPARE(child<QComboBox>(form, "Com_port_combo")->currentIndex(), portIndex);
     QCOMPARE(child<QComboBox>(form, "wv_Baud_combo")->currentIndex(), baudIndex);
+    // A rate outside the list is named in place of a selection.
+    QCOMPARE(child<QComboBox>(form, "wv_Baud_combo")->placeholderText(),
+             baudIndex < 0 ? QString::number(double(baud), 'g', 7) + QStringLiteral(": not a station rate") : QString());
     QCOMPARE(child<QCheckBox>(form, "modem_chk")->isChecked(), modem == 255);
     QCOMPARE(child<QLineEdit>(form, "number_txt")->text(), QStringLiteral("1-555-555-5555").leftJustified(30));
     QCOMPARE(child<QLineEdit>(form, "setup_txt")->text(), QStringLiteral("&F0").leftJustified(100));
