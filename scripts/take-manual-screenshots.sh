@@ -32,9 +32,9 @@ export ZQ_REGISTRY="$work/registry.ini"
 mkdir -p "$work/windows" "$work/pages" "$images"
 
 # The windows at the smallest screen they are laid out for.
-xvfb-run -a -s "-screen 0 1024x600x24" "$build/tests/windows/shoot_windows" "$work/windows"
+timeout 300 xvfb-run -a -s "-screen 0 1024x600x24" "$build/tests/windows/shoot_windows" "$work/windows"
 # The input control's property sheet.
-xvfb-run -a -s "-screen 0 1024x768x24" "$build/tests/realinput/pages/shoot_pages" "$work/pages"
+timeout 120 xvfb-run -a -s "-screen 0 1024x768x24" "$build/tests/realinput/pages/shoot_pages" "$work/pages"
 # A whole session of the real program and orv-station, driven by keyboard.
 "$root/tests/desktop/real_window_smoke.sh" "$build" "$work/smoke"
 
@@ -57,6 +57,7 @@ choose windows/calibration_tab11.png calibration-time-baud.png
 choose windows/calibration_writing.png calibration-writing.png
 choose windows/station_selection.png station-selection.png
 choose windows/properties.png properties.png
+choose windows/detection.png detection.png
 choose windows/line_monitor.png line-monitor.png
 # The smoke test's shots are numbered by step; this one is a 4x close-up.
 choose "$(cd "$work" && ls smoke/*-power-setting-typed.png | head -n1)" power-setting-typed.png
