@@ -1,4 +1,6 @@
+#include "COM_Detect_frm.h"
 #include "Cal_form.h"
+#include "Com_form.h"
 #include "ORV_Main.h"
 #include "calibration_mode.h"
 #include "link_activity.h"
@@ -25,13 +27,15 @@
 
 // Screenshots of the main window, "Connection in Progress", terminal mode
 // after typing R, the calibration window's fullest tabs, station selection and
-// the properties window and the line monitor, taken from the screen of a real display (Xvfb will
+// the properties window, a detection and the line monitor, taken from the screen of a real display (Xvfb will
 // do; start it with the screen size to try, e.g. -screen 0 1024x600x24).
 // Usage: shoot_windows OUTPUT_DIR
 namespace {
 
 bool shoot(QWidget *window, const QString &path)
 {
+    // The line monitor stays open the whole session; without a window manager it would cover this one.
+    window->raise();
     // Let the display server draw what the widgets painted.
     for (int i = 0; i < 5; ++i)
         QTest::qWait(60);
@@ -87,7 +91,7 @@ int main(int argc, char *argv[])
     if (!form || !QTest::qWaitForWindowExposed(form))
         return 1;
     auto *tabs = form->findChild<QTabWidget *>(QStringLiteral("SSTab1"));
-    for (int tab : {0, 4, 10, 11}) {
+    for (int tab : {0, 2, 3, 4, 10, 11}) {
         tabs->setCurrentIndex(tab);
         ok = shoot(form, out + QStringLiteral("/calibration_tab%1.png").arg(tab, 2, 10, QLatin1Char('0'))) && ok;
     }
@@ -115,6 +119,16 @@ int main(int argc, char *argv[])
     if (!properties || !QTest::qWaitForWindowExposed(properties))
         return 1;
     ok = shoot(properties, out + QStringLiteral("/properties.png")) && ok;
+    // Nothing behind COM1; the station answers on COM2 at the first rate tried.
+    auto *comForm = qobject_cast<Com_form *>(properties);
+    comForm->Command1_Click();
+    COM_Detect_frm *detection = comForm->detectionWindow();
+    if (!detection || !QTest::qWaitForWindowExposed(detection))
+        return 1;
+    detection->detect_station();
+    ok = shoot(detection, out + QStringLiteral("/detection.png")) && ok;
+    detection->close();
+    QTest::qWait(0);
     properties->close();
 
     window.lineMonitor().flush();
