@@ -73,7 +73,7 @@ QColor screenColor(quint32 ole)
 // string alternative; the value held is a number or a font.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-Variant colorValue(quint32 color)
+Variant colorValue(const quint32 &color)
 {
     return Variant::fromColor(color);
 }
@@ -103,12 +103,80 @@ QStringList propertiesOfType(const Dispatch &object, VarType type)
     return stock + own;
 }
 
-// Edits every colour property of the object: a system colour by name, or
-// any colour through the colour dialog or as "&H00BBGGRR&".
-class ColorPage : public PropertyPage
+// A stock page that edits every property of one type, chosen from a list: the
+// values are read once, edited on the page and written back only where changed.
+template <typename Value>
+class TypedStockPage : public PropertyPage
 {
 public:
-    explicit ColorPage(QWidget *parent) : PropertyPage(parent)
+    using ReadValue = Value (Variant::*)() const;
+    using WriteValue = Variant (*)(const Value &);
+
+    TypedStockPage(QWidget *parent, VarType type, ReadValue read, WriteValue write)
+        : PropertyPage(parent), m_type(type), m_read(read), m_write(write)
+    {
+    }
+
+    void loadFromObjects() override
+    {
+        m_values.clear();
+        m_changed.clear();
+        m_property->clear();
+        if (!objects().isEmpty()) {
+            Dispatch *first = objects().first();
+            for (const QString &name : propertiesOfType(*first, m_type)) {
+                try {
+                    m_values.insert(name, (first->getProperty(first->idOfName(name)).*m_read)());
+                    m_property->addItem(name);
+                } catch (const AutomationError &) {
+                }
+            }
+        }
+        setDirty(false);
+        showCurrent();
+    }
+
+    bool apply() override
+    {
+        clearError();
+        for (int i = 0; i < m_property->count(); ++i) {
+            const QString name = m_property->itemText(i);
+            if (!m_changed.contains(name))
+                continue;
+            const Variant value = m_write(m_values.value(name));
+            for (Dispatch *object : objects()) {
+                try {
+                    object->putProperty(object->idOfName(name), value);
+                } catch (const AutomationError &e) {
+                    fail(e.description(), m_property);
+                    return false;
+                }
+            }
+            m_changed.remove(name);
+        }
+        setDirty(false);
+        return true;
+    }
+
+protected:
+    virtual void showCurrent() = 0;
+
+    QComboBox *m_property = nullptr;
+    QMap<QString, Value> m_values;
+    QSet<QString> m_changed;
+
+private:
+    VarType m_type;
+    ReadValue m_read;
+    WriteValue m_write;
+};
+
+// Edits every colour property of the object: a system colour by name, or
+// any colour through the colour dialog or as "&H00BBGGRR&".
+class ColorPage : public TypedStockPage<quint32>
+{
+public:
+    explicit ColorPage(QWidget *parent) : TypedStockPage(parent, VarType::Color, &Variant::toColor, colorValue)
     {
         auto *form = new QFormLayout(this);
         m_property = new QComboBox(this);
@@ -154,46 +222,6 @@ public:
 
     QString caption() const override { return QStringLiteral("Color"); }
 
-    void loadFromObjects() override
-    {
-        m_values.clear();
-        m_changed.clear();
-        m_property->clear();
-        if (!objects().isEmpty()) {
-            Dispatch *first = objects().first();
-            for (const QString &name : propertiesOfType(*first, VarType::Color)) {
-                try {
-                    m_values.insert(name, first->getProperty(first->idOfName(name)).toColor());
-                    m_property->addItem(name);
-                } catch (const AutomationError &) {
-                }
-            }
-        }
-        setDirty(false);
-        showCurrent();
-    }
-
-    bool apply() override
-    {
-        clearError();
-        for (int i = 0; i < m_property->count(); ++i) {
-            const QString name = m_property->itemText(i);
-            if (!m_changed.contains(name))
-                continue;
-            const Variant value = colorValue(m_values.value(name));
-            for (Dispatch *object : objects()) {
-                try {
-                    object->putProperty(object->idOfName(name), value);
-                } catch (const AutomationError &e) {
-                    fail(e.description(), m_property);
-                    return false;
-                }
-            }
-            m_changed.remove(name);
-        }
-        setDirty(false);
-        return true;
-    }
 
 private:
     quint32 current() const { return m_values.value(m_property->currentText()); }
@@ -211,7 +239,7 @@ private:
         showCurrent();
     }
 
-    void showCurrent()
+    void showCurrent() override
     {
         const quint32 color = current();
         const bool system = (color & systemBit) && int(color & 0xFF) < systemColorCount;
@@ -222,12 +250,9 @@ private:
         m_sample->setPalette(p);
     }
 
-    QComboBox *m_property = nullptr;
     QComboBox *m_system = nullptr;
     QLineEdit *m_value = nullptr;
     QLabel *m_sample = nullptr;
-    QMap<QString, quint32> m_values;
-    QSet<QString> m_changed;
 };
 
 QFont toQFont(const FontDesc &d)
@@ -255,10 +280,10 @@ FontDesc toFontDesc(const QFont &f, const FontDesc &was)
 
 // Edits the object's font properties: family, size and effects, with the
 // toolkit's font dialog for browsing.
-class FontPage : public PropertyPage
+class FontPage : public TypedStockPage<FontDesc>
 {
 public:
-    explicit FontPage(QWidget *parent) : PropertyPage(parent)
+    explicit FontPage(QWidget *parent) : TypedStockPage(parent, VarType::Font, &Variant::toFont, fontValue)
     {
         auto *form = new QFormLayout(this);
         m_property = new QComboBox(this);
@@ -310,46 +335,6 @@ public:
 
     QString caption() const override { return QStringLiteral("Font"); }
 
-    void loadFromObjects() override
-    {
-        m_values.clear();
-        m_changed.clear();
-        m_property->clear();
-        if (!objects().isEmpty()) {
-            Dispatch *first = objects().first();
-            for (const QString &name : propertiesOfType(*first, VarType::Font)) {
-                try {
-                    m_values.insert(name, first->getProperty(first->idOfName(name)).toFont());
-                    m_property->addItem(name);
-                } catch (const AutomationError &) {
-                }
-            }
-        }
-        setDirty(false);
-        showCurrent();
-    }
-
-    bool apply() override
-    {
-        clearError();
-        for (int i = 0; i < m_property->count(); ++i) {
-            const QString name = m_property->itemText(i);
-            if (!m_changed.contains(name))
-                continue;
-            const Variant value = fontValue(m_values.value(name));
-            for (Dispatch *object : objects()) {
-                try {
-                    object->putProperty(object->idOfName(name), value);
-                } catch (const AutomationError &e) {
-                    fail(e.description(), m_property);
-                    return false;
-                }
-            }
-            m_changed.remove(name);
-        }
-        setDirty(false);
-        return true;
-    }
 
 private:
     QFont chosenFont() const
@@ -398,7 +383,7 @@ private:
         setDirty(true);
     }
 
-    void showCurrent()
+    void showCurrent() override
     {
         const QString name = m_property->currentText();
         setEnabled(!name.isEmpty());
@@ -406,14 +391,11 @@ private:
             showFont(toQFont(m_values.value(name)), false);
     }
 
-    QComboBox *m_property = nullptr;
     QFontComboBox *m_family = nullptr;
     QString m_familyName;
     QDoubleSpinBox *m_size = nullptr;
     QVector<QCheckBox *> m_effects;
     QLabel *m_sample = nullptr;
-    QMap<QString, FontDesc> m_values;
-    QSet<QString> m_changed;
     bool m_filling = false;
 };
 
