@@ -461,17 +461,20 @@ void TestSerialServer::serverThatNeverAnswersLeavesWindowsLive_data()
     QTest::addColumn<QString>("scheme");
     QTest::addColumn<bool>("queueFull");
     QTest::addColumn<int>("closeAtMs");
+    QTest::addColumn<bool>("destroy");
     QTest::addColumn<int>("timeoutMs");
     QTest::addColumn<QString>("reason");
     const QString closed = QStringLiteral("the connection was closed");
     // A listener whose accept queue is full drops the handshake, so the connect stays pending.
-    QTest::newRow("the connect never completes") << QStringLiteral("tcp") << true << 0 << NetSerialDevice::connectTimeoutMs
-                                                 << QStringLiteral("Connection timed out");
+    QTest::newRow("the connect never completes") << QStringLiteral("tcp") << true << 0 << false
+                                                 << NetSerialDevice::connectTimeoutMs << QStringLiteral("Connection timed out");
     QTest::newRow("the telnet offer is never answered")
-        << QStringLiteral("rfc2217") << false << 0 << NetSerialDevice::negotiateTimeoutMs
+        << QStringLiteral("rfc2217") << false << 0 << false << NetSerialDevice::negotiateTimeoutMs
         << QStringLiteral("does not offer COM port control");
-    QTest::newRow("closed while connecting") << QStringLiteral("tcp") << true << 300 << 300 << closed;
-    QTest::newRow("closed while negotiating") << QStringLiteral("rfc2217") << false << 300 << 300 << closed;
+    QTest::newRow("closed while connecting") << QStringLiteral("tcp") << true << 300 << false << 300 << closed;
+    QTest::newRow("closed while negotiating") << QStringLiteral("rfc2217") << false << 300 << false << 300 << closed;
+    QTest::newRow("destroyed while connecting") << QStringLiteral("tcp") << true << 300 << true << 300 << QString();
+    QTest::newRow("destroyed while negotiating") << QStringLiteral("rfc2217") << false << 300 << true << 300 << QString();
 }
 
 void TestSerialServer::serverThatNeverAnswersLeavesWindowsLive()
@@ -479,6 +482,7 @@ void TestSerialServer::serverThatNeverAnswersLeavesWindowsLive()
     QFETCH(QString, scheme);
     QFETCH(bool, queueFull);
     QFETCH(int, closeAtMs);
+    QFETCH(bool, destroy);
     QFETCH(int, timeoutMs);
     QFETCH(QString, reason);
     const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -499,23 +503,33 @@ void TestSerialServer::serverThatNeverAnswersLeavesWindowsLive()
         QVERIFY(::connect(filler, reinterpret_cast<sockaddr *>(&a), sizeof a) == 0);
     }
 
-    NetSerialDevice device;
+    QPointer<NetSerialDevice> device = new NetSerialDevice;
+    const auto deleteDevice = qScopeGuard([&device] { delete device; });
     int ticks = 0;
     QTimer ticker;
     connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
     ticker.start(50);
     if (closeAtMs > 0)
-        QTimer::singleShot(closeAtMs, &device, [&device] { device.close(); });
+        QTimer::singleShot(closeAtMs, &ticker, [&device, destroy] {
+            if (destroy)
+                delete device;
+            else
+                device->close();
+        });
     QElapsedTimer clock;
     clock.start();
-    QVERIFY(!device.open(QStringLiteral("%1://127.0.0.1:%2").arg(scheme).arg(ntohs(a.sin_port)), LineSettings{9600, 'N', 8, 1},
-                         false));
+    QVERIFY(!device->open(QStringLiteral("%1://127.0.0.1:%2").arg(scheme).arg(ntohs(a.sin_port)),
+                          LineSettings{9600, 'N', 8, 1}, false));
     const qint64 elapsed = clock.elapsed();
-    QVERIFY2(device.errorString().contains(reason), qPrintable(device.errorString()));
     QVERIFY2(elapsed >= timeoutMs - 50 && elapsed < timeoutMs + 1500, qPrintable(QString::number(elapsed)));
     // A blocking wait would let none of them through.
     QVERIFY2(ticks >= timeoutMs / 50 / 2, qPrintable(QString::number(ticks)));
-    QVERIFY(!device.isOpen());
+    if (destroy) {
+        QVERIFY(!device);
+        return;
+    }
+    QVERIFY2(device->errorString().contains(reason), qPrintable(device->errorString()));
+    QVERIFY(!device->isOpen());
 }
 
 QTEST_MAIN(TestSerialServer)
