@@ -27,7 +27,7 @@ namespace {
 
 constexpr int Refused = 4;     // bad backup file, other firmware, value outside limits: nothing written
 constexpr int Differ = 5;      // diff found differences; restore --dry-run would write
-constexpr int Interrupted = 6; // restore stopped by Ctrl+C before it was done
+constexpr int Interrupted = 6; // restore or clock --set-station stopped by Ctrl+C before it was done
 constexpr int NotTaken = 7;    // restore wrote everything but the station kept some old values
 
 QString seconds(double s)
@@ -174,7 +174,7 @@ int diff(CliContext &c, const QStringList &args)
     return differing ? Differ : Ok;
 }
 
-// Ctrl+C during a restore: the first asks to stop before the next write (a
+// Ctrl+C during a run of writes: the first asks to stop before the next write (a
 // write in flight cannot be taken back), the second stops at once. The signal
 // only writes a byte; the event loop that every wait pumps does the rest.
 class InterruptWatch
@@ -275,8 +275,9 @@ int restore(CliContext &c, const QStringList &arguments)
     QuietPanels panels;
     RestoreRunner runner(*c.link, station.records, c.settings, &c.settingsFile, panels);
     bool stopRequested = false;
-    InterruptWatch interrupt;
-    interrupt.onInterrupt = [&](int count) {
+    // Only the writes are guarded: before and after them nothing is half done.
+    auto interrupt = std::make_unique<InterruptWatch>();
+    interrupt->onInterrupt = [&](int count) {
         if (count == 1) {
             stopRequested = true;
             c.err << "orvcal-cli: stopping after the write in progress (up to 15 s); Ctrl+C again stops at once"
@@ -350,12 +351,62 @@ int clock(CliContext &c, const QStringList &args)
     if (!set)
         return Ok;
     c.err << "setting the station's clock: six writes, about 90 s" << Qt::endl;
-    int written = 0;
-    check.onWrite = [&](ParamEntry field, int value) {
-        c.err << "writing " << ++written << " of 6: " << entryName(field) << " = " << value << Qt::endl;
+    QStringList written;
+    QString inFlight;
+    // A half-set clock is worse than an unset one: say exactly which fields went out.
+    auto report = [&](const char *ending) {
+        QStringList left;
+        for (ParamEntry field : ClockCheck::writeOrder()) {
+            const QString name = QString::fromLatin1(entryName(field));
+            if (!written.contains(name) && name != inFlight)
+                left << name;
+        }
+        c.out << ending << Qt::endl;
+        c.out << "written: " << written.size() << " of 6";
+        if (!written.isEmpty())
+            c.out << " (" << written.join(QStringLiteral(", ")) << ')';
+        c.out << Qt::endl;
+        if (!inFlight.isEmpty())
+            c.out << "sent but not confirmed (check it): " << inFlight << Qt::endl;
+        if (!left.isEmpty())
+            c.out << "not written: " << left.join(QStringLiteral(", ")) << Qt::endl;
+        c.out << "the station's clock may now be wrong; run clock --set-station again" << Qt::endl;
     };
-    if (const ClockResult r = check.setStation(); r != ClockResult::Done)
-        return failed(r);
+    check.onWrite = [&](ParamEntry field, int value) {
+        if (!inFlight.isEmpty())
+            written << std::exchange(inFlight, QString());
+        inFlight = QString::fromLatin1(entryName(field));
+        c.err << "writing " << written.size() + 1 << " of 6: " << inFlight << " = " << value << Qt::endl;
+    };
+    bool stopRequested = false;
+    // Only the writes are guarded: before and after them nothing is half done.
+    auto interrupt = std::make_unique<InterruptWatch>();
+    interrupt->onInterrupt = [&](int count) {
+        if (count == 1) {
+            stopRequested = true;
+            c.err << "orvcal-cli: stopping after the write in progress (up to 15 s); Ctrl+C again stops at once"
+                  << Qt::endl;
+            return;
+        }
+        report("clock setting ended at once on request");
+        c.out.flush();
+        c.err.flush();
+        std::fflush(nullptr);
+        std::_Exit(Interrupted);
+    };
+    check.cancelRequested = [&] { return stopRequested; };
+    const ClockResult setting = check.setStation();
+    interrupt.reset();
+    if (setting == ClockResult::Done || setting == ClockResult::Cancelled) {
+        if (!inFlight.isEmpty())
+            written << std::exchange(inFlight, QString());
+    }
+    if (setting == ClockResult::Cancelled) {
+        report("clock setting stopped on request");
+        return Interrupted;
+    }
+    if (setting != ClockResult::Done)
+        return failed(setting);
     ClockReading after;
     if (const ClockResult r = check.measure(&after); r != ClockResult::Done)
         return failed(r);

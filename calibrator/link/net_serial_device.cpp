@@ -1,7 +1,9 @@
 #include "net_serial_device.h"
 
-#include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QLoggingCategory>
+#include <QPointer>
+#include <QTimer>
 #include <QUrl>
 
 #include <cerrno>
@@ -11,7 +13,6 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -82,8 +83,10 @@ bool NetSerialDevice::open(const QString &path, const LineSettings &settings, bo
     connect(m_writeNotifier.get(), &QSocketNotifier::activated, this, &NetSerialDevice::flush);
 
     if (m_telnet) {
+        QPointer<NetSerialDevice> self(this);
         if (!negotiate(settings, hardwareFlow)) {
-            close();
+            if (self)
+                close();
             return false;
         }
     } else {
@@ -121,10 +124,19 @@ bool NetSerialDevice::connectTo(const QString &host, quint16 port)
         if (::connect(fd, a->ai_addr, a->ai_addrlen) != 0) {
             err = errno;
             if (err == EINPROGRESS) {
-                pollfd p{fd, POLLOUT, 0};
-                const int ready = ::poll(&p, 1, connectTimeoutMs);
+                QPointer<NetSerialDevice> self(this);
+                const quint64 generation = m_generation;
+                const bool writable = waitWritable(fd, connectTimeoutMs);
+                if (!self || generation != m_generation) {
+                    // Closed or destroyed while connecting: nothing of ours may be touched now.
+                    ::close(fd);
+                    ::freeaddrinfo(found);
+                    if (self)
+                        setError(PortError::Other, m_url + QStringLiteral(": the connection was closed"));
+                    return false;
+                }
                 socklen_t len = sizeof err;
-                if (ready <= 0)
+                if (!writable)
                     err = ETIMEDOUT;
                 else if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) != 0)
                     err = errno;
@@ -146,6 +158,29 @@ bool NetSerialDevice::connectTo(const QString &host, quint16 port)
         return false;
     }
     return true;
+}
+
+bool NetSerialDevice::waitWritable(int fd, int timeoutMs)
+{
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
+    bool writable = false;
+    QSocketNotifier notifier(fd, QSocketNotifier::Write);
+    connect(&notifier, &QSocketNotifier::activated, &loop, [&] {
+        writable = true;
+        notifier.setEnabled(false);
+        loop.quit();
+    });
+    connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    QPointer<NetSerialDevice> self(this);
+    QEventLoop *outer = std::exchange(m_waitLoop, &loop);
+    timer.start(timeoutMs);
+    loop.exec();
+    if (self)
+        m_waitLoop = outer;
+    return writable;
 }
 
 bool NetSerialDevice::negotiate(const LineSettings &settings, bool hardwareFlow)
@@ -186,18 +221,36 @@ bool NetSerialDevice::negotiate(const LineSettings &settings, bool hardwareFlow)
 
 bool NetSerialDevice::waitFor(const std::function<bool()> &done, int timeoutMs)
 {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!done() && !deadline.hasExpired()) {
-        pollfd p{m_fd, POLLIN, 0};
-        const int ready = ::poll(&p, 1, int(qMax<qint64>(1, deadline.remainingTime())));
-        if (ready < 0 && errno != EINTR) {
-            setError(PortError::Other, m_url + QStringLiteral(": ") + errnoText(errno));
-            return false;
+    if (done())
+        return true;
+    QPointer<NetSerialDevice> self(this);
+    const quint64 generation = m_generation;
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
+    connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    // handleReadable() stands aside while m_waitLoop is set, so only this takes from the socket.
+    const QMetaObject::Connection reading = connect(m_readNotifier.get(), &QSocketNotifier::activated, &loop, [&] {
+        if (!receive()) {
+            m_waitFailure = m_url + QStringLiteral(": the server closed the connection");
+            loop.quit();
+        } else if (done()) {
+            loop.quit();
         }
-        if (ready > 0 && !receive()) {
-            setError(PortError::Other, m_url + QStringLiteral(": the server closed the connection"));
-            return false;
-        }
+    });
+    QEventLoop *outer = std::exchange(m_waitLoop, &loop);
+    m_waitFailure.clear();
+    timer.start(timeoutMs);
+    loop.exec();
+    if (!self)
+        return false;
+    disconnect(reading);
+    m_waitLoop = outer;
+    if (!m_waitFailure.isEmpty() || generation != m_generation || !isOpen()) {
+        setError(PortError::Other,
+                 m_waitFailure.isEmpty() ? m_url + QStringLiteral(": the connection was closed") : m_waitFailure);
+        return false;
     }
     return true;
 }
@@ -229,6 +282,8 @@ bool NetSerialDevice::receive()
 
 void NetSerialDevice::handleReadable()
 {
+    if (m_waitLoop)
+        return;
     const qsizetype before = m_input.size();
     if (!receive()) {
         markLost(m_url + QStringLiteral(": ")
@@ -381,12 +436,7 @@ void NetSerialDevice::flush()
         // Report the loss from the event loop: the writer may be in the middle of an exchange.
         const QString reason = m_url + QStringLiteral(": ") + errnoText(errno);
         m_output.clear();
-        QMetaObject::invokeMethod(
-            this, [this, reason, generation = m_generation] {
-                if (generation == m_generation && isOpen())
-                    markLost(reason);
-            },
-            Qt::QueuedConnection);
+        reportLostLater(reason);
         break;
     }
     if (m_writeNotifier)
@@ -396,6 +446,8 @@ void NetSerialDevice::flush()
 void NetSerialDevice::close()
 {
     ++m_generation;
+    if (m_waitLoop)
+        m_waitLoop->quit();
     m_readNotifier.reset();
     m_writeNotifier.reset();
     if (m_fd >= 0)
@@ -463,13 +515,7 @@ void NetSerialDevice::discardInput()
         return;
     // Bytes already in the socket count as received too.
     if (!receive()) {
-        const QString reason = m_url + QStringLiteral(": the server closed the connection");
-        QMetaObject::invokeMethod(
-            this, [this, reason, generation = m_generation] {
-                if (generation == m_generation && isOpen())
-                    markLost(reason);
-            },
-            Qt::QueuedConnection);
+        reportLostLater(m_url + QStringLiteral(": the server closed the connection"));
     }
     readAll();
 }
@@ -482,6 +528,23 @@ void NetSerialDevice::noteOnce(const QString &text)
     m_notices << text;
     qCWarning(lcNet).noquote() << text;
     emit notice(text);
+}
+
+void NetSerialDevice::reportLostLater(const QString &reason)
+{
+    QMetaObject::invokeMethod(
+        this, [this, reason, generation = m_generation] {
+            if (generation != m_generation || !isOpen())
+                return;
+            // open() is waiting for the server: its failure says what happened, no loss is emitted.
+            if (m_waitLoop) {
+                m_waitFailure = reason;
+                m_waitLoop->quit();
+                return;
+            }
+            markLost(reason);
+        },
+        Qt::QueuedConnection);
 }
 
 void NetSerialDevice::markLost(const QString &reason)

@@ -5,6 +5,8 @@
 #include <QSet>
 #include <QSocketNotifier>
 
+class QEventLoop;
+
 #include <functional>
 #include <memory>
 
@@ -48,6 +50,8 @@ private:
     enum class Telnet { Data, Iac, Option, Sub, SubIac };
 
     bool connectTo(const QString &host, quint16 port);
+    // Pumps window events until `fd` can be written or `timeoutMs` pass; false on time-out or close().
+    bool waitWritable(int fd, int timeoutMs);
     bool negotiate(const LineSettings &settings, bool hardwareFlow);
     bool waitFor(const std::function<bool()> &done, int timeoutMs);
     // Takes what the socket holds; false when the far end has gone.
@@ -61,6 +65,8 @@ private:
     void noteOnce(const QString &text);
     void markLost(const QString &reason);
     void handleReadable();
+    // A loss found outside the event loop, reported from it.
+    void reportLostLater(const QString &reason);
 
     QString m_url;
     bool m_telnet = false;
@@ -88,6 +94,9 @@ private:
     QSet<QString> m_noted;
     // Tells a loss queued for an earlier connection from the present one.
     quint64 m_generation = 0;
+    // The wait open() is in, so close() can end it and a loss can fail it rather than be emitted.
+    QEventLoop *m_waitLoop = nullptr;
+    QString m_waitFailure;
 };
 
 } // namespace orv

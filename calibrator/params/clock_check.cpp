@@ -121,6 +121,8 @@ ClockResult ClockCheck::setStation()
         const QDateTime send = sendTime(m_link.pump().now(), lineMs, landingMs, isDateField(field) ? dateWritesLeft : 0);
         if (m_link.pump().now() < send)
             m_link.pump().waitUntil(send);
+        if (cancelRequested && cancelRequested())
+            return ClockResult::Cancelled;
         const int value = fieldValue(field, m_link.pump().now().addMSecs(lineMs));
         if (onWrite)
             onWrite(field, value);

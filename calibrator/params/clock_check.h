@@ -39,6 +39,8 @@ public:
 
     // Called as each field goes out, with the value planned for its landing.
     std::function<void(ParamEntry field, int value)> onWrite;
+    // Asked before each write; true stops there (a write in flight cannot be taken back).
+    std::function<bool()> cancelRequested;
 
     // Writes the six fields with the same records as the calibration window.
     ClockResult setStation();

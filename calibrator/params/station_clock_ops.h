@@ -18,6 +18,7 @@ enum class ClockResult {
     GaveUp,    // the station kept reporting impossible values: message shown, link kept
     NotSet,    // the computer's clock refused the change: message shown
     DataFault, // the definition file gives a clock field an unusable address: message shown, nothing sent
+    Cancelled, // asked to stop between two writes: the fields before were written, none after
 };
 
 // The station clock as six settings read and written raw, and the copies

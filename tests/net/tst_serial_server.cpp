@@ -203,6 +203,8 @@ private slots:
     void serverThatCannotBeUsed();
     void telnetOptionsAndEscapes_data();
     void telnetOptionsAndEscapes();
+    void serverThatNeverAnswersLeavesWindowsLive_data();
+    void serverThatNeverAnswersLeavesWindowsLive();
 
 private:
     bool startStation(StationProcess &station, const QStringList &options)
@@ -452,6 +454,82 @@ void TestSerialServer::telnetOptionsAndEscapes()
     for (const QByteArray &unwanted : neverSent)
         QVERIFY2(!sent.contains(unwanted), qPrintable(sent.toHex(' ') + " has " + unwanted.toHex(' ')));
     QVERIFY(device.notices().isEmpty());
+}
+
+void TestSerialServer::serverThatNeverAnswersLeavesWindowsLive_data()
+{
+    QTest::addColumn<QString>("scheme");
+    QTest::addColumn<bool>("queueFull");
+    QTest::addColumn<int>("closeAtMs");
+    QTest::addColumn<bool>("destroy");
+    QTest::addColumn<int>("timeoutMs");
+    QTest::addColumn<QString>("reason");
+    const QString closed = QStringLiteral("the connection was closed");
+    // A listener whose accept queue is full drops the handshake, so the connect stays pending.
+    QTest::newRow("the connect never completes") << QStringLiteral("tcp") << true << 0 << false
+                                                 << NetSerialDevice::connectTimeoutMs << QStringLiteral("Connection timed out");
+    QTest::newRow("the telnet offer is never answered")
+        << QStringLiteral("rfc2217") << false << 0 << false << NetSerialDevice::negotiateTimeoutMs
+        << QStringLiteral("does not offer COM port control");
+    QTest::newRow("closed while connecting") << QStringLiteral("tcp") << true << 300 << false << 300 << closed;
+    QTest::newRow("closed while negotiating") << QStringLiteral("rfc2217") << false << 300 << false << 300 << closed;
+    QTest::newRow("destroyed while connecting") << QStringLiteral("tcp") << true << 300 << true << 300 << QString();
+    QTest::newRow("destroyed while negotiating") << QStringLiteral("rfc2217") << false << 300 << true << 300 << QString();
+}
+
+void TestSerialServer::serverThatNeverAnswersLeavesWindowsLive()
+{
+    QFETCH(QString, scheme);
+    QFETCH(bool, queueFull);
+    QFETCH(int, closeAtMs);
+    QFETCH(bool, destroy);
+    QFETCH(int, timeoutMs);
+    QFETCH(QString, reason);
+    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof a;
+    QVERIFY(::bind(listener, reinterpret_cast<sockaddr *>(&a), sizeof a) == 0 && ::listen(listener, 0) == 0
+            && ::getsockname(listener, reinterpret_cast<sockaddr *>(&a), &len) == 0);
+    const auto closeListener = qScopeGuard([listener] { ::close(listener); });
+    int filler = -1;
+    const auto closeFiller = qScopeGuard([&filler] {
+        if (filler >= 0)
+            ::close(filler);
+    });
+    if (queueFull) {
+        filler = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        QVERIFY(::connect(filler, reinterpret_cast<sockaddr *>(&a), sizeof a) == 0);
+    }
+
+    QPointer<NetSerialDevice> device = new NetSerialDevice;
+    const auto deleteDevice = qScopeGuard([&device] { delete device; });
+    int ticks = 0;
+    QTimer ticker;
+    connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
+    ticker.start(50);
+    if (closeAtMs > 0)
+        QTimer::singleShot(closeAtMs, &ticker, [&device, destroy] {
+            if (destroy)
+                delete device;
+            else
+                device->close();
+        });
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(!device->open(QStringLiteral("%1://127.0.0.1:%2").arg(scheme).arg(ntohs(a.sin_port)),
+                          LineSettings{9600, 'N', 8, 1}, false));
+    const qint64 elapsed = clock.elapsed();
+    QVERIFY2(elapsed >= timeoutMs - 50 && elapsed < timeoutMs + 1500, qPrintable(QString::number(elapsed)));
+    // A blocking wait would let none of them through.
+    QVERIFY2(ticks >= timeoutMs / 50 / 2, qPrintable(QString::number(ticks)));
+    if (destroy) {
+        QVERIFY(!device);
+        return;
+    }
+    QVERIFY2(device->errorString().contains(reason), qPrintable(device->errorString()));
+    QVERIFY(!device->isOpen());
 }
 
 QTEST_MAIN(TestSerialServer)

@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
+
 namespace {
 
 struct Run
@@ -53,6 +55,8 @@ private slots:
     void unknownSettingName();
     void backupThenRefusedRestoresWriteNothing();
     void clockShowsTheStationsDrift();
+    void clockSettingStoppedByCtrlC_data();
+    void clockSettingStoppedByCtrlC();
 
 private:
     Run cli(const QString &pty, const QStringList &args);
@@ -283,6 +287,49 @@ void TestCliParams::clockShowsTheStationsDrift()
     const QRegularExpression difference(QStringLiteral("^difference -(74|75|76) s \\(station behind\\)$"),
                                         QRegularExpression::MultilineOption);
     QVERIFY2(difference.match(run.out).hasMatch(), qPrintable(run.out));
+}
+
+void TestCliParams::clockSettingStoppedByCtrlC_data()
+{
+    QTest::addColumn<int>("interrupts");
+    QTest::addColumn<QStringList>("report");
+    const QString rest = QStringLiteral("not written: clock minutes, clock hours, clock years, clock month, clock day of month");
+    const QString again = QStringLiteral("the station's clock may now be wrong; run clock --set-station again");
+    QTest::newRow("once: the write in flight is finished, no other is started")
+        << 1 << QStringList{QStringLiteral("clock setting stopped on request"), QStringLiteral("written: 1 of 6 (clock seconds)"), rest, again};
+    QTest::newRow("twice: it ends at once, the write in flight unconfirmed")
+        << 2
+        << QStringList{QStringLiteral("clock setting ended at once on request"), QStringLiteral("written: 0 of 6"),
+                       QStringLiteral("sent but not confirmed (check it): clock seconds"), rest, again};
+}
+
+void TestCliParams::clockSettingStoppedByCtrlC()
+{
+    QFETCH(int, interrupts);
+    QFETCH(QStringList, report);
+    Station station({"--clock-offset", "-75"});
+    QVERIFY(!station.pty().isEmpty());
+    QProcess p;
+    p.start(QStringLiteral(ORVCAL_CLI_PATH), QStringList{"--device", station.pty(), "--baud", "2400", "--data-dir",
+                                                         m_dataDir.path(), "clock", "--set-station"});
+    QVERIFY(p.waitForStarted());
+    QByteArray err;
+    QTRY_VERIFY_WITH_TIMEOUT((err += p.readAllStandardError()).contains("writing 1 of 6"), 20000);
+    ::kill(pid_t(p.processId()), SIGINT);
+    QTRY_VERIFY_WITH_TIMEOUT((err += p.readAllStandardError()).contains("Ctrl+C again stops at once"), 2000);
+    if (interrupts == 2) {
+        ::kill(pid_t(p.processId()), SIGINT);
+        QVERIFY(p.waitForFinished(2000));
+    } else {
+        QVERIFY(p.waitForFinished(30000));
+    }
+    err += p.readAllStandardError();
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(p.exitCode(), 6);
+    QVERIFY2(!err.contains("writing 2 of 6"), err.constData());
+    const QString out = QString::fromLatin1(p.readAllStandardOutput());
+    const QStringList lines = out.split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.mid(3), report);
 }
 
 QTEST_GUILESS_MAIN(TestCliParams)
