@@ -68,14 +68,16 @@ load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 
 # Start-up: both programs on the same private X server, so neither pays its start.
 export QT_QPA_PLATFORM=xcb
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 &
+# Xvfb picks a free display number and writes it once it accepts clients.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$dir/display" >"$dir/xvfb.log" 2>&1 &
 pids+=($!)
 for _ in $(seq 50); do
-    [ -e "/tmp/.X11-unix/X${display#:}" ] && break
+    [ -s "$dir/display" ] && break
     sleep 0.1
 done
-export DISPLAY=$display
+[ -s "$dir/display" ] || { echo "Xvfb did not start:" >&2; cat "$dir/xvfb.log" >&2; exit 1; }
+DISPLAY=:$(head -1 "$dir/display")
+export DISPLAY
 mkdir -p "$dir/data"
 timed orvcal "$app" --data-dir "$dir/data" --quit-when-shown
 timed minimal "$minimal" --quit-when-shown
