@@ -52,16 +52,18 @@ timed() { # name, command...
     done
 }
 
+# Sets pty; not run in a subshell, so that cleanup knows the simulator.
 start_station() { # log name, simulator options...
     local log=$dir/$1.log
     shift
     "$station" "$@" >"$log" 2>&1 &
     pids+=($!)
     for _ in $(seq 50); do
-        grep -q '^PTY ' "$log" && break
+        grep -qs '^PTY ' "$log" && break
         sleep 0.1
     done
-    sed -n 's/^PTY //p' "$log" | head -1
+    pty=$(sed -n 's/^PTY //p' "$log" | head -1)
+    [ -n "$pty" ] || { echo "orv-station did not come up:" >&2; cat "$log" >&2; exit 1; }
 }
 
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
@@ -90,22 +92,17 @@ m_rss=$(stats <"$dir/minimal.rss" | awk '{ printf "%.1f", $3 / 1024 }')
 ratio=$(awk "BEGIN { printf \"%.2f\", $o_med / $m_med }")
 
 # orvcal-cli version against the simulator.
-pty=$(start_station version --fixed-rate 2400)
-[ -n "$pty" ] || { echo "orv-station did not come up" >&2; cat "$dir/version.log" >&2; exit 1; }
+start_station version --fixed-rate 2400
 timed version "$cli" --data-dir "$dir/data" --device "$pty" --baud 2400 version
 read -r v_min v_med v_max < <(stats <"$dir/version.wall")
 v_rss=$(stats <"$dir/version.rss" | awk '{ printf "%.1f", $3 / 1024 }')
 
 wait_line=$("$link" wait 15)
 
-read_at() { # baud
-    local p
-    p=$(start_station "read$1" --fixed-rate "$1")
-    [ -n "$p" ] || { echo "orv-station did not come up at $1" >&2; exit 1; }
-    "$link" read "$p" "$1" 10
-}
-read2400=$(read_at 2400)
-read9600=$(read_at 9600)
+start_station read2400 --fixed-rate 2400
+read2400=$("$link" read "$pty" 2400 10)
+start_station read9600 --fixed-rate 9600
+read9600=$("$link" read "$pty" 9600 10)
 
 entry=$(ctest --test-dir "$build" -R 'tst_calibration_pty$' -V 2>&1 \
     | sed -n 's/.*calibration entry over the pty at 2400 baud: \([0-9]*\) ms.*/\1/p' | head -1)
