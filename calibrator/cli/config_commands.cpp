@@ -137,6 +137,14 @@ int backup(CliContext &c, const QStringList &args)
     return Ok;
 }
 
+// A damaged backup is refused before the line is opened.
+int readBackupThenConnect(CliContext &c, const QString &path, StationBackup *backup, Station *station)
+{
+    if (const int code = readBackupFile(c, path, backup); code != Ok)
+        return code;
+    return connect(c, station);
+}
+
 int diff(CliContext &c, const QStringList &args)
 {
     if (args.size() != 1) {
@@ -144,10 +152,8 @@ int diff(CliContext &c, const QStringList &args)
         return BadUsage;
     }
     StationBackup b;
-    if (const int code = readBackupFile(c, args[0], &b); code != Ok)
-        return code;
     Station station;
-    if (const int code = connect(c, &station); code != Ok)
+    if (const int code = readBackupThenConnect(c, args[0], &b, &station); code != Ok)
         return code;
     if (b.firmware != station.firmware)
         c.out << "note: the backup is of firmware " << b.firmware << ", the station runs " << station.firmware
@@ -231,10 +237,8 @@ int restore(CliContext &c, const QStringList &arguments)
         return BadUsage;
     }
     StationBackup b;
-    if (const int code = readBackupFile(c, args[0], &b); code != Ok)
-        return code;
     Station station;
-    if (const int code = connect(c, &station); code != Ok)
+    if (const int code = readBackupThenConnect(c, args[0], &b, &station); code != Ok)
         return code;
 
     bool refused = false;
