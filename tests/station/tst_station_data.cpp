@@ -222,6 +222,7 @@ void TestStationData::programOptions_data()
     QTest::newRow("register without folder") << QStringList{"--register-com", "2"} << false << "";
     QTest::newRow("missing value") << QStringList{"--trace"} << false << "";
     QTest::newRow("unknown option") << QStringList{"--colour", "blue"} << false << "";
+    QTest::newRow("help") << QStringList{"--fault", "late", "--help"} << true << "help";
 }
 
 void TestStationData::programOptions()
@@ -247,6 +248,7 @@ void TestStationData::programOptions()
     }
     if (check == QLatin1String("fixed"))
         QCOMPARE(options.station.fixedRate, 9600);
+    QCOMPARE(options.help, check == QLatin1String("help"));
 }
 
 void TestStationData::traceLines()
