@@ -1,6 +1,7 @@
 #include "cli_context.h"
 
 #include <QCoreApplication>
+#include <QLoggingCategory>
 
 #include <cstdio>
 
@@ -10,13 +11,15 @@ namespace {
 
 void usage(QTextStream &s)
 {
-    s << "usage: orvcal-cli [--port N | --device PATH] [--baud RATE] [--data-dir DIR] [--trace FILE] COMMAND [ARGS]\n"
+    s << "usage: orvcal-cli [--port N | --device PATH] [--baud RATE] [--data-dir DIR] [--trace FILE] [--verbose]\n"
+         "                  COMMAND [ARGS]\n"
          "       orvcal-cli --version | --help\n"
          "Talks to an ORV weather station over a serial line; port and rate default to station slot 0.\n"
-         "--trace FILE writes every byte sent and received, with direction and time, to FILE.\n\n"
+         "--trace FILE writes every byte sent and received, with direction and time, to FILE.\n"
+         "--verbose also prints what the serial line and the exchange with the station log.\n\n"
          "commands:\n";
     for (const Command &c : commandTable())
-        s << "  " << c.usage.leftJustified(28) << c.summary << '\n';
+        s << "  " << c.usage.leftJustified(26) << "  " << c.summary << '\n';
     s.flush();
 }
 
@@ -31,14 +34,27 @@ int main(int argc, char *argv[])
     CliContext context(out, err);
 
     QStringList args = app.arguments().mid(1);
+    // The internal log of the line and the exchange is for whoever asks for it;
+    // what the user must know (unusable port map lines, what a serial server
+    // cannot do) is said either way. QT_LOGGING_RULES still overrides both.
+    if (args.removeAll(QStringLiteral("--verbose")) > 0)
+        QLoggingCategory::setFilterRules(QStringLiteral("orv.*.info=true\norv.*.warning=true"));
+    else
+        QLoggingCategory::setFilterRules(QStringLiteral("orv.*.info=false\norv.*.warning=false\n"
+                                                        "orv.ports.warning=true\norv.net.warning=true"));
+    // The last of an option given twice wins; one at the end without its value is refused.
+    std::optional<QString> missingValue;
     auto takeValue = [&](const QString &option) -> std::optional<QString> {
-        const int i = args.indexOf(option);
-        if (i < 0)
-            return std::nullopt;
-        if (i + 1 >= args.size())
-            return QString();
-        const QString value = args[i + 1];
-        args.remove(i, 2);
+        std::optional<QString> value;
+        for (int i = args.indexOf(option); i >= 0; i = args.indexOf(option)) {
+            if (i + 1 >= args.size()) {
+                missingValue = option;
+                args.removeAt(i);
+                break;
+            }
+            value = args[i + 1];
+            args.remove(i, 2);
+        }
         return value;
     };
 
@@ -86,6 +102,10 @@ int main(int argc, char *argv[])
     }
     if (const auto dir = takeValue(QStringLiteral("--data-dir")))
         context.dataDir = *dir;
+    if (missingValue) {
+        err << "orvcal-cli: " << *missingValue << " needs a value" << Qt::endl;
+        return BadUsage;
+    }
 
     if (args.isEmpty()) {
         usage(err);
