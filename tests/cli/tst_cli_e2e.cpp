@@ -201,10 +201,10 @@ void TestCliEndToEnd::killedClientLeavesTheSimulatorUsable()
     QProcess killed, next;
     asNobody(killed);
     asNobody(next);
-    // Killed while it waits for a write's echo, as `| head` or Ctrl+C would end it.
+    // Killed as `| head` or Ctrl+C would, once the echo is out (later bytes would reach the next client).
     killed.start(QStringLiteral(ORVCAL_CLI_PATH), cliArgs(station.ptyPath(), {QStringLiteral("write"), QStringLiteral("0x10"),
                                                                           QStringLiteral("300")}));
-    QTRY_VERIFY_WITH_TIMEOUT(traceText().contains(" > "), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(traceText().contains(" < 2c"), 10000);
     killed.kill();
     QVERIFY(killed.waitForFinished());
     next.start(QStringLiteral(ORVCAL_CLI_PATH), cliArgs(station.ptyPath(), {QStringLiteral("version")}));
