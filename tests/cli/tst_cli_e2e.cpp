@@ -204,7 +204,7 @@ void TestCliEndToEnd::killedClientLeavesTheSimulatorUsable()
     // Killed as `| head` or Ctrl+C would, once the echo is out (later bytes would reach the next client).
     killed.start(QStringLiteral(ORVCAL_CLI_PATH), cliArgs(station.ptyPath(), {QStringLiteral("write"), QStringLiteral("0x10"),
                                                                           QStringLiteral("300")}));
-    QTRY_VERIFY_WITH_TIMEOUT(traceText().contains(" < 2c"), 10000);
+    QTRY_VERIFY2_WITH_TIMEOUT(traceText().contains(" < 2c"), killed.readAllStandardError().constData(), 10000);
     killed.kill();
     QVERIFY(killed.waitForFinished());
     next.start(QStringLiteral(ORVCAL_CLI_PATH), cliArgs(station.ptyPath(), {QStringLiteral("version")}));
