@@ -107,6 +107,11 @@ const SliderSetting *findSliderSetting(QStringView operation)
     return nullptr;
 }
 
+QString noteLabel(const SliderSetting &setting)
+{
+    return QString::fromLatin1(setting.frame) + QStringLiteral("_note");
+}
+
 QString setLabelText(const SliderSetting &setting, int sliderValue)
 {
     // The quotient is a single, as the station's tools have always computed it.

@@ -63,7 +63,7 @@ bool StationClockOps::recordsPresent() const
 bool StationClockOps::reportAddressFault()
 {
     for (ParamEntry entry : clockFields) {
-        const QString fault = addressFault(m_records[entry]);
+        const QString fault = recordFault(m_records[entry]);
         if (fault.isEmpty())
             continue;
         m_link.show_message(dataFaultMessage(QString::fromLatin1(entryName(entry)), m_link.state.station_version, fault));

@@ -55,7 +55,7 @@ struct ConfigRig
     StationBackup backup()
     {
         QMap<ParamEntry, int> raw;
-        if (!readRawSettings(*link, records, backupEntries(records), &raw))
+        if (readRawSettings(*link, records, backupEntries(records), &raw) != AccessResult::Done)
             return {};
         return makeBackup(records, raw, QStringLiteral("4.103"), QStringLiteral("4103.prm"), pump.now(), 0,
                           QStringLiteral("Ridge"));
