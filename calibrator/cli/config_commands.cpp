@@ -94,7 +94,7 @@ int readBackupFile(CliContext &c, const QString &path, StationBackup *backup)
     }
     QString reason;
     int line = 0;
-    if (!StationBackup::fromJson(file.readAll(), backup, &reason, &line)) {
+    if (!StationBackup::fromJson(file.read(StationBackup::largestFile + 1), backup, &reason, &line)) {
         c.err << "orvcal-cli: " << path << ", line " << line << ": " << reason
               << "; the file was refused and nothing was sent to the station" << Qt::endl;
         return Refused;

@@ -197,7 +197,7 @@ void StationConfigMenu::restoreConfiguration()
     orv::StationBackup backup;
     QString reason;
     int line = 0;
-    if (!orv::StationBackup::fromJson(file.readAll(), &backup, &reason, &line)) {
+    if (!orv::StationBackup::fromJson(file.read(orv::StationBackup::largestFile + 1), &backup, &reason, &line)) {
         m_main.link().show_message(QStringLiteral("ORV CAL cannot restore from %1, line %2: %3. Nothing was written to the "
                                          "weather station.")
                               .arg(QDir::toNativeSeparators(path))

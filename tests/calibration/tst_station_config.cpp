@@ -193,6 +193,12 @@ void TestStationConfig::backupRoundTripsThroughItsFile()
     }
     QCOMPARE(read.find(ParamEntry::TempOutside)->rawLine, lineOf(json, "\"raw\": 111"));
     QVERIFY(checkRestore(read, rig.records, QStringLiteral("4.103")).isEmpty());
+    // The date carries its offset; a file from before, without one, still reads as local time.
+    const QByteArray local = made.date.toString(Qt::ISODate).toLatin1();
+    QVERIFY2(QRegularExpression(QStringLiteral("\"date\": \"%1[+-]\\d\\d:\\d\\d\"").arg(QString::fromLatin1(local)))
+                 .match(QString::fromLatin1(json)).hasMatch(), json.constData());
+    QVERIFY(StationBackup::fromJson(QByteArray(json).replace(local + json.mid(json.indexOf(local) + local.size(), 6), local), &read, &reason, &line));
+    QCOMPARE(read.date, made.date);
 }
 
 void TestStationConfig::restoreWritesOnlyWhatDiffers_data()
@@ -323,6 +329,14 @@ void TestStationConfig::damagedFilesAreRefusedWithTheirLine_data()
                               << "slot from 0 to 19" << QByteArray("\"slot\"");
     QTest::newRow("bad date") << QByteArray("2026-03-14T10:00:00") << QByteArray("last tuesday")
                               << "not a date" << QByteArray("last tuesday");
+    QTest::newRow("a key twice") << QByteArray("\"raw\": 111") << QByteArray("\"raw\": 111,\n\"raw\": 112")
+                                 << "\"raw\" appears twice" << QByteArray("\"raw\": 112");
+    QTest::newRow("an unknown key") << QByteArray("\"raw\": 111") << QByteArray("\"raw\": 111,\n\"rwa\": 5")
+                                    << "\"rwa\" is not a key" << QByteArray("\"rwa\"");
+    QTest::newRow("entry as a number") << QByteArray("\"temp: outside\"") << QByteArray("12")
+                                       << "the entry 12 is not a setting's name" << QByteArray("\"entry\": 12");
+    QTest::newRow("over 1 MiB") << QByteArray("\"Ridge\"") << QByteArray("\"Ridge\"" + QByteArray(1 << 20, ' '))
+                                << "larger than 1 MiB" << QByteArray("*");
     QTest::newRow("no settings") << QByteArray("\"settings\": [") << QByteArray("\"settingz\": [")
                                  << "\"settings\" must be a list" << QByteArray("*");
 }
