@@ -41,6 +41,8 @@ public:
     ClockResult setComputerFromStation(SystemClock &computer);
 
     QDateTime station_time;
+    // When the last read of the seconds field began, on the computer's clock.
+    QDateTime secondsAskedAt() const { return m_secondsAskedAt; }
     // Restarts used by the last read, for the curious and for tests.
     int lastRestarts() const { return m_restarts; }
 
@@ -66,6 +68,7 @@ private:
     const ParamRecords &m_records;
     SettingPanels &m_panels;
     int m_restarts = 0;
+    QDateTime m_secondsAskedAt;
 };
 
 } // namespace orv

@@ -156,6 +156,8 @@ private slots:
     void interruptedRestoreReportsPrecisely();
     void settingTheStationDidNotTake();
 
+    void exactStationReadsNoDifference_data();
+    void exactStationReadsNoDifference();
     void clockSetEndsWithinASecond_data();
     void clockSetEndsWithinASecond();
     void writesLandAwayFromCarries_data();
@@ -422,6 +424,7 @@ void TestStationConfig::interruptedRestoreReportsPrecisely()
     for (const PlannedWrite &w : report.taken)
         QCOMPARE(rig.raw(w.entry), w.to);
     const QString text = report.lines().join('\n');
+    QVERIFY(!unplug || text.startsWith(QStringLiteral("Restore stopped: the line to the weather station was lost.")));
     for (const PlannedWrite &w : report.notWritten)
         QVERIFY(text.contains(QStringLiteral("Not written (still as before): ")) && text.contains(QString::fromLatin1(entryName(w.entry))));
 }
@@ -443,6 +446,25 @@ void TestStationConfig::settingTheStationDidNotTake()
     QCOMPARE(report.notTaken.first().first.entry, ParamEntry::WetLevel);
     QCOMPARE(report.notTaken.first().second, 60);
     QVERIFY(report.lines().join('\n').contains(QStringLiteral("Not taken by the station: \"Wet Level\": sent 50, it holds 60")));
+}
+
+void TestStationConfig::exactStationReadsNoDifference_data()
+{
+    QTest::addColumn<int>("startMs");
+    for (int ms = 0; ms < 1000; ms += 20)
+        QTest::addRow("reads from 10:00:10 + %d ms", ms) << ms;
+}
+
+// The station's second against the computer's at the moment the station took it.
+void TestStationConfig::exactStationReadsNoDifference()
+{
+    QFETCH(int, startMs);
+    ConfigRig rig(QDateTime(QDate(2026, 3, 14), QTime(10, 0, 10).addMSecs(startMs)));
+    ClockCheck check(*rig.link, rig.records, rig.panels);
+    ClockReading reading;
+    QCOMPARE(check.measure(&reading), ClockResult::Done);
+    QCOMPARE(reading.differenceSeconds(), 0LL);
+    QCOMPARE(reading.computer.time().second(), reading.station.time().second());
 }
 
 void TestStationConfig::clockSetEndsWithinASecond_data()
