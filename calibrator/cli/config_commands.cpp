@@ -79,7 +79,7 @@ int readStation(CliContext &c, const Station &station, const QList<ParamEntry> &
     case AccessResult::ComFailed:
         return c.exchangeFailed(QStringLiteral("the read of setting %1 of %2").arg(raw->size() + 1).arg(entries.size()));
     default:
-        c.err << "orvcal-cli: " << station.definitionFile << " cannot be used as it is; nothing was sent to the station"
+        c.err << "orvcal-cli: " << station.definitionFile << " needs correcting first; nothing was written"
               << Qt::endl;
         return Refused;
     }

@@ -4,6 +4,7 @@
 #include "conversion.h"
 #include "number_format.h"
 #include "param_access.h"
+#include "slider_settings.h"
 
 #include "link/comm_control.h"
 #include "link/pump.h"
@@ -51,7 +52,7 @@ AccessResult readRawSettings(StationLink &link, const ParamRecords &records, con
     bool faulty = false;
     for (ParamEntry e : entries) {
         if (const QString fault = recordFault(records[e]); !fault.isEmpty()) {
-            link.show_message(dataFaultMessage(nameOf(e), link.state.station_version, fault));
+            link.show_message(dataFaultMessage(settingWords(e), link.state.station_version, fault));
             faulty = true;
         }
     }

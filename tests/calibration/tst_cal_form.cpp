@@ -637,15 +637,9 @@ void TestCalForm::definitionFaultKeepsLinkAndDisablesPanel_data()
         << QByteArray("12, 0, 255, 1, -0.5, temp: outside") << 0 << 0 << "out_temp_change_cmd" << "out_temp_frame"
         << "ORV CAL cannot use the outside temperature calibration setting of 4103.prm: 0 converts to the raw "
            "value -1, outside 0 to 65535; nothing was sent.";
-    // Once read as 0 (limits -96..-96), or refused without a word.
-    const QString outside = QStringLiteral("ORV CAL cannot use the outside temperature calibration setting of 4103.prm: line 13");
-    QTest::newRow("a field without a number") << QByteArray("12, 0, abc, 1, 96, temp: outside") << 111 << 0 << QString()
-                                              << "out_temp_frame" << outside + ", field 3 (raw maximum), \"abc\", is not a number.";
-    QTest::newRow("a number beyond a single") << QByteArray("12, 0, 255, 1, 1e400, temp: outside") << 111 << 0 << QString()
-                                              << "out_temp_frame"
-                                              << outside + ", field 5 (offset), \"1e400\", is beyond the range of a single-precision number.";
-    QTest::newRow("a missing comma") << QByteArray("12, 0, 255 1, 96, temp: outside") << 111 << 0 << QString() << "out_temp_frame"
-                                     << outside + " has only 4 of the 5 commas its six fields need.";
+    // Once read as 0, giving the panel the limits -96..-96.
+    QTest::newRow("a field without a number") << QByteArray("12, 0, abc, 1, 96, temp: outside") << 111 << 0 << QString() << "out_temp_frame"
+        << "ORV CAL cannot use the outside temperature calibration setting of 4103.prm: line 13, field 3 (raw maximum), \"abc\", is not a number.";
     QTest::newRow("one message for two panels sharing the line")
         << QByteArray("16, 0, 255, 1, x, Wsp units") << 111 << 13 << QString() << "time_frame"
         << "ORV CAL cannot use the Wsp units setting of 4103.prm: line 16, field 5 (offset), \"x\", is not a number.";
@@ -718,9 +712,8 @@ void TestCalForm::sliderThatCannotShowTheStationWritesOnlyAChosenValue_data()
     QTest::addColumn<int>("stationRaw");
     QTest::addColumn<QString>("note");
     QTest::addColumn<int>("writtenAfterOneStepLeft");
-    QTest::newRow("outside the file's range") << QByteArray() << 600
-                                              << "The station holds 504, outside the range of 4103.prm (-96 to 159)"
-                                              << 254;
+    QTest::newRow("outside the file's range") << QByteArray("12, 0, 255, 1, 96, temp: outside") << 600
+                                              << "The station holds 504, outside the range of 4103.prm (-96 to 159)" << 254;
     QTest::newRow("between the slider's steps") << QByteArray("12, 0, 1000, 10, 0, temp: outside") << 553
                                                 << "The station holds 55.3, which the slider cannot show exactly" << 540;
 }
@@ -733,7 +726,7 @@ void TestCalForm::sliderThatCannotShowTheStationWritesOnlyAChosenValue()
     QFETCH(QString, note);
     QFETCH(int, writtenAfterOneStepLeft);
     WindowRig rig;
-    PrmFolder prm(QStringLiteral("4103.prm"), {{"temp: outside", line.isEmpty() ? "12, 0, 255, 1, 96, temp: outside" : line}});
+    PrmFolder prm(QStringLiteral("4103.prm"), {{"temp: outside", line}});
     rig.setRaw("temp: outside", stationRaw);
     rig.enter();
     QCOMPARE(labelText(rig, "set_out_temp_lbl"), QString());
@@ -742,8 +735,7 @@ void TestCalForm::sliderThatCannotShowTheStationWritesOnlyAChosenValue()
     auto *change = rig.find<QPushButton>("out_temp_change_cmd");
     QTest::mouseClick(change, Qt::LeftButton);
     QCOMPARE(rig.raw("temp: outside"), stationRaw);
-    QCOMPARE(rig.log.texts().size(), 1);
-    QVERIFY2(rig.log.texts().first().startsWith("Nothing was written"), qPrintable(rig.log.texts().first()));
+    QVERIFY(rig.log.texts().size() == 1 && rig.log.texts().first().startsWith("Nothing was written"));
     QVERIFY(rig.form()->isEnabled());
 
     QTest::keyClick(rig.find<QSlider>("out_temp_slider"), Qt::Key_Left);

@@ -154,8 +154,6 @@ void TestPrmFile::recordFromLine_data()
         "line 1, field 1 (address), \"x\", is not a number");
     row("empty field", "12,0,,1,96,temp: outside", ParamEntry::TempOutside, absentRecord, 1,
         "line 1, field 3 (raw maximum) is empty");
-    row("hex prefix without digits", "&H,0,255,1,96,temp: outside", ParamEntry::TempOutside, absentRecord, 1,
-        "line 1, field 1 (address), \"&H\", is not a number");
     row("leading number with trailing text", "12abc, 1 0, 2e2, 1, -3.5 deg, temp: inside", ParamEntry::TempInside,
         {12, 10, 200, 1, -3.5f}, 1);
     row("value rounded to single", "0.1,0,1,1,0.1,uamp/Klux cal", ParamEntry::SolarCal, {0.1f, 0, 1, 1, 0.1f}, 1);
