@@ -87,8 +87,9 @@ void applyLine(const QByteArray &line, int number, ParamRecords &records)
         fault = QStringLiteral("line %1, ").arg(number) + fault;
     else if (!split)
         fault = QStringLiteral("line %1 has only %2 of the 5 commas its six fields need").arg(number).arg(line.count(','));
-    // Without its commas a line still says which setting it meant to fill.
-    const QByteArray &text = split ? fields[5] : line;
+    // A line that cannot be read still says which setting it meant to fill,
+    // though a missing comma may have moved its entry text out of field 6.
+    const QByteArray &text = fault.isEmpty() ? fields[5] : line;
     for (ParamEntry entry : allEntries()) {
         if (!matchesEntry(text, entry))
             continue;

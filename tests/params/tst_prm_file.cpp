@@ -160,6 +160,8 @@ void TestPrmFile::recordFromLine_data()
     row("capitals match nothing", "12, 0, 1000, 10, 40, Temp: Outside", ParamEntry::TempOutside, absentRecord, 0);
     row("three commas", "12, 0, 1000, 10 temp: outside", ParamEntry::TempOutside, absentRecord, 1,
         "line 1 has only 3 of the 5 commas its six fields need");
+    row("a comma missing before a description", "30, 2000, 3200 100, 0, barometric pressure, inHg", ParamEntry::BarometricPressure,
+        absentRecord, 1, "line 1, field 5 (offset), \"barometric pressure\", is not a number");
     row("number beyond single range", "12, 0, 1e39, 1, 0, temp: outside", ParamEntry::TempOutside, absentRecord, 1,
         "line 1, field 3 (raw maximum), \"1e39\", is beyond the range of a single-precision number");
     row("number beyond double range", "12, 0, 1e400, 1, 0, temp: outside", ParamEntry::TempOutside, absentRecord, 1,
