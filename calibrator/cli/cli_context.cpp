@@ -16,8 +16,8 @@ const QList<ExitCodeText> exitCodeTexts = {
     {ExchangeFailed, "the station did not answer, or stopped answering"},
     {BadUsage, "bad arguments: nothing sent, no file touched"},
     {PortUnavailable, "the port is unavailable, or the line went away"},
-    {Refused, "refused, nothing written: no definition file, setting absent, value outside its limits, "
-              "damaged backup"},
+    {Refused, "refused, nothing written: no definition file, an unreadable definition-file line, setting "
+              "absent, value outside its limits, damaged backup"},
     {Differ, "diff found differences, or restore --dry-run would write"},
     {Interrupted, "restore or clock --set-station stopped by Ctrl+C"},
     {NotTaken, "restore wrote everything but the station kept some old values"},

@@ -65,13 +65,19 @@ Progress readProgress(CliContext &c)
     };
 }
 
-bool readStation(CliContext &c, const Station &station, const QList<ParamEntry> &entries, QMap<ParamEntry, int> *raw)
+// Ok, or the exit code after saying why the settings could not all be read.
+int readStation(CliContext &c, const Station &station, const QList<ParamEntry> &entries, QMap<ParamEntry, int> *raw)
 {
-    if (readRawSettings(*c.link, station.records, entries, raw, readProgress(c)))
-        return true;
-    c.err << "orvcal-cli: the station stopped answering after " << raw->size() << " of " << entries.size()
-          << " settings" << Qt::endl;
-    return false;
+    switch (readRawSettings(*c.link, station.records, entries, raw, readProgress(c))) {
+    case AccessResult::Done:
+        return Ok;
+    case AccessResult::ComFailed:
+        return c.exchangeFailed(QStringLiteral("the read of setting %1 of %2").arg(raw->size() + 1).arg(entries.size()));
+    default:
+        c.err << "orvcal-cli: " << station.definitionFile << " needs correcting first; nothing was written"
+              << Qt::endl;
+        return Refused;
+    }
 }
 
 int readBackupFile(CliContext &c, const QString &path, StationBackup *backup)
@@ -83,7 +89,7 @@ int readBackupFile(CliContext &c, const QString &path, StationBackup *backup)
     }
     QString reason;
     int line = 0;
-    if (!StationBackup::fromJson(file.readAll(), backup, &reason, &line)) {
+    if (!StationBackup::fromJson(file.read(StationBackup::largestFile + 1), backup, &reason, &line)) {
         c.err << "orvcal-cli: " << path << ", line " << line << ": " << reason
               << "; the file was refused and nothing was sent to the station" << Qt::endl;
         return Refused;
@@ -117,8 +123,8 @@ int backup(CliContext &c, const QStringList &args)
         return code;
     const QList<ParamEntry> entries = backupEntries(station.records);
     QMap<ParamEntry, int> raw;
-    if (!readStation(c, station, entries, &raw))
-        return ExchangeFailed;
+    if (const int code = readStation(c, station, entries, &raw); code != Ok)
+        return code;
     const int slot = c.link->state.cur_station;
     const StationBackup b = makeBackup(station.records, raw, station.firmware, station.definitionFile,
                                        c.pump.now(), slot, c.settings.stationName(slot));
@@ -154,8 +160,8 @@ int diff(CliContext &c, const QStringList &args)
         c.out << "note: the backup is of firmware " << b.firmware << ", the station runs " << station.firmware
               << Qt::endl;
     QMap<ParamEntry, int> raw;
-    if (!readStation(c, station, backupEntries(station.records), &raw))
-        return ExchangeFailed;
+    if (const int code = readStation(c, station, backupEntries(station.records), &raw); code != Ok)
+        return code;
     int differing = 0;
     c.out << QStringLiteral("  %1 %2 %3").arg(QStringLiteral("setting"), -22).arg(QStringLiteral("stored"), -22).arg(QStringLiteral("station"))
           << Qt::endl;
@@ -249,8 +255,8 @@ int restore(CliContext &c, const QStringList &arguments)
     }
 
     QMap<ParamEntry, int> raw;
-    if (!readStation(c, station, backupEntries(station.records), &raw))
-        return ExchangeFailed;
+    if (const int code = readStation(c, station, backupEntries(station.records), &raw); code != Ok)
+        return code;
     const RestorePlan plan = planRestore(b, station.records, raw);
     for (ParamEntry e : plan.absentHere)
         c.out << "skipped (firmware " << station.firmware << " has no such setting): " << entryName(e) << Qt::endl;
@@ -301,6 +307,10 @@ int restore(CliContext &c, const QStringList &arguments)
     case RestoreReport::Ending::Cancelled:
         return Interrupted;
     case RestoreReport::Ending::LineLost:
+        c.err << "orvcal-cli: the line to the weather station was lost during the restore (" << c.lineText()
+              << "): " << c.comm->lostReason() << Qt::endl;
+        return PortUnavailable;
+    case RestoreReport::Ending::NoAnswer:
         return ExchangeFailed;
     case RestoreReport::Ending::Complete:
         break;
