@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian 12 machine lacks to build and test ORV CAL.
 set -euo pipefail
+# mandoc: the manual-page tests lint the pages with it.
 packages=(build-essential cmake ninja-build pkg-config
           qt6-base-dev qt6-serialport-dev qt6-qpa-plugins
           fonts-liberation xvfb xauth xdotool
-          ser2net)
+          ser2net mandoc)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

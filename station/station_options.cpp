@@ -75,7 +75,7 @@ QString usage()
         "  --trace FILE          write every byte on the line to FILE\n"
         "  --link PATH           make PATH a symbolic link to the terminal\n"
         "  --register-com N --data-dir DIR   map COMn to the terminal in DIR/ports.conf until the simulator ends\n"
-        "  --help                this text\n");
+        "  --help                print this help\n");
 }
 
 bool parseProgramOptions(const QStringList &arguments, ProgramOptions *options, QString *error)

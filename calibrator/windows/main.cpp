@@ -68,10 +68,11 @@ struct ProgramOptions
 
 // --help and --version print and end before any window exists, so they work
 // on a text console too, where making the window application would abort.
+// (--help-all is left to it: the window system's own options are its point.)
 void answerTextOptions(int &argc, char **argv)
 {
     const QStringList textOnly{QStringLiteral("--help"), QStringLiteral("-h"), QStringLiteral("-?"),
-                               QStringLiteral("--help-all"), QStringLiteral("--version"), QStringLiteral("-v")};
+                               QStringLiteral("--version"), QStringLiteral("-v")};
     bool asked = false;
     for (int i = 1; i < argc && !asked; ++i)
         asked = textOnly.contains(QString::fromLocal8Bit(argv[i]));
@@ -86,7 +87,7 @@ void answerTextOptions(int &argc, char **argv)
     parser.parse(QCoreApplication::arguments());
     if (parser.isSet(QStringLiteral("version")))
         parser.showVersion();
-    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all")))
+    if (parser.isSet(QStringLiteral("help")))
         parser.showHelp();
 }
 

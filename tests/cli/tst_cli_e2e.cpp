@@ -321,7 +321,7 @@ void TestCliEndToEnd::filesAndArgumentsWithoutAStation_data()
         << 2 << QByteArray() << QByteArray("orvcal-cli: --data-dir needs a value");
     QTest::newRow("--help keeps a long command apart from its summary")
         << QByteArray() << QByteArray() << false << QStringList{QStringLiteral("--help")} << 0
-        << QByteArray("restore FILE [--dry-run] [--force]  write") << QByteArray();
+        << QByteArray("restore FILE [--dry-run] [--force]\n") << QByteArray();
     for (const QStringList &bad : {QStringList{QStringLiteral("read"), QStringLiteral("256")},
                                    QStringList{QStringLiteral("get"), QStringLiteral("no-such-setting")},
                                    QStringList{QStringLiteral("detect"), QStringLiteral("now")},

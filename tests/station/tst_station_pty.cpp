@@ -40,7 +40,6 @@ private slots:
     void followsABaudChange();
     void linkAndPortRegistration_data();
     void linkAndPortRegistration();
-    void helpGoesToStandardOutput();
 
 private:
     QString start(const QStringList &arguments);
@@ -175,12 +174,6 @@ void TestStationPty::linkAndPortRegistration()
     QVERIFY(!QFileInfo::exists(link) && !QFileInfo(link).isSymLink());
     QVERIFY(ports.open(QIODevice::ReadOnly));
     QVERIFY2(!ports.readAll().contains("COM3="), qPrintable(ports.fileName()));
-}
-
-void TestStationPty::helpGoesToStandardOutput()
-{
-    const orv::test::ProgramRun run = orv::test::runProgram(QStringLiteral(ORV_STATION_PATH), {QStringLiteral("--help")});
-    QVERIFY(run.exitCode == 0 && run.out.startsWith("usage: orv-station") && run.err.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestStationPty)
