@@ -44,9 +44,6 @@ QString errnoText(const char *what)
 // Polling the terminal settings this often keeps a rate change noticed even
 // when the program changes rate and then only listens.
 constexpr int ratePollMs = 100;
-// The kernel reports a close before it drops the closer's flock, so the
-// check is made again once that has surely happened.
-constexpr int exclusiveRecheckMs = 100;
 
 } // namespace
 
@@ -66,9 +63,10 @@ PtyServer::PtyServer(QObject *parent)
     connect(&m_outputTimer, &QTimer::timeout, this, &PtyServer::handleOutputDue);
     m_pollTimer.setInterval(ratePollMs);
     connect(&m_pollTimer, &QTimer::timeout, this, &PtyServer::pollLineRate);
-    m_exclusiveCheck.setSingleShot(true);
-    m_exclusiveCheck.setInterval(exclusiveRecheckMs);
-    connect(&m_exclusiveCheck, &QTimer::timeout, this, &PtyServer::releaseStaleExclusive);
+    // The kernel reports a close before it drops the closer's flock, however
+    // long a loaded machine keeps the two apart; the poll looks again until
+    // the lock has gone.
+    connect(&m_pollTimer, &QTimer::timeout, this, &PtyServer::releaseStaleExclusive);
 }
 
 PtyServer::~PtyServer()
@@ -148,21 +146,21 @@ void PtyServer::handleClientClosed()
     while (::read(m_closeWatch, events, sizeof events) > 0) {
     }
     releaseStaleExclusive();
-    m_exclusiveCheck.start();
 }
 
 // A client opens the terminal exclusive (TIOCEXCL) and clears that when it
 // closes. One that dies instead leaves it set, and since we hold the slave
 // open the setting outlives it: every later open by anyone but root fails
 // with EBUSY. Our clients hold an flock on the device while they use it, so
-// exclusive mode left after a close with no such lock held is taken for a
-// dead client's, and cleared.
+// exclusive mode with no such lock held is taken for a dead client's, and
+// cleared. A shared lock is enough to find none held, and tells a client
+// that meets it that only we are looking.
 void PtyServer::releaseStaleExclusive()
 {
     int exclusive = 0;
     if (::ioctl(m_slave, TIOCGEXCL, &exclusive) != 0 || !exclusive)
         return;
-    if (::flock(m_slave, LOCK_EX | LOCK_NB) != 0)
+    if (::flock(m_slave, LOCK_SH | LOCK_NB) != 0)
         return;
     ::ioctl(m_slave, TIOCNXCL);
     ::flock(m_slave, LOCK_UN);

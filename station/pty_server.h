@@ -51,7 +51,6 @@ private:
     // Tells of every close of the slave, so a client that died holding the
     // terminal exclusive does not lock everyone else out.
     int m_closeWatch = -1;
-    QTimer m_exclusiveCheck;
     QSocketNotifier *m_readNotifier = nullptr;
     QSocketNotifier *m_writeNotifier = nullptr;
     QTimer m_outputTimer;

@@ -1,5 +1,8 @@
 #include "qserial_device.h"
 
+#include "qt_pump.h"
+
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
@@ -13,6 +16,8 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <utility>
+
 Q_LOGGING_CATEGORY(lcSerial, "orv.serial", QtInfoMsg)
 
 namespace orv {
@@ -22,6 +27,49 @@ namespace {
 // Linux numbers the slave ends of pseudo-terminals with majors 136 to 143.
 constexpr unsigned unix98PtyFirstMajor = 136;
 constexpr unsigned unix98PtyMajors = 8;
+
+// A terminal refused for a client that has ended is tried again this often,
+// for this long: the simulator clears that client's exclusive mode within a
+// tenth of a second of the close, later only on a machine badly overloaded.
+constexpr int staleHoldRetryMs = 20;
+constexpr int staleHoldGraceMs = 2000;
+
+bool isPseudoTerminal(const struct stat &st)
+{
+    return S_ISCHR(st.st_mode) && major(st.st_rdev) >= unix98PtyFirstMajor
+        && major(st.st_rdev) < unix98PtyFirstMajor + unix98PtyMajors;
+}
+
+// Whether some program holds an exclusive flock on the file. /proc/locks is
+// the one place that tells without opening it, which exclusive mode forbids.
+bool heldExclusively(const struct stat &st)
+{
+    QFile locks(QStringLiteral("/proc/locks"));
+    if (!locks.open(QIODevice::ReadOnly))
+        return false;
+    // "1: FLOCK  ADVISORY  WRITE 4711 00:1a:3 0 EOF": the file system's device
+    // in hex, then the inode; a waiter's line reads "1: -> FLOCK ...".
+    const auto hex2 = [](unsigned n) { return QByteArray::number(n, 16).rightJustified(2, '0'); };
+    const QByteArray file =
+        hex2(major(st.st_dev)) + ':' + hex2(minor(st.st_dev)) + ':' + QByteArray::number(quint64(st.st_ino));
+    for (const QByteArray &line : locks.readAll().split('\n')) {
+        const QList<QByteArray> field = line.simplified().split(' ');
+        if (field.size() > 5 && field[1] == "FLOCK" && field[3] == "WRITE" && field[5] == file)
+            return true;
+    }
+    return false;
+}
+
+// A pseudo-terminal that refuses us while no program holds our lock on it is
+// held for a client that has ended: its exclusive mode outlives it, since the
+// simulator keeps the terminal open, until the simulator sees the close and
+// clears it (taking a shared lock for a moment to look).
+bool heldForAnEndedClient(const QByteArray &path, int code)
+{
+    struct stat st = {};
+    return (code == EBUSY || code == EWOULDBLOCK) && ::stat(path.constData(), &st) == 0 && isPseudoTerminal(st)
+        && !heldExclusively(st);
+}
 
 PortError classify(QSerialPort::SerialPortError error)
 {
@@ -85,22 +133,31 @@ bool QSerialDevice::open(const QString &path, const LineSettings &settings, bool
 
 bool QSerialDevice::lockDevice(const QString &path)
 {
-    // Non-blocking, so a line without carrier does not hold the open.
-    m_lockFd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (m_lockFd < 0) {
-        const int code = errno;
-        qCDebug(lcSerial) << path << describeSystemError(code);
-        setError(portErrorOfSystemError(code), path);
-        if (error() == PortError::PermissionDenied)
-            setAccessGroup(groupGrantingAccess(path));
-        return false;
+    const QByteArray name = QFile::encodeName(path);
+    const QDeadlineTimer grace(staleHoldGraceMs);
+    bool waiting = false;
+    for (;;) {
+        // Non-blocking, so a line without carrier does not hold the open.
+        m_lockFd = ::open(name.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        int code = m_lockFd < 0 ? errno : 0;
+        if (code == 0 && ::flock(m_lockFd, LOCK_EX | LOCK_NB) != 0) {
+            code = errno;
+            unlockDevice();
+        }
+        if (code == 0)
+            return true;
+        if (grace.hasExpired() || !heldForAnEndedClient(name, code)) {
+            qCDebug(lcSerial) << path << describeSystemError(code);
+            setError(portErrorOfSystemError(code), path);
+            if (error() == PortError::PermissionDenied)
+                setAccessGroup(groupGrantingAccess(path));
+            return false;
+        }
+        if (!std::exchange(waiting, true))
+            qCInfo(lcSerial) << path << "is held for a client that has ended; waiting for that to be cleared";
+        QtPump pump;
+        pump.waitUntil(pump.now().addMSecs(staleHoldRetryMs));
     }
-    if (::flock(m_lockFd, LOCK_EX | LOCK_NB) != 0) {
-        setError(PortError::Busy, path);
-        unlockDevice();
-        return false;
-    }
-    return true;
 }
 
 void QSerialDevice::unlockDevice()
@@ -212,8 +269,7 @@ std::optional<LineLoss> QSerialDevice::lineLoss(bool afterError) const
     // A pseudo-terminal's node goes with its far end, so there a vanished
     // node means a peer that hung up, not an adapter pulled out.
     struct stat st = {};
-    const bool pseudoTerminal = ::fstat(fd, &st) == 0 && S_ISCHR(st.st_mode) && major(st.st_rdev) >= unix98PtyFirstMajor
-        && major(st.st_rdev) < unix98PtyFirstMajor + unix98PtyMajors;
+    const bool pseudoTerminal = ::fstat(fd, &st) == 0 && isPseudoTerminal(st);
     if (!QFileInfo::exists(m_path))
         return pseudoTerminal ? LineLoss::HungUp : LineLoss::Removed;
     pollfd p{};
