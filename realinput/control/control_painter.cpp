@@ -160,15 +160,9 @@ TextLayout ControlPainter::layout(const PaintState &state, const QVector<int> &e
         l.scrollStart = l.visibleTo = e;
     }
 
-    const int inset = borderWidth(look) + qMax<int>(0, look.indent);
-    if (look.alignment == 1) {
-        l.caretX = l.textRect.right - (edgeAt(edges, l.visibleTo) - edgeAt(edges, caret)) - inset + 1;
-    } else if (look.alignment == 2) {
-        const int start = l.textRect.left + (width - edgeAt(edges, n)) / 2 - inset;
-        l.caretX = start + edgeAt(edges, caret);
-    } else {
-        l.caretX = l.textRect.left + edgeAt(edges, caret) - edgeAt(edges, l.visibleFrom);
-    }
+    // The text is drawn inside the text rectangle already, so the caret goes where its
+    // character is drawn; border and Indent are not taken off a second time.
+    l.caretX = textOrigin(state, l, edges) + edgeAt(edges, caret) - edgeAt(edges, l.visibleFrom);
 
     const int fontHeight = QFontMetrics(look.font).height();
     if (look.vAlignment == 1)
@@ -190,10 +184,7 @@ QRect ControlPainter::caretRect(const PaintState &state, const QVector<int> &edg
     int w = look.caretWidth > 0 ? look.caretWidth : 1;
     if (arrow)
         w = h;
-    int x = l.caretX - w / 2;
-    x = x < 0 ? 0 : x + 2;
-    if (look.alignment == 1)
-        x -= 2;
+    const int x = qMax(0, l.caretX - w / 2);
     int y = l.lineTop;
     if (look.caretVAlign == 1)
         y = l.lineTop + metrics.height() - metrics.descent();
