@@ -102,6 +102,7 @@ public:
     const zq::TypeLibrary &typeLibrary() const override;
     // Where the number formats come from; production reads the user's profile file.
     void setIntlProfile(std::shared_ptr<const zq::IntlProfile> profile);
+    const zq::IntlProfile &intlProfile() const { return *m_intl; }
 
     // Setters throw zq::AutomationError (error 380) and leave the property as it was.
     AlignmentConstants alignment() const { return AlignmentConstants(m_alignment); }
