@@ -150,7 +150,7 @@ int settingsList(CliContext &c, const QStringList &args)
     QString path;
     if (const int code = loadRecords(c, records, &path); code != Ok)
         return code;
-    c.out << "Definition file: " << path << Qt::endl;
+    c.out << "Definition file: " << printable(path) << Qt::endl;
     c.out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8  %9")
                  .arg(QStringLiteral("entry"), -20)
                  .arg(QStringLiteral("address"), 7)
@@ -203,7 +203,8 @@ int getAndPrint(CliContext &c, const NamedSetting &s, const ParamRecord &record)
         printReading(c, s, reading);
         return Ok;
     case AccessResult::Absent:
-        c.err << "orvcal-cli: firmware " << c.link->state.station_version << " has no " << entryName(s.entry)
+        c.err << "orvcal-cli: firmware " << printable(QString::fromLatin1(c.link->state.station_version)) << " has no "
+              << entryName(s.entry)
               << Qt::endl;
         return Refused;
     case AccessResult::DataFault:
@@ -261,14 +262,15 @@ int set(CliContext &c, const QStringList &args)
     const ParamRecord &record = records[s.entry];
     const QString name = QString::fromLatin1(entryName(s.entry));
     if (record.absent()) {
-        c.err << "orvcal-cli: firmware " << c.link->state.station_version << " has no " << name << Qt::endl;
+        c.err << "orvcal-cli: firmware " << printable(QString::fromLatin1(c.link->state.station_version)) << " has no "
+              << name << Qt::endl;
         return Refused;
     }
     float low = 0;
     float high = 0;
     float raw = value;
     if (!engLimits(record, &low, &high) || !eng_to_raw(raw, record.element[3], record.element[4])) {
-        c.err << "orvcal-cli: " << path << " gives " << name << " a scale of 0; its values cannot be converted"
+        c.err << "orvcal-cli: " << printable(path) << " gives " << name << " a scale of 0; its values cannot be converted"
               << Qt::endl;
         return Refused;
     }
