@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QByteArray>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+// The bytes of one input, taken from the front as a target asks for them. A spent
+// input answers zeros, so every input decodes to some well-formed sequence.
+class FuzzInput
+{
+public:
+    FuzzInput(const std::uint8_t *data, std::size_t size) : m_data(data), m_size(size) {}
+
+    bool atEnd() const { return m_pos >= m_size; }
+    int byte() { return atEnd() ? 0 : m_data[m_pos++]; }
+    // 0 .. n-1, for n up to 65536.
+    int below(int n) { return n <= 256 ? byte() % n : ((byte() << 8) | byte()) % n; }
+    QByteArray bytes(std::size_t n)
+    {
+        n = std::min(n, m_size - std::min(m_pos, m_size));
+        const QByteArray out(reinterpret_cast<const char *>(m_data + m_pos), qsizetype(n));
+        m_pos += n;
+        return out;
+    }
+    // A piece of text of up to `longest` bytes, its length given first.
+    QByteArray text(int longest = 255) { return bytes(std::size_t(below(longest + 1))); }
+    QByteArray rest() { return bytes(m_size); }
+
+private:
+    const std::uint8_t *m_data;
+    std::size_t m_size;
+    std::size_t m_pos = 0;
+};
+
+// Ends the run, and libFuzzer keeps the input, when an invariant does not hold.
+inline void check(bool holds, const char *invariant, const QByteArray &detail = QByteArray())
+{
+    if (holds)
+        return;
+    std::fprintf(stderr, "invariant broken: %s\n%s\n", invariant, detail.toHex(' ').constData());
+    std::abort();
+}
+
+// Each target's entry point, called once per input.
+void fuzzOne(FuzzInput &in);

@@ -1,0 +1,26 @@
+#include "fuzz_driver.h"
+
+#include "link/port_map.h"
+
+using namespace orv;
+
+// The ports file: every line it cannot use is named, each port maps to a path, and
+// the map written back as COMn=path lines reads as the same map without complaint.
+void fuzzOne(FuzzInput &in)
+{
+    PortMap map;
+    const QString text = QString::fromUtf8(in.rest());
+    const QStringList unusable = map.parse(text);
+    QString written;
+    for (int port = PortMap::firstPort; port <= PortMap::lastPort; ++port) {
+        check(!map.devicePath(port).trimmed().isEmpty(), "every port has a device path", text.toUtf8());
+        if (map.isOverridden(port))
+            written += QStringLiteral("COM%1=%2\n").arg(port).arg(map.devicePath(port));
+    }
+    for (const QString &line : unusable)
+        check(!line.isEmpty() && text.contains(line), "an unusable line is named as it stood", text.toUtf8());
+    PortMap again;
+    check(again.parse(written).isEmpty(), "the map written back reads without complaint", written.toUtf8());
+    for (int port = PortMap::firstPort; port <= PortMap::lastPort; ++port)
+        check(again.devicePath(port) == map.devicePath(port), "the map reads back as written", written.toUtf8());
+}
