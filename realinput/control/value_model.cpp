@@ -306,6 +306,8 @@ bool ApplyMoneyFormat(TextState &state, const ValueSettings &settings,
                       const IntlProfile &profile)
 {
     state.caret = DecimalPosition(state.text, IntlSettings::read(profile));
+    // Not loaded, nothing reformats: no selection may reach past the caret's new place.
+    state.selLength = 0;
     return ReformatText(state, 0, settings, profile);
 }
 

@@ -471,6 +471,9 @@ void TestValueModel::moneyFormatSetter()
     QCOMPARE(state.text, QByteArray("($1,234.50)"));
     QCOMPARE(state.caret, 7);
     QCOMPARE(state.selLength, 0);
+    state = {"12", 0, 2};
+    QVERIFY(!ApplyMoneyFormat(state, ValueSettings(), FixedIntlProfile()));
+    QCOMPARE(state.caret + state.selLength, 2); // not loaded: the selection still ends inside the text
 }
 
 void TestValueModel::getTextMessage_data()
