@@ -196,6 +196,8 @@ public:
     // The text buffer's current text and caret, as the value model sees them.
     const zq::TextState &textState() const { return m_state; }
     bool isLoaded() const { return m_loaded; }
+    // What the text is formatted and read with.
+    zq::ValueSettings settings() const;
     // Shows the vendor's About box modally and answers its result.
     int aboutBox();
     QVector<QUuid> propertyPageIds() const override;
@@ -230,7 +232,6 @@ protected:
 
 private:
     void bindAutomation();
-    zq::ValueSettings settings() const;
     const zq::IntlProfile &intl() const { return *m_intl; }
 
     void notifyChange(int dispid);

@@ -4,30 +4,27 @@
 
 using namespace orv;
 
-// A backup file: refused with a reason and the line it concerns, or loaded, and
-// then what it loaded writes a file that loads the same again.
+// A backup file: refused with a reason and the line it concerns, or loaded, and then
+// what it loaded writes a file that loads the same again.
 void fuzzOne(FuzzInput &in)
 {
     const QByteArray text = in.rest();
-    StationBackup b;
+    StationBackup b, again;
     QString reason;
     int line = 0;
     if (!StationBackup::fromJson(text, &b, &reason, &line)) {
-        check(!reason.isEmpty(), "a refusal says why", text);
-        check(line >= 1 && line <= text.count('\n') + 1, "a refusal names a line of the file", text);
+        check(!reason.isEmpty() && line >= 1 && line <= text.count('\n') + 1, "a refusal names its reason and line", text);
         return;
     }
     const QByteArray written = b.toJson();
-    StationBackup again;
     check(StationBackup::fromJson(written, &again, &reason, &line), "what it loads writes a file it loads", written);
-    check(again.firmware == b.firmware && again.definitionFile == b.definitionFile && again.date == b.date
-              && again.slot == b.slot && again.stationName == b.stationName && again.settings.size() == b.settings.size(),
-          "the backup reads back as written", written);
-    for (qsizetype i = 0; i < b.settings.size(); ++i) {
-        const BackupSetting &x = b.settings[i];
-        const BackupSetting &y = again.settings[i];
-        // The engineering value is written through its single's text form.
-        check(x.entry == y.entry && x.address == y.address && x.raw == y.raw && float(x.eng) == float(y.eng),
-              "each setting reads back as written", written);
+    bool same = again.firmware == b.firmware && again.definitionFile == b.definitionFile && again.date == b.date
+                && again.slot == b.slot && again.stationName == b.stationName
+                && again.settings.size() == b.settings.size();
+    // The engineering value is written through its single's text form.
+    for (qsizetype i = 0; same && i < b.settings.size(); ++i) {
+        const BackupSetting &x = b.settings[i], &y = again.settings[i];
+        same = x.entry == y.entry && x.address == y.address && x.raw == y.raw && float(x.eng) == float(y.eng);
     }
+    check(same, "the backup reads back as written", written);
 }

@@ -2,9 +2,9 @@
 
 #include <QApplication>
 
-// One driver for every target. The control needs a widget application; it runs on the
-// offscreen platform, and Qt's messages are dropped unless fatal (a failed assertion
-// is fatal, and so a crash libFuzzer keeps).
+// One driver for every target. The control needs a widget application, on the offscreen
+// platform; Qt's messages are dropped unless fatal (a failed assertion is, and so a
+// crash libFuzzer keeps). The application is never destroyed: the run ends without it.
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -15,9 +15,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
         }
     });
     static int argc = 1;
-    static char name[] = "fuzz";
-    static char *argv[] = {name, nullptr};
-    // Never destroyed: the process ends without tearing down what targets keep alive.
+    static char name[] = "fuzz", *argv[] = {name, nullptr};
     new QApplication(argc, argv);
     return 0;
 }

@@ -6,13 +6,12 @@
 #include <cstdio>
 #include <cstdlib>
 
-// The bytes of one input, taken from the front as a target asks for them. A spent
-// input answers zeros, so every input decodes to some well-formed sequence.
+// The bytes of one input, taken from the front as a target asks; a spent input answers
+// zeros, so every input decodes to some well-formed sequence.
 class FuzzInput
 {
 public:
     FuzzInput(const std::uint8_t *data, std::size_t size) : m_data(data), m_size(size) {}
-
     bool atEnd() const { return m_pos >= m_size; }
     int byte() { return atEnd() ? 0 : m_data[m_pos++]; }
     // 0 .. n-1, for n up to 65536.
@@ -20,11 +19,10 @@ public:
     QByteArray bytes(std::size_t n)
     {
         n = std::min(n, m_size - std::min(m_pos, m_size));
-        const QByteArray out(reinterpret_cast<const char *>(m_data + m_pos), qsizetype(n));
         m_pos += n;
-        return out;
+        return QByteArray(reinterpret_cast<const char *>(m_data + m_pos - n), qsizetype(n));
     }
-    // A piece of text of up to `longest` bytes, its length given first.
+    // A piece of up to `longest` bytes, its length first.
     QByteArray text(int longest = 255) { return bytes(std::size_t(below(longest + 1))); }
     QByteArray rest() { return bytes(m_size); }
 
@@ -37,11 +35,11 @@ private:
 // Ends the run, and libFuzzer keeps the input, when an invariant does not hold.
 inline void check(bool holds, const char *invariant, const QByteArray &detail = QByteArray())
 {
-    if (holds)
-        return;
-    std::fprintf(stderr, "invariant broken: %s\n%s\n", invariant, detail.toHex(' ').constData());
-    std::abort();
+    if (!holds) {
+        std::fprintf(stderr, "invariant broken: %s\n%s\n", invariant, detail.toHex(' ').constData());
+        std::abort();
+    }
 }
 
-// Each target's entry point, called once per input.
+// Each target's entry point, called once an input.
 void fuzzOne(FuzzInput &in);

@@ -14,50 +14,47 @@
 
 using namespace orv;
 
-// A parameter definition file: every record is left absent or taken whole from one
-// line, with a scale the conversions can divide by, and written back as definition
-// lines the records read again as they were. The file is named after a version reply
-// from the input and read from a folder that holds only 4103.prm.
+// A definition file, named after a version reply from the input and looked for in a
+// folder that holds only 4103.prm: every record is left absent or taken whole from one
+// line, with a scale the conversions can divide by, and the records written back as
+// definition lines read again as they were.
 void fuzzOne(FuzzInput &in)
 {
     static QTemporaryDir folder;
-    static const bool written4103 = QFile(QDir(folder.path()).filePath("4103.prm")).open(QIODevice::WriteOnly);
+    static const bool hasFile = QFile(QDir(folder.path()).filePath("4103.prm")).open(QIODevice::WriteOnly);
     LinkState state;
-    state.station_version = in.text(8);
-    const QByteArray version = state.station_version;
+    const QByteArray version = state.station_version = in.text(8);
     const QByteArray text = in.rest();
     ParamRecords records;
     test::MessageCapture messages;
-    const bool found = !load_prm_file(state, records, {folder.path()}, messages).isEmpty();
-    check(found == (written4103 && prmFileName(version) == "4103.prm"), "the file named after the version is read", version);
-    check(found || !messages.isEmpty(), "a file not read is reported", version);
+    const bool read = !load_prm_file(state, records, {folder.path()}, messages).isEmpty();
+    check(read == (hasFile && prmFileName(version) == "4103.prm"), "the file named after the version is read", version);
+    check(read || !messages.isEmpty(), "a file not read is reported", version);
     applyPrmText(text, records);
 
-    QList<std::array<float, 5>> numbers;
+    QList<std::array<float, 5>> lines;
     for (QByteArray line : prmLines(text)) {
         PrmFields fields;
-        if (!split_prm_line(line, fields))
-            continue;
         std::array<float, 5> e{};
-        bool fits = true;
-        for (std::size_t k = 0; k < e.size(); ++k) {
+        bool fits = split_prm_line(line, fields);
+        for (std::size_t k = 0; fits && k < e.size(); ++k) {
             const double d = leadingNumber(fields[k]);
-            fits = fits && std::fabs(d) <= double(FLT_MAX);
-            e[k] = fits ? float(d) : 0.0f;
+            fits = std::fabs(d) <= double(FLT_MAX);
+            e[k] = float(d);
         }
         if (fits)
-            numbers << e;
+            lines << e;
     }
     QByteArray written;
     for (ParamEntry entry : allEntries()) {
         const ParamRecord &r = records[entry];
         if (r.element == ParamRecord{}.element)
             continue;
-        const bool raisedScale = entry != ParamEntry::WindDirOffset;
-        check(!raisedScale || r.scale() >= 1.0f, "a scale the conversions can divide by", text);
-        check(std::any_of(numbers.cbegin(), numbers.cend(), [&](const std::array<float, 5> &e) {
-                  return e[0] == r.element[0] && e[1] == r.element[1] && e[2] == r.element[2] && e[4] == r.element[4]
-                         && (e[3] == r.scale() || (raisedScale && e[3] < 1 && r.scale() == 1));
+        const bool raised = entry != ParamEntry::WindDirOffset;
+        check(!raised || r.scale() >= 1.0f, "a scale the conversions can divide by", text);
+        check(std::any_of(lines.cbegin(), lines.cend(), [&](const std::array<float, 5> &e) {
+                  return e[0] == r.element[0] && e[1] == r.element[1] && e[2] == r.element[2]
+                         && e[4] == r.element[4] && (e[3] == r.scale() || (raised && e[3] < 1 && r.scale() == 1));
               }),
               "a record is whole from one line", text);
         for (float v : r.element)
