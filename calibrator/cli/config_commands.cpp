@@ -70,13 +70,19 @@ Progress readProgress(CliContext &c)
     };
 }
 
-bool readStation(CliContext &c, const Station &station, const QList<ParamEntry> &entries, QMap<ParamEntry, int> *raw)
+// Ok, or the exit code after saying why the settings could not all be read.
+int readStation(CliContext &c, const Station &station, const QList<ParamEntry> &entries, QMap<ParamEntry, int> *raw)
 {
-    if (readRawSettings(*c.link, station.records, entries, raw, readProgress(c)))
-        return true;
-    c.err << "orvcal-cli: the station stopped answering after " << raw->size() << " of " << entries.size()
-          << " settings" << Qt::endl;
-    return false;
+    switch (readRawSettings(*c.link, station.records, entries, raw, readProgress(c))) {
+    case AccessResult::Done:
+        return Ok;
+    case AccessResult::ComFailed:
+        return c.exchangeFailed(QStringLiteral("the read of setting %1 of %2").arg(raw->size() + 1).arg(entries.size()));
+    default:
+        c.err << "orvcal-cli: " << printable(station.definitionFile) << " needs correcting first; nothing was written"
+              << Qt::endl;
+        return Refused;
+    }
 }
 
 int readBackupFile(CliContext &c, const QString &path, StationBackup *backup)
@@ -88,7 +94,7 @@ int readBackupFile(CliContext &c, const QString &path, StationBackup *backup)
     }
     QString reason;
     int line = 0;
-    if (!StationBackup::fromJson(file.readAll(), backup, &reason, &line)) {
+    if (!StationBackup::fromJson(file.read(StationBackup::largestFile + 1), backup, &reason, &line)) {
         c.err << "orvcal-cli: " << path << ", line " << line << ": " << printable(reason)
               << "; the file was refused and nothing was sent to the station" << Qt::endl;
         return Refused;
@@ -122,8 +128,8 @@ int backup(CliContext &c, const QStringList &args)
         return code;
     const QList<ParamEntry> entries = backupEntries(station.records);
     QMap<ParamEntry, int> raw;
-    if (!readStation(c, station, entries, &raw))
-        return ExchangeFailed;
+    if (const int code = readStation(c, station, entries, &raw); code != Ok)
+        return code;
     const int slot = c.link->state.cur_station;
     const StationBackup b = makeBackup(station.records, raw, station.firmware, station.definitionFile,
                                        c.pump.now(), slot, c.settings.stationName(slot));
@@ -159,8 +165,8 @@ int diff(CliContext &c, const QStringList &args)
         c.out << "note: the backup is of firmware " << printable(b.firmware) << ", the station runs "
               << printable(station.firmware) << Qt::endl;
     QMap<ParamEntry, int> raw;
-    if (!readStation(c, station, backupEntries(station.records), &raw))
-        return ExchangeFailed;
+    if (const int code = readStation(c, station, backupEntries(station.records), &raw); code != Ok)
+        return code;
     int differing = 0;
     c.out << QStringLiteral("  %1 %2 %3").arg(QStringLiteral("setting"), -22).arg(QStringLiteral("stored"), -22).arg(QStringLiteral("station"))
           << Qt::endl;
@@ -254,11 +260,12 @@ int restore(CliContext &c, const QStringList &arguments)
     }
 
     QMap<ParamEntry, int> raw;
-    if (!readStation(c, station, backupEntries(station.records), &raw))
-        return ExchangeFailed;
+    if (const int code = readStation(c, station, backupEntries(station.records), &raw); code != Ok)
+        return code;
     const RestorePlan plan = planRestore(b, station.records, raw);
     for (ParamEntry e : plan.absentHere)
-        c.out << "skipped (firmware " << printable(station.firmware) << " has no such setting): " << entryName(e) << Qt::endl;
+        c.out << "skipped (firmware " << printable(station.firmware) << " has no such setting): " << entryName(e)
+              << Qt::endl;
     for (ParamEntry e : plan.notInBackup)
         c.out << "not in the backup, left as it is: " << entryName(e) << Qt::endl;
     if (plan.writes.isEmpty()) {
@@ -306,6 +313,10 @@ int restore(CliContext &c, const QStringList &arguments)
     case RestoreReport::Ending::Cancelled:
         return Interrupted;
     case RestoreReport::Ending::LineLost:
+        c.err << "orvcal-cli: the line to the weather station was lost during the restore (" << c.lineText()
+              << "): " << c.comm->lostReason() << Qt::endl;
+        return PortUnavailable;
+    case RestoreReport::Ending::NoAnswer:
         return ExchangeFailed;
     case RestoreReport::Ending::Complete:
         break;

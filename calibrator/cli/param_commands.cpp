@@ -169,6 +169,10 @@ int settingsList(CliContext &c, const QStringList &args)
             c.out << QStringLiteral("%1 %2").arg(name, -20).arg(QStringLiteral("absent"), 7) << Qt::endl;
             continue;
         }
+        if (!r.fault.isEmpty()) {
+            c.out << QStringLiteral("%1 unusable: %2").arg(name, -20).arg(printable(r.fault)) << Qt::endl;
+            continue;
+        }
         float low = 0;
         float high = 0;
         const bool convertible = engLimits(r, &low, &high);
@@ -188,10 +192,17 @@ int settingsList(CliContext &c, const QStringList &args)
     return Ok;
 }
 
-void printReading(CliContext &c, const NamedSetting &s, const EngReading &reading)
+void printReading(CliContext &c, const NamedSetting &s, const ParamRecord &record, const EngReading &reading)
 {
     c.out << entryName(s.entry) << ": " << shown(reading.current, s) << " (minimum " << shown(reading.minimum, s)
           << ", maximum " << shown(reading.maximum, s) << ")" << Qt::endl;
+    // The window's slider could not show such a value; `set` refuses to write one.
+    if (reading.raw < std::min(record.rawMin(), record.rawMax()) || reading.raw > std::max(record.rawMin(), record.rawMax()))
+        c.out << "note: the station holds raw " << singleText(reading.raw) << ", outside the range of "
+              << printable(QString::fromLatin1(c.link->state.station_version)) << " (" << singleText(record.rawMin())
+              << " to " << singleText(record.rawMax()) << ")" << Qt::endl;
+    if (const QString note = unusualScaleNote(record, getWords(s), c.link->state.station_version); !note.isEmpty())
+        c.link->show_message(note, MessageIcon::Information);
 }
 
 // Runs the get pattern and prints the outcome; Ok only when a value was read.
@@ -200,17 +211,17 @@ int getAndPrint(CliContext &c, const NamedSetting &s, const ParamRecord &record)
     EngReading reading;
     switch (get_eng_setting(*c.link, record, getWords(s), &reading)) {
     case AccessResult::Done:
-        printReading(c, s, reading);
+        printReading(c, s, record, reading);
         return Ok;
     case AccessResult::Absent:
         c.err << "orvcal-cli: firmware " << printable(QString::fromLatin1(c.link->state.station_version)) << " has no "
               << entryName(s.entry)
               << Qt::endl;
         return Refused;
-    case AccessResult::DataFault:
-        return Refused;
     case AccessResult::ComFailed:
         break;
+    default:
+        return Refused;
     }
     return c.comm->lost() ? PortUnavailable : ExchangeFailed;
 }
@@ -266,11 +277,16 @@ int set(CliContext &c, const QStringList &args)
               << name << Qt::endl;
         return Refused;
     }
+    if (const QString fault = recordFault(record); !fault.isEmpty()) {
+        c.link->show_message(dataFaultMessage(getWords(s), c.link->state.station_version, fault));
+        return Refused;
+    }
     float low = 0;
     float high = 0;
     float raw = value;
     if (!engLimits(record, &low, &high) || !eng_to_raw(raw, record.element[3], record.element[4])) {
-        c.err << "orvcal-cli: " << printable(path) << " gives " << name << " a scale of 0; its values cannot be converted"
+        c.err << "orvcal-cli: " << printable(path) << " gives " << name
+              << " a scale of 0; its values cannot be converted"
               << Qt::endl;
         return Refused;
     }
@@ -293,8 +309,7 @@ int set(CliContext &c, const QStringList &args)
         break;
     case AccessResult::ComFailed:
         return c.comm->lost() ? PortUnavailable : ExchangeFailed;
-    case AccessResult::Absent:
-    case AccessResult::DataFault:
+    default:
         return Refused;
     }
     c.out << "sent " << shown(value, s) << " (raw " << singleText(raw) << "); the station now holds:" << Qt::endl;

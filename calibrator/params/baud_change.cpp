@@ -26,7 +26,7 @@ BaudChange change_station_baud(StationLink &link, const ParamRecords &records, C
     if (index < 0 || record.absent())
         return BaudChange::NothingSent;
     // The write would be refused unseen while the computer's side moved alone.
-    if (const QString fault = addressFault(record); !fault.isEmpty()) {
+    if (const QString fault = recordFault(record); !fault.isEmpty()) {
         link.show_message(dataFaultMessage(QString::fromLatin1(entryName(ParamEntry::BaudRateIndex)),
                                       link.state.station_version, fault));
         panels.setFrameEnabled(QStringLiteral("Frame6"), false);

@@ -6,6 +6,8 @@
 #include "link/pump.h"
 #include "link/station_link.h"
 
+#include <algorithm>
+
 namespace orv {
 
 namespace {
@@ -28,6 +30,11 @@ bool isDateField(ParamEntry field)
 constexpr qint64 writeSpacingMs = 22000;
 
 } // namespace
+
+long long ClockReading::differenceSeconds() const
+{
+    return (wallMs(station) - wallMs(computer.addMSecs(-computer.time().msec()))) / 1000;
+}
 
 const std::array<ParamEntry, 6> &ClockCheck::writeOrder()
 {
@@ -53,11 +60,19 @@ ClockResult ClockCheck::measure(ClockReading *reading)
         const ClockResult result = m_ops.read_station_clock();
         if (result != ClockResult::Done)
             return result;
-        const QDateTime computer = m_link.pump().now();
+        const QDateTime replied = m_link.pump().now();
         if (m_ops.station_time.time().second() >= 3 || pass == 2) {
+            // The station took its seconds after the settling pause and before
+            // its two-byte reply crossed the line back. Taking the computer's
+            // clock at the reply instead once made an exact station read -1 s
+            // whenever that lag straddled a second.
+            const qint64 earliest = wallMs(m_ops.secondsAskedAt()) + qint64(StationLink::readSettle * 1000);
+            const qint64 latest = std::max(earliest, wallMs(replied) - lineTimeMs(2));
+            const qint64 stationMs = wallMs(m_ops.station_time);
+            const qint64 at = std::clamp(stationMs + 500, earliest, latest);
             reading->station = m_ops.station_time;
-            reading->computer = computer;
-            reading->differenceMs = wallMs(m_ops.station_time) + 500 - wallMs(computer);
+            reading->computer = replied.addMSecs(at - wallMs(replied));
+            reading->differenceMs = stationMs + 500 - at;
             return ClockResult::Done;
         }
         m_link.wait_seconds(3);
@@ -98,11 +113,10 @@ QDateTime ClockCheck::sendTime(const QDateTime &now, qint64 lineMs, int landingM
     return landing.addMSecs(-lineMs);
 }
 
-qint64 ClockCheck::packetLineMs() const
+qint64 ClockCheck::lineTimeMs(int bytes) const
 {
     const int baud = m_link.comm().settings().section(QLatin1Char(','), 0, 0).toInt();
-    // Nine bytes of a write packet, ten bits each.
-    return baud > 0 ? 9 * 10 * 1000 / baud : 0;
+    return baud > 0 ? bytes * 10 * 1000 / baud : 0;
 }
 
 ClockResult ClockCheck::setStation()
@@ -110,7 +124,8 @@ ClockResult ClockCheck::setStation()
     for (ParamEntry field : writeOrder())
         if (m_records[field].absent())
             return ClockResult::Absent;
-    const qint64 lineMs = packetLineMs();
+    // Nine bytes of a write packet.
+    const qint64 lineMs = lineTimeMs(9);
     int dateWritesLeft = 3;
     for (std::size_t i = 0; i < writeOrder().size(); ++i) {
         const ParamEntry field = writeOrder()[i];

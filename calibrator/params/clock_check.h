@@ -16,10 +16,15 @@ class StationLink;
 struct ClockReading
 {
     QDateTime station;  // to the second, as the station reports it
-    QDateTime computer; // when the station's seconds were read
+    // The computer's clock at the moment the station took its seconds, as
+    // near as the exchange tells it: within the station's second whenever it
+    // may have been.
+    QDateTime computer;
     // Station minus computer; the station's half second unknown is taken as the middle.
     qint64 differenceMs = 0;
-    long long differenceSeconds() const { return (differenceMs >= 0 ? differenceMs + 500 : differenceMs - 500) / 1000; }
+    // Whole seconds as the two clocks showed them at that moment: 0 for an
+    // exact station, however the reads fall within a second.
+    long long differenceSeconds() const;
 };
 
 // Reads how far the station's clock is off and sets it from the computer's so
@@ -53,7 +58,8 @@ public:
     static QDateTime sendTime(const QDateTime &now, qint64 lineMs, int landingMs, int dateWritesAfter);
 
 private:
-    qint64 packetLineMs() const;
+    // Line time of `bytes` bytes at the port's rate, ten bits each.
+    qint64 lineTimeMs(int bytes) const;
 
     StationLink &m_link;
     const ParamRecords &m_records;

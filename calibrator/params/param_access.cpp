@@ -62,12 +62,28 @@ QString settingMessage(const QString &words)
 QString dataFaultMessage(const QString &setting, const QByteArray &file, const QString &fault)
 {
     const QString name = setting.isEmpty() ? QStringLiteral("a") : QStringLiteral("the ") + setting;
-    const QString source = file.isEmpty() ? QStringLiteral("the PRM file") : QString::fromLatin1(file);
-    return QStringLiteral("ORV CAL cannot use %1 setting of %2: %3.").arg(name, source, fault);
+    return QStringLiteral("ORV CAL cannot use %1 setting of %2: %3.").arg(name, prmFileText(file), fault);
 }
 
-QString addressFault(const ParamRecord &record)
+QString prmFileText(const QByteArray &file)
 {
+    return file.isEmpty() ? QStringLiteral("the PRM file") : QString::fromLatin1(file);
+}
+
+QString unusualScaleNote(const ParamRecord &record, const QString &setting, const QByteArray &file)
+{
+    if (record.absent() || !(record.scale() < 0.0f))
+        return QString();
+    return QStringLiteral("The %1 setting of %2 has a negative scale, %3 (line %4), which is unusual; ORV CAL uses "
+                          "it as written, so the slider runs from the station's highest raw value to its lowest.")
+        .arg(setting, prmFileText(file), singleText(record.scale()))
+        .arg(record.line);
+}
+
+QString recordFault(const ParamRecord &record)
+{
+    if (!record.fault.isEmpty() || record.absent())
+        return record.fault;
     const std::int32_t address = roundHalfEven(record.address());
     if (address >= 0 && address <= 255)
         return QString();
@@ -79,11 +95,12 @@ AccessResult get_eng_setting(StationLink &link, const ParamRecord &record, const
     if (record.absent())
         return AccessResult::Absent;
     // A record the station cannot take is known before asking the station.
+    if (const QString fault = recordFault(record); !fault.isEmpty())
+        return dataFault(link, words, fault);
     if (record.scale() == 0.0f)
         return dataFault(link, words, zeroScale);
-    for (const QString &fault : {addressFault(record), limitFault(record)})
-        if (!fault.isEmpty())
-            return dataFault(link, words, fault);
+    if (const QString fault = limitFault(record); !fault.isEmpty())
+        return dataFault(link, words, fault);
     setAddress(link, record);
     link.read_param();
     if (link.state.exchangeFailed())
@@ -91,6 +108,7 @@ AccessResult get_eng_setting(StationLink &link, const ParamRecord &record, const
 
     float &value = link.state.param_value;
     EngReading r;
+    r.raw = value;
     if (!raw_to_eng(value, record.element[3], record.element[4]))
         return dataFault(link, words, unconvertible);
     r.current = value;
@@ -113,7 +131,7 @@ AccessResult set_eng_setting(StationLink &link, const ParamRecord &record, float
     // turn into a write to address -999.
     if (record.absent())
         return AccessResult::Absent;
-    if (const QString fault = addressFault(record); !fault.isEmpty())
+    if (const QString fault = recordFault(record); !fault.isEmpty())
         return dataFault(link, words, fault);
     float raw = engValue;
     if (!eng_to_raw(raw, record.element[3], record.element[4]))
@@ -136,7 +154,7 @@ AccessResult read_raw_setting(StationLink &link, const ParamRecord &record, cons
 {
     if (record.absent())
         return AccessResult::Absent;
-    if (const QString fault = addressFault(record); !fault.isEmpty())
+    if (const QString fault = recordFault(record); !fault.isEmpty())
         return dataFault(link, setting, fault);
     setAddress(link, record);
     link.read_param();
@@ -150,7 +168,7 @@ AccessResult write_raw_setting(StationLink &link, const ParamRecord &record, flo
 {
     if (record.absent())
         return AccessResult::Absent;
-    if (const QString fault = addressFault(record); !fault.isEmpty())
+    if (const QString fault = recordFault(record); !fault.isEmpty())
         return dataFault(link, setting, fault);
     if (!rawFits(float(roundHalfEven(rawValue))))
         return dataFault(link, setting,

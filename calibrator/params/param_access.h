@@ -18,6 +18,9 @@ enum class AccessResult {
     // values beyond the single range. Message shown, nothing sent, the link
     // and com_status untouched: the fault is in the file, not on the line.
     DataFault,
+    // The slider could not show the station's value and was not moved, so no
+    // value was chosen: nothing sent, the reason shown.
+    NotChosen,
 };
 
 // A setting's current value and limits in engineering units.
@@ -26,6 +29,7 @@ struct EngReading
     float current = 0;
     float minimum = 0; // from the raw minimum; above `maximum` when the scale is negative
     float maximum = 0;
+    float raw = 0; // as the station sent it
 };
 
 // "Com error while getting " + words + " information", and its setting twin.
@@ -35,10 +39,18 @@ QString settingMessage(const QString &words);
 // The message of a data fault: names the setting, the definition file (the
 // file name that station_version holds after the load) and what is wrong.
 QString dataFaultMessage(const QString &setting, const QByteArray &file, const QString &fault);
+// The definition file as messages name it: "4103.prm", or "the PRM file".
+QString prmFileText(const QByteArray &file);
 
-// Why the record's address (rounded halves to even) cannot go into a packet,
-// which holds 0..255 only; empty when it can.
-QString addressFault(const ParamRecord &record);
+// The note for a record the file gives a negative scale (the wind offset may
+// have one): allowed, but unusual enough to say once. Empty otherwise.
+QString unusualScaleNote(const ParamRecord &record, const QString &setting, const QByteArray &file);
+
+// Why the record cannot be used for an exchange, known before the line is
+// touched: the fault of its definition-file line, or an address (rounded
+// halves to even) outside 0..255, which a packet cannot hold. Empty when it
+// can be used or is absent.
+QString recordFault(const ParamRecord &record);
 
 // The get pattern: reads the setting at the record's address and converts it
 // and the record's raw limits with the record's scale and offset. On a failed

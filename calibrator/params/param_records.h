@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QByteArrayList>
+#include <QString>
 
 #include <array>
 #include <cstddef>
@@ -62,6 +63,11 @@ struct ParamRecord
 
     // Elements 0..4: address, raw minimum, raw maximum, scale, offset.
     std::array<float, 5> element{absentMarker, absentMarker, absentMarker, absentMarker, absentMarker};
+    // The definition-file line that filled the record, counting from 1.
+    int line = 0;
+    // Why that line's numbers cannot be used ("line 13: field 3 (raw
+    // maximum), \"abc\", is not a number"); the elements then stay absent.
+    QString fault;
 
     float &address() { return element[0]; }
     float &rawMin() { return element[1]; }
@@ -74,8 +80,8 @@ struct ParamRecord
     float scale() const { return element[3]; }
     float offset() const { return element[4]; }
 
-    // This firmware lacks the setting.
-    bool absent() const { return element[0] == absentMarker; }
+    // This firmware lacks the setting: no line of the file names it.
+    bool absent() const { return element[0] == absentMarker && fault.isEmpty(); }
 };
 
 // The 33 records filled from the connected station's definition file.

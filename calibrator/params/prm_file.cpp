@@ -10,9 +10,9 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <cctype>
 #include <cmath>
 #include <limits>
-#include <optional>
 
 namespace orv {
 
@@ -30,14 +30,40 @@ QByteArray trimSpaces(const QByteArray &text)
     return text.mid(begin, end - begin);
 }
 
-// A number beyond the single range cannot be stored; the whole line is refused
-// so that no record is left partly filled.
-std::optional<float> singleField(const QByteArray &field)
+const char *const fieldNames[5] = {"address", "raw minimum", "raw maximum", "scale", "offset"};
+
+// Whether leadingNumber() finds digits at the start of `field` instead of
+// reading 0 for want of a number.
+bool hasNumber(const QByteArray &field)
 {
+    QByteArray s = field;
+    s.replace(' ', QByteArray()).replace('\t', QByteArray()).replace('\n', QByteArray());
+    if (s.startsWith('&') && s.size() >= 3) {
+        const char kind = char(s[1] | 0x20);
+        const QByteArray digits = kind == 'h' ? "0123456789abcdefABCDEF" : kind == 'o' ? "01234567" : "";
+        return digits.contains(s[2]);
+    }
+    qsizetype i = s.startsWith('+') || s.startsWith('-') ? 1 : 0;
+    if (i < s.size() && s[i] == '.')
+        ++i;
+    return i < s.size() && std::isdigit(uchar(s[i]));
+}
+
+// Why field `k` of a line cannot fill a record, or nothing when it can. A
+// field read as 0 for want of a number once gave a panel the limits -96..-96.
+QString fieldFault(const QByteArray &field, std::size_t k, float *number)
+{
+    const QString name = QStringLiteral("field %1 (%2)").arg(k + 1).arg(QLatin1String(fieldNames[k]));
+    if (field.isEmpty())
+        return name + QStringLiteral(" is empty");
+    if (!hasNumber(field))
+        return QStringLiteral("%1, \"%2\", is not a number").arg(name, QString::fromLatin1(field));
     const double value = leadingNumber(field);
     if (!std::isfinite(value) || std::fabs(value) > double(std::numeric_limits<float>::max()))
-        return std::nullopt;
-    return float(value);
+        return QStringLiteral("%1, \"%2\", is beyond the range of a single-precision number")
+            .arg(name, QString::fromLatin1(field));
+    *number = float(value);
+    return QString();
 }
 
 bool matchesEntry(const QByteArray &field6, ParamEntry entry)
@@ -48,22 +74,31 @@ bool matchesEntry(const QByteArray &field6, ParamEntry entry)
     return false;
 }
 
-void applyLine(QByteArray line, ParamRecords &records)
+void applyLine(const QByteArray &line, int number, ParamRecords &records)
 {
     PrmFields fields;
-    if (!split_prm_line(line, fields))
-        return;
+    QByteArray buffer = line;
+    const bool split = split_prm_line(buffer, fields);
     std::array<float, 5> numbers{};
-    for (std::size_t k = 0; k < numbers.size(); ++k) {
-        const std::optional<float> number = singleField(fields[k]);
-        if (!number)
-            return;
-        numbers[k] = *number;
-    }
+    QString fault;
+    for (std::size_t k = 0; split && k < numbers.size() && fault.isEmpty(); ++k)
+        fault = fieldFault(fields[k], k, &numbers[k]);
+    if (!fault.isEmpty())
+        fault = QStringLiteral("line %1, ").arg(number) + fault;
+    else if (!split)
+        fault = QStringLiteral("line %1 has only %2 of the 5 commas its six fields need").arg(number).arg(line.count(','));
+    // A line that cannot be read still says which setting it meant to fill,
+    // though a missing comma may have moved its entry text out of field 6.
+    const QByteArray &text = fault.isEmpty() ? fields[5] : line;
     for (ParamEntry entry : allEntries()) {
-        if (!matchesEntry(fields[5], entry))
+        if (!matchesEntry(text, entry))
             continue;
         ParamRecord &record = records[entry];
+        record = ParamRecord{};
+        record.line = number;
+        record.fault = fault;
+        if (!fault.isEmpty())
+            continue;
         record.element = numbers;
         // Conversions divide by the scale; the wind offset keeps what the file says.
         if (entry != ParamEntry::WindDirOffset && record.scale() < 1.0f)
@@ -116,8 +151,9 @@ QByteArrayList prmLines(const QByteArray &text)
 
 void applyPrmText(const QByteArray &text, ParamRecords &records)
 {
+    int number = 0;
     for (const QByteArray &line : prmLines(text))
-        applyLine(line, records);
+        applyLine(line, ++number, records);
 }
 
 QString prmFileName(const QByteArray &version)

@@ -29,8 +29,9 @@ bool split_prm_line(QByteArray &reply_buf, PrmFields &prm_fields);
 QByteArrayList prmLines(const QByteArray &text);
 
 // Fills `records` from the lines of `text` without resetting them first.
-// A line whose field 6 holds no entry text, or whose numbers do not fit a
-// single, changes nothing.
+// A line whose field 6 holds no entry text changes nothing. A line naming an
+// entry whose numbers cannot be read (a field without a number, one beyond
+// the single range, missing commas) leaves that record with its fault.
 void applyPrmText(const QByteArray &text, ParamRecords &records);
 
 // "4103.prm" for a version reply beginning "4.103": its characters 1, 3, 4

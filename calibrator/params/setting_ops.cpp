@@ -87,18 +87,22 @@ bool SettingOps::run(QStringView operation)
 bool SettingOps::readSlider(const SliderSetting &s)
 {
     EngReading reading;
-    switch (get_eng_setting(m_link, m_records[s.entry], text(s.readWords), &reading)) {
+    const AccessResult result = refuseFaulty(s.entry, text(s.readWords))
+                                    ? AccessResult::DataFault
+                                    : get_eng_setting(m_link, m_records[s.entry], text(s.readWords), &reading);
+    m_unshown.remove(&s);
+    switch (result) {
     case AccessResult::ComFailed:
         return false;
-    case AccessResult::Absent:
-    case AccessResult::DataFault:
+    case AccessResult::Done:
+        break;
+    default:
         // The current label keeps what it showed.
         m_panels.setFrameEnabled(text(s.frame), false);
         m_panels.setCaption(text(s.minLabel), QString());
         m_panels.setCaption(text(s.maxLabel), QString());
+        m_panels.setCaption(noteLabel(s), QString());
         return true;
-    case AccessResult::Done:
-        break;
     }
     // A negative scale (allowed for the wind offset) turns the raw limits
     // round; a slider given Max below Min collapses onto one end, and an
@@ -111,15 +115,66 @@ bool SettingOps::readSlider(const SliderSetting &s)
     m_panels.setCaption(text(s.currentLabel), formatLabel(reading.current, s.valueFormat));
     m_panels.setSlider(text(s.slider), sliderPosition(low, s.factor), sliderPosition(high, s.factor),
                        sliderPosition(reading.current, s.factor));
+    const QString why = unshownReason(s, reading);
+    QString note;
+    if (!why.isEmpty()) {
+        m_unshown.insert(&s, why);
+        // The slider stopped at its nearest position, which nobody chose.
+        m_panels.setCaption(text(s.setLabel), QString());
+        note = why.at(0).toUpper() + why.mid(1) + QStringLiteral("; \"Make Change\" writes only a value you move the slider to.");
+    }
+    m_panels.setCaption(noteLabel(s), note);
+    noteUnusual(s.entry, text(s.readWords));
     return true;
 }
 
-AccessResult SettingOps::writeSlider(const SliderSetting &s, float engValue)
+QString SettingOps::unshownReason(const SliderSetting &s, const EngReading &reading) const
 {
-    const AccessResult result = set_eng_setting(m_link, m_records[s.entry], engValue, text(s.writeWords));
+    const ParamRecord &record = m_records[s.entry];
+    const QString value = formatLabel(reading.current, s.valueFormat);
+    if (reading.raw < std::min(record.rawMin(), record.rawMax()) || reading.raw > std::max(record.rawMin(), record.rawMax()))
+        return QStringLiteral("the station holds %1, outside the range of %2 (%3 to %4)")
+            .arg(value, prmFileText(m_link.state.station_version),
+                 formatLabel(std::min(reading.minimum, reading.maximum), s.valueFormat),
+                 formatLabel(std::max(reading.minimum, reading.maximum), s.valueFormat));
+    float back = float(sliderPosition(reading.current, s.factor)) / float(s.factor);
+    if (!eng_to_raw(back, record.element[3], record.element[4]) || back != reading.raw)
+        return QStringLiteral("the station holds %1, which the slider cannot show exactly").arg(value);
+    return QString();
+}
+
+AccessResult SettingOps::writeSlider(const SliderSetting &s, float engValue, bool moved)
+{
+    if (!moved && m_unshown.contains(&s)) {
+        m_link.show_message(QStringLiteral("Nothing was written to the %1: %2, and the slider was not moved. Move the "
+                                           "slider to the value to write, then press \"Make Change\".")
+                                .arg(text(s.writeWords), m_unshown.value(&s)),
+                            MessageIcon::Information);
+        return AccessResult::NotChosen;
+    }
+    const AccessResult result = refuseFaulty(s.entry, text(s.writeWords))
+                                    ? AccessResult::DataFault
+                                    : set_eng_setting(m_link, m_records[s.entry], engValue, text(s.writeWords));
     if (result == AccessResult::DataFault || result == AccessResult::Absent)
         m_panels.setFrameEnabled(text(s.frame), false);
     return result;
+}
+
+bool SettingOps::refuseFaulty(ParamEntry entry, const QString &setting)
+{
+    const QString fault = recordFault(m_records[entry]);
+    if (fault.isEmpty())
+        return false;
+    if (m_faultsTold.insert(entry).second)
+        m_link.show_message(dataFaultMessage(setting, m_link.state.station_version, fault));
+    return true;
+}
+
+void SettingOps::noteUnusual(ParamEntry entry, const QString &setting)
+{
+    const QString note = unusualScaleNote(m_records[entry], setting, m_link.state.station_version);
+    if (!note.isEmpty() && m_notesTold.insert(entry).second)
+        m_link.show_message(note, MessageIcon::Information);
 }
 
 bool SettingOps::read_report_flag()
@@ -179,13 +234,13 @@ bool SettingOps::write_report_extras()
 
 bool SettingOps::read_wind_options()
 {
-    if (!readDisplayWord("other_wind_frame", QStringLiteral("Com error while getting wind calibration information")))
-        return false;
-    if (m_records[ParamEntry::WspUnits].absent())
-        return true;
-    m_panels.setChecked(QStringLiteral("knot_chk"), display_word & knotsBit);
-    m_panels.setChecked(QStringLiteral("average_chk"), display_word & instantWindBit);
-    return true;
+    const AccessResult read =
+        readDisplayWord("other_wind_frame", QStringLiteral("Com error while getting wind calibration information"));
+    if (read == AccessResult::Done) {
+        m_panels.setChecked(QStringLiteral("knot_chk"), display_word & knotsBit);
+        m_panels.setChecked(QStringLiteral("average_chk"), display_word & instantWindBit);
+    }
+    return read != AccessResult::ComFailed;
 }
 
 bool SettingOps::write_wind_options()
@@ -225,11 +280,11 @@ bool SettingOps::write_units()
 
 bool SettingOps::read_time_format()
 {
-    if (!readDisplayWord("time_frame", QStringLiteral("Com error while getting time format information")))
-        return false;
-    if (!m_records[ParamEntry::WspUnits].absent())
+    const AccessResult read =
+        readDisplayWord("time_frame", QStringLiteral("Com error while getting time format information"));
+    if (read == AccessResult::Done)
         m_panels.select(QStringLiteral("timef_opt"), (display_word & twelveHourBit) ? 0 : 1);
-    return true;
+    return read != AccessResult::ComFailed;
 }
 
 bool SettingOps::write_time_format()
@@ -241,11 +296,11 @@ bool SettingOps::write_time_format()
 
 bool SettingOps::read_aux_display()
 {
-    if (!readDisplayWord("aux_frame", QStringLiteral("Com error while getting aux. display format information")))
-        return false;
-    if (!m_records[ParamEntry::WspUnits].absent())
+    const AccessResult read =
+        readDisplayWord("aux_frame", QStringLiteral("Com error while getting aux. display format information"));
+    if (read == AccessResult::Done)
         m_panels.select(QStringLiteral("aux_opt"), (display_word & hideAuxBit) ? 1 : 0);
-    return true;
+    return read != AccessResult::ComFailed;
 }
 
 bool SettingOps::write_aux_display()
@@ -313,29 +368,28 @@ QString SettingOps::baudTextForIndex(float index)
 
 AccessResult SettingOps::readRaw(ParamEntry entry, const QString &message)
 {
-    return read_raw_setting(m_link, m_records[entry], message, QString::fromLatin1(entryName(entry)));
+    const QString name = QString::fromLatin1(entryName(entry));
+    if (refuseFaulty(entry, name))
+        return AccessResult::DataFault;
+    return read_raw_setting(m_link, m_records[entry], message, name);
 }
 
 bool SettingOps::writeRaw(ParamEntry entry, float value, const QString &message)
 {
-    return write_raw_setting(m_link, m_records[entry], value, message, QString::fromLatin1(entryName(entry)))
-           != AccessResult::ComFailed;
+    const QString name = QString::fromLatin1(entryName(entry));
+    return refuseFaulty(entry, name)
+           || write_raw_setting(m_link, m_records[entry], value, message, name) != AccessResult::ComFailed;
 }
 
-bool SettingOps::readDisplayWord(const char *frame, const QString &message)
+AccessResult SettingOps::readDisplayWord(const char *frame, const QString &message)
 {
-    switch (readRaw(ParamEntry::WspUnits, message)) {
-    case AccessResult::ComFailed:
-        return false;
-    case AccessResult::Done:
-        break;
-    default:
-        m_panels.setFrameEnabled(text(frame), false);
-        return true;
-    }
-    display_word = wordFromRaw(m_link.state.param_value);
-    m_panels.setFrameEnabled(text(frame), true);
-    return true;
+    const AccessResult read = readRaw(ParamEntry::WspUnits, message);
+    if (read == AccessResult::ComFailed)
+        return read;
+    if (read == AccessResult::Done)
+        display_word = wordFromRaw(m_link.state.param_value);
+    m_panels.setFrameEnabled(text(frame), read == AccessResult::Done);
+    return read;
 }
 
 } // namespace orv

@@ -7,7 +7,10 @@
 #include <QString>
 #include <QStringView>
 
+#include <QHash>
+
 #include <cstdint>
+#include <set>
 
 namespace orv {
 
@@ -29,11 +32,17 @@ public:
     // after a failed exchange; an unknown name is a programming error.
     bool run(QStringView operation);
 
+    // A station value the slider cannot show (outside the file's raw limits,
+    // or one that its position would not write back unchanged) is shown on
+    // the current label and named in the panel's note; "Set To" stays empty
+    // until the slider is moved.
     bool readSlider(const SliderSetting &setting);
     // `engValue` is the slider position divided by the panel's factor. A data
     // fault disables the panel, sends nothing and leaves the link open: the
-    // caller then has nothing to read back.
-    AccessResult writeSlider(const SliderSetting &setting, float engValue);
+    // caller then has nothing to read back. An unmoved slider that could not
+    // show the station's value chose nothing: NotChosen, nothing sent, the
+    // reason shown.
+    AccessResult writeSlider(const SliderSetting &setting, float engValue, bool moved = true);
 
     bool read_report_flag();
     // `option` is the index of the selected flag_opt, sent unconverted.
@@ -65,13 +74,22 @@ public:
     static QString baudTextForIndex(float index);
 
 private:
+    // True when the entry's record cannot be used; its fault is told once per
+    // window, however many panels share the setting.
+    bool refuseFaulty(ParamEntry entry, const QString &setting);
+    void noteUnusual(ParamEntry entry, const QString &setting);
+    QString unshownReason(const SliderSetting &setting, const EngReading &reading) const;
     AccessResult readRaw(ParamEntry entry, const QString &message);
     bool writeRaw(ParamEntry entry, float value, const QString &message);
-    bool readDisplayWord(const char *frame, const QString &message);
+    AccessResult readDisplayWord(const char *frame, const QString &message);
 
     StationLink &m_link;
     const ParamRecords &m_records;
     SettingPanels &m_panels;
+    std::set<ParamEntry> m_faultsTold;
+    std::set<ParamEntry> m_notesTold;
+    // Why the last read of a slider panel left its slider off the station's value.
+    QHash<const SliderSetting *, QString> m_unshown;
 };
 
 } // namespace orv

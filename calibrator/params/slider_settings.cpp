@@ -107,6 +107,19 @@ const SliderSetting *findSliderSetting(QStringView operation)
     return nullptr;
 }
 
+QString settingWords(ParamEntry entry)
+{
+    for (const SliderSetting &s : settings)
+        if (s.entry == entry)
+            return QString::fromLatin1(s.readWords);
+    return QString::fromLatin1(entryName(entry));
+}
+
+QString noteLabel(const SliderSetting &setting)
+{
+    return QString::fromLatin1(setting.frame) + QStringLiteral("_note");
+}
+
 QString setLabelText(const SliderSetting &setting, int sliderValue)
 {
     // The quotient is a single, as the station's tools have always computed it.

@@ -58,6 +58,13 @@ const std::array<SliderSetting, sliderSettingCount> &sliderSettings();
 // The panel whose read or write operation is `operation`, or nullptr.
 const SliderSetting *findSliderSetting(QStringView operation);
 
+// How messages name the setting of `entry`: its slider panel's read words,
+// as the calibration window and `get` say them, else the entry text.
+QString settingWords(ParamEntry entry);
+
+// The panel's note under its slider, for a station value the slider cannot show.
+QString noteLabel(const SliderSetting &setting);
+
 // The set label's text for a slider position.
 QString setLabelText(const SliderSetting &setting, int sliderValue);
 

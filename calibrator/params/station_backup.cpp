@@ -3,6 +3,7 @@
 #include "number_format.h"
 
 #include <QHash>
+#include <QSet>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -23,7 +24,10 @@ int lineAt(const QByteArray &text, qsizetype offset)
 // The line on which each value of a syntactically valid JSON text starts,
 // keyed by its path: "settings[2].raw". QJsonDocument keeps no positions, and
 // a refusal that names the line saves the technician a search.
-QHash<QString, int> valueLines(const QByteArray &text)
+// A key that appears twice in one object is kept in `duplicate` (the first
+// such, by path) with its line: the JSON reader would keep the last value, so
+// a file could show one value and restore another.
+QHash<QString, int> valueLines(const QByteArray &text, QString *duplicate, int *duplicateLine)
 {
     struct Level
     {
@@ -31,6 +35,7 @@ QHash<QString, int> valueLines(const QByteArray &text)
         QString path;
         QString key;
         int index = 0;
+        QSet<QString> keys;
     };
     QHash<QString, int> lines;
     QList<Level> stack;
@@ -74,7 +79,13 @@ QHash<QString, int> valueLines(const QByteArray &text)
                 s += text.at(i);
             }
             if (expectKey && !stack.isEmpty()) {
-                stack.last().key = QString::fromUtf8(s);
+                Level &top = stack.last();
+                top.key = QString::fromUtf8(s);
+                if (top.keys.contains(top.key) && duplicate->isEmpty()) {
+                    *duplicate = top.key;
+                    *duplicateLine = line;
+                }
+                top.keys.insert(top.key);
                 expectKey = false;
             } else {
                 lines.insert(here(), line);
@@ -83,7 +94,7 @@ QHash<QString, int> valueLines(const QByteArray &text)
         }
         lines.insert(here(), line);
         if (c == '{' || c == '[') {
-            stack.append({c == '{', here(), QString(), 0});
+            stack.append({c == '{', here(), QString(), 0, {}});
             expectKey = c == '{';
             continue;
         }
@@ -115,6 +126,13 @@ struct Refusal
         return false;
     }
 };
+
+// A value as the file spells it, for saying what was found instead.
+QString jsonText(const QJsonValue &v)
+{
+    const QByteArray list = QJsonDocument(QJsonArray{v}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(list.mid(1, list.size() - 2));
+}
 
 bool wholeNumber(const QJsonValue &v, long long min, long long max, long long *out)
 {
@@ -176,7 +194,13 @@ QByteArray StationBackup::toJson() const
     root.insert(QStringLiteral("formatVersion"), formatVersion);
     root.insert(QStringLiteral("firmware"), firmware);
     root.insert(QStringLiteral("definitionFile"), definitionFile);
-    root.insert(QStringLiteral("date"), date.toString(Qt::ISODate));
+    // With its offset, so the moment is plain wherever the file is read.
+    const int offset = date.offsetFromUtc();
+    root.insert(QStringLiteral("date"), date.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss"))
+                                            + QStringLiteral("%1%2:%3")
+                                                  .arg(offset < 0 ? QLatin1Char('-') : QLatin1Char('+'))
+                                                  .arg(std::abs(offset) / 3600, 2, 10, QLatin1Char('0'))
+                                                  .arg(std::abs(offset) % 3600 / 60, 2, 10, QLatin1Char('0')));
     root.insert(QStringLiteral("slot"), slot);
     root.insert(QStringLiteral("stationName"), stationName);
     root.insert(QStringLiteral("settings"), list);
@@ -190,6 +214,8 @@ bool StationBackup::fromJson(const QByteArray &text, StationBackup *backup, QStr
         *line = at;
         return false;
     };
+    if (text.size() > largestFile)
+        return refuse(QStringLiteral("the file is larger than 1 MiB, far more than a station configuration holds"), 1);
     if (text.trimmed().isEmpty())
         return refuse(QStringLiteral("the file is empty"), 1);
     QJsonParseError error;
@@ -206,7 +232,9 @@ bool StationBackup::fromJson(const QByteArray &text, StationBackup *backup, QStr
     if (!doc.isObject())
         return refuse(QStringLiteral("the file does not hold a station configuration"), 1);
 
-    const QHash<QString, int> lines = valueLines(text);
+    QString duplicate;
+    int duplicateLine = 0;
+    const QHash<QString, int> lines = valueLines(text, &duplicate, &duplicateLine);
     Refusal r{lines, {}, 0};
     auto done = [&](bool ok) {
         if (!ok) {
@@ -229,6 +257,25 @@ bool StationBackup::fromJson(const QByteArray &text, StationBackup *backup, QStr
                                           "version %2)")
                                .arg(version)
                                .arg(formatVersion)));
+    if (!duplicate.isEmpty())
+        return refuse(QStringLiteral("\"%1\" appears twice in one place; which of its values is meant cannot be told")
+                          .arg(duplicate),
+                      duplicateLine);
+    static const QStringList rootKeys{QStringLiteral("format"),   QStringLiteral("formatVersion"),
+                                      QStringLiteral("firmware"), QStringLiteral("definitionFile"),
+                                      QStringLiteral("date"),     QStringLiteral("slot"),
+                                      QStringLiteral("stationName"), QStringLiteral("settings")};
+    static const QStringList settingKeys{QStringLiteral("entry"), QStringLiteral("address"), QStringLiteral("raw"),
+                                         QStringLiteral("eng")};
+    // A misspelt key would otherwise be passed over without a word.
+    auto unknownKey = [&](const QJsonObject &o, const QStringList &known, const QString &at) {
+        for (const QString &key : o.keys())
+            if (!known.contains(key))
+                return !r.fail(at.isEmpty() ? key : at + QLatin1Char('.') + key,
+                               QStringLiteral("\"%1\" is not a key of a station configuration (%2 are)")
+                                   .arg(key, known.join(QStringLiteral(", "))));
+        return false;
+    };
 
     StationBackup b;
     auto text_of = [&](const char *key, QString *out, bool mayBeEmpty) {
@@ -246,7 +293,7 @@ bool StationBackup::fromJson(const QByteArray &text, StationBackup *backup, QStr
     b.firmwareLine = lines.value(QStringLiteral("firmware"), 1);
     b.date = QDateTime::fromString(date, Qt::ISODate);
     if (!b.date.isValid())
-        return done(r.fail(QStringLiteral("date"), QStringLiteral("\"date\" is not a date and time (2026-03-14T10:00:00)")));
+        return done(r.fail(QStringLiteral("date"), QStringLiteral("\"date\" is not a date and time (2026-03-14T10:00:00+01:00)")));
     long long slot = 0;
     if (!wholeNumber(root.value(QStringLiteral("slot")), 0, 19, &slot))
         return done(r.fail(QStringLiteral("slot"), QStringLiteral("\"slot\" must be a station slot from 0 to 19")));
@@ -255,6 +302,8 @@ bool StationBackup::fromJson(const QByteArray &text, StationBackup *backup, QStr
     const QJsonValue list = root.value(QStringLiteral("settings"));
     if (!list.isArray() || list.toArray().isEmpty())
         return done(r.fail(QStringLiteral("settings"), QStringLiteral("\"settings\" must be a list of at least one setting")));
+    if (unknownKey(root, rootKeys, QString()))
+        return done(false);
     std::set<ParamEntry> seen;
     const QJsonArray array = list.toArray();
     for (qsizetype i = 0; i < array.size(); ++i) {
@@ -265,7 +314,15 @@ bool StationBackup::fromJson(const QByteArray &text, StationBackup *backup, QStr
         const QJsonObject o = array.at(i).toObject();
         BackupSetting s;
         s.line = lines.value(at, 1);
-        const QString entryText = o.value(QStringLiteral("entry")).toString();
+        if (unknownKey(o, settingKeys, at))
+            return done(false);
+        const QJsonValue entry = o.value(QStringLiteral("entry"));
+        if (!entry.isString())
+            return done(r.fail(path("entry"), (entry.isUndefined() ? QStringLiteral("a setting has no entry")
+                                                                   : QStringLiteral("the entry %1 is not a setting's name")
+                                                                         .arg(jsonText(entry)))
+                                                  + QStringLiteral("; write the name in quotes, such as \"temp: outside\"")));
+        const QString entryText = entry.toString();
         if (!entryFromText(entryText.toLatin1(), &s.entry) || entryText.toLatin1() != entryName(s.entry))
             return done(r.fail(path("entry"), QStringLiteral("\"%1\" is not a setting of a definition file").arg(entryText)));
         if (!isBackedUp(s.entry))

@@ -30,6 +30,8 @@ struct BackupSetting
 struct StationBackup
 {
     static constexpr int formatVersion = 1;
+    // A configuration is a few kB; anything past this is refused unparsed.
+    static constexpr qint64 largestFile = 1 << 20;
     static const QString formatName;
 
     QString firmware;       // the version reply without its line ending: "4.103"
@@ -42,9 +44,11 @@ struct StationBackup
 
     QByteArray toJson() const;
 
-    // Reads a file made by toJson() or edited by hand. False with a reason and
-    // the 1-based line it concerns when the file is damaged, truncated, from a
-    // newer format or holds values that cannot be a station's.
+    // Reads a file made by toJson() or edited by hand (a date without an
+    // offset is local time). False with a reason and the 1-based line it
+    // concerns when the file is damaged, truncated, larger than largestFile,
+    // from a newer format, holds a key twice or one it does not know, or
+    // values that cannot be a station's.
     static bool fromJson(const QByteArray &text, StationBackup *backup, QString *reason, int *line);
 
     const BackupSetting *find(ParamEntry entry) const;

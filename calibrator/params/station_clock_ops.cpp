@@ -63,7 +63,7 @@ bool StationClockOps::recordsPresent() const
 bool StationClockOps::reportAddressFault()
 {
     for (ParamEntry entry : clockFields) {
-        const QString fault = addressFault(m_records[entry]);
+        const QString fault = recordFault(m_records[entry]);
         if (fault.isEmpty())
             continue;
         m_link.show_message(dataFaultMessage(QString::fromLatin1(entryName(entry)), m_link.state.station_version, fault));
@@ -87,6 +87,8 @@ ClockResult StationClockOps::read_station_clock()
     for (;;) {
         bool valid = true;
         for (int field = 0; field < 6 && valid; ++field) {
+            if (field == 5)
+                m_secondsAskedAt = m_link.pump().now();
             if (read_raw_setting(m_link, m_records[clockFields[field]], getMessage) == AccessResult::ComFailed)
                 return ClockResult::ComFailed;
             const float value = m_link.state.param_value;

@@ -17,7 +17,7 @@ enum class ClockResult {
     ComFailed, // message shown, link closed, com_status 255
     GaveUp,    // the station kept reporting impossible values: message shown, link kept
     NotSet,    // the computer's clock refused the change: message shown
-    DataFault, // the definition file gives a clock field an unusable address: message shown, nothing sent
+    DataFault, // the definition file's line of a clock field cannot be used: message shown, nothing sent
     Cancelled, // asked to stop between two writes: the fields before were written, none after
 };
 
@@ -41,6 +41,8 @@ public:
     ClockResult setComputerFromStation(SystemClock &computer);
 
     QDateTime station_time;
+    // When the last read of the seconds field began, on the computer's clock.
+    QDateTime secondsAskedAt() const { return m_secondsAskedAt; }
     // Restarts used by the last read, for the curious and for tests.
     int lastRestarts() const { return m_restarts; }
 
@@ -57,14 +59,16 @@ public:
 
 private:
     bool recordsPresent() const;
-    // Reports the first clock field whose address no packet can carry and
-    // disables the clock panel; true when there was one.
+    // Reports the first clock field whose record cannot be used (its line's
+    // fault, an address no packet can carry) and disables the clock panel;
+    // true when there was one.
     bool reportAddressFault();
 
     StationLink &m_link;
     const ParamRecords &m_records;
     SettingPanels &m_panels;
     int m_restarts = 0;
+    QDateTime m_secondsAskedAt;
 };
 
 } // namespace orv

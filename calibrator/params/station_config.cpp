@@ -4,7 +4,9 @@
 #include "conversion.h"
 #include "number_format.h"
 #include "param_access.h"
+#include "slider_settings.h"
 
+#include "link/comm_control.h"
 #include "link/pump.h"
 #include "link/station_link.h"
 
@@ -44,9 +46,18 @@ QList<ParamEntry> backupEntries(const ParamRecords &records)
     return entries;
 }
 
-bool readRawSettings(StationLink &link, const ParamRecords &records, const QList<ParamEntry> &entries,
-                     QMap<ParamEntry, int> *raw, const Progress &progress)
+AccessResult readRawSettings(StationLink &link, const ParamRecords &records, const QList<ParamEntry> &entries,
+                             QMap<ParamEntry, int> *raw, const Progress &progress)
 {
+    bool faulty = false;
+    for (ParamEntry e : entries) {
+        if (const QString fault = recordFault(records[e]); !fault.isEmpty()) {
+            link.show_message(dataFaultMessage(settingWords(e), link.state.station_version, fault));
+            faulty = true;
+        }
+    }
+    if (faulty)
+        return AccessResult::DataFault;
     const QDateTime started = link.pump().now();
     for (int i = 0; i < entries.size(); ++i) {
         if (progress) {
@@ -54,14 +65,14 @@ bool readRawSettings(StationLink &link, const ParamRecords &records, const QList
             const double each = i > 0 ? elapsed / i : secondsPerRead;
             progress(i, int(entries.size()), entries[i], each * double(entries.size() - i));
         }
-        if (read_raw_setting(link, records[entries[i]], gettingMessage(nameOf(entries[i])))
-            != AccessResult::Done)
-            return false;
+        if (const AccessResult read = read_raw_setting(link, records[entries[i]], gettingMessage(nameOf(entries[i])));
+            read != AccessResult::Done)
+            return read;
         raw->insert(entries[i], int(link.state.param_value));
     }
     if (progress && !entries.isEmpty())
         progress(int(entries.size()), int(entries.size()), entries.last(), 0);
-    return true;
+    return AccessResult::Done;
 }
 
 double engValue(const ParamRecord &record, int raw)
@@ -133,6 +144,8 @@ QList<RestoreProblem> checkRestore(const StationBackup &backup, const ParamRecor
             problems.append({QStringLiteral("firmware %1 has no \"%2\"").arg(currentFirmware, name), s.line, true});
             continue;
         }
+        if (!recordFault(record).isEmpty())
+            continue;
         if (int(record.address()) != s.address)
             problems.append({QStringLiteral("\"%1\" is at address %2 in the backup but at %3 in this definition file")
                                  .arg(name)
@@ -220,8 +233,11 @@ QStringList RestoreReport::lines() const
     case Ending::Cancelled:
         out << QStringLiteral("Restore stopped on request.");
         break;
-    case Ending::LineLost:
+    case Ending::NoAnswer:
         out << QStringLiteral("Restore stopped: the station stopped answering.");
+        break;
+    case Ending::LineLost:
+        out << QStringLiteral("Restore stopped: the line to the weather station was lost.");
         break;
     }
     QString written = QStringLiteral("Written and read back: %1").arg(taken.size());
@@ -286,7 +302,7 @@ RestoreReport RestoreRunner::run(const RestorePlan &plan)
         }
         int back = 0;
         if (!writeOne(w, &back)) {
-            m_report.ending = RestoreReport::Ending::LineLost;
+            m_report.ending = m_link.comm().lost() ? RestoreReport::Ending::LineLost : RestoreReport::Ending::NoAnswer;
             m_report.unconfirmed.append(w);
             ++m_next;
             break;

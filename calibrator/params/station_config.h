@@ -1,5 +1,6 @@
 #pragma once
 
+#include "param_access.h"
 #include "param_records.h"
 #include "station_backup.h"
 
@@ -28,10 +29,11 @@ QList<ParamEntry> backupEntries(const ParamRecords &records);
 // an estimate of the seconds left.
 using Progress = std::function<void(int done, int total, ParamEntry entry, double secondsLeft)>;
 
-// Reads the raw value of each of `entries`. False after a failed exchange,
-// which has shown its message and closed the link; `raw` then holds what was
-// read before it.
-bool readRawSettings(StationLink &link, const ParamRecords &records, const QList<ParamEntry> &entries,
+// Reads the raw value of each of `entries`. A record among them that cannot be
+// used is told (each once) before anything is read: DataFault, link open.
+// ComFailed after a failed exchange, which has shown its message and closed
+// the link; `raw` then holds what was read before it.
+AccessResult readRawSettings(StationLink &link, const ParamRecords &records, const QList<ParamEntry> &entries,
                      QMap<ParamEntry, int> *raw, const Progress &progress = {});
 
 // The engineering value of a raw value with a record's conversion; NaN when
@@ -66,7 +68,8 @@ struct RestoreProblem
 
 // Checks every value of `backup` against the definition file now loaded,
 // before anything is written: the firmware, each setting's presence, address
-// and raw limits, and that raw and engineering values agree.
+// and raw limits, and that raw and engineering values agree. A setting whose
+// definition-file line cannot be used is left to readRawSettings() to refuse.
 QList<RestoreProblem> checkRestore(const StationBackup &backup, const ParamRecords &records,
                                    const QString &currentFirmware);
 
@@ -94,7 +97,8 @@ RestorePlan planRestore(const StationBackup &backup, const ParamRecords &records
 // What a restore did, as precisely as the line allows.
 struct RestoreReport
 {
-    enum class Ending { Complete, Cancelled, LineLost };
+    // NoAnswer: the station stopped answering; LineLost: the line itself went away.
+    enum class Ending { Complete, Cancelled, NoAnswer, LineLost };
 
     Ending ending = Ending::Complete;
     QList<PlannedWrite> taken;

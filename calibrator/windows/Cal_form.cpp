@@ -243,13 +243,16 @@ void Cal_form::endBusy()
 void Cal_form::makeSliderChange(const orv::SliderSetting &setting)
 {
     beginBusy(QStringLiteral("Writing ") + m_sliderCaptions.value(&setting));
-    const int position = sliderValue(QString::fromLatin1(setting.slider));
-    const orv::AccessResult written = m_ops.writeSlider(setting, float(position) / float(setting.factor));
+    const QString slider = QString::fromLatin1(setting.slider);
+    const int position = sliderValue(slider);
+    const orv::AccessResult written =
+        m_ops.writeSlider(setting, float(position) / float(setting.factor), m_movedSliders.contains(slider));
     if (written == orv::AccessResult::ComFailed || (written == orv::AccessResult::Done && !m_ops.readSlider(setting))) {
         unload();
         return;
     }
-    // After a fault in the definition file the panel is disabled and the link still open.
+    // After a fault in the definition file the panel is disabled and the link
+    // still open; with no value chosen nothing was sent.
     endBusy();
 }
 
@@ -355,6 +358,8 @@ void Cal_form::setCaption(const QString &name, const QString &text)
 {
     if (auto *l = control<QLabel>(name)) {
         l->setText(text);
+        if (m_notes.contains(l))
+            l->setVisible(!text.isEmpty());
         // Lets a test driving the real window from outside see what a panel shows.
         qCDebug(lcPanels).noquote() << name << "shows" << text;
     }
@@ -366,6 +371,7 @@ void Cal_form::setSlider(const QString &name, int minimum, int maximum, int valu
         s->setMinimum(minimum);
         s->setMaximum(maximum);
         s->setValue(value);
+        m_movedSliders.remove(name);
     }
 }
 
@@ -507,6 +513,8 @@ QGroupBox *Cal_form::sliderPanel(const CalPanel &panel, QWidget *parent)
     slider->setMinimumWidth(240);
     // Mouse, arrow keys, page keys and reads all come through valueChanged.
     connect(slider, &QSlider::valueChanged, set, [s, set](int value) { set->setText(orv::setLabelText(*s, value)); });
+    // Mouse, keys and wheel come through actions; a read's setValue() does not.
+    connect(slider, &QSlider::actionTriggered, this, [this, name = slider->objectName()] { m_movedSliders.insert(name); });
     grid->addWidget(minimum, 1, 0);
     grid->addWidget(slider, 1, 1, 1, 3);
     grid->addWidget(maximum, 1, 4);
@@ -518,6 +526,10 @@ QGroupBox *Cal_form::sliderPanel(const CalPanel &panel, QWidget *parent)
     grid->setColumnStretch(3, 1);
     if (panel.note.name)
         grid->addWidget(label(QString::fromLatin1(panel.note.name), panel.note.text, box, true), 2, 0, 1, 5);
+    QLabel *note = label(orv::noteLabel(*s), {}, box, true);
+    note->setVisible(false);
+    m_notes.insert(note);
+    grid->addWidget(note, 3, 0, 1, 5);
     return box;
 }
 

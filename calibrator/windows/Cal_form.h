@@ -7,6 +7,7 @@
 #include "params/station_clock_ops.h"
 
 #include <QHash>
+#include <QSet>
 #include <QWidget>
 
 #include <functional>
@@ -142,6 +143,10 @@ private:
     QHash<const orv::SliderSetting *, QString> m_sliderCaptions;
     // Each tab's reads, resolved once from the table.
     QList<QList<std::function<bool()>>> m_tabReads;
+    // Sliders the user has moved since their panel was last read.
+    QSet<QString> m_movedSliders;
+    // The panels' notes, shown only while they say something.
+    QSet<QLabel *> m_notes;
     bool m_busy = false;
     bool m_forceClose = false;
     bool m_unloaded = false;

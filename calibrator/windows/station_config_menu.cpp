@@ -19,7 +19,9 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QSaveFile>
+#include <QStandardPaths>
 
 #include <cmath>
 
@@ -71,23 +73,44 @@ StationConfigMenu::StationConfigMenu(ORV_Main &main)
     setObjectName(QStringLiteral("station_config"));
     m_menu = main.menuBar()->addMenu(QStringLiteral("Confi&guration"));
     m_menu->setObjectName(QStringLiteral("config_menu"));
-    QAction *save = m_menu->addAction(QStringLiteral("Save Station Configuration…"));
+    QAction *save = m_menu->addAction(QStringLiteral("&Save Station Configuration…"));
     save->setObjectName(QStringLiteral("save_config_menu"));
     connect(save, &QAction::triggered, this, &StationConfigMenu::saveConfiguration);
-    QAction *restore = m_menu->addAction(QStringLiteral("Restore Station Configuration…"));
+    QAction *restore = m_menu->addAction(QStringLiteral("&Restore Station Configuration…"));
     restore->setObjectName(QStringLiteral("restore_config_menu"));
     connect(restore, &QAction::triggered, this, &StationConfigMenu::restoreConfiguration);
     m_menu->setEnabled(false);
 
     chooseFile = [this](bool saving) {
         return saving ? QFileDialog::getSaveFileName(&m_main, QStringLiteral("Save Station Configuration"),
-                                                     m_main.dataDir(), fileFilter)
+                                                     startFolder(), fileFilter)
                       : QFileDialog::getOpenFileName(&m_main, QStringLiteral("Restore Station Configuration"),
-                                                     m_main.dataDir(), fileFilter);
+                                                     startFolder(), fileFilter);
     };
     confirm = [this](const QString &question) {
         return QMessageBox::question(&m_main, QStringLiteral("ORV CAL"), question) == QMessageBox::Yes;
     };
+}
+
+QString StationConfigMenu::startFolder() const
+{
+    if (!m_lastFolder.isEmpty())
+        return m_lastFolder;
+    // A technician's files belong with their documents, not in the program's hidden data folder.
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
+QString StationConfigMenu::chosenFile(bool save)
+{
+    QString path = chooseFile(save);
+    if (path.isEmpty())
+        return path;
+    // Saved without an extension, the file would not show under the dialog's own filter.
+    if (save && QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".json");
+    m_lastFolder = QFileInfo(path).absolutePath();
+    return path;
 }
 
 bool StationConfigMenu::connectAndLoad()
@@ -114,6 +137,17 @@ bool StationConfigMenu::connectAndLoad()
     return true;
 }
 
+bool StationConfigMenu::readAll(const QList<orv::ParamEntry> &entries, QMap<orv::ParamEntry, int> *raw,
+                                const orv::Progress &progress)
+{
+    const orv::AccessResult read = orv::readRawSettings(m_main.link(), m_records, entries, raw, progress);
+    // A failed read has shown its message and closed the link; a fault of
+    // the definition file has been told and leaves the link as it was.
+    if (read == orv::AccessResult::DataFault)
+        finish();
+    return read == orv::AccessResult::Done;
+}
+
 void StationConfigMenu::finish()
 {
     setScreenPointerNormal();
@@ -122,7 +156,7 @@ void StationConfigMenu::finish()
 
 void StationConfigMenu::saveConfiguration()
 {
-    const QString path = chooseFile(true);
+    const QString path = chosenFile(true);
     if (path.isEmpty() || !connectAndLoad())
         return;
     orv::StationLink &link = m_main.link();
@@ -130,8 +164,7 @@ void StationConfigMenu::saveConfiguration()
     QMap<orv::ParamEntry, int> raw;
     {
         auto dialog = progressDialog(&m_main, QStringLiteral("Save Station Configuration"), false);
-        // A failed read has shown its message and closed the link.
-        if (!orv::readRawSettings(link, m_records, entries, &raw, showProgress(*dialog, QStringLiteral("Reading"))))
+        if (!readAll(entries, &raw, showProgress(*dialog, QStringLiteral("Reading"))))
             return;
     }
     const int slot = link.state.cur_station;
@@ -153,7 +186,7 @@ void StationConfigMenu::saveConfiguration()
 
 void StationConfigMenu::restoreConfiguration()
 {
-    const QString path = chooseFile(false);
+    const QString path = chosenFile(false);
     if (path.isEmpty())
         return;
     QFile file(path);
@@ -164,7 +197,7 @@ void StationConfigMenu::restoreConfiguration()
     orv::StationBackup backup;
     QString reason;
     int line = 0;
-    if (!orv::StationBackup::fromJson(file.readAll(), &backup, &reason, &line)) {
+    if (!orv::StationBackup::fromJson(file.read(orv::StationBackup::largestFile + 1), &backup, &reason, &line)) {
         m_main.link().show_message(QStringLiteral("ORV CAL cannot restore from %1, line %2: %3. Nothing was written to the "
                                          "weather station.")
                               .arg(QDir::toNativeSeparators(path))
@@ -195,8 +228,7 @@ void StationConfigMenu::restoreConfiguration()
     QMap<orv::ParamEntry, int> current;
     {
         auto dialog = progressDialog(&m_main, QStringLiteral("Restore Station Configuration"), false);
-        if (!orv::readRawSettings(link, m_records, orv::backupEntries(m_records), &current,
-                                  showProgress(*dialog, QStringLiteral("Reading"))))
+        if (!readAll(orv::backupEntries(m_records), &current, showProgress(*dialog, QStringLiteral("Reading"))))
             return;
     }
     const orv::RestorePlan plan = orv::planRestore(backup, m_records, current);
@@ -226,14 +258,20 @@ void StationConfigMenu::restoreConfiguration()
     orv::RestoreReport report;
     {
         auto dialog = progressDialog(&m_main, QStringLiteral("Restore Station Configuration"), true);
+        // Cancel hides the dialog, but the write in flight still takes up to
+        // 15 s: say so while the window waits, as the command line does.
         QObject::connect(dialog.get(), &QProgressDialog::canceled, dialog.get(), [d = dialog.get()] {
-            d->setLabelText(QStringLiteral("Stopping after the write in progress…"));
+            d->setLabelText(QStringLiteral("Finishing the current write…"));
+            if (auto *cancel = d->findChild<QPushButton *>())
+                cancel->setEnabled(false);
+            d->show();
         });
         runner.cancelRequested = [d = dialog.get()] { return d->wasCanceled(); };
         runner.progress = showProgress(*dialog, QStringLiteral("Writing"));
         report = runner.run(plan);
     }
-    if (report.ending != orv::RestoreReport::Ending::LineLost)
+    // After any other ending the link is closed, which restores the window.
+    if (report.ending == orv::RestoreReport::Ending::Complete || report.ending == orv::RestoreReport::Ending::Cancelled)
         finish();
     m_main.link().show_message(report.lines().join(QLatin1Char('\n')),
                       report.allTaken() ? orv::MessageIcon::Information : orv::MessageIcon::Exclamation);

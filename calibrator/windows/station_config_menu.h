@@ -1,6 +1,7 @@
 #pragma once
 
 #include "params/param_records.h"
+#include "params/station_config.h"
 
 #include <QObject>
 #include <QString>
@@ -25,12 +26,19 @@ public:
     void saveConfiguration();
     void restoreConfiguration();
 
+    // Where the file dialogs open: the folder of the last file chosen in this
+    // run, else the user's documents folder.
+    QString startFolder() const;
+
     // Tests answer the file dialog and the questions instead of a user.
     std::function<QString(bool save)> chooseFile;
     std::function<bool(const QString &question)> confirm;
 
 private:
+    // The file chosen, a saved one given ".json" when it has no extension.
+    QString chosenFile(bool save);
     bool connectAndLoad();
+    bool readAll(const QList<orv::ParamEntry> &entries, QMap<orv::ParamEntry, int> *raw, const orv::Progress &progress);
     void finish();
 
     ORV_Main &m_main;
@@ -38,5 +46,6 @@ private:
     // The station's firmware and definition file, loaded afresh for each use.
     QString m_firmware;
     QString m_definitionFile;
+    QString m_lastFolder;
     orv::ParamRecords m_records;
 };

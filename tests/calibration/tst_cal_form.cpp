@@ -201,6 +201,8 @@ private slots:
     void definitionFaultKeepsLinkAndDisablesPanel_data();
     void definitionFaultKeepsLinkAndDisablesPanel();
     void negativeWindScaleKeepsAnUnmovedOffset();
+    void sliderThatCannotShowTheStationWritesOnlyAChosenValue_data();
+    void sliderThatCannotShowTheStationWritesOnlyAChosenValue();
     void reportFlagButtonWaitsForASelection();
     void windOptionsKeepOtherPanelsBits();
     void closeAndEnterAgain();
@@ -635,6 +637,12 @@ void TestCalForm::definitionFaultKeepsLinkAndDisablesPanel_data()
         << QByteArray("12, 0, 255, 1, -0.5, temp: outside") << 0 << 0 << "out_temp_change_cmd" << "out_temp_frame"
         << "ORV CAL cannot use the outside temperature calibration setting of 4103.prm: 0 converts to the raw "
            "value -1, outside 0 to 65535; nothing was sent.";
+    // Once read as 0, giving the panel the limits -96..-96.
+    QTest::newRow("a field without a number") << QByteArray("12, 0, abc, 1, 96, temp: outside") << 111 << 0 << QString() << "out_temp_frame"
+        << "ORV CAL cannot use the outside temperature calibration setting of 4103.prm: line 13, field 3 (raw maximum), \"abc\", is not a number.";
+    QTest::newRow("one message for two panels sharing the line")
+        << QByteArray("16, 0, 255, 1, x, Wsp units") << 111 << 13 << QString() << "time_frame"
+        << "ORV CAL cannot use the Wsp units setting of 4103.prm: line 16, field 5 (offset), \"x\", is not a number.";
 }
 
 // A definition file's mistake is no reason to send the technician to the
@@ -657,8 +665,10 @@ void TestCalForm::definitionFaultKeepsLinkAndDisablesPanel()
     if (tab != 0)
         rig.selectTab(tab);
     rig.mark = rig.pump.msSinceEpoch();
-    if (!button.isEmpty())
+    if (!button.isEmpty()) {
+        QTest::keyClick(rig.find<QSlider>("out_temp_slider"), Qt::Key_Home);
         QTest::mouseClick(rig.find<QPushButton>(qPrintable(button)), Qt::LeftButton);
+    }
 
     QCOMPARE(rig.log.texts(), QStringList{message});
     QVERIFY(!rig.find<QWidget>(qPrintable(frame))->isEnabled());
@@ -678,6 +688,8 @@ void TestCalForm::negativeWindScaleKeepsAnUnmovedOffset()
     rig.setRaw("wind dir offset", 90);
     rig.enter();
     rig.selectTab(4);
+    rig.selectTab(0);
+    rig.selectTab(4);
     auto *slider = rig.find<QSlider>("offset_slide");
     QCOMPARE((QList<int>{slider->minimum(), slider->maximum(), slider->value()}), (QList<int>{-359, 0, -90}));
     QCOMPARE(labelText(rig, "min_offset_lbl"), QStringLiteral("-359"));
@@ -689,7 +701,47 @@ void TestCalForm::negativeWindScaleKeepsAnUnmovedOffset()
     QCOMPARE(writes.size(), 1);
     QCOMPARE(writes.first().value, 90);
     QCOMPARE(rig.raw("wind dir offset"), 90);
-    QVERIFY(rig.log.messages.isEmpty());
+    // Named as unusual once, however often the panel is read.
+    QCOMPARE(rig.log.texts().size(), 1);
+    QVERIFY(rig.log.texts().first().contains("negative scale, -1 (line 23), which is unusual"));
+}
+
+void TestCalForm::sliderThatCannotShowTheStationWritesOnlyAChosenValue_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<int>("stationRaw");
+    QTest::addColumn<QString>("note");
+    QTest::addColumn<int>("writtenAfterOneStepLeft");
+    QTest::newRow("outside the file's range") << QByteArray("12, 0, 255, 1, 96, temp: outside") << 600
+                                              << "The station holds 504, outside the range of 4103.prm (-96 to 159)" << 254;
+    QTest::newRow("between the slider's steps") << QByteArray("12, 0, 1000, 10, 0, temp: outside") << 553
+                                                << "The station holds 55.3, which the slider cannot show exactly" << 540;
+}
+
+// Once showed "Currently 504 / Set To 159" and wrote raw 255 over 600 unasked.
+void TestCalForm::sliderThatCannotShowTheStationWritesOnlyAChosenValue()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(int, stationRaw);
+    QFETCH(QString, note);
+    QFETCH(int, writtenAfterOneStepLeft);
+    WindowRig rig;
+    PrmFolder prm(QStringLiteral("4103.prm"), {{"temp: outside", line}});
+    rig.setRaw("temp: outside", stationRaw);
+    rig.enter();
+    QCOMPARE(labelText(rig, "set_out_temp_lbl"), QString());
+    QVERIFY2(labelText(rig, "out_temp_frame_note").startsWith(note), qPrintable(labelText(rig, "out_temp_frame_note")));
+
+    auto *change = rig.find<QPushButton>("out_temp_change_cmd");
+    QTest::mouseClick(change, Qt::LeftButton);
+    QCOMPARE(rig.raw("temp: outside"), stationRaw);
+    QVERIFY(rig.log.texts().size() == 1 && rig.log.texts().first().startsWith("Nothing was written"));
+    QVERIFY(rig.form()->isEnabled());
+
+    QTest::keyClick(rig.find<QSlider>("out_temp_slider"), Qt::Key_Left);
+    QTest::mouseClick(change, Qt::LeftButton);
+    QCOMPARE(rig.raw("temp: outside"), writtenAfterOneStepLeft);
+    QVERIFY(!rig.find<QLabel>("out_temp_frame_note")->isVisibleTo(rig.form()));
 }
 
 void TestCalForm::reportFlagButtonWaitsForASelection()

@@ -55,7 +55,7 @@ struct ConfigRig
     StationBackup backup()
     {
         QMap<ParamEntry, int> raw;
-        if (!readRawSettings(*link, records, backupEntries(records), &raw))
+        if (readRawSettings(*link, records, backupEntries(records), &raw) != AccessResult::Done)
             return {};
         return makeBackup(records, raw, QStringLiteral("4.103"), QStringLiteral("4103.prm"), pump.now(), 0,
                           QStringLiteral("Ridge"));
@@ -193,6 +193,11 @@ void TestStationConfig::backupRoundTripsThroughItsFile()
     }
     QCOMPARE(read.find(ParamEntry::TempOutside)->rawLine, lineOf(json, "\"raw\": 111"));
     QVERIFY(checkRestore(read, rig.records, QStringLiteral("4.103")).isEmpty());
+    // The date carries its offset; a file from before, without one, still reads as local time.
+    const QByteArray local = made.date.toString(Qt::ISODate).toLatin1();
+    QVERIFY(QRegularExpression(QStringLiteral("\"date\": \"%1[+-]\\d\\d:\\d\\d\"").arg(QString::fromLatin1(local))).match(QString::fromLatin1(json)).hasMatch());
+    QVERIFY(StationBackup::fromJson(QByteArray(json).replace(local + json.mid(json.indexOf(local) + local.size(), 6), local), &read, &reason, &line));
+    QCOMPARE(read.date, made.date);
 }
 
 void TestStationConfig::restoreWritesOnlyWhatDiffers_data()
@@ -323,6 +328,14 @@ void TestStationConfig::damagedFilesAreRefusedWithTheirLine_data()
                               << "slot from 0 to 19" << QByteArray("\"slot\"");
     QTest::newRow("bad date") << QByteArray("2026-03-14T10:00:00") << QByteArray("last tuesday")
                               << "not a date" << QByteArray("last tuesday");
+    QTest::newRow("a key twice") << QByteArray("\"raw\": 111") << QByteArray("\"raw\": 111,\n\"raw\": 112")
+                                 << "\"raw\" appears twice" << QByteArray("\"raw\": 112");
+    QTest::newRow("an unknown key") << QByteArray("\"raw\": 111") << QByteArray("\"raw\": 111,\n\"rwa\": 5")
+                                    << "\"rwa\" is not a key" << QByteArray("\"rwa\"");
+    QTest::newRow("entry as a number") << QByteArray("\"temp: outside\"") << QByteArray("12")
+                                       << "the entry 12 is not a setting's name" << QByteArray("\"entry\": 12");
+    QTest::newRow("over 1 MiB") << QByteArray("\"Ridge\"") << QByteArray("\"Ridge\"" + QByteArray(1 << 20, ' '))
+                                << "larger than 1 MiB" << QByteArray("*");
     QTest::newRow("no settings") << QByteArray("\"settings\": [") << QByteArray("\"settingz\": [")
                                  << "\"settings\" must be a list" << QByteArray("*");
 }
@@ -408,6 +421,7 @@ void TestStationConfig::interruptedRestoreReportsPrecisely()
     for (const PlannedWrite &w : report.taken)
         QCOMPARE(rig.raw(w.entry), w.to);
     const QString text = report.lines().join('\n');
+    QVERIFY(!unplug || text.startsWith(QStringLiteral("Restore stopped: the line to the weather station was lost.")));
     for (const PlannedWrite &w : report.notWritten)
         QVERIFY(text.contains(QStringLiteral("Not written (still as before): ")) && text.contains(QString::fromLatin1(entryName(w.entry))));
 }
@@ -445,6 +459,9 @@ void TestStationConfig::clockSetEndsWithinASecond_data()
                                                << qint64(-40LL * 86400000);
     QTest::newRow("a day behind at midnight") << QDateTime(QDate(2026, 6, 30), QTime(23, 59, 50))
                                               << qint64(-86400000);
+    // An exact station once read -1 s when its seconds were read late in a second.
+    for (int ms = 300; ms <= 400; ms += 20)
+        QTest::addRow("exact, reads from 10:00:10.%03d", ms) << QDateTime(QDate(2026, 3, 14), QTime(10, 0, 10, ms)) << qint64(0);
 }
 
 void TestStationConfig::clockSetEndsWithinASecond()
@@ -456,6 +473,7 @@ void TestStationConfig::clockSetEndsWithinASecond()
     ClockReading before;
     QCOMPARE(check.measure(&before), ClockResult::Done);
     QVERIFY2(qAbs(before.differenceMs - driftMs) <= 1000, qPrintable(QString::number(before.differenceMs)));
+    QVERIFY(driftMs != 0 || (before.differenceSeconds() == 0 && before.computer.time().second() == before.station.time().second()));
 
     const qint64 start = rig.pump.msSinceEpoch();
     QCOMPARE(check.setStation(), ClockResult::Done);

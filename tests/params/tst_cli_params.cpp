@@ -29,6 +29,7 @@ public:
     }
 
     QString pty() const { return m_process.ptyPath(); }
+    void stop() { m_process.stop(); }
 
 private:
     orv::test::StationProcess m_process{QStringLiteral(ORV_STATION_PATH)};
@@ -203,31 +204,44 @@ void TestCliParams::missingDefinitionFile()
 void TestCliParams::definitionFaultIsRefused_data()
 {
     QTest::addColumn<QStringList>("args");
-    QTest::newRow("get") << QStringList{"get", "outside-temp"};
-    QTest::newRow("set") << QStringList{"set", "outside-temp", "20"};
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("says");
+    QTest::addColumn<QString>("untouched"); // 300 in one byte is 44: nothing may reach that setting instead
+    const QString cannot = QStringLiteral("ORV CAL cannot use the outside temperature calibration setting of 4103.prm: ");
+    const QString address = cannot + "its address 300 is outside 0 to 255.";
+    const QString notANumber = cannot + "line 1, field 3 (raw maximum), \"abc\", is not a number.";
+    QTest::newRow("get") << QStringList{"get", "outside-temp"} << QByteArray("300, 0, 255, 1, 96") << 4 << address << "44";
+    QTest::newRow("set") << QStringList{"set", "outside-temp", "20"} << QByteArray("300, 0, 255, 1, 96") << 4 << address << "44";
+    for (const QStringList &args : {QStringList{"get", "outside-temp"}, QStringList{"set", "outside-temp", "20"},
+                                    QStringList{"backup", m_dataDir.filePath("b.json")}})
+        QTest::addRow("%s, a field without a number", qPrintable(args[0])) << args << QByteArray("12, 0, abc, 1, 96") << 4 << notANumber << "12";
+    QTest::newRow("get, value outside the file's range") << QStringList{"get", "outside-temp"} << QByteArray("12, 0, 100, 1, 96") << 0
+                                                         << "note: the station holds raw 111, outside the range of 4103.prm (0 to 100)" << "12";
 }
 
 void TestCliParams::definitionFaultIsRefused()
 {
     QFETCH(QStringList, args);
+    QFETCH(QByteArray, line);
+    QFETCH(int, exitCode);
+    QFETCH(QString, says);
+    QFETCH(QString, untouched);
     const QString folder = m_dataDir.filePath(QStringLiteral("PRM"));
     QVERIFY(QDir().mkpath(folder));
     const auto removeFolder = qScopeGuard([&folder] { QDir(folder).removeRecursively(); });
     QFile prm(folder + QStringLiteral("/4103.prm"));
     QVERIFY(prm.open(QIODevice::WriteOnly));
-    prm.write("300, 0, 255, 1, 96, temp: outside\r\n");
+    prm.write(line + ", temp: outside\r\n");
     prm.close();
 
     Station station({});
     QVERIFY(!station.pty().isEmpty());
-    const QString before = cli(station.pty(), {"read", "44"}).out;
+    const QString before = cli(station.pty(), {"read", untouched}).out;
     const Run run = cli(station.pty(), args);
-    QCOMPARE(run.exitCode, 4);
-    QVERIFY2(run.err.contains("ORV CAL cannot use the outside temperature calibration setting of 4103.prm: its "
-                              "address 300 is outside 0 to 255."),
-             qPrintable(run.err));
-    // 300 in one byte is 44: nothing may reach that setting instead.
-    QCOMPARE(cli(station.pty(), {"read", "44"}).out, before);
+    QCOMPARE(run.exitCode, exitCode);
+    QVERIFY2((run.err + run.out).contains(says), qPrintable(run.err + run.out));
+    QCOMPARE(cli(station.pty(), {"read", untouched}).out, before);
 }
 
 void TestCliParams::unknownSettingName()
@@ -276,6 +290,19 @@ void TestCliParams::backupThenRefusedRestoresWriteNothing()
     QFile wire(trace);
     QVERIFY(wire.open(QIODevice::ReadOnly));
     QVERIFY(!wire.readAll().contains("> 02 05 53 50"));
+
+    // The line goes away during a write: exit 3, as for any command on a lost line.
+    QVERIFY(saved.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    saved.write(QByteArray(json).replace("\"eng\": 29.92", "\"eng\": 29.93").replace("\"raw\": 2992", "\"raw\": 2993"));
+    saved.close();
+    QProcess restore;
+    restore.start(QStringLiteral(ORVCAL_CLI_PATH), {"--device", station.pty(), "--baud", "2400", "--data-dir", m_dataDir.path(), "restore", file});
+    QByteArray err;
+    QTRY_VERIFY2_WITH_TIMEOUT((err += restore.readAllStandardError()).contains("writing setting 1 of 1"), err.constData(), 30000);
+    station.stop();
+    QVERIFY(restore.waitForFinished(5000));
+    QCOMPARE(restore.exitCode(), 3);
+    QVERIFY2((err += restore.readAllStandardError()).contains("the line to the weather station was lost"), err.constData());
 }
 
 void TestCliParams::clockShowsTheStationsDrift()

@@ -123,9 +123,11 @@ void TestPrmFile::recordFromLine_data()
     QTest::addColumn<int>("entry");
     QTest::addColumn<Elements>("expected");
     QTest::addColumn<int>("filled");
+    QTest::addColumn<QString>("fault");
 
-    const auto row = [](const char *name, const char *text, ParamEntry entry, Elements expected, int filled) {
-        QTest::newRow(name) << QByteArray(text) << int(entry) << expected << filled;
+    const auto row = [](const char *name, const char *text, ParamEntry entry, Elements expected, int filled,
+                        const char *fault = "") {
+        QTest::newRow(name) << QByteArray(text) << int(entry) << expected << filled << QString::fromLatin1(fault);
     };
     row("the outside temperature line", "12, 0, 1000, 10, 40, temp: outside", ParamEntry::TempOutside,
         {12, 0, 1000, 10, 40}, 1);
@@ -148,16 +150,25 @@ void TestPrmFile::recordFromLine_data()
     row("hex and octal", "&H1F,&O17,&HFF,1,0,Wet Level", ParamEntry::WetLevel, {31, 15, 255, 1, 0}, 1);
     row("description around the text", "9, 0, 7, 1, 0, ; the Baud Rate index (0=38400)", ParamEntry::BaudRateIndex,
         {9, 0, 7, 1, 0}, 1);
-    row("field without a number reads 0", "x,0,255,1,y,Data Input", ParamEntry::DataInput, {0, 0, 255, 1, 0}, 1);
+    row("field without a number", "x,0,255,1,y,Data Input", ParamEntry::DataInput, absentRecord, 1,
+        "line 1, field 1 (address), \"x\", is not a number");
+    row("empty field", "12,0,,1,96,temp: outside", ParamEntry::TempOutside, absentRecord, 1,
+        "line 1, field 3 (raw maximum) is empty");
     row("leading number with trailing text", "12abc, 1 0, 2e2, 1, -3.5 deg, temp: inside", ParamEntry::TempInside,
         {12, 10, 200, 1, -3.5f}, 1);
     row("value rounded to single", "0.1,0,1,1,0.1,uamp/Klux cal", ParamEntry::SolarCal, {0.1f, 0, 1, 1, 0.1f}, 1);
     row("capitals match nothing", "12, 0, 1000, 10, 40, Temp: Outside", ParamEntry::TempOutside, absentRecord, 0);
-    row("four commas are no entry", "12, 0, 1000, 10 temp: outside", ParamEntry::TempOutside, absentRecord, 0);
-    row("number beyond single range", "12, 0, 1e39, 1, 0, temp: outside", ParamEntry::TempOutside, absentRecord, 0);
-    row("number beyond double range", "12, 0, 1e400, 1, 0, temp: outside", ParamEntry::TempOutside, absentRecord, 0);
-    row("negative number beyond double range", "12, 0, 255, 1, -1e400, temp: outside", ParamEntry::TempOutside,
-        absentRecord, 0);
+    row("three commas", "12, 0, 1000, 10 temp: outside", ParamEntry::TempOutside, absentRecord, 1,
+        "line 1 has only 3 of the 5 commas its six fields need");
+    row("a comma missing before a description", "30, 2000, 3200 100, 0, barometric pressure, inHg", ParamEntry::BarometricPressure,
+        absentRecord, 1, "line 1, field 5 (offset), \"barometric pressure\", is not a number");
+    row("number beyond single range", "12, 0, 1e39, 1, 0, temp: outside", ParamEntry::TempOutside, absentRecord, 1,
+        "line 1, field 3 (raw maximum), \"1e39\", is beyond the range of a single-precision number");
+    row("number beyond double range", "12, 0, 1e400, 1, 0, temp: outside", ParamEntry::TempOutside, absentRecord, 1,
+        "line 1, field 3 (raw maximum), \"1e400\", is beyond the range of a single-precision number");
+    row("negative number beyond double range", "\r12, 0, 255, 1, -1e400, temp: outside", ParamEntry::TempOutside,
+        absentRecord, 1, "line 2, field 5 (offset), \"-1e400\", is beyond the range of a single-precision number");
+    row("commas missing, no entry text named", "12 0 255 1 96 nothing", ParamEntry::TempOutside, absentRecord, 0);
     row("number below double range reads 0", "12, 0, 255, 1, 1e-400, temp: outside", ParamEntry::TempOutside,
         {12, 0, 255, 1, 0}, 1);
     row("lone LF joins two lines", "12,0,255,1,0,temp: inside\n13,0,255,1,0,temp: outside\r",
@@ -170,10 +181,12 @@ void TestPrmFile::recordFromLine()
     QFETCH(int, entry);
     QFETCH(Elements, expected);
     QFETCH(int, filled);
+    QFETCH(QString, fault);
 
     ParamRecords records;
     applyPrmText(text, records);
     QCOMPARE(records[ParamEntry(entry)].element, expected);
+    QCOMPARE(records[ParamEntry(entry)].fault, fault);
     QCOMPARE(filledCount(records), filled);
 }
 

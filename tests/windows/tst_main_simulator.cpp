@@ -111,7 +111,9 @@ void TestMainSimulator::configurationMenuSavesAndRestores()
     QVERIFY(f.action("config_menu")->isEnabled());
 
     const QString file = f.dataDir.filePath(QStringLiteral("ridge.json"));
-    menu->chooseFile = [&](bool) { return file; };
+    QVERIFY(menu->startFolder() != f.window->dataDir() && QFileInfo(menu->startFolder()).isDir());
+    // Saved under a name without an extension, the file gets ".json".
+    menu->chooseFile = [&](bool save) { return save ? f.dataDir.filePath(QStringLiteral("ridge")) : file; };
     QStringList questions;
     menu->confirm = [&](const QString &q) {
         questions << q;
@@ -119,6 +121,7 @@ void TestMainSimulator::configurationMenuSavesAndRestores()
     };
     f.action("save_config_menu")->trigger();
     QVERIFY(f.window->isEnabled());
+    QCOMPARE(menu->startFolder(), f.dataDir.path());
     QFile saved(file);
     QVERIFY(saved.open(QIODevice::ReadOnly));
     StationBackup backup;
@@ -132,12 +135,18 @@ void TestMainSimulator::configurationMenuSavesAndRestores()
     console.setParam(station::paramAddress("temp: outside"), 600, now);
     console.setParam(station::paramAddress("Wet Level"), 70, now);
     const qint64 before = f.pump.msSinceEpoch();
+    QString saidAfterCancel;
     if (cancelAtMs) {
         // The 27 reads take about 9 s; then the first write is on its way.
         f.pump.scheduleIn(10000 + cancelAtMs, [] {
             for (QWidget *w : QApplication::topLevelWidgets())
                 if (auto *dialog = qobject_cast<QProgressDialog *>(w); dialog && dialog->isVisible() && dialog->value() >= 0)
-                    dialog->cancel();
+                    QTest::mouseClick(dialog->findChild<QPushButton *>(), Qt::LeftButton);
+        });
+        f.pump.scheduleIn(12000 + cancelAtMs, [&] {
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (auto *dialog = qobject_cast<QProgressDialog *>(w); dialog && dialog->isVisible())
+                    saidAfterCancel = dialog->labelText();
         });
     }
     f.action("restore_config_menu")->trigger();
@@ -148,6 +157,7 @@ void TestMainSimulator::configurationMenuSavesAndRestores()
         if (chunk.toStation && chunk.atMs >= before && chunk.bytes.contains("\x02\x05SP"))
             ++sent;
     QCOMPARE(sent, writes);
+    QCOMPARE(saidAfterCancel, cancelAtMs ? QStringLiteral("Finishing the current write…") : QString());
     QVERIFY2(f.messages.last().text.startsWith(report), qPrintable(f.messages.last().text));
     QVERIFY(f.window->isEnabled());
     QCOMPARE(f.menuState(), connectedState);

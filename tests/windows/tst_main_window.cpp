@@ -137,8 +137,8 @@ void TestMainWindow::menuTreeHasItsCaptionsAndNames_data()
     QTest::newRow("properties") << "COM_menu" << "Communication &Properties";
     QTest::newRow("about") << "about_menu" << "&About";
     QTest::newRow("configuration") << "config_menu" << "Confi&guration";
-    QTest::newRow("save configuration") << "save_config_menu" << "Save Station Configuration…";
-    QTest::newRow("restore configuration") << "restore_config_menu" << "Restore Station Configuration…";
+    QTest::newRow("save configuration") << "save_config_menu" << "&Save Station Configuration…";
+    QTest::newRow("restore configuration") << "restore_config_menu" << "&Restore Station Configuration…";
     QTest::newRow("line monitor") << "line_monitor_menu" << "&Line Monitor";
 }
 
