@@ -247,6 +247,10 @@ private slots:
         short pointer = 0;
         reader.exShort("MousePointer", pointer, 0);
         QCOMPARE(pointer, short(99));
+        // What was read writes back: the damaged picture as none.
+        const auto read = stream ? zq::stream_format::decode(data) : zq::bag_format::decode(data);
+        QCOMPARE(zq::bag_format::decode(zq::bag_format::encode(read)).first().value,
+                 Variant::fromPicture(zq::Picture()));
     }
 
     void bagFontSizes_data()
