@@ -11,25 +11,24 @@
 class FuzzInput
 {
 public:
-    FuzzInput(const std::uint8_t *data, std::size_t size) : m_data(data), m_size(size) {}
-    bool atEnd() const { return m_pos >= m_size; }
-    int byte() { return atEnd() ? 0 : m_data[m_pos++]; }
+    FuzzInput(const std::uint8_t *data, std::size_t size) : m_data(data), m_end(data + size) {}
+    bool atEnd() const { return m_data >= m_end; }
+    int byte() { return atEnd() ? 0 : *m_data++; }
     // 0 .. n-1, for n up to 65536.
     int below(int n) { return n <= 256 ? byte() % n : ((byte() << 8) | byte()) % n; }
-    QByteArray bytes(std::size_t n)
+    QByteArray bytes(std::ptrdiff_t n)
     {
-        n = std::min(n, m_size - std::min(m_pos, m_size));
-        m_pos += n;
-        return QByteArray(reinterpret_cast<const char *>(m_data + m_pos - n), qsizetype(n));
+        n = std::min(n, m_end - m_data);
+        m_data += n;
+        return QByteArray(reinterpret_cast<const char *>(m_data - n), n);
     }
     // A piece of up to `longest` bytes, its length first.
-    QByteArray text(int longest = 255) { return bytes(std::size_t(below(longest + 1))); }
-    QByteArray rest() { return bytes(m_size); }
+    QByteArray text(int longest = 255) { return bytes(below(longest + 1)); }
+    QByteArray rest() { return bytes(m_end - m_data); }
 
 private:
     const std::uint8_t *m_data;
-    std::size_t m_size;
-    std::size_t m_pos = 0;
+    const std::uint8_t *m_end;
 };
 
 // Ends the run, and libFuzzer keeps the input, when an invariant does not hold.

@@ -2,16 +2,17 @@
 
 #include "link/telnet_codec.h"
 
+#include <QtEndian>
+
 using namespace orv;
 
 // The telnet and RFC 2217 talk of a serial server: however the socket splits what the
-// server sends, the same line data and the same answers come out, and the answers are
-// option commands only; line data and a rate escaped for the wire read back as they were.
+// server sends, the same line data and answers come out, and the answers are option
+// commands only; line data and a rate escaped for the wire read back as they were.
 void fuzzOne(FuzzInput &in)
 {
     const int cut = in.byte();
-    const QByteArray rate = in.bytes(4).leftJustified(4, '\xff');
-    const QByteArray sent = in.rest();
+    const QByteArray rate = in.bytes(4).leftJustified(4, '\xff'), sent = in.rest();
     TelnetCodec whole, pieces, fresh;
     whole.start();
     pieces.start();
@@ -26,11 +27,9 @@ void fuzzOne(FuzzInput &in)
     for (qsizetype i = 0; commands && i < replies.size(); i += 3)
         commands = uchar(replies[i]) == 255 && uchar(replies[i + 1]) >= 251 && uchar(replies[i + 1]) <= 254;
     check(commands, "answers are option commands: IAC, WILL, WONT, DO or DONT, the option", replies);
-
     const QByteArray wire = TelnetCodec::escape(data) + TelnetCodec::comPortCommand(101, rate);
     fresh.decode(wire.constData(), wire.size(), back, answers);
     check(back == data && answers.isEmpty(), "escaped line data reads back as it was", data);
-    const quint32 baud = quint32(uchar(rate[0])) << 24 | quint32(uchar(rate[1])) << 16 | quint32(uchar(rate[2])) << 8
-                         | quint32(uchar(rate[3]));
-    check(quint32(fresh.serverBaud()) == baud, "a rate escaped for the wire reads back as it was", rate);
+    check(quint32(fresh.serverBaud()) == qFromBigEndian<quint32>(rate.constData()),
+          "a rate escaped for the wire reads back as it was", rate);
 }

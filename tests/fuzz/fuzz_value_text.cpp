@@ -64,10 +64,10 @@ void fuzzOne(FuzzInput &in)
     check(intl.decimalChar() != '.' || settings.MaxReal < 0 || std::isnan(value)
               || std::fabs(value) <= settings.MaxReal,
           "the value read is held to MaxReal", state.text);
-    check(TextRawFromText(state.text, settings, profile).size() <= state.text.size(), "TextRaw only drops characters");
     char small[7];
     const int copied = GetTextMessage(state.text, small, int(sizeof small));
-    check(copied <= 6 && small[copied] == '\0', "get-text stays in the caller's buffer");
+    check(copied <= 6 && small[copied] == '\0' && TextRawFromText(state.text, settings, profile).size() <= state.text.size(),
+          "get-text stays in the caller's buffer and TextRaw only drops characters");
     OutOfRangeOnFocusLoss(state.text, settings, profile);
 
     double v = (in.below(2000001) - 1000000) / 1000.0;
