@@ -13,7 +13,7 @@ void fuzzOne(FuzzInput &in)
     QString reason;
     int line = 0;
     if (!StationBackup::fromJson(text, &b, &reason, &line)) {
-        check(!reason.isEmpty() && line >= 1 && line <= text.count('\n') + 1, "a refusal names its reason and line", text);
+        check(!reason.isEmpty() && line >= 1 && line <= text.count('\n') + 1, "a refusal names why and where", text);
         return;
     }
     const QByteArray written = b.toJson();

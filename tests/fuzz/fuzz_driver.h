@@ -27,8 +27,7 @@ public:
     QByteArray rest() { return bytes(m_end - m_data); }
 
 private:
-    const std::uint8_t *m_data;
-    const std::uint8_t *m_end;
+    const std::uint8_t *m_data, *m_end;
 };
 
 // Ends the run, and libFuzzer keeps the input, when an invariant does not hold.

@@ -26,9 +26,9 @@ void fuzzOne(FuzzInput &in)
     check(rig.open(), "the simulated line opens");
     LinkState &state = rig.link->state;
     // What the link sent, as the line saw it leave: the far end may not have it all yet.
-    const auto sent = [&rig] {
-        const auto &trace = rig.line->trace();
-        return std::count_if(trace.cbegin(), trace.cend(), [](const auto &chunk) { return chunk.toStation; });
+    const auto &trace = rig.line->trace();
+    const auto sent = [&trace] {
+        return std::count_if(trace.cbegin(), trace.cend(), [](auto &c) { return c.toStation; });
     };
     for (int ops = 0; ops < 8 && !in.atEnd(); ++ops) {
         const qint64 start = rig.elapsedMs();

@@ -16,8 +16,9 @@ void fuzzOne(FuzzInput &in)
     check(s.toBytes() == bytes, "the slots write back as read", bytes);
     for (int i = 0; i < ComSettings::slotCount; ++i) {
         const QString shown = printable(s.stationName(i) + s.phoneNumber(i) + s.problems(i).join(' '));
-        const bool plain = std::all_of(shown.cbegin(), shown.cend(),
-                                       [](QChar c) { return c >= QChar(0x20) && (c < QChar(0x7f) || c >= QChar(0xa0)); });
+        const bool plain = std::all_of(shown.cbegin(), shown.cend(), [](QChar c) {
+            return c >= QChar(0x20) && (c < QChar(0x7f) || c >= QChar(0xa0));
+        });
         check(plain, "no control character is printed", shown.toLatin1());
     }
 }

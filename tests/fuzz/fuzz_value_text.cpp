@@ -66,7 +66,8 @@ void fuzzOne(FuzzInput &in)
           "the value read is held to MaxReal", state.text);
     char small[7];
     const int copied = GetTextMessage(state.text, small, int(sizeof small));
-    check(copied <= 6 && small[copied] == '\0' && TextRawFromText(state.text, settings, profile).size() <= state.text.size(),
+    const QByteArray raw = TextRawFromText(state.text, settings, profile);
+    check(copied <= 6 && small[copied] == '\0' && raw.size() <= state.text.size(),
           "get-text stays in the caller's buffer and TextRaw only drops characters");
     OutOfRangeOnFocusLoss(state.text, settings, profile);
 
