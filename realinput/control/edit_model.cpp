@@ -97,9 +97,14 @@ void replaceSelectionBy(TextState &state, char c, const QByteArray &before, cons
 
 void insertDigit(TextState &state, char c, const EditContext &ctx, EditSink &sink)
 {
+    // A full text takes no more: the digit would push its last character out.
+    if (state.text.size() >= MaxTextLength) {
+        sink.measure();
+        sink.beep();
+        return;
+    }
     QByteArray next = state.text;
     next.insert(state.caret, c);
-    next.truncate(MaxTextLength);
     if (refused(next, ctx, sink))
         return;
     state.text = next;

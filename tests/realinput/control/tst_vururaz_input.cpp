@@ -111,6 +111,9 @@ private slots:
             << t1234 << 5 << 0 << "{DecimalPlaces=0}{Undo=True}7" << "12" << 2 << QStringList{"AutoTerminate", "Change"};
         QTest::newRow("unloaded: a sign taken away keeps the caret inside the text")
             << QByteArray() << 1 << 0 << "-<End>-" << "0" << 1 << QStringList{"Change", "Change"};
+        QTest::newRow("unloaded: a full text takes no digit") << QByteArray() << 0 << 0
+            << "{AutoHScroll=True}{Text=" + QString(1022, '0') + ".5}<Left><Left>7" << QString(1022, '0') + ".5" << 1022
+            << change;
         const QByteArray huge = QByteArray::number(0x1p1023, 'f', 0);
         QTest::newRow("a digit past the double range is refused")
             << bag(huge, "DecimalPlaces = 0\nAutoHScroll = -1\n") << int(huge.size()) << 0 << "9" << QString(huge)
