@@ -57,6 +57,10 @@ int main(int argc, char **argv)
     QString error;
     if (!station::parseProgramOptions(app.arguments().mid(1), &options, &error))
         return fail(error);
+    if (options.help) {
+        std::fputs(qPrintable(station::usage()), stdout);
+        return 0;
+    }
     if (!quitOnSignals(app))
         return fail(QStringLiteral("cannot catch signals"));
 

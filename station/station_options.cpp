@@ -74,7 +74,8 @@ QString usage()
         "  --dial-delay MS       time from ATDT to the outcome (default 3000)\n"
         "  --trace FILE          write every byte on the line to FILE\n"
         "  --link PATH           make PATH a symbolic link to the terminal\n"
-        "  --register-com N --data-dir DIR   map COMn to the terminal in DIR/ports.conf\n");
+        "  --register-com N --data-dir DIR   map COMn to the terminal in DIR/ports.conf\n"
+        "  --help                print this help\n");
 }
 
 bool parseProgramOptions(const QStringList &arguments, ProgramOptions *options, QString *error)
@@ -93,7 +94,8 @@ bool parseProgramOptions(const QStringList &arguments, ProgramOptions *options, 
         if (arg == QLatin1String("--modem")) {
             options->modem = true;
         } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
-            return fail(usage());
+            options->help = true;
+            return true;
         } else if (!needValue()) {
             return fail(QStringLiteral("%1: unknown option or missing value").arg(arg));
         } else if (arg == QLatin1String("--version")) {

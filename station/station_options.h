@@ -20,6 +20,7 @@ struct ProgramOptions
     QString linkPath;
     int registerCom = 0;
     QString dataDir;
+    bool help = false;
 };
 
 // Parses the arguments after the program name. On failure `error` says why.

@@ -11,6 +11,20 @@ CliContext::CliContext(QTextStream &o, QTextStream &e)
 {
 }
 
+const QList<ExitCodeText> exitCodeTexts = {
+    {Ok, "done"},
+    {ExchangeFailed, "the station did not answer, or stopped answering"},
+    {BadUsage, "bad arguments: nothing sent, no file touched"},
+    {PortUnavailable, "the port is unavailable, or the line went away"},
+    {Refused, "refused, nothing written: no definition file, an unreadable definition-file line, setting "
+              "absent, value outside its limits, damaged backup"},
+    {Differ, "diff found differences, or restore --dry-run would write"},
+    {Interrupted, "restore or clock --set-station stopped by Ctrl+C"},
+    {NotTaken, "restore wrote everything but the station kept some old values"},
+    {SettingsProblem, "the settings file cannot be read or saved, or slot 0 names an unusable port or rate"},
+    {DetectAbandoned, "detect ended at once by a second Ctrl+C"},
+};
+
 QList<Command> &commandTable()
 {
     static QList<Command> table;

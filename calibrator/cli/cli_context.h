@@ -24,11 +24,24 @@ enum ExitCode {
     BadUsage = 2,
     PortUnavailable = 3,
     Refused = 4,
+    Differ = 5,
+    Interrupted = 6,
+    NotTaken = 7,
     // The settings file cannot be read or saved, or slot 0 names a port or
     // rate that cannot be used: a matter for the file, not for the cable.
-    // Codes 5 to 7 belong to the configuration verbs (diff, restore).
     SettingsProblem = 8,
+    // What a shell reports for a program killed by SIGINT, which is how the
+    // second Ctrl+C of a detection ends it.
+    DetectAbandoned = 130,
 };
+
+// Every exit code with the words --help gives it; the manual page must name them all.
+struct ExitCodeText
+{
+    ExitCode code;
+    const char *meaning;
+};
+extern const QList<ExitCodeText> exitCodeTexts;
 
 // Everything a command works with: options, the settings of slot 0 and, once
 // openLink() has run, an open line to the station. Nothing touches a file

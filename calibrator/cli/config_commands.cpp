@@ -25,11 +25,6 @@ namespace orv::cli {
 
 namespace {
 
-constexpr int Refused = 4;     // bad backup file, other firmware, value outside limits: nothing written
-constexpr int Differ = 5;      // diff found differences; restore --dry-run would write
-constexpr int Interrupted = 6; // restore or clock --set-station stopped by Ctrl+C before it was done
-constexpr int NotTaken = 7;    // restore wrote everything but the station kept some old values
-
 QString seconds(double s)
 {
     return s >= 90 ? QStringLiteral("%1 min %2 s").arg(int(s) / 60).arg(int(s) % 60)

@@ -78,7 +78,7 @@ private:
         // Dropping the line as a normal end would; nothing else is written.
         if (m_c.comm)
             m_c.comm->setPortOpen(false);
-        std::_Exit(128 + SIGINT);
+        std::_Exit(DetectAbandoned);
     }
 
     CliContext &m_c;

@@ -8,15 +8,57 @@ using namespace orv::cli;
 
 namespace {
 
+// The options besides the command's own. --help is printed from this table,
+// and the parser asks for each by globalOption(), which stops the program on
+// a name missing here: no option goes unmentioned.
+struct GlobalOption
+{
+    const char *name;
+    const char *value; // null: a switch
+    const char *help;
+};
+
+const GlobalOption globalOptions[] = {
+    {"--port", "N", "COM port 1..8 (COM3 is also understood) instead of slot 0's"},
+    {"--device", "PATH", "a serial device path for that COM port in this run"},
+    {"--baud", "RATE", "line rate instead of slot 0's"},
+    {"--data-dir", "DIR", "folder of the settings file, the ports file and PRM"},
+    {"--trace", "FILE", "write every byte sent and received, with direction and time, to FILE"},
+    {"--version", nullptr, "print the program's version"},
+    {"--help", nullptr, "print this help"},
+};
+
+const GlobalOption &globalOption(const char *name)
+{
+    for (const GlobalOption &option : globalOptions)
+        if (qstrcmp(option.name, name) == 0)
+            return option;
+    qFatal("orvcal-cli: %s is not in the table of options", name);
+}
+
+// A name too long for its column gets a line of its own, so that it never runs into its text.
+QString column(const QString &name)
+{
+    constexpr int width = 28;
+    return name.size() < width ? name.leftJustified(width) : name + QLatin1Char('\n') + QString(width + 2, QLatin1Char(' '));
+}
+
 void usage(QTextStream &s)
 {
-    s << "usage: orvcal-cli [--port N | --device PATH] [--baud RATE] [--data-dir DIR] [--trace FILE] COMMAND [ARGS]\n"
+    s << "usage: orvcal-cli [OPTIONS] COMMAND [ARGS]\n"
          "       orvcal-cli --version | --help\n"
-         "Talks to an ORV weather station over a serial line; port and rate default to station slot 0.\n"
-         "--trace FILE writes every byte sent and received, with direction and time, to FILE.\n\n"
-         "commands:\n";
+         "Talks to an ORV weather station over a serial line; port and rate default to station slot 0.\n\n"
+         "options:\n";
+    for (const GlobalOption &o : globalOptions) {
+        const QString name = QString::fromLatin1(o.name) + (o.value ? QLatin1Char(' ') + QLatin1String(o.value) : QString());
+        s << "  " << column(name) << o.help << '\n';
+    }
+    s << "\ncommands:\n";
     for (const Command &c : commandTable())
-        s << "  " << c.usage.leftJustified(28) << c.summary << '\n';
+        s << "  " << column(c.usage) << c.summary << '\n';
+    s << "\nexit codes:\n";
+    for (const ExitCodeText &e : exitCodeTexts)
+        s << "  " << QString::number(e.code).leftJustified(5) << e.meaning << '\n';
     s.flush();
 }
 
@@ -31,8 +73,8 @@ int main(int argc, char *argv[])
     CliContext context(out, err);
 
     QStringList args = app.arguments().mid(1);
-    auto takeValue = [&](const QString &option) -> std::optional<QString> {
-        const int i = args.indexOf(option);
+    auto takeValue = [&](const char *name) -> std::optional<QString> {
+        const int i = args.indexOf(QLatin1String(globalOption(name).name));
         if (i < 0)
             return std::nullopt;
         if (i + 1 >= args.size())
@@ -42,15 +84,16 @@ int main(int argc, char *argv[])
         return value;
     };
 
-    if (args.contains(QStringLiteral("--version"))) {
+    auto given = [&](const char *name) { return args.contains(QLatin1String(globalOption(name).name)); };
+    if (given("--version")) {
         out << "orvcal-cli " << ORV_VERSION << Qt::endl;
         return Ok;
     }
-    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
+    if (given("--help") || args.contains(QStringLiteral("-h"))) {
         usage(out);
         return Ok;
     }
-    if (const auto p = takeValue(QStringLiteral("--port"))) {
+    if (const auto p = takeValue("--port")) {
         QString text = *p;
         if (text.startsWith(QLatin1String("COM"), Qt::CaseInsensitive))
             text = text.mid(3);
@@ -61,14 +104,14 @@ int main(int argc, char *argv[])
         }
         context.port = int(*n);
     }
-    if (const auto d = takeValue(QStringLiteral("--device"))) {
+    if (const auto d = takeValue("--device")) {
         if (d->isEmpty()) {
             err << "orvcal-cli: --device needs a path" << Qt::endl;
             return BadUsage;
         }
         context.device = *d;
     }
-    if (const auto b = takeValue(QStringLiteral("--baud"))) {
+    if (const auto b = takeValue("--baud")) {
         const auto n = parseNumber(*b, 1, 38400);
         if (!n || !orv::isStationRate(int(*n))) {
             err << "orvcal-cli: bad baud rate '" << *b << "' (the station speaks " << orv::stationRatesText() << ")"
@@ -77,14 +120,14 @@ int main(int argc, char *argv[])
         }
         context.baud = int(*n);
     }
-    if (const auto t = takeValue(QStringLiteral("--trace"))) {
+    if (const auto t = takeValue("--trace")) {
         if (t->isEmpty()) {
             err << "orvcal-cli: --trace needs a file" << Qt::endl;
             return BadUsage;
         }
         context.traceFile = *t;
     }
-    if (const auto dir = takeValue(QStringLiteral("--data-dir")))
+    if (const auto dir = takeValue("--data-dir"))
         context.dataDir = *dir;
 
     if (args.isEmpty()) {

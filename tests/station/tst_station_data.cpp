@@ -222,6 +222,7 @@ void TestStationData::programOptions_data()
     QTest::newRow("register without folder") << QStringList{"--register-com", "2"} << false << "";
     QTest::newRow("missing value") << QStringList{"--trace"} << false << "";
     QTest::newRow("unknown option") << QStringList{"--colour", "blue"} << false << "";
+    QTest::newRow("help is no error") << QStringList{"--modem", "--help"} << true << "help";
 }
 
 void TestStationData::programOptions()
@@ -235,6 +236,7 @@ void TestStationData::programOptions()
     QCOMPARE(error.isEmpty(), ok);
     if (check == QLatin1String("version"))
         QCOMPARE(options.station.version, QByteArray("3.201\r\n"));
+    QCOMPARE(options.help, check == QLatin1String("help"));
     if (check == QLatin1String("faults")) {
         QCOMPARE(options.station.faults.lateMs, 17000);
         QCOMPARE(options.station.faults.dropEvery, 4);
