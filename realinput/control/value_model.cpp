@@ -145,7 +145,12 @@ QByteArray FormatText(const QByteArray &text, const ValueSettings &settings,
 {
     const char decimal = intl.decimalChar();
     const bool negative = holdsNegativeMark(text);
-    const QByteArray printed = printFixed(CAtof(plainNumber(text, intl)), decimalsToPrint(settings, intl));
+    const double value = CAtof(plainNumber(text, intl));
+    // No layout can show a number past the double range (a stored form may hold one): it
+    // stays as it is rather than leave an empty field.
+    if (!std::isfinite(value))
+        return text.left(MaxTextLength);
+    const QByteArray printed = printFixed(value, decimalsToPrint(settings, intl));
     // The printed sign goes with the other non-digits; the sign comes back from `negative`.
     QByteArray number;
     for (char c : printed) {

@@ -98,6 +98,7 @@ void TestValueModel::reformat_data()
     QTest::newRow("letters dropped") << QByteArray("12a") << -1 << false << QString() << QByteArray("12.00");
     QTest::newRow("parentheses negative") << QByteArray("(5)") << 2 << false << QString() << QByteArray("-5.00");
     QTest::newRow("empty is zero") << QByteArray("") << 2 << false << QString() << QByteArray("0.00");
+    QTest::newRow("past the double range kept") << QByteArray(309, '9') << 2 << false << QString() << QByteArray(309, '9');
     QTest::newRow("comma locale grouped") << QByteArray("1234,5") << 2 << true << commaLocale << QByteArray("1.234,50");
     QTest::newRow("comma locale drops dots") << QByteArray("1.234,5") << 2 << false << commaLocale << QByteArray("1234,50");
     QTest::newRow("only first separator char") << QByteArray("1234#5") << 1 << true << QStringLiteral("sDecimal=#x;sThousand='y") << QByteArray("1'234#5");
