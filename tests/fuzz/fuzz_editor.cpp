@@ -36,10 +36,6 @@ void send(QWidget *w, QEvent &&event)
 }
 
 const double reals[] = {0, 1, -1, 12.5, 100, -100, 3.3e38, -1.1e38, 1e300, -1e300, DBL_MAX, HUGE_VAL, NAN, 1e-300};
-// The properties editing depends on; the others are reached through the whole interface.
-const char *const named[] = {"MoneyFormat", "Separator", "AutoHScroll", "ReadOnly", "EntryStyle", "FocusSelect",
-                             "DecimalPlaces", "Alignment", "Spin", "Indent", "SelStart", "SelLength", "MinReal",
-                             "MaxReal", "SpinChangeReal", "ValueReal", "Text", "TextRaw", "SelText", "Undo"};
 const int keys[] = {Qt::Key_Left, Qt::Key_Right, Qt::Key_Up,        Qt::Key_Down, Qt::Key_Home, Qt::Key_End,
                     Qt::Key_Insert, Qt::Key_Delete, Qt::Key_Backspace, Qt::Key_C, Qt::Key_X, Qt::Key_V};
 
@@ -57,7 +53,7 @@ Variant valueFrom(FuzzInput &in)
 } // namespace
 
 // The input control's editor: bytes read as key presses, clipboard pastes, clicks and
-// drags, focus changes and property sets on a control in a shown window.
+// drags, focus changes and property sets, as scripts make them, on a control in a window.
 void fuzzOne(FuzzInput &in)
 {
     static QWidget &window = *[] {
@@ -88,13 +84,12 @@ void fuzzOne(FuzzInput &in)
         send(c.get(), QMouseEvent(type, at, c->mapToGlobal(at), button, held, {}));
     };
     for (int steps = 0; steps < 64 && !in.atEnd(); ++steps) {
-        const int op = in.below(10);
+        const int op = in.below(10), run = op == 0 ? in.below(48) : 1;
         const QByteArray before = c->textState().text;
         const int changes = site.changes;
         const bool readOnly = c->readOnly();
         // A key fires Change exactly when it changes the text; a run of keys, a paste, a
         // spin step or a click on a spin arrow fires it at least then.
-        const int run = op == 0 ? in.below(48) : 1;
         bool key = op < 6 && run == 1, atLeast = !key && op < 8;
         if (op < 4) {
             for (int left = run; left > 0; --left) {
@@ -102,14 +97,12 @@ void fuzzOne(FuzzInput &in)
                 send(c.get(), QKeyEvent(QEvent::KeyPress, QChar(ch).toUpper().unicode(), {}, QString(QChar(ch))));
             }
         } else if (op < 6) {
-            const int k = keys[in.below(std::size(keys))], m = in.below(4);
-            const auto mods = Qt::KeyboardModifiers::fromInt(m << 25); // Shift, Control or both
-            const bool ctrl = m & 2;
-            atLeast = (k == Qt::Key_V && ctrl) || (k == Qt::Key_Insert && m == 1)
+            const int k = keys[in.below(std::size(keys))], m = in.below(4); // Shift, Control, both or neither
+            atLeast = (k == Qt::Key_V && m & 2) || (k == Qt::Key_Insert && m == 1)
                       || ((k == Qt::Key_Up || k == Qt::Key_Down) && c->spin() != 0);
             key = !atLeast;
-            const QString controlCode = ctrl && k <= Qt::Key_Z ? QString(QChar(k - Qt::Key_A + 1)) : QString();
-            send(c.get(), QKeyEvent(QEvent::KeyPress, k, mods, controlCode));
+            const QString code = m & 2 && k <= Qt::Key_Z ? QString(QChar(k - Qt::Key_A + 1)) : QString();
+            send(c.get(), QKeyEvent(QEvent::KeyPress, k, Qt::KeyboardModifiers::fromInt(m << 25), code));
         } else if (op == 6) {
             const int how = in.byte();
             const char run = "0123456789.,-"[in.below(13)];
@@ -122,47 +115,40 @@ void fuzzOne(FuzzInput &in)
             if (in.byte() & 1)
                 mouse(QEvent::MouseMove, Qt::NoButton, Qt::LeftButton);
             mouse(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton);
-        } else {
-            const int what = in.below(8);
-            const auto &members = c->dispatchInterface().members;
-            const zq::MemberInfo &m = members[in.below(int(members.size()))];
-            const QString name = what < 4 ? QString::fromLatin1(named[in.below(std::size(named))]) : m.name;
+        } else if (const int what = in.below(8); what < 5) {
+            // Any property, read or written with a value of any type; a refusal is part of the interface.
+            const zq::MemberInfo &m = c->dispatchInterface().members[in.below(c->dispatchInterface().members.size())];
+            const Variant v = what ? valueFrom(in) : Variant();
+            bool taken = m.kind == zq::MemberKind::Property && m.name != "MouseIcon" && m.name != "Font";
             try {
-                const bool scriptable = m.kind == zq::MemberKind::Property && name != "MouseIcon" && name != "Font";
-                if (what < 4 || (what == 4 && scriptable)) {
-                    const Variant v = in.byte() & 1 ? valueFrom(in) : Variant();
-                    v.isEmpty() ? void(c->getProperty(c->idOfName(name))) : c->putProperty(c->idOfName(name), v);
-                    const zq::ValueSettings s = c->settings();
-                    // The text reads back as the value set, to the decimals it shows.
-                    const int shown = s.DecimalPlaces == -1 ? 2 : qMin(int(s.DecimalPlaces), 6);
-                    if (name == "ValueReal" && v.type() == zq::VarType::R8 && s.loaded
-                        && std::fabs(v.toR8()) <= s.MaxReal)
-                        check(std::fabs(c->valueReal() - v.toR8())
-                                  <= 0.5 * std::pow(10.0, -shown) + 0.75e-6 + std::fabs(v.toR8()) * 1e-15,
-                              "Text reads back as ValueReal", c->textState().text);
-                } else if (what == 5) {
-                    (in.byte() & 1 ? static_cast<QWidget *>(c.get()) : &window)->setFocus();
-                    QApplication::processEvents();
-                } else if (what == 6) {
-                    in.byte() & 1 ? c->resetState() : void(c->grab());
-                } else {
-                    site.userMode = !site.userMode;
-                }
+                if (taken)
+                    v.isEmpty() ? void(c->getProperty(m.dispid)) : c->putProperty(m.dispid, v);
             } catch (const zq::AutomationError &) {
-                // Refusals (error 380) are part of the interface; the invariants hold all the same.
+                taken = false;
             }
+            const zq::ValueSettings s = c->settings();
+            const double shown = 0.5 * std::pow(10.0, -(s.DecimalPlaces == -1 ? 2 : qMin(int(s.DecimalPlaces), 6)));
+            check(!taken || m.name != "ValueReal" || v.type() != zq::VarType::R8 || !s.loaded
+                      || std::fabs(v.toR8()) > s.MaxReal
+                      || std::fabs(c->valueReal() - v.toR8()) <= shown + 0.75e-6 + std::fabs(v.toR8()) * 1e-15,
+                  "Text reads back as ValueReal, to the decimals it shows", c->textState().text);
+        } else if (what == 5) {
+            (in.byte() & 1 ? static_cast<QWidget *>(c.get()) : &window)->setFocus();
+            QApplication::processEvents();
+        } else {
+            what == 6 ? void(c->grab()) : in.byte() & 1 ? c->resetState() : void(site.userMode = !site.userMode);
         }
         const zq::TextState &s = c->textState();
-        const bool changed = s.text != before;
+        const bool changed = s.text != before, edit = key || atLeast;
         check(s.text.size() <= zq::MaxTextLength && !s.text.contains('\0'), "the text fits the buffer", s.text);
         check(s.caret >= 0 && s.caret <= s.text.size() && s.caret + s.selLength >= 0
                   && s.caret + s.selLength <= s.text.size(),
               "the caret and the selection stay inside the text", s.text);
-        check(!(key || atLeast) || !readOnly || !changed, "a read-only control keeps its value", s.text);
+        check(!edit || !readOnly || !changed, "a read-only control keeps its value", s.text);
         check(!key || (site.changes != changes) == changed, "a key fires Change just when it changes the text", s.text);
         check(!atLeast || !changed || site.changes != changes, "a changed text fires Change", s.text);
-        const zq::IntlSettings intl = zq::IntlSettings::read(*profile);
-        check(!(key || atLeast) || !changed || !c->isLoaded() || zq::FormatText(s.text, c->settings(), intl) == s.text,
+        check(!edit || !changed || !c->isLoaded()
+                  || zq::FormatText(s.text, c->settings(), zq::IntlSettings::read(*profile)) == s.text,
               "every edit leaves a formatted number", s.text);
     }
 }
