@@ -6,8 +6,8 @@
 #   CC=clang CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Check \
 #     -DORV_SANITIZE=ON -DORV_FUZZ=ON && cmake --build build-asan
 # (another folder: ORV_FUZZ_BUILD=DIR). New inputs collect in DIR/fuzz/TARGET beside
-# the seeds of tests/fuzz/corpus/TARGET; an input that breaks an invariant or crashes
-# is kept as DIR/fuzz/crash-TARGET-<sha1> and libFuzzer's report is printed.
+# the seeds of tests/fuzz/corpus/TARGET; an input that breaks an invariant or crashes is
+# kept as DIR/fuzz/TARGET-crash-<sha1> (or -timeout-, -oom-) and libFuzzer's report printed.
 # Any libFuzzer option may follow, e.g. -runs=1000000 or -jobs=2.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -20,7 +20,7 @@ target=$1
 seconds=${2:-60}
 shift $(($# < 2 ? $# : 2))
 if [ "$target" = all ]; then
-  targets=$(cd "$build/tests/fuzz" && ls fuzz_* | sed 's/^fuzz_//')
+  targets=$(find "$build/tests/fuzz" -maxdepth 1 -type f -executable -name 'fuzz_*' -printf '%f\n' | sed 's/^fuzz_//' | sort)
 else
   targets=$target
 fi
@@ -38,12 +38,12 @@ for t in $targets; do
   mkdir -p "$work"
   seeds=("$root/tests/fuzz/corpus/$t")
   [ "$t" = prm ] && seeds+=("$root/data/PRM")
-  if ! "$exe" -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$build/fuzz/crash-$t-" "$@" \
+  if ! "$exe" -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$build/fuzz/$t-" "$@" \
        "$work" "${seeds[@]}" > "$work.log" 2>&1; then
     status=1
     tail -n 60 "$work.log" >&2
   fi
   # "#N DONE cov: C ft: F ...": executions, covered edges and features reached.
-  echo "$t: $(grep -E '^#[0-9]+[[:space:]]+DONE' "$work.log" | tail -n 1 || echo 'did not finish')"
+  echo "$t: $(grep -a -E '^#[0-9]+[[:space:]]+DONE' "$work.log" | tail -n 1 || echo 'did not finish')"
 done
 exit $status
