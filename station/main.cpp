@@ -27,8 +27,9 @@ void handleSignal(int)
     [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &byte, 1);
 }
 
-// SIGTERM and SIGINT end the event loop through a socket, the one thing a
-// signal handler may safely touch.
+// The signals that end a simulator (a kill, Ctrl+C, a closed terminal) end
+// the event loop through a socket, the one thing a signal handler may safely
+// touch, so the program tidies up after itself as on any other ending.
 bool quitOnSignals(QCoreApplication &app)
 {
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
@@ -39,7 +40,10 @@ bool quitOnSignals(QCoreApplication &app)
     action.sa_handler = handleSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    return ::sigaction(SIGTERM, &action, nullptr) == 0 && ::sigaction(SIGINT, &action, nullptr) == 0;
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP, SIGQUIT})
+        if (::sigaction(signal, &action, nullptr) != 0)
+            return false;
+    return true;
 }
 
 int fail(const QString &message)
@@ -104,5 +108,10 @@ int main(int argc, char **argv)
     const int status = app.exec();
     if (!options.linkPath.isEmpty())
         QFile::remove(options.linkPath);
+    // The terminal goes with us, and the next one may go to someone else:
+    // COMn must not name it any more (unless another simulator took COMn since).
+    if (options.registerCom
+        && !orv::PortMap::unregisterPort(options.dataDir, options.registerCom, server.slavePath(), &error))
+        return fail(error);
     return status;
 }

@@ -4,10 +4,16 @@
 
 #include <QSocketNotifier>
 
+#include <QFile>
+
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/inotify.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -57,10 +63,16 @@ PtyServer::PtyServer(QObject *parent)
     connect(&m_outputTimer, &QTimer::timeout, this, &PtyServer::handleOutputDue);
     m_pollTimer.setInterval(ratePollMs);
     connect(&m_pollTimer, &QTimer::timeout, this, &PtyServer::pollLineRate);
+    // The kernel reports a close before it drops the closer's flock, however
+    // long a loaded machine keeps the two apart; the poll looks again until
+    // the lock has gone.
+    connect(&m_pollTimer, &QTimer::timeout, this, &PtyServer::releaseStaleExclusive);
 }
 
 PtyServer::~PtyServer()
 {
+    if (m_closeWatch >= 0)
+        ::close(m_closeWatch);
     if (m_slave >= 0)
         ::close(m_slave);
     if (m_master >= 0)
@@ -112,6 +124,46 @@ void PtyServer::serve(Peer &peer)
     connect(m_writeNotifier, &QSocketNotifier::activated, this, &PtyServer::handleWritable);
     pollLineRate();
     m_pollTimer.start();
+    watchClients();
+}
+
+void PtyServer::watchClients()
+{
+    m_closeWatch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (m_closeWatch < 0
+        || ::inotify_add_watch(m_closeWatch, QFile::encodeName(m_slavePath).constData(),
+                               IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0) {
+        std::fprintf(stderr, "orv-station: %s\n", qPrintable(errnoText("inotify")));
+        return;
+    }
+    auto *notifier = new QSocketNotifier(m_closeWatch, QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, &PtyServer::handleClientClosed);
+}
+
+void PtyServer::handleClientClosed()
+{
+    char events[4096];
+    while (::read(m_closeWatch, events, sizeof events) > 0) {
+    }
+    releaseStaleExclusive();
+}
+
+// A client opens the terminal exclusive (TIOCEXCL) and clears that when it
+// closes. One that dies instead leaves it set, and since we hold the slave
+// open the setting outlives it: every later open by anyone but root fails
+// with EBUSY. Our clients hold an flock on the device while they use it, so
+// exclusive mode with no such lock held is taken for a dead client's, and
+// cleared. A shared lock is enough to find none held, and tells a client
+// that meets it that only we are looking.
+void PtyServer::releaseStaleExclusive()
+{
+    int exclusive = 0;
+    if (::ioctl(m_slave, TIOCGEXCL, &exclusive) != 0 || !exclusive)
+        return;
+    if (::flock(m_slave, LOCK_SH | LOCK_NB) != 0)
+        return;
+    ::ioctl(m_slave, TIOCNXCL);
+    ::flock(m_slave, LOCK_UN);
 }
 
 void PtyServer::handleReadable()

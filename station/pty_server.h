@@ -33,6 +33,9 @@ public:
     void serve(Peer &peer);
 
 private:
+    void watchClients();
+    void handleClientClosed();
+    void releaseStaleExclusive();
     void handleReadable();
     void handleWritable();
     void handleOutputDue();
@@ -45,6 +48,9 @@ private:
     // Held open so the terminal survives the program closing its end.
     int m_slave = -1;
     QString m_slavePath;
+    // Tells of every close of the slave, so a client that died holding the
+    // terminal exclusive does not lock everyone else out.
+    int m_closeWatch = -1;
     QSocketNotifier *m_readNotifier = nullptr;
     QSocketNotifier *m_writeNotifier = nullptr;
     QTimer m_outputTimer;

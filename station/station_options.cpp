@@ -74,7 +74,7 @@ QString usage()
         "  --dial-delay MS       time from ATDT to the outcome (default 3000)\n"
         "  --trace FILE          write every byte on the line to FILE\n"
         "  --link PATH           make PATH a symbolic link to the terminal\n"
-        "  --register-com N --data-dir DIR   map COMn to the terminal in DIR/ports.conf\n"
+        "  --register-com N --data-dir DIR   map COMn to the terminal in DIR/ports.conf until the simulator ends\n"
         "  --help                print this help\n");
 }
 

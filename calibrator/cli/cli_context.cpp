@@ -136,7 +136,7 @@ int CliContext::openLink()
     if (!comm->setPortOpen(true)) {
         err << "orvcal-cli: cannot open COM" << p << " (" << comm->devicePath(p) << "): "
             << comm->lastOpenErrorString() << Qt::endl;
-        if (const QString advice = portAccessAdvice(comm->lastOpenError()); !advice.isEmpty())
+        if (const QString advice = comm->lastOpenAdvice(); !advice.isEmpty())
             err << "orvcal-cli: " << advice << Qt::endl;
         return PortUnavailable;
     }

@@ -1,6 +1,7 @@
 #include "cli_context.h"
 
 #include <QCoreApplication>
+#include <QLoggingCategory>
 
 #include <cstdio>
 
@@ -24,6 +25,7 @@ const GlobalOption globalOptions[] = {
     {"--baud", "RATE", "line rate instead of slot 0's"},
     {"--data-dir", "DIR", "folder of the settings file, the ports file and PRM"},
     {"--trace", "FILE", "write every byte sent and received, with direction and time, to FILE"},
+    {"--verbose", nullptr, "also print the line's own log on stderr (a lost port, an exchange on a closed port)"},
     {"--version", nullptr, "print the program's version"},
     {"--help", nullptr, "print this help"},
 };
@@ -73,14 +75,28 @@ int main(int argc, char *argv[])
     CliContext context(out, err);
 
     QStringList args = app.arguments().mid(1);
+    // The internal log of the line and the exchange is for whoever asks for it;
+    // what the user must know (unusable port map lines, what a serial server
+    // cannot do) is said either way. QT_LOGGING_RULES still overrides both.
+    if (args.removeAll(QLatin1String(globalOption("--verbose").name)) > 0)
+        QLoggingCategory::setFilterRules(QStringLiteral("orv.*.info=true\norv.*.warning=true"));
+    else
+        QLoggingCategory::setFilterRules(QStringLiteral("orv.*.info=false\norv.*.warning=false\n"
+                                                        "orv.ports.warning=true\norv.net.warning=true"));
+    // The last of an option given twice wins; one at the end without its value is refused.
+    std::optional<QString> missingValue;
     auto takeValue = [&](const char *name) -> std::optional<QString> {
-        const int i = args.indexOf(QLatin1String(globalOption(name).name));
-        if (i < 0)
-            return std::nullopt;
-        if (i + 1 >= args.size())
-            return QString();
-        const QString value = args[i + 1];
-        args.remove(i, 2);
+        const QString option = QLatin1String(globalOption(name).name);
+        std::optional<QString> value;
+        for (int i = args.indexOf(option); i >= 0; i = args.indexOf(option)) {
+            if (i + 1 >= args.size()) {
+                missingValue = option;
+                args.removeAt(i);
+                break;
+            }
+            value = args[i + 1];
+            args.remove(i, 2);
+        }
         return value;
     };
 
@@ -129,6 +145,10 @@ int main(int argc, char *argv[])
     }
     if (const auto dir = takeValue("--data-dir"))
         context.dataDir = *dir;
+    if (missingValue) {
+        err << "orvcal-cli: " << *missingValue << " needs a value" << Qt::endl;
+        return BadUsage;
+    }
 
     if (args.isEmpty()) {
         usage(err);

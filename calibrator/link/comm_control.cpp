@@ -89,6 +89,7 @@ bool CommControl::setPortOpen(bool open)
         m_lastError = path.isEmpty() ? PortError::NotFound : m_device->error();
         m_lastErrorString = path.isEmpty() ? QStringLiteral("COM%1 is not a port this program knows").arg(m_port)
                                            : m_device->errorString();
+        m_lastAccessGroup = path.isEmpty() ? QString() : m_device->accessGroup();
         qCDebug(lcComm) << "open COM" << m_port << path << "failed:" << m_lastErrorString;
         return false;
     }
@@ -97,8 +98,21 @@ bool CommControl::setPortOpen(bool open)
     m_pending.clear();
     m_lastError = PortError::None;
     m_lastErrorString.clear();
+    m_lastAccessGroup.clear();
     emit portOpenChanged(true);
     return true;
+}
+
+QString CommControl::lastOpenFailureText() const
+{
+    if (m_lastErrorString.isEmpty())
+        return {};
+    QString text = m_lastErrorString;
+    text[0] = text[0].toUpper();
+    text += QLatin1Char('.');
+    if (const QString advice = lastOpenAdvice(); !advice.isEmpty())
+        text += QLatin1Char('\n') + advice;
+    return text;
 }
 
 bool CommControl::portOpen() const
@@ -111,6 +125,10 @@ bool CommControl::setSettings(const QString &text)
     const auto parsed = LineSettings::parse(text);
     if (!parsed || !isStationRate(parsed->baud)) {
         qCDebug(lcComm) << "settings refused:" << text;
+        m_lastError = PortError::BadSettings;
+        m_lastErrorString = QStringLiteral("the rate %1 is not one of the station's rates (%2)")
+                                .arg(text.section(QLatin1Char(','), 0, 0), stationRatesText());
+        m_lastAccessGroup.clear();
         return false;
     }
     m_settings = *parsed;
@@ -164,6 +182,11 @@ void CommControl::handleReadyRead()
             emit terminalShow(bytes);
         return;
     }
+    // Taken as they reach the port, so the line monitor stamps them then and
+    // not when an exchange gets round to reading (an echo is read 15 s after
+    // its write). Past the limit the port keeps the rest, and the line waits.
+    if (m_pending.size() < inputLimit)
+        m_pending += readDevice();
     emit dataArrived();
 }
 

@@ -55,6 +55,9 @@ public:
     int handshaking() const { return m_handshaking; }
     // 10: only 0 is meaningful; discards everything received and not yet taken.
     void setInBufferCount(int count);
+    // What the port holds for input() at most; beyond it the line is held back.
+    static constexpr qsizetype inputLimit = 64 * 1024;
+
     // 11: never blocks; returns the bytes received since the previous call.
     QByteArray input();
     // 12, 14, 18: the connection set-up values; accepted and kept, nothing more.
@@ -87,15 +90,20 @@ public:
     bool lost() const { return m_lost; }
     QString lostReason() const { return m_lostReason; }
 
-    // What went wrong with the last failed open, for the message layer.
+    // What went wrong with the last failed open (or the refused settings
+    // before it), for the message layer.
     PortError lastOpenError() const { return m_lastError; }
     QString lastOpenErrorString() const { return m_lastErrorString; }
+    // The reason, as a line to put under "Selected COM Port is Unavailable.",
+    // followed by what the user can do about it when there is something.
+    QString lastOpenFailureText() const;
+    QString lastOpenAdvice() const { return portAccessAdvice(m_lastError, m_lastAccessGroup); }
 
     QString devicePath(int port) const { return m_ports.devicePath(port); }
     const PortMap &ports() const { return m_ports; }
     SerialDevice &device() { return *m_device; }
 
-    // Every byte sent or taken from the port is shown to `observer` (null: none).
+    // Every byte sent, or received by the port, is shown to `observer` (null: none).
     void setLineObserver(LineObserver *observer) { m_observer = observer; }
     LineObserver *lineObserver() const { return m_observer; }
 
@@ -133,6 +141,7 @@ private:
     QString m_lostReason;
     PortError m_lastError = PortError::None;
     QString m_lastErrorString;
+    QString m_lastAccessGroup;
     LineObserver *m_observer = nullptr;
 };
 

@@ -1,7 +1,5 @@
 #include "connect_station.h"
 
-#include "net_serial_device.h"
-
 #include "com_settings.h"
 #include "comm_control.h"
 #include "line_settings.h"
@@ -9,6 +7,8 @@
 #include "station_link.h"
 
 #include <QLoggingCategory>
+
+#include <cmath>
 
 Q_LOGGING_CATEGORY(lcConnect, "orv.connect", QtInfoMsg)
 
@@ -37,7 +37,11 @@ public:
         , m_slot(link.state.cur_station)
         , m_settings(settings)
     {
+        m_progress.setCancelHandler([this] { cancel(); });
     }
+    ~Connection() { m_progress.setCancelHandler({}); }
+    Connection(const Connection &) = delete;
+    Connection &operator=(const Connection &) = delete;
 
     void run()
     {
@@ -51,6 +55,8 @@ public:
             throughModem();
         else
             direct();
+        if (m_cancelled)
+            m_progress.close();
     }
 
 private:
@@ -62,23 +68,34 @@ private:
             return false;
         m_comm.setCommPort(m_settings.com_port[m_slot]);
         if (!m_comm.setPortOpen(true)) {
-            qCInfo(lcConnect) << "COM" << m_settings.com_port[m_slot] << m_comm.lastOpenErrorString();
+            qCDebug(lcConnect) << "COM" << m_settings.com_port[m_slot] << m_comm.lastOpenErrorString();
             return false;
         }
         return true;
     }
 
-    // The fixed text, and under it what the user can do about the cause when there is something.
+    // The fixed text, the reason under it, and what the user can do about it when there is something.
     QString portUnavailableText() const
     {
-        // A serial server can fail in many ways (refused, unreachable, no COM port control); say which.
-        if (NetSerialDevice::isNetworkPath(m_comm.devicePath(m_settings.com_port[m_slot])))
-            return ConnectText::portUnavailable + QLatin1Char('\n') + m_comm.lastOpenErrorString();
-        const QString advice = portAccessAdvice(m_comm.lastOpenError());
-        if (advice.isEmpty())
-            return ConnectText::portUnavailable;
-        qCWarning(lcConnect).noquote() << advice;
-        return ConnectText::portUnavailable + QLatin1Char('\n') + advice;
+        const QString reason = m_comm.lastOpenFailureText();
+        return reason.isEmpty() ? ConnectText::portUnavailable : ConnectText::portUnavailable + QLatin1Char('\n') + reason;
+    }
+
+    // Dropping DTR also hangs up a modem, and a wait on a closed port ends.
+    void cancel()
+    {
+        m_cancelled = true;
+        if (m_comm.portOpen())
+            m_comm.setPortOpen(false);
+        m_link.pump().wake();
+    }
+
+    // The procedure's fixed delays; false when the user cancelled meanwhile.
+    bool pause(double seconds)
+    {
+        const QDateTime until = m_link.pump().now().addMSecs(std::llround(seconds * 1000));
+        m_link.waitFor(until, [this] { return m_cancelled; });
+        return !m_cancelled;
     }
 
     void afterOpen()
@@ -94,9 +111,11 @@ private:
         m_progress.setInfo(ConnectText::connecting + settingsText());
         if (!openPort())
             return fail(portUnavailableText());
-        m_link.wait_seconds(settleAfterOpen);
+        if (!pause(settleAfterOpen))
+            return;
         afterOpen();
-        m_link.wait_seconds(settleBeforeVersion);
+        if (!pause(settleBeforeVersion))
+            return;
         askVersion();
     }
 
@@ -105,22 +124,32 @@ private:
         if (!openPort())
             return fail(portUnavailableText());
         afterOpen();
-        if (!detectModem())
-            return fail(ConnectText::noModem);
-        m_link.wait_seconds(settleAfterModemOk);
+        if (!detectModem()) {
+            if (!m_cancelled)
+                fail(ConnectText::noModem);
+            return;
+        }
+        if (!pause(settleAfterModemOk))
+            return;
         m_progress.setInfo(ConnectText::initializingModem);
         const QString setup = m_settings.modemSetup(m_slot);
         send(QStringLiteral("AT") + setup);
-        m_link.wait_seconds(modemCommandPause);
+        if (!pause(modemCommandPause))
+            return;
         send(QStringLiteral("ATS2=255&D2"));
-        m_link.wait_seconds(modemCommandPause);
+        if (!pause(modemCommandPause))
+            return;
         const QString phone = m_settings.phoneNumber(m_slot);
         m_progress.setInfo(ConnectText::dialing + phone);
         m_comm.setInBufferCount(0);
         send(QStringLiteral("ATDT") + phone);
-        if (const QString failure = dialResult(); !failure.isEmpty())
+        const QString failure = dialResult();
+        if (m_cancelled)
+            return;
+        if (!failure.isEmpty())
             return fail(failure);
-        m_link.wait_seconds(settleBeforeVersion);
+        if (!pause(settleBeforeVersion))
+            return;
         askVersion();
     }
 
@@ -129,7 +158,8 @@ private:
         m_progress.setInfo(ConnectText::detectingModem);
         for (int tries = 1;; ++tries) {
             send(QStringLiteral("AT&F"));
-            m_link.wait_seconds(modemTryInterval);
+            if (!pause(modemTryInterval))
+                return false;
             m_link.state.reply_buf = m_comm.input();
             if (m_link.state.reply_buf.contains("OK"))
                 return true;
@@ -174,11 +204,13 @@ private:
     void askVersion()
     {
         m_link.request_version();
+        if (m_cancelled)
+            return;
         if (m_link.state.exchangeFailed())
             return fail(ConnectText::noVersion);
         m_progress.setInfo(ConnectText::connected);
-        m_link.wait_seconds(showConnected);
-        m_progress.close();
+        if (pause(showConnected))
+            m_progress.close();
     }
 
     void send(const QString &command)
@@ -193,8 +225,9 @@ private:
         if (m_comm.portOpen())
             m_comm.setPortOpen(false);
         m_progress.setInfo(message);
-        m_link.wait_seconds(showFailure);
-        m_progress.close();
+        // Cancel here only closes the message early: the attempt is over.
+        if (pause(showFailure))
+            m_progress.close();
     }
 
     StationLink &m_link;
@@ -202,6 +235,7 @@ private:
     ConnectProgress &m_progress;
     const int m_slot;
     const ComSettings &m_settings;
+    bool m_cancelled = false;
 };
 
 } // namespace

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace orv {
 
 struct ComSettings;
@@ -20,6 +22,18 @@ public:
     virtual void setInfo(const QString &text) = 0;
     virtual void beep() = 0;
     virtual void close() = 0;
+
+    // The user asked to stop: the attempt ends within a second, port closed.
+    void requestCancel()
+    {
+        if (m_cancel)
+            m_cancel();
+    }
+    // Set by the attempt while it runs.
+    void setCancelHandler(std::function<void()> handler) { m_cancel = std::move(handler); }
+
+private:
+    std::function<void()> m_cancel;
 };
 
 // Texts shown in the progress window.
@@ -41,7 +55,8 @@ inline const QString noVersion = QStringLiteral(
 
 // Opens the port of slot link.state.cur_station, through its modem when it has
 // one, and asks for the station's version. Afterwards the port is open exactly
-// when the connection succeeded.
+// when the connection succeeded. A cancelled attempt closes the port and the
+// progress window at once, with no failure message.
 void connect_station(StationLink &link, const ComSettings &settings, ConnectProgress &progress);
 
 } // namespace orv

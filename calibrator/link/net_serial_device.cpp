@@ -25,11 +25,6 @@ namespace {
 // COM port control commands, client to server (RFC 2217).
 constexpr unsigned char SET_BAUDRATE = 1, SET_DATASIZE = 2, SET_PARITY = 3, SET_STOPSIZE = 4, SET_CONTROL = 5;
 
-QString errnoText(int err)
-{
-    return QString::fromLocal8Bit(std::strerror(err));
-}
-
 QByteArray bytes(std::initializer_list<unsigned char> list)
 {
     QByteArray out;
@@ -107,14 +102,15 @@ bool NetSerialDevice::connectTo(const QString &host, quint16 port)
     addrinfo *found = nullptr;
     const int rc = ::getaddrinfo(host.toUtf8().constData(), QByteArray::number(port).constData(), &hints, &found);
     if (rc != 0) {
-        setError(PortError::NotFound, m_url + QStringLiteral(": ") + QString::fromLocal8Bit(::gai_strerror(rc)));
+        setError(PortError::NotFound, m_url + QStringLiteral(": the host name could not be looked up (")
+                                           + QString::fromLocal8Bit(::gai_strerror(rc)) + QLatin1Char(')'));
         return false;
     }
     QString failure;
     for (addrinfo *a = found; a && m_fd < 0; a = a->ai_next) {
         const int fd = ::socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a->ai_protocol);
         if (fd < 0) {
-            failure = errnoText(errno);
+            failure = describeSystemError(errno);
             continue;
         }
         int err = 0;
@@ -140,7 +136,7 @@ bool NetSerialDevice::connectTo(const QString &host, quint16 port)
             }
         }
         if (err != 0) {
-            failure = errnoText(err);
+            failure = describeSystemError(err);
             ::close(fd);
             continue;
         }
@@ -287,8 +283,7 @@ void NetSerialDevice::handleReadable()
         return;
     const qsizetype before = m_input.size();
     if (!receive()) {
-        markLost(m_url + QStringLiteral(": ")
-                 + (m_receiveError == 0 ? QStringLiteral("the server closed the connection") : errnoText(m_receiveError)));
+        markLost(m_receiveError == 0 ? LineLoss::ServerClosed : LineLoss::ServerBroken, m_url);
         return;
     }
     if (m_input.size() > before)
@@ -319,9 +314,8 @@ void NetSerialDevice::flush()
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
             break;
         // Report the loss from the event loop: the writer may be in the middle of an exchange.
-        const QString reason = m_url + QStringLiteral(": ") + errnoText(errno);
         m_output.clear();
-        reportLostLater(reason);
+        reportLostLater(LineLoss::ServerBroken);
         break;
     }
     if (m_writeNotifier)
@@ -385,7 +379,7 @@ void NetSerialDevice::discardInput()
         return;
     // Bytes already in the socket count as received too.
     if (!receive()) {
-        reportLostLater(m_url + QStringLiteral(": the server closed the connection"));
+        reportLostLater(LineLoss::ServerClosed);
     }
     readAll();
 }
@@ -400,28 +394,21 @@ void NetSerialDevice::noteOnce(const QString &text)
     emit notice(text);
 }
 
-void NetSerialDevice::reportLostLater(const QString &reason)
+void NetSerialDevice::reportLostLater(LineLoss loss)
 {
     QMetaObject::invokeMethod(
-        this, [this, reason, generation = m_generation] {
+        this, [this, loss, generation = m_generation] {
             if (generation != m_generation || !isOpen())
                 return;
             // open() is waiting for the server: its failure says what happened, no loss is emitted.
             if (m_waitLoop) {
-                m_waitFailure = reason;
+                m_waitFailure = m_url + QStringLiteral(": ") + describeLineLoss(loss);
                 m_waitLoop->quit();
                 return;
             }
-            markLost(reason);
+            markLost(loss, m_url);
         },
         Qt::QueuedConnection);
-}
-
-void NetSerialDevice::markLost(const QString &reason)
-{
-    close();
-    setError(PortError::Lost, reason);
-    emit lost(errorString());
 }
 
 } // namespace orv

@@ -59,10 +59,9 @@ private:
     void sendComPort(unsigned char command, const QByteArray &value);
     void flush();
     void noteOnce(const QString &text);
-    void markLost(const QString &reason);
     void handleReadable();
     // A loss found outside the event loop, reported from it.
-    void reportLostLater(const QString &reason);
+    void reportLostLater(LineLoss loss);
 
     QString m_url;
     bool m_telnet = false;

@@ -8,6 +8,8 @@
 #include <QSaveFile>
 #include <QSerialPortInfo>
 
+#include <functional>
+
 Q_LOGGING_CATEGORY(lcPorts, "orv.ports", QtInfoMsg)
 
 namespace orv {
@@ -85,25 +87,31 @@ QStringList PortMap::parse(const QString &text)
     return bad;
 }
 
-bool PortMap::registerPort(const QString &dataDir, int port, const QString &path, QString *error)
+namespace {
+
+// The ports file's lines but those `drop` says go, with the trailing blank lines removed.
+QStringList keptLines(const QString &filePath, const std::function<bool(int port, const QString &path)> &drop,
+                      bool *found, bool *dropped)
 {
-    const QString filePath = QDir(dataDir).filePath(fileName());
     QStringList lines;
     QFile in(filePath);
-    if (in.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        for (const QString &line : QString::fromUtf8(in.readAll()).split(QLatin1Char('\n'))) {
-            const auto entry = parseEntry(line);
-            if (!(entry && entry->first == port))
-                lines << line;
-        }
-        while (!lines.isEmpty() && lines.last().trimmed().isEmpty())
-            lines.removeLast();
-    } else {
-        lines << QStringLiteral("# ORV CAL port map: COMn=device path, one per line.");
+    *found = in.open(QIODevice::ReadOnly | QIODevice::Text);
+    if (!*found)
+        return lines;
+    for (const QString &line : QString::fromUtf8(in.readAll()).split(QLatin1Char('\n'))) {
+        const auto entry = parseEntry(line);
+        if (entry && drop(entry->first, entry->second))
+            *dropped = true;
+        else
+            lines << line;
     }
-    lines << QStringLiteral("COM%1=%2").arg(port).arg(path);
+    while (!lines.isEmpty() && lines.last().trimmed().isEmpty())
+        lines.removeLast();
+    return lines;
+}
 
-    QDir().mkpath(dataDir);
+bool writeLines(const QString &filePath, const QStringList &lines, QString *error)
+{
     QSaveFile out(filePath);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Text)
         || out.write((lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8()) < 0 || !out.commit()) {
@@ -112,6 +120,31 @@ bool PortMap::registerPort(const QString &dataDir, int port, const QString &path
         return false;
     }
     return true;
+}
+
+} // namespace
+
+bool PortMap::registerPort(const QString &dataDir, int port, const QString &path, QString *error)
+{
+    const QString filePath = QDir(dataDir).filePath(fileName());
+    bool found = false;
+    bool dropped = false;
+    QStringList lines = keptLines(filePath, [port](int p, const QString &) { return p == port; }, &found, &dropped);
+    if (!found)
+        lines << QStringLiteral("# ORV CAL port map: COMn=device path, one per line.");
+    lines << QStringLiteral("COM%1=%2").arg(port).arg(path);
+    QDir().mkpath(dataDir);
+    return writeLines(filePath, lines, error);
+}
+
+bool PortMap::unregisterPort(const QString &dataDir, int port, const QString &path, QString *error)
+{
+    const QString filePath = QDir(dataDir).filePath(fileName());
+    bool found = false;
+    bool dropped = false;
+    const QStringList lines = keptLines(
+        filePath, [port, path](int p, const QString &named) { return p == port && named == path; }, &found, &dropped);
+    return !dropped || writeLines(filePath, lines, error);
 }
 
 QStringList presentSerialDevices()

@@ -37,6 +37,8 @@ public:
 
     // Rewrites `port`'s line in the ports file of `dataDir`, keeping the others.
     static bool registerPort(const QString &dataDir, int port, const QString &path, QString *error);
+    // Removes `port`'s line from that file if it still names `path`.
+    static bool unregisterPort(const QString &dataDir, int port, const QString &path, QString *error);
 
 private:
     void noteUnusable(const QString &source, const QStringList &lines);

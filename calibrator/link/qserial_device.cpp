@@ -1,21 +1,84 @@
 #include "qserial_device.h"
 
-#include <QFileInfo>
+#include "qt_pump.h"
 
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QLoggingCategory>
+
+#include <cerrno>
+#include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <utility>
+
+Q_LOGGING_CATEGORY(lcSerial, "orv.serial", QtInfoMsg)
 
 namespace orv {
 
 namespace {
 
-PortError classify(QSerialPort::SerialPortError error, const QString &path)
+// Linux numbers the slave ends of pseudo-terminals with majors 136 to 143.
+constexpr unsigned unix98PtyFirstMajor = 136;
+constexpr unsigned unix98PtyMajors = 8;
+
+// A terminal refused for a client that has ended is tried again this often,
+// for this long: the simulator clears that client's exclusive mode within a
+// tenth of a second of the close, later only on a machine badly overloaded.
+constexpr int staleHoldRetryMs = 20;
+constexpr int staleHoldGraceMs = 2000;
+
+bool isPseudoTerminal(const struct stat &st)
+{
+    return S_ISCHR(st.st_mode) && major(st.st_rdev) >= unix98PtyFirstMajor
+        && major(st.st_rdev) < unix98PtyFirstMajor + unix98PtyMajors;
+}
+
+// Whether some program holds an exclusive flock on the file. /proc/locks is
+// the one place that tells without opening it, which exclusive mode forbids.
+bool heldExclusively(const struct stat &st)
+{
+    QFile locks(QStringLiteral("/proc/locks"));
+    if (!locks.open(QIODevice::ReadOnly))
+        return false;
+    // "1: FLOCK  ADVISORY  WRITE 4711 00:1a:3 0 EOF": the file system's device
+    // in hex, then the inode; a waiter's line reads "1: -> FLOCK ...".
+    const auto hex2 = [](unsigned n) { return QByteArray::number(n, 16).rightJustified(2, '0'); };
+    const QByteArray file =
+        hex2(major(st.st_dev)) + ':' + hex2(minor(st.st_dev)) + ':' + QByteArray::number(quint64(st.st_ino));
+    for (const QByteArray &line : locks.readAll().split('\n')) {
+        const QList<QByteArray> field = line.simplified().split(' ');
+        if (field.size() > 5 && field[1] == "FLOCK" && field[3] == "WRITE" && field[5] == file)
+            return true;
+    }
+    return false;
+}
+
+// A pseudo-terminal that refuses us while no program holds our lock on it is
+// held for a client that has ended: its exclusive mode outlives it, since the
+// simulator keeps the terminal open, until the simulator sees the close and
+// clears it (taking a shared lock for a moment to look).
+bool heldForAnEndedClient(const QByteArray &path, int code)
+{
+    struct stat st = {};
+    return (code == EBUSY || code == EWOULDBLOCK) && ::stat(path.constData(), &st) == 0 && isPseudoTerminal(st)
+        && !heldExclusively(st);
+}
+
+PortError classify(QSerialPort::SerialPortError error)
 {
     switch (error) {
     case QSerialPort::DeviceNotFoundError:
         return PortError::NotFound;
+    // Our own lock has already ruled out a forbidden device; what is left is
+    // another program's lock file or exclusive mode.
     case QSerialPort::PermissionError:
-        // QSerialPort reports a held lock or TIOCEXCL as a permission error too.
-        return QFileInfo(path).isWritable() ? PortError::Busy : PortError::PermissionDenied;
     case QSerialPort::OpenError:
         return PortError::Busy;
     case QSerialPort::UnsupportedOperationError:
@@ -34,7 +97,7 @@ QSerialDevice::QSerialDevice(QObject *parent)
     connect(&m_port, &QSerialPort::errorOccurred, this, &QSerialDevice::handleError);
     m_port.setReadBufferSize(inputLimit);
     m_watch.setInterval(1000);
-    connect(&m_watch, &QTimer::timeout, this, &QSerialDevice::checkLine);
+    connect(&m_watch, &QTimer::timeout, this, [this] { checkLine(); });
 }
 
 bool QSerialDevice::open(const QString &path, const LineSettings &settings, bool hardwareFlow)
@@ -42,22 +105,22 @@ bool QSerialDevice::open(const QString &path, const LineSettings &settings, bool
     setError(PortError::None);
     if (m_port.isOpen())
         close();
-    if (!QFileInfo::exists(path)) {
-        setError(PortError::NotFound, path);
-        return false;
-    }
     m_port.setPortName(path);
     m_path = path;
     if (!applySettings(settings, hardwareFlow))
         return false;
-    // QSerialPort opens Unix ports exclusively (TIOCEXCL plus a lock file), so a
-    // second program on the same line fails here instead of sharing its replies.
+    if (!lockDevice(path))
+        return false;
+    // QSerialPort opens Unix ports exclusively too (TIOCEXCL plus a lock file),
+    // which keeps out other programs that know nothing of our lock.
     if (!m_port.open(QIODevice::ReadWrite)) {
-        setError(classify(m_port.error(), path), path + QStringLiteral(": ") + m_port.errorString());
+        qCDebug(lcSerial) << path << m_port.errorString();
+        setError(classify(m_port.error()), path);
+        unlockDevice();
         return false;
     }
     if (!applySettings(settings, hardwareFlow)) {
-        m_port.close();
+        close();
         return false;
     }
     m_port.setDataTerminalReady(m_dtr);
@@ -66,6 +129,42 @@ bool QSerialDevice::open(const QString &path, const LineSettings &settings, bool
     m_port.clear(QSerialPort::Input);
     m_watch.start();
     return true;
+}
+
+bool QSerialDevice::lockDevice(const QString &path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    const QDeadlineTimer grace(staleHoldGraceMs);
+    bool waiting = false;
+    for (;;) {
+        // Non-blocking, so a line without carrier does not hold the open.
+        m_lockFd = ::open(name.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        int code = m_lockFd < 0 ? errno : 0;
+        if (code == 0 && ::flock(m_lockFd, LOCK_EX | LOCK_NB) != 0) {
+            code = errno;
+            unlockDevice();
+        }
+        if (code == 0)
+            return true;
+        if (grace.hasExpired() || !heldForAnEndedClient(name, code)) {
+            qCDebug(lcSerial) << path << describeSystemError(code);
+            setError(portErrorOfSystemError(code), path);
+            if (error() == PortError::PermissionDenied)
+                setAccessGroup(groupGrantingAccess(path));
+            return false;
+        }
+        if (!std::exchange(waiting, true))
+            qCInfo(lcSerial) << path << "is held for a client that has ended; waiting for that to be cleared";
+        QtPump pump;
+        pump.waitUntil(pump.now().addMSecs(staleHoldRetryMs));
+    }
+}
+
+void QSerialDevice::unlockDevice()
+{
+    if (m_lockFd >= 0)
+        ::close(m_lockFd);
+    m_lockFd = -1;
 }
 
 bool QSerialDevice::applySettings(const LineSettings &settings, bool hardwareFlow)
@@ -94,6 +193,7 @@ void QSerialDevice::close()
         m_port.clearError();
         m_port.close();
     }
+    unlockDevice();
 }
 
 bool QSerialDevice::isOpen() const
@@ -141,7 +241,9 @@ void QSerialDevice::handleError(QSerialPort::SerialPortError error)
         return;
     switch (error) {
     case QSerialPort::ResourceError:
-        return markLost(m_path + QStringLiteral(": ") + m_port.errorString());
+        // Also what a read that found nothing gives; only the line itself can
+        // tell whether it is gone.
+        return checkLine(true);
     case QSerialPort::ReadError:
     case QSerialPort::WriteError:
     case QSerialPort::UnknownError:
@@ -153,36 +255,38 @@ void QSerialDevice::handleError(QSerialPort::SerialPortError error)
     }
 }
 
-void QSerialDevice::checkLine()
+void QSerialDevice::checkLine(bool afterError)
 {
     if (!m_port.isOpen())
         return;
-    if (const QString reason = hangUpReason(); !reason.isEmpty())
-        markLost(reason);
+    if (const auto loss = lineLoss(afterError))
+        markLost(*loss, m_path);
 }
 
-QString QSerialDevice::hangUpReason() const
+std::optional<LineLoss> QSerialDevice::lineLoss(bool afterError) const
 {
+    const int fd = int(m_port.handle());
+    // A pseudo-terminal's node goes with its far end, so there a vanished
+    // node means a peer that hung up, not an adapter pulled out.
+    struct stat st = {};
+    const bool pseudoTerminal = ::fstat(fd, &st) == 0 && isPseudoTerminal(st);
     if (!QFileInfo::exists(m_path))
-        return m_path + QStringLiteral(" has vanished");
-    pollfd fd{};
-    fd.fd = int(m_port.handle());
-    fd.events = POLLIN;
-    if (::poll(&fd, 1, 0) > 0) {
-        if (fd.revents & POLLNVAL)
-            return m_path + QStringLiteral(" is no longer open");
-        if (fd.revents & (POLLHUP | POLLERR))
-            return m_path + QStringLiteral(" hung up");
+        return pseudoTerminal ? LineLoss::HungUp : LineLoss::Removed;
+    pollfd p{};
+    p.fd = fd;
+    p.events = POLLIN;
+    if (::poll(&p, 1, 0) > 0) {
+        if (p.revents & POLLNVAL)
+            return LineLoss::Failed;
+        if (p.revents & (POLLHUP | POLLERR))
+            return LineLoss::HungUp;
     }
-    return {};
-}
-
-void QSerialDevice::markLost(const QString &reason)
-{
-    // Closing stops the read notifier, which would otherwise fire without end.
-    close();
-    setError(PortError::Lost, reason);
-    emit lost(errorString());
+    termios settings{};
+    if (afterError && ::tcgetattr(fd, &settings) != 0) {
+        qCDebug(lcSerial) << m_path << describeSystemError(errno);
+        return LineLoss::Failed;
+    }
+    return std::nullopt;
 }
 
 } // namespace orv

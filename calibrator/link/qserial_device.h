@@ -5,6 +5,8 @@
 #include <QSerialPort>
 #include <QTimer>
 
+#include <optional>
+
 namespace orv {
 
 // A SerialDevice on a real tty (or a pseudo-terminal) through QSerialPort.
@@ -29,14 +31,22 @@ public:
 
 private:
     void handleError(QSerialPort::SerialPortError error);
-    void checkLine();
-    // Why the open line can no longer be used; empty while it can.
-    QString hangUpReason() const;
-    void markLost(const QString &reason);
+    // `afterError`: a call on the line has just failed, so a line that looks
+    // healthy is still asked whether it works.
+    void checkLine(bool afterError = false);
+    // Why the open line can no longer be used; nothing while it can.
+    std::optional<LineLoss> lineLoss(bool afterError) const;
+    bool lockDevice(const QString &path);
+    void unlockDevice();
     bool applySettings(const LineSettings &settings, bool hardwareFlow);
 
     QSerialPort m_port;
     QString m_path;
+    // A descriptor of our own holding an flock on the device node: keyed on
+    // the device rather than on the name it was opened by, it keeps out every
+    // other program of ours (root included, whom the terminal's exclusive mode
+    // lets through) and goes away with the process however it ends.
+    int m_lockFd = -1;
     // A hang-up that makes no noise (a node removed, no bytes pending) is
     // still noticed within a second.
     QTimer m_watch;

@@ -48,6 +48,11 @@ private:
     StationLink &m_link;
 };
 
+QString lineLostReason(const QString &reason)
+{
+    return QStringLiteral("The line to the weather station was lost: %1.").arg(reason);
+}
+
 QString lineLostMessage(const QString &reason)
 {
     return QStringLiteral("The line to the weather station was lost: %1. Check the cable and the serial adapter, "
@@ -168,10 +173,24 @@ bool StationLink::lineUsable()
     if (m_comm.portOpen())
         return true;
     qCWarning(lcLink) << "exchange on a closed port";
+    failExchange();
+    return false;
+}
+
+void StationLink::failExchange()
+{
+    state.com_status = LinkState::comFailed;
     if (m_comm.lost())
         m_lossReported = true;
-    state.com_status = LinkState::comFailed;
-    return false;
+}
+
+void StationLink::show_message(const QString &text, MessageIcon icon, const QString &title)
+{
+    // The failure's own text stays as it is; why the line went is said under it.
+    if (m_lossReported && m_comm.lost() && state.exchangeFailed())
+        m_messages->showMessage(text + QLatin1Char('\n') + lineLostReason(m_comm.lostReason()), icon, title);
+    else
+        m_messages->showMessage(text, icon, title);
 }
 
 void StationLink::reportAttempt(LinkProgress::Exchange exchange, int attempt, int attempts)
@@ -197,7 +216,7 @@ void StationLink::request_version()
         }
         qCDebug(lcLink) << "version attempt" << attempts << "got" << state.reply_buf.toHex(' ');
         if (attempts >= versionAttempts) {
-            state.com_status = LinkState::comFailed;
+            failExchange();
             return;
         }
     }
@@ -234,7 +253,7 @@ void StationLink::read_param()
         qCDebug(lcLink) << "read" << state.param_addr << "attempt" << attempts << "got"
                         << state.reply_buf.toHex(' ');
         if (attempts >= readAttempts) {
-            state.com_status = LinkState::comFailed;
+            failExchange();
             return;
         }
     }
@@ -267,7 +286,7 @@ void StationLink::write_param()
         keepReply(m_comm.input(), 2);
         // The sixth transmission's echo is never looked at.
         if (attempts >= writeTransmissions || !lineUsable()) {
-            state.com_status = LinkState::comFailed;
+            failExchange();
             return;
         }
         if (state.reply_buf.size() == 2) {

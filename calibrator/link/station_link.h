@@ -37,12 +37,11 @@ public:
     // Null goes back to stderr.
     void setMessages(MessageSink *sink) { m_messages = sink ? sink : &m_stderr; }
     MessageSink &messages() { return *m_messages; }
-    // A message box for the user; the link's failures use the defaults.
+    // A message box for the user; the link's failures use the defaults. After
+    // an exchange that failed because the line went away, the reason follows
+    // on a line of its own.
     void show_message(const QString &text, MessageIcon icon = MessageIcon::Critical,
-                      const QString &title = QStringLiteral("ORV CAL"))
-    {
-        m_messages->showMessage(text, icon, title);
-    }
+                      const QString &title = QStringLiteral("ORV CAL"));
 
     LinkState state;
 
@@ -76,6 +75,7 @@ private:
     void keepReply(const QByteArray &received, int length);
     void startReceiveWindow();
     bool lineUsable();
+    void failExchange();
     void reportAttempt(LinkProgress::Exchange exchange, int attempt, int attempts);
     char startByte() const;
     char endByte() const;
@@ -93,5 +93,7 @@ private:
 
 // Shown when the line goes away while nothing was being exchanged.
 QString lineLostMessage(const QString &reason);
+// The line under a failed exchange's message when the line went away.
+QString lineLostReason(const QString &reason);
 
 } // namespace orv

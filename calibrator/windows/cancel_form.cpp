@@ -4,7 +4,10 @@
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
+#include <QShortcut>
 #include <QStyle>
+#include <QVBoxLayout>
 
 cancel_form::cancel_form(QWidget *owner)
     : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
@@ -24,13 +27,22 @@ cancel_form::cancel_form(QWidget *owner)
     m_info->setMinimumWidth(320);
     m_info->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
-    auto *layout = new QHBoxLayout(this);
-    layout->setContentsMargins(16, 16, 16, 16);
-    layout->setSpacing(14);
-    layout->addWidget(icon);
-    layout->addWidget(m_info, 1);
-    // Tall enough for the longest failure text over three lines, so the window never jumps.
-    setFixedSize(420, 110);
+    m_cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    m_cancel->setObjectName(QStringLiteral("cancel_cmd"));
+    connect(m_cancel, &QPushButton::clicked, this, [this] { requestCancel(); });
+    connect(new QShortcut(Qt::Key_Escape, this), &QShortcut::activated, m_cancel, &QPushButton::click);
+
+    auto *message = new QHBoxLayout;
+    message->setSpacing(14);
+    message->addWidget(icon);
+    message->addWidget(m_info, 1);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(16, 16, 16, 12);
+    layout->addLayout(message, 1);
+    layout->addWidget(m_cancel, 0, Qt::AlignRight);
+    // Tall enough for the longest failure text (a reason and advice under it)
+    // over four lines, so the window never jumps.
+    setFixedSize(440, 170);
 }
 
 void cancel_form::show()
@@ -39,6 +51,7 @@ void cancel_form::show()
         move(m_owner->frameGeometry().center() - rect().center());
     m_closing = false;
     QWidget::show();
+    m_cancel->setFocus(Qt::OtherFocusReason);
     repaintNow();
 }
 
@@ -66,10 +79,12 @@ void cancel_form::close()
 
 void cancel_form::closeEvent(QCloseEvent *event)
 {
-    if (m_closing)
+    if (m_closing) {
         event->accept();
-    else
-        event->ignore();
+        return;
+    }
+    event->ignore();
+    requestCancel();
 }
 
 QString cancel_form::info() const

@@ -5,8 +5,10 @@
 #include <QWidget>
 
 class QLabel;
+class QPushButton;
 
-// "Connection in Progress": the step a connection attempt is at, or why it failed.
+// "Connection in Progress": the step a connection attempt is at, or why it
+// failed, with a button that stops the attempt.
 class cancel_form : public QWidget, public orv::ConnectProgress
 {
     Q_OBJECT
@@ -24,8 +26,8 @@ public:
     QString info() const;
 
 protected:
-    // Refuses a close from the window manager: the attempt cannot be stopped
-    // from here, and its failure message would go unseen.
+    // A close from the window manager counts as Cancel: the window goes once
+    // the attempt has stopped.
     void closeEvent(QCloseEvent *event) override;
 
 signals:
@@ -38,5 +40,6 @@ private:
 
     QWidget *m_owner = nullptr;
     QLabel *m_info = nullptr;
+    QPushButton *m_cancel = nullptr;
     bool m_closing = false;
 };

@@ -46,10 +46,56 @@ int storedPortOfFirstSlot(const QString &dataDir)
     return orv::ComSettings::defaults().com_port[0];
 }
 
+struct ProgramOptions
+{
+    QCommandLineOption port{QStringLiteral("port"), QStringLiteral("Use COM<n> for slot 0 in this run."),
+                            QStringLiteral("n")};
+    QCommandLineOption device{QStringLiteral("device"), QStringLiteral("Map slot 0's COM port to <path> in this run."),
+                              QStringLiteral("path")};
+    QCommandLineOption dataDir{QStringLiteral("data-dir"), QStringLiteral("Folder of the settings and ports files."),
+                               QStringLiteral("dir")};
+    QCommandLineOption quit{QStringLiteral("quit-when-shown"),
+                            QStringLiteral("End as soon as the main window is on screen.")};
+
+    void addTo(QCommandLineParser &parser) const
+    {
+        parser.setApplicationDescription(QStringLiteral("Weather station calibration and configuration utility"));
+        parser.addHelpOption();
+        parser.addVersionOption();
+        parser.addOptions({port, device, dataDir, quit});
+    }
+};
+
+// --help and --version print and end before any window exists, so they work
+// on a text console too, where making the window application would abort.
+// (--help-all is left to it: the window system's own options are its point.)
+void answerTextOptions(int &argc, char **argv)
+{
+    const QStringList textOnly{QStringLiteral("--help"), QStringLiteral("-h"), QStringLiteral("-?"),
+                               QStringLiteral("--version"), QStringLiteral("-v")};
+    bool asked = false;
+    for (int i = 1; i < argc && !asked; ++i)
+        asked = textOnly.contains(QString::fromLocal8Bit(argv[i]));
+    if (!asked)
+        return;
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("ORV CAL"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(ORV_VERSION));
+    QCommandLineParser parser;
+    ProgramOptions().addTo(parser);
+    // The window system's own options (-platform ...) are not known here; the real parse judges them.
+    parser.parse(QCoreApplication::arguments());
+    if (parser.isSet(QStringLiteral("version")))
+        parser.showVersion();
+    if (parser.isSet(QStringLiteral("help")))
+        parser.showHelp();
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    answerTextOptions(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ORV CAL"));
     QApplication::setApplicationVersion(QStringLiteral(ORV_VERSION));
@@ -58,27 +104,15 @@ int main(int argc, char *argv[])
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("orvcal")));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Weather station calibration and configuration utility"));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const QCommandLineOption portOption(QStringLiteral("port"),
-                                        QStringLiteral("Use COM<n> for slot 0 in this run."), QStringLiteral("n"));
-    const QCommandLineOption deviceOption(QStringLiteral("device"),
-                                          QStringLiteral("Map slot 0's COM port to <path> in this run."),
-                                          QStringLiteral("path"));
-    const QCommandLineOption dataOption(QStringLiteral("data-dir"),
-                                        QStringLiteral("Folder of the settings and ports files."),
-                                        QStringLiteral("dir"));
-    const QCommandLineOption quitOption(QStringLiteral("quit-when-shown"),
-                                        QStringLiteral("End as soon as the main window is on screen."));
-    parser.addOptions({portOption, deviceOption, dataOption, quitOption});
+    const ProgramOptions options;
+    options.addTo(parser);
     parser.process(app);
 
-    const QString dataDir = orv::dataDirectory(parser.value(dataOption));
+    const QString dataDir = orv::dataDirectory(parser.value(options.dataDir));
     std::optional<int> port;
-    if (parser.isSet(portOption)) {
+    if (parser.isSet(options.port)) {
         bool ok = false;
-        const int n = parser.value(portOption).toInt(&ok);
+        const int n = parser.value(options.port).toInt(&ok);
         if (!ok || n < orv::PortMap::firstPort || n > orv::PortMap::lastPort) {
             std::fprintf(stderr, "orvcal: --port takes a number from 1 to 8\n");
             return 2;
@@ -87,8 +121,8 @@ int main(int argc, char *argv[])
     }
 
     orv::PortMap ports = orv::PortMap::load(dataDir);
-    if (parser.isSet(deviceOption))
-        ports.setDevicePath(port.value_or(storedPortOfFirstSlot(dataDir)), parser.value(deviceOption));
+    if (parser.isSet(options.device))
+        ports.setDevicePath(port.value_or(storedPortOfFirstSlot(dataDir)), parser.value(options.device));
 
     // Set up before the window exists: loading it may already have something to say.
     ORV_Main *mainWindow = nullptr;
@@ -96,14 +130,7 @@ int main(int argc, char *argv[])
     messageBoxes.detailFor = [&mainWindow](const QString &text) {
         if (!mainWindow || text != orv::ConnectText::portUnavailable)
             return QString();
-        orv::CommControl &comm = mainWindow->comm();
-        // A serial server's refusal is worth reading; a local port's is covered by the advice.
-        if (orv::NetSerialDevice::isNetworkPath(comm.devicePath(comm.commPort())))
-            return comm.lastOpenErrorString();
-        const QString advice = orv::portAccessAdvice(comm.lastOpenError());
-        if (!advice.isEmpty())
-            std::fprintf(stderr, "orvcal: %s\n", qPrintable(advice));
-        return advice;
+        return mainWindow->comm().lastOpenFailureText();
     };
     orv::QtPump pump;
     auto device = std::make_unique<orv::PortDevice>();
@@ -125,7 +152,7 @@ int main(int argc, char *argv[])
         QCoreApplication::quit();
     });
     QuitWhenPainted quitWhenPainted;
-    if (parser.isSet(quitOption))
+    if (parser.isSet(options.quit))
         window.installEventFilter(&quitWhenPainted);
     window.show();
     return app.exec();

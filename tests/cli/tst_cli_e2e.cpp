@@ -11,10 +11,23 @@
 
 #include <limits>
 
+#include <csignal>
+#include <grp.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace orv;
 using namespace orv::test;
+
+// As a technician would run it: under root, the program becomes user nobody.
+static void asNobody(QProcess &process)
+{
+    if (::geteuid() == 0)
+        process.setChildProcessModifier([] {
+            if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
+                ::_exit(99);
+        });
+}
 
 // The command-line front end against the station simulator program on a real
 // pseudo-terminal: what a technician types, what goes over the wire.
@@ -30,7 +43,9 @@ private slots:
     void badArgumentsNeverReachTheStation_data();
     void badArgumentsNeverReachTheStation();
     void secondProgramCannotShareThePort();
+    void killedClientLeavesTheSimulatorUsable();
     void stationThatNeverAnswersFails();
+    void lineThatHangsUpFailsAtOnce_data();
     void lineThatHangsUpFailsAtOnce();
     void filesAndArgumentsWithoutAStation_data();
     void filesAndArgumentsWithoutAStation();
@@ -156,17 +171,62 @@ void TestCliEndToEnd::secondProgramCannotShareThePort()
     StationProcess station(QStringLiteral(ORV_STATION_PATH));
     QVERIFY2(station.start({QStringLiteral("--trace"), m_dir->filePath(QStringLiteral("wire.trace"))}),
              qPrintable(station.error()));
+    const QString link = m_dir->filePath(QStringLiteral("ttyStation"));
+    QVERIFY(QFile::link(station.ptyPath(), link));
     // A first program holds the port: its write then waits 15 s for the echo.
     QProcess holder;
     holder.start(QStringLiteral(ORVCAL_CLI_PATH), cliArgs(station.ptyPath(), {QStringLiteral("write"), QStringLiteral("0x10"),
                                                                           QStringLiteral("300")}));
     QVERIFY(holder.waitForStarted());
     QTRY_VERIFY_WITH_TIMEOUT(traceText().contains(" > "), 10000);
-    const ProgramRun second = runProgram(QStringLiteral(ORVCAL_CLI_PATH), cliArgs(station.ptyPath(), {QStringLiteral("version")}));
+    // By another name: root passes the terminal's exclusive mode, so only a lock on the device itself keeps it out.
+    const ProgramRun second =
+        runProgram(QStringLiteral(ORVCAL_CLI_PATH), cliArgs(link, {QStringLiteral("--verbose"), QStringLiteral("version")}));
     QCOMPARE(second.exitCode, 3);
-    QVERIFY2(second.err.contains("in use") || second.err.contains("denied"), second.err.constData());
+    QVERIFY2(second.err.contains("the port is in use by another program"), second.err.constData());
+    // A live holder is no ended client to wait for.
+    QVERIFY2(!second.err.contains("held for a client that has ended"), second.err.constData());
+    QVERIFY2(!traceText().contains("> 56"), traceText().constData());
     holder.kill();
     holder.waitForFinished();
+}
+
+void TestCliEndToEnd::killedClientLeavesTheSimulatorUsable()
+{
+    // Root opens an exclusive terminal all the same: the fault shows to other users only.
+    QVERIFY(::chmod(QFile::encodeName(m_dir->path()).constData(), 0777) == 0);
+    StationProcess station(QStringLiteral(ORV_STATION_PATH));
+    asNobody(station.process());
+    if (!station.start({QStringLiteral("--trace"), m_dir->filePath(QStringLiteral("wire.trace"))}))
+        QSKIP(qPrintable(QStringLiteral("user nobody cannot run this build's programs: ") + station.error()));
+    // The serial layer's lock file for this terminal number may be a stale one
+    // from a root-run test's killed client, which no other user may remove.
+    QFile::remove(QStringLiteral("/var/lock/LCK..") + station.ptyPath().mid(5).replace(QLatin1Char('/'), QLatin1Char('_')));
+    QProcess killed, next;
+    asNobody(killed);
+    asNobody(next);
+    // Killed as `| head` or Ctrl+C would, once the echo is out (later bytes would reach the next client).
+    killed.start(QStringLiteral(ORVCAL_CLI_PATH), cliArgs(station.ptyPath(), {QStringLiteral("write"), QStringLiteral("0x10"),
+                                                                          QStringLiteral("300")}));
+    // The echo in one trace line or in two, as the simulator's timer fired late or not.
+    const QRegularExpression echo(QStringLiteral("< 01 (\\d+ < )?2c"));
+    QTRY_VERIFY2_WITH_TIMEOUT(QString::fromLatin1(traceText().simplified()).contains(echo),
+                              killed.readAllStandardError().constData(), 10000);
+    // The next client opens before the simulator has seen the close, as a script's next line may.
+    const pid_t simulator = pid_t(station.process().processId());
+    QVERIFY(::kill(simulator, SIGSTOP) == 0);
+    const auto resume = qScopeGuard([simulator] { ::kill(simulator, SIGCONT); });
+    killed.kill();
+    QVERIFY(killed.waitForFinished());
+    next.start(QStringLiteral(ORVCAL_CLI_PATH),
+               cliArgs(station.ptyPath(), {QStringLiteral("--verbose"), QStringLiteral("version")}));
+    QByteArray nextErr;
+    QTRY_VERIFY2_WITH_TIMEOUT((nextErr += next.readAllStandardError()).contains("held for a client that has ended"),
+                              nextErr.constData(), 10000);
+    QVERIFY(::kill(simulator, SIGCONT) == 0);
+    QVERIFY(next.waitForFinished(20000));
+    QVERIFY2(next.exitCode() == 0, (nextErr + next.readAllStandardError()).constData());
+    QVERIFY2(next.readAllStandardOutput().trimmed() == QByteArray("4.103\\r\\n"), traceText().constData());
 }
 
 void TestCliEndToEnd::stationThatNeverAnswersFails()
@@ -181,13 +241,24 @@ void TestCliEndToEnd::stationThatNeverAnswersFails()
     QVERIFY2(run.err.contains("did not answer"), run.err.constData());
 }
 
+void TestCliEndToEnd::lineThatHangsUpFailsAtOnce_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<bool>("logShown"); // the link's own log lines on stderr
+    QTest::newRow("by default") << QStringList() << false;
+    QTest::newRow("--verbose") << QStringList{QStringLiteral("--verbose")} << true;
+}
+
 void TestCliEndToEnd::lineThatHangsUpFailsAtOnce()
 {
+    QFETCH(QStringList, options);
+    QFETCH(bool, logShown);
     PtyPeer peer;
     QVERIFY(peer.isOpen());
     const double reapedBefore = reapedChildrenCpuSeconds();
     QProcess cli;
-    cli.start(QStringLiteral(ORVCAL_CLI_PATH), cliArgs(peer.path(), {QStringLiteral("read"), QStringLiteral("0x10")}));
+    cli.start(QStringLiteral(ORVCAL_CLI_PATH), cliArgs(peer.path(), options + QStringList{QStringLiteral("read"),
+                                                                                   QStringLiteral("0x10")}));
     QVERIFY(cli.waitForStarted());
     // The read's two packets arrive; the far end goes away instead of answering.
     QCOMPARE(peer.read(14, 5000).toHex(' '), QByteArray("02 03 47 50 10 56 03 02 03 47 50 10 56 03"));
@@ -203,6 +274,8 @@ void TestCliEndToEnd::lineThatHangsUpFailsAtOnce()
     const QByteArray err = cli.readAllStandardError();
     QCOMPARE(cli.exitCode(), 3);
     QVERIFY2(err.contains("the line went away during the read of address 16"), err.constData());
+    QVERIFY2(err.contains(QStringLiteral("the other end hung up (%1)").arg(peer.path()).toUtf8()), err.constData());
+    QVERIFY2(err.contains("orv.comm: port lost") == logShown, err.constData());
     QVERIFY2(toExit < 2000, qPrintable(QString::number(toExit)));
     // Not below zero: the child's time has been counted once it was reaped.
     QVERIFY2(cpu >= 0 && cpu < 0.1, qPrintable(QString::number(cpu)));
@@ -267,6 +340,12 @@ void TestCliEndToEnd::filesAndArgumentsWithoutAStation_data()
         << QByteArray() << QByteArray() << false
         << QStringList{QStringLiteral("--baud"), QStringLiteral("1234"), QStringLiteral("version")} << 2
         << QByteArray() << QByteArray("bad baud rate '1234'");
+    QTest::newRow("--data-dir at the end without its folder")
+        << QByteArray() << QByteArray() << false << QStringList{QStringLiteral("version"), QStringLiteral("--data-dir")}
+        << 2 << QByteArray() << QByteArray("orvcal-cli: --data-dir needs a value");
+    QTest::newRow("--help keeps a long command apart from its summary")
+        << QByteArray() << QByteArray() << false << QStringList{QStringLiteral("--help")} << 0
+        << QByteArray("restore FILE [--dry-run] [--force]\n") << QByteArray();
     for (const QStringList &bad : {QStringList{QStringLiteral("read"), QStringLiteral("256")},
                                    QStringList{QStringLiteral("get"), QStringLiteral("no-such-setting")},
                                    QStringList{QStringLiteral("detect"), QStringLiteral("now")},
@@ -301,12 +380,7 @@ void TestCliEndToEnd::filesAndArgumentsWithoutAStation()
         QVERIFY(QFile::setPermissions(m_dir->path(), readable | QFileDevice::WriteOwner | QFileDevice::ExeOwner
                                                          | QFileDevice::ExeOther));
         QVERIFY(QFile::setPermissions(settingsPath, readable));
-        // Root may write any file; the program runs as nobody, as a technician would.
-        if (::geteuid() == 0)
-            cli.setChildProcessModifier([] {
-                if (::setgid(65534) != 0 || ::setuid(65534) != 0)
-                    ::_exit(99);
-            });
+        asNobody(cli); // root may write any file
     }
     cli.start(QStringLiteral(ORVCAL_CLI_PATH), QStringList{QStringLiteral("--data-dir"), m_dir->path()} + args);
     QVERIFY(cli.waitForFinished(10000));

@@ -67,6 +67,12 @@ no_window() { [ -z "$(window "$1")" ]; }
 shown() { grep -q "orv.panels: $1 shows $2\$" "$out/orvcal.log"; }
 last_shown() { sed -n "s/^orv.panels: $1 shows //p" "$out/orvcal.log" | tail -n1; }
 
+# A text console has no window system at all: --version and --help must not need one.
+for option in --version --help; do
+  env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$app" "$option" >"$out/orvcal$option.txt" 2>&1 \
+    || fail "orvcal $option without a display ended with $? (see orvcal$option.txt)"
+done
+
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$out/display" 2>"$out/xvfb.log" &
 pids+=($!)
 wait_for 10 test -s "$out/display" || fail "Xvfb did not start (see xvfb.log)"

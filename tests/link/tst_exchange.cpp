@@ -88,8 +88,8 @@ private slots:
 
     void traceEntryText_data();
     void traceEntryText();
-    void traceOfReadShowsBothDirectionsOnTheClock_data();
-    void traceOfReadShowsBothDirectionsOnTheClock();
+    void traceShowsBothDirectionsAsTheyPass_data();
+    void traceShowsBothDirectionsAsTheyPass();
     void traceKeepsNewestWithinCapacity_data();
     void traceKeepsNewestWithinCapacity();
 };
@@ -545,6 +545,7 @@ void TestExchange::hungUpPtyFailsReadAtOnceAndCostsNoCpu()
     QVERIFY2(toFailure >= 0 && toFailure < 2000, qPrintable(QString::number(toFailure)));
     QVERIFY2(cpu < 0.1, qPrintable(QString::number(cpu)));
     QVERIFY(comm.lost());
+    QCOMPARE(comm.lostReason(), QStringLiteral("the other end hung up (%1)").arg(peer.path()));
     QVERIFY(!comm.portOpen());
     qInfo("line lost to failure: %lld ms, %.1f ms CPU up to 0.5 s after", toFailure, cpu * 1000);
 }
@@ -686,33 +687,41 @@ void TestExchange::traceEntryText()
     QCOMPARE(formatTraceEntry(entry), text);
 }
 
-void TestExchange::traceOfReadShowsBothDirectionsOnTheClock_data()
+void TestExchange::traceShowsBothDirectionsAsTheyPass_data()
 {
+    QTest::addColumn<bool>("write");
     QTest::addColumn<QList<qint64>>("pieceDelays");
     QTest::addColumn<QList<QByteArray>>("pieces");
     QTest::addColumn<QStringList>("expected");
     const QString packet = QStringLiteral("02 03 47 50 10 56 03  |..GP.V.|");
     // Both packets leave after the 0.25 s settle; at 2400 baud each takes 30 ms,
     // so the second is in at 0.310 and the station's answer 20 ms later.
-    QTest::newRow("whole reply")
-        << QList<qint64>{20} << QList<QByteArray>{QByteArray::fromHex("012C")}
+    QTest::newRow("read, whole reply")
+        << false << QList<qint64>{20} << QList<QByteArray>{QByteArray::fromHex("012C")}
         << QStringList{"10:00:00.250  >  " + packet, "10:00:00.250  >  " + packet, "10:00:00.330  <  01 2C  |.,|"};
-    QTest::newRow("reply split across a pause")
-        << QList<qint64>{20, 3000} << QList<QByteArray>{QByteArray::fromHex("12"), QByteArray::fromHex("34")}
+    QTest::newRow("read, reply split across a pause")
+        << false << QList<qint64>{20, 3000} << QList<QByteArray>{QByteArray::fromHex("12"), QByteArray::fromHex("34")}
         << QStringList{"10:00:00.250  >  " + packet, "10:00:00.250  >  " + packet, "10:00:00.330  <  12  |.|",
                        "10:00:03.330  <  34  |4|"};
+    // The echo is in 58 ms after the write (9 bytes take 38 ms, then 20 ms), and
+    // stamped then, though the exchange looks at it only 15 s later.
+    QTest::newRow("write, its echo")
+        << true << QList<qint64>{20} << QList<QByteArray>{QByteArray::fromHex("012C")}
+        << QStringList{"10:00:00.000  >  02 05 53 50 10 01 2C 1B 03  |..SP..,..|", "10:00:00.058  <  01 2C  |.,|"};
 }
 
-void TestExchange::traceOfReadShowsBothDirectionsOnTheClock()
+void TestExchange::traceShowsBothDirectionsAsTheyPass()
 {
+    QFETCH(bool, write);
     QFETCH(QList<qint64>, pieceDelays);
     QFETCH(QList<QByteArray>, pieces);
     QFETCH(QStringList, expected);
     LinkFixture f;
     int n = 0;
+    // A read's first packet goes unanswered; a write's only one is echoed.
     f.peer.setResponder([&](const QByteArray &) {
         QList<ScriptedPeer::Piece> reply;
-        if (++n == 2)
+        if (++n == (write ? 1 : 2))
             for (int i = 0; i < pieces.size(); ++i)
                 reply.append({pieceDelays[i], pieces[i]});
         return reply;
@@ -721,7 +730,8 @@ void TestExchange::traceOfReadShowsBothDirectionsOnTheClock()
     f.comm->setLineObserver(&trace);
     QVERIFY(f.open());
     f.link->state.param_addr = 0x10;
-    f.link->read_param();
+    f.link->state.param_value = 300;
+    write ? f.link->write_param() : f.link->read_param();
     QCOMPARE(f.link->state.com_status, 0);
 
     QStringList lines;

@@ -216,6 +216,11 @@ void TestLineBasics::registeringPortKeepsOtherLines()
     QFile file(dir.filePath(PortMap::fileName()));
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll().count("COM2="), 1);
+    // A simulator that ends takes its line along, but not one another has registered since.
+    QVERIFY(PortMap::unregisterPort(dir.path(), 2, QStringLiteral("/dev/pts/3"), &error)
+            && PortMap::unregisterPort(dir.path(), 3, QStringLiteral("/dev/pts/4"), &error));
+    QCOMPARE(PortMap::load(dir.path()).devicePath(2), QStringLiteral("/dev/pts/9"));
+    QVERIFY(!PortMap::load(dir.path()).isOverridden(3));
 }
 
 QTEST_GUILESS_MAIN(TestLineBasics)

@@ -361,7 +361,7 @@ void TestSerialServer::serverThatCannotBeUsed_data()
     QTest::addColumn<QString>("reason");
     const QString nobody = QStringLiteral("127.0.0.1:%1").arg(SerialServer::freePort());
     QTest::newRow("nothing listens") << false << (QStringLiteral("tcp://") + nobody)
-                                      << QStringLiteral("Connection refused");
+                                      << QStringLiteral("the server refused the connection");
     QTest::newRow("no port number") << false << QStringLiteral("rfc2217://127.0.0.1")
                                      << QStringLiteral("not tcp://host:port or rfc2217://host:port");
     // A raw server passes our telnet offer to the station and never answers it.
@@ -466,8 +466,9 @@ void TestSerialServer::serverThatNeverAnswersLeavesWindowsLive_data()
     QTest::addColumn<QString>("reason");
     const QString closed = QStringLiteral("the connection was closed");
     // A listener whose accept queue is full drops the handshake, so the connect stays pending.
-    QTest::newRow("the connect never completes") << QStringLiteral("tcp") << true << 0 << false
-                                                 << NetSerialDevice::connectTimeoutMs << QStringLiteral("Connection timed out");
+    QTest::newRow("the connect never completes")
+        << QStringLiteral("tcp") << true << 0 << false << NetSerialDevice::connectTimeoutMs
+        << QStringLiteral("the server did not answer in time");
     QTest::newRow("the telnet offer is never answered")
         << QStringLiteral("rfc2217") << false << 0 << false << NetSerialDevice::negotiateTimeoutMs
         << QStringLiteral("does not offer COM port control");

@@ -212,21 +212,30 @@ void TestParamAccess::failedExchangeShowsMessageAndClosesLink_data()
 {
     QTest::addColumn<bool>("isSet");
     QTest::addColumn<bool>("raw");
+    QTest::addColumn<bool>("unplugged"); // the adapter is pulled 5 s in, rather than the station keeping silent
     QTest::addColumn<QString>("message");
-    QTest::newRow("get") << false << false << "Com error while getting outside temperature calibration information";
-    QTest::newRow("set") << true << false << "Com error while setting outside temperature calibration information";
-    QTest::newRow("raw read") << false << true << "Com error while getting station baud rate information";
-    QTest::newRow("raw write") << true << true << "Com error while units of measure information";
+    const QString setText = QStringLiteral("Com error while setting outside temperature calibration information");
+    QTest::newRow("get") << false << false << false << gettingMessage(outsideWords);
+    QTest::newRow("set") << true << false << false << setText;
+    QTest::newRow("raw read") << false << true << false << "Com error while getting station baud rate information";
+    QTest::newRow("raw write") << true << true << false << "Com error while units of measure information";
+    // The specified text stays whole; why the line went is said under it.
+    QTest::newRow("set, adapter pulled")
+        << true << false << true
+        << setText + "\nThe line to the weather station was lost: the adapter was removed (/dev/sim-com2).";
 }
 
 void TestParamAccess::failedExchangeShowsMessageAndClosesLink()
 {
     QFETCH(bool, isSet);
     QFETCH(bool, raw);
+    QFETCH(bool, unplugged);
     QFETCH(QString, message);
 
     ParamsFixture f;
     f.silent = true;
+    if (unplugged)
+        f.pump.scheduleIn(5000, [&f] { f.line->unplug(); });
     const ParamRecord r = record({12, 0, 255, 1, 96});
     AccessResult result;
     if (raw)

@@ -249,6 +249,7 @@ void TestStationData::programOptions()
     }
     if (check == QLatin1String("fixed"))
         QCOMPARE(options.station.fixedRate, 9600);
+    QCOMPARE(options.help, check == QLatin1String("help"));
 }
 
 void TestStationData::traceLines()

@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+
 namespace {
 
 // Reads until `count` bytes have come or `ms` have passed; never more than asked.
@@ -36,6 +38,7 @@ private slots:
     void cleanup();
     void answersOverThePty();
     void followsABaudChange();
+    void linkAndPortRegistration_data();
     void linkAndPortRegistration();
 
 private:
@@ -135,8 +138,17 @@ void TestStationPty::followsABaudChange()
     QCOMPARE(readBytes(port, 7, 3000), QByteArray("4.103\r\n"));
 }
 
+void TestStationPty::linkAndPortRegistration_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::newRow("SIGTERM") << SIGTERM;
+    QTest::newRow("Ctrl+C") << SIGINT;
+    QTest::newRow("its terminal closed (SIGHUP)") << SIGHUP;
+}
+
 void TestStationPty::linkAndPortRegistration()
 {
+    QFETCH(int, signal);
     const QString link = m_dir.filePath(QStringLiteral("ttyORV"));
     const QString dataDir = m_dir.filePath(QStringLiteral("data"));
     const QString path = start({QStringLiteral("--link"), link, QStringLiteral("--register-com"), QStringLiteral("3"),
@@ -147,6 +159,7 @@ void TestStationPty::linkAndPortRegistration()
     QFile ports(QDir(dataDir).filePath(QStringLiteral("ports.conf")));
     QVERIFY(ports.open(QIODevice::ReadOnly));
     QVERIFY(ports.readAll().contains(QStringLiteral("COM3=%1").arg(path).toUtf8()));
+    ports.close();
 
     QSerialPort port;
     QVERIFY(openPort(port, link, 2400));
@@ -154,8 +167,13 @@ void TestStationPty::linkAndPortRegistration()
     QCOMPARE(readBytes(port, 7, 3000), QByteArray("3.201\r\n"));
     port.close();
 
-    QVERIFY(m_station->stop());
+    // Whatever ends it, it takes its link and its COM3 line along: the next
+    // simulator may be given that terminal, and COM3 must not lead there.
+    ::kill(pid_t(m_station->process().processId()), signal);
+    QVERIFY(m_station->process().waitForFinished(3000) && m_station->process().exitCode() == 0);
     QVERIFY(!QFileInfo::exists(link) && !QFileInfo(link).isSymLink());
+    QVERIFY(ports.open(QIODevice::ReadOnly));
+    QVERIFY2(!ports.readAll().contains("COM3="), qPrintable(ports.fileName()));
 }
 
 QTEST_GUILESS_MAIN(TestStationPty)

@@ -17,10 +17,10 @@ void SimulatedPorts::setBusy(const QString &path, bool busy)
         m_busy.remove(path);
 }
 
-void SimulatedPorts::setForbidden(const QString &path, bool forbidden)
+void SimulatedPorts::setForbidden(const QString &path, bool forbidden, const QString &group)
 {
     if (forbidden)
-        m_forbidden.insert(path);
+        m_forbidden.insert(path, group);
     else
         m_forbidden.remove(path);
 }
@@ -52,6 +52,7 @@ bool SimulatedLine::open(const QString &path, const LineSettings &settings, bool
     }
     if (m_ports.isForbidden(path)) {
         setError(PortError::PermissionDenied, path);
+        setAccessGroup(m_ports.accessGroup(path));
         return false;
     }
     m_peer = peer;
@@ -86,11 +87,8 @@ void SimulatedLine::close()
 
 void SimulatedLine::unplug()
 {
-    if (!m_peer)
-        return;
-    close();
-    setError(PortError::Lost, m_path);
-    emit lost(QStringLiteral("device removed"));
+    if (m_peer)
+        markLost(LineLoss::Removed, m_path);
 }
 
 void SimulatedLine::setDtr(bool on)

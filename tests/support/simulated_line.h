@@ -24,17 +24,19 @@ public:
     void detach(const QString &path) { m_peers.remove(path); }
     // A port that exists but that another program holds.
     void setBusy(const QString &path, bool busy);
-    // A port whose device this user may not open (not in its group).
-    void setForbidden(const QString &path, bool forbidden);
+    // A port whose device this user may not open; `group` is the one its
+    // device grants access to (empty: only its owner may open it).
+    void setForbidden(const QString &path, bool forbidden, const QString &group = QStringLiteral("dialout"));
 
     station::Peer *peer(const QString &path) const { return m_peers.value(path); }
     bool isBusy(const QString &path) const { return m_busy.contains(path); }
     bool isForbidden(const QString &path) const { return m_forbidden.contains(path); }
+    QString accessGroup(const QString &path) const { return m_forbidden.value(path); }
 
 private:
     QMap<QString, station::Peer *> m_peers;
     QSet<QString> m_busy;
-    QSet<QString> m_forbidden;
+    QMap<QString, QString> m_forbidden;
 };
 
 // A SerialDevice whose far end is an in-process peer on the virtual clock:

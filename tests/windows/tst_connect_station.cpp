@@ -56,8 +56,8 @@ private slots:
     void modemRepliesAreReadAfresh();
     void modemCommandsAndTheirPauses();
     void modemWithoutReplyGivesUpBetweenSixtyAndSixtyOneSeconds();
-    void modemLineLostEndsTheAttemptAtOnce_data();
-    void modemLineLostEndsTheAttemptAtOnce();
+    void lineLostOrCancelEndsTheAttemptAtOnce_data();
+    void lineLostOrCancelEndsTheAttemptAtOnce();
 };
 
 void TestConnectStation::directConnectionRunsItsStepsOnTime()
@@ -113,10 +113,11 @@ void TestConnectStation::directTextNamesTheSlotRate()
 void TestConnectStation::directFailuresEndTheSameWay_data()
 {
     QTest::addColumn<int>("port");
-    QTest::addColumn<QString>("access"); // "", "busy" or "forbidden"
+    QTest::addColumn<QString>("access"); // "", "busy", "forbidden" or "owner only"
     QTest::addColumn<bool>("stationAnswers");
     QTest::addColumn<float>("rate");
     QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("reason"); // the lines under it: why, and what to do about it
     QTest::addColumn<int>("versionRequests");
     // Start of the failure end, after the start, in ms: [min, max].
     QTest::addColumn<qint64>("failMin");
@@ -124,22 +125,30 @@ void TestConnectStation::directFailuresEndTheSameWay_data()
 
     const QString unavailable = QStringLiteral("Selected COM Port is Unavailable.");
     const QString free;
-    QTest::newRow("absent port") << 5 << free << true << 2400.0f << unavailable << 0 << 0ll << 0ll;
-    QTest::newRow("port outside 1..8") << 12 << free << true << 2400.0f << unavailable << 0 << 0ll << 0ll;
-    QTest::newRow("busy port") << 2 << QStringLiteral("busy") << true << 2400.0f << unavailable << 0 << 0ll << 0ll;
-    // Only a cause the user can remove earns a second line.
-    QTest::newRow("port the user may not open")
-        << 2 << QStringLiteral("forbidden") << true << 2400.0f
-        << unavailable + "\nYou may not open serial ports: add yourself to the dialout group with "
-                         "\"sudo usermod -aG dialout $USER\", then log out and log in again."
+    const QString denied = QStringLiteral("\nPermission to open the port was denied (/dev/sim-com2).");
+    QTest::newRow("absent port") << 5 << free << true << 2400.0f << unavailable
+                                 << "\nThe port does not exist (/dev/sim-com5)." << 0 << 0ll << 0ll;
+    QTest::newRow("port outside 1..8") << 12 << free << true << 2400.0f << unavailable
+                                       << "\nCOM12 is not a port this program knows." << 0 << 0ll << 0ll;
+    QTest::newRow("busy port") << 2 << QStringLiteral("busy") << true << 2400.0f << unavailable
+                               << "\nThe port is in use by another program (/dev/sim-com2)." << 0 << 0ll << 0ll;
+    // Only a cause the user can remove earns advice: a group to join, where the device's group may open it.
+    QTest::newRow("port the user's group may open")
+        << 2 << QStringLiteral("forbidden") << true << 2400.0f << unavailable
+        << denied + "\nYou may not open serial ports: add yourself to the dialout group with "
+                    "\"sudo usermod -aG dialout $USER\", then log out and log in again."
         << 0 << 0ll << 0ll;
-    QTest::newRow("damaged rate") << 2 << free << true << 0.0f << unavailable << 0 << 0ll << 0ll;
-    QTest::newRow("rate not one of the eight") << 2 << free << true << 1234.0f << unavailable << 0 << 0ll << 0ll;
-    QTest::newRow("rate 1e12") << 2 << free << true << 1e12f << unavailable << 0 << 0ll << 0ll;
-    QTest::newRow("rate NaN") << 2 << free << true << std::numeric_limits<float>::quiet_NaN() << unavailable << 0
-                              << 0ll << 0ll;
+    QTest::newRow("port only its owner may open")
+        << 2 << QStringLiteral("owner only") << true << 2400.0f << unavailable << denied << 0 << 0ll << 0ll;
+    const QString rate = QStringLiteral("\nThe rate %1 is not one of the station's rates (300, 600, 1200, 2400, 4800, "
+                                        "9600, 19200 or 38400).");
+    QTest::newRow("damaged rate 0") << 2 << free << true << 0.0f << unavailable << rate.arg(0) << 0 << 0ll << 0ll;
+    QTest::newRow("rate 1234") << 2 << free << true << 1234.0f << unavailable << rate.arg(1234) << 0 << 0ll << 0ll;
+    QTest::newRow("rate 1e12") << 2 << free << true << 1e12f << unavailable << rate.arg("999999995904") << 0 << 0ll << 0ll;
+    QTest::newRow("rate NaN") << 2 << free << true << std::numeric_limits<float>::quiet_NaN() << unavailable
+                              << rate.arg("nan") << 0 << 0ll << 0ll;
     // 6 s of settling, then four 15-16 s attempts.
-    QTest::newRow("silent station") << 2 << free << false << 2400.0f << ConnectText::noVersion << 4 << 66000ll
+    QTest::newRow("silent station") << 2 << free << false << 2400.0f << ConnectText::noVersion << "" << 4 << 66000ll
                                     << 70000ll;
 }
 
@@ -150,6 +159,7 @@ void TestConnectStation::directFailuresEndTheSameWay()
     QFETCH(bool, stationAnswers);
     QFETCH(float, rate);
     QFETCH(QString, message);
+    QFETCH(QString, reason);
     QFETCH(int, versionRequests);
     QFETCH(qint64, failMin);
     QFETCH(qint64, failMax);
@@ -157,20 +167,21 @@ void TestConnectStation::directFailuresEndTheSameWay()
     ScriptedPeer station(stationAnswers ? ScriptedPeer::always(goodVersion) : ScriptedPeer::silent());
     ConnectFixture f(&station);
     f.ports.setBusy(ConnectFixture::comPath, access == QLatin1String("busy"));
-    f.ports.setForbidden(ConnectFixture::comPath, access == QLatin1String("forbidden"));
+    f.ports.setForbidden(ConnectFixture::comPath, access == QLatin1String("forbidden") || access == QLatin1String("owner only"),
+                         access == QLatin1String("forbidden") ? QStringLiteral("dialout") : QString());
     f.settings.com_port[0] = std::int16_t(port);
     f.settings.baud_rate[0] = rate;
 
     f.run();
 
     const QStringList steps = f.progress->steps();
-    QCOMPARE(steps.mid(steps.size() - 3), (QStringList{"beep", message, "close"}));
+    QCOMPARE(steps.mid(steps.size() - 3), (QStringList{"beep", message + reason, "close"}));
     QVERIFY(!f.comm->portOpen());
     // The port is already closed when the message appears.
     QVERIFY(!f.progress->events.at(steps.size() - 2).portOpen);
     const qint64 beepAt = f.since(f.progress->timeOf("beep"));
     QVERIFY2(beepAt >= failMin && beepAt <= failMax, qPrintable(QString::number(beepAt)));
-    QCOMPARE(f.progress->timeOf("close") - f.progress->timeOf(message), qint64(3000));
+    QCOMPARE(f.progress->timeOf("close") - f.progress->timeOf(message + reason), qint64(3000));
     QCOMPARE(station.requests().size(), versionRequests);
 }
 
@@ -355,32 +366,49 @@ void TestConnectStation::modemWithoutReplyGivesUpBetweenSixtyAndSixtyOneSeconds(
     QVERIFY(modem.hangUps() >= 1);
 }
 
-void TestConnectStation::modemLineLostEndsTheAttemptAtOnce_data()
+void TestConnectStation::lineLostOrCancelEndsTheAttemptAtOnce_data()
 {
+    QTest::addColumn<int>("modemFlag");
     QTest::addColumn<int>("okFromTry");
-    QTest::addColumn<qint64>("lostAtMs");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("while detecting the modem") << 0 << qint64(2500) << ConnectText::noModem;
-    QTest::newRow("while dialling") << 1 << qint64(10000) << ConnectText::noDialResponse;
+    QTest::addColumn<qint64>("atMs");
+    QTest::addColumn<bool>("cancel"); // Cancel pressed, rather than the line lost
+    QTest::addColumn<QStringList>("lastSteps");
+    const QString connecting = QStringLiteral("Connecting to Station 2400,N,8,1");
+    QTest::newRow("line lost while detecting the modem")
+        << 255 << 0 << qint64(2500) << false << QStringList{"beep", ConnectText::noModem, "close"};
+    QTest::newRow("line lost while dialling")
+        << 255 << 1 << qint64(10000) << false << QStringList{"beep", ConnectText::noDialResponse, "close"};
+    // No beep, no failure message: the window goes with the step it showed.
+    QTest::newRow("cancel while settling") << 0 << 0 << qint64(1500) << true << QStringList{connecting, "close"};
+    QTest::newRow("cancel asking a silent station") << 0 << 0 << qint64(30000) << true << QStringList{connecting, "close"};
+    QTest::newRow("cancel while detecting the modem") << 255 << 0 << qint64(4500) << true
+                                                      << QStringList{"Detecting Modem", "close"};
+    QTest::newRow("cancel awaiting the dial result") << 255 << 1 << qint64(20000) << true
+                                                     << QStringList{"Dialing 1-555-555-5555", "close"};
 }
 
-void TestConnectStation::modemLineLostEndsTheAttemptAtOnce()
+void TestConnectStation::lineLostOrCancelEndsTheAttemptAtOnce()
 {
+    QFETCH(int, modemFlag);
     QFETCH(int, okFromTry);
-    QFETCH(qint64, lostAtMs);
-    QFETCH(QString, message);
+    QFETCH(qint64, atMs);
+    QFETCH(bool, cancel);
+    QFETCH(QStringList, lastSteps);
     int atf = 0;
     ModemPeer modem(modemScript(okFromTry, QByteArray(), &atf));
-    ConnectFixture f(&modem);
-    f.settings.modem_flag[0] = 255;
-    f.pump.scheduleIn(lostAtMs, [&f] { f.line->unplug(); });
+    ScriptedPeer station(ScriptedPeer::silent());
+    ConnectFixture f(modemFlag ? static_cast<station::Peer *>(&modem) : &station);
+    f.settings.modem_flag[0] = std::uint8_t(modemFlag);
+    f.pump.scheduleIn(atMs, [&f, cancel] { cancel ? f.progress->requestCancel() : f.line->unplug(); });
 
     f.run();
 
     const QStringList steps = f.progress->steps();
-    QCOMPARE(steps.mid(steps.size() - 3), (QStringList{"beep", message, "close"}));
-    const qint64 beepAt = f.since(f.progress->timeOf("beep"));
-    QVERIFY2(beepAt >= lostAtMs && beepAt <= lostAtMs + 1000, qPrintable(QString::number(beepAt)));
+    QCOMPARE(steps.mid(steps.size() - lastSteps.size()), lastSteps);
+    const qint64 endAt = f.since(f.progress->timeOf(cancel ? "close" : "beep"));
+    QVERIFY2(endAt >= atMs && endAt <= atMs + 1000, qPrintable(QString::number(endAt)));
+    QVERIFY(!f.comm->portOpen());
+    QVERIFY(f.log.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestConnectStation)

@@ -296,11 +296,15 @@ void TestMainWindow::connectionKeepsWindowDisabledThroughoutAndNeverAfter_data()
     QTest::addColumn<int>("port");
     QTest::addColumn<int>("modemFlag");
     QTest::addColumn<bool>("stationAnswers");
+    QTest::addColumn<qint64>("cancelAtMs"); // when the Cancel button is pressed (0: never)
     QTest::addColumn<QString>("lastInfo");
-    QTest::newRow("direct, connected") << 2 << 0 << true << ConnectText::connected;
-    QTest::newRow("direct, absent port") << 6 << 0 << true << ConnectText::portUnavailable;
-    QTest::newRow("direct, silent station") << 2 << 0 << false << ConnectText::noVersion;
-    QTest::newRow("modem slot, no modem") << 2 << 255 << false << ConnectText::noModem;
+    QTest::newRow("direct, connected") << 2 << 0 << true << 0ll << ConnectText::connected;
+    QTest::newRow("direct, absent port") << 6 << 0 << true << 0ll
+                                         << ConnectText::portUnavailable + "\nThe port does not exist (/dev/sim-com6).";
+    QTest::newRow("direct, silent station") << 2 << 0 << false << 0ll << ConnectText::noVersion;
+    QTest::newRow("direct, silent station, cancelled") << 2 << 0 << false << 20000ll
+                                                       << ConnectText::connecting + "2400,N,8,1";
+    QTest::newRow("modem slot, no modem") << 2 << 255 << false << 0ll << ConnectText::noModem;
 }
 
 void TestMainWindow::connectionKeepsWindowDisabledThroughoutAndNeverAfter()
@@ -308,6 +312,7 @@ void TestMainWindow::connectionKeepsWindowDisabledThroughoutAndNeverAfter()
     QFETCH(int, port);
     QFETCH(int, modemFlag);
     QFETCH(bool, stationAnswers);
+    QFETCH(qint64, cancelAtMs);
     QFETCH(QString, lastInfo);
 
     ScriptedPeer station(stationAnswers ? ScriptedPeer::always(goodVersion) : ScriptedPeer::silent());
@@ -316,9 +321,14 @@ void TestMainWindow::connectionKeepsWindowDisabledThroughoutAndNeverAfter()
     f.window->settings().modem_flag[0] = std::uint8_t(modemFlag);
     ProgressWatch watch;
     watch.attach(*f.window);
+    if (cancelAtMs > 0)
+        connect(f.window.get(), &ORV_Main::connectProgressCreated, this, [&f, cancelAtMs](cancel_form *form) {
+            f.pump.scheduleIn(cancelAtMs, [form] { form->findChild<QPushButton *>("cancel_cmd")->click(); });
+        });
 
     f.action("open_port_menu")->trigger();
 
+    QCOMPARE(f.menuState(), lastInfo == ConnectText::connected ? connectedState : startUpState);
     QCOMPARE(watch.forms, 1);
     QCOMPARE(watch.unloaded, 1);
     QCOMPARE(watch.infos.last(), lastInfo);
