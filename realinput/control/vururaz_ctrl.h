@@ -102,6 +102,7 @@ public:
     const zq::TypeLibrary &typeLibrary() const override;
     // Where the number formats come from; production reads the user's profile file.
     void setIntlProfile(std::shared_ptr<const zq::IntlProfile> profile);
+    const zq::IntlProfile &intlProfile() const { return *m_intl; }
 
     // Setters throw zq::AutomationError (error 380) and leave the property as it was.
     AlignmentConstants alignment() const { return AlignmentConstants(m_alignment); }
@@ -195,6 +196,8 @@ public:
     // The text buffer's current text and caret, as the value model sees them.
     const zq::TextState &textState() const { return m_state; }
     bool isLoaded() const { return m_loaded; }
+    // What the text is formatted and read with.
+    zq::ValueSettings settings() const;
     // Shows the vendor's About box modally and answers its result.
     int aboutBox();
     QVector<QUuid> propertyPageIds() const override;
@@ -229,7 +232,6 @@ protected:
 
 private:
     void bindAutomation();
-    zq::ValueSettings settings() const;
     const zq::IntlProfile &intl() const { return *m_intl; }
 
     void notifyChange(int dispid);

@@ -117,6 +117,7 @@ public:
     void invalidate() override { c.invalidateControl(); }
     void measure() override { c.measureCharEdges(); }
     void beep() override { QApplication::beep(); }
+    void invalidEntry() override { c.fireSimple(vururaz::event::InvalidEntry); }
     void reformatted() override
     {
         if (c.ambientUserMode())

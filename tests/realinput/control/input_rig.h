@@ -62,7 +62,8 @@ struct InputRig
         auto manual = std::make_unique<ManualClock>();
         clock = manual.get();
         control->setRepeatClock(std::move(manual));
-        control->loadFromBag(bag);
+        if (!bag.isNull()) // a null bag leaves the control unloaded: it does not format
+            control->loadFromBag(bag);
         control->setGeometry(QRect(QPoint(10, 10), size));
         other = new QLineEdit(&window);
         other->setGeometry(10, 50, 100, 20);

@@ -309,6 +309,9 @@ private slots:
         h.put("ValueReal", Variant::fromR8(-2.5));
         QCOMPARE(h.get("Text").toString(), QString("-2.50"));
         QCOMPARE(h.site.events, QStringList{"2"});
+        // No range takes a value that no text can show.
+        h.put("MaxReal", Variant::fromR8(HUGE_VAL));
+        QCOMPARE(h.putStatus("ValueReal", Variant::fromR8(HUGE_VAL)), zq::status::invalidPropertyValue);
     }
 
     void formattingWaitsForTheFirstLoad()

@@ -105,6 +105,19 @@ private slots:
         QTest::newRow("Ctrl+X cuts the selection") << t1234 << 3 << 2 << "<C-x>" << "12.00" << 3 << change;
         QTest::newRow("ReadOnly Ctrl+X only copies")
             << bag("12.34", "ReadOnly = -1\n") << 3 << 2 << "<C-x>" << "12.34" << 3 << none;
+        QTest::newRow("DecimalPlaces 0: a digit at the end of 1.5 goes behind it") << QByteArray() << 0 << 0
+            << "{Text=1.5}{DecimalPlaces=0}<End>7" << "1.57" << 4 << QStringList{"Change", "AutoTerminate", "Change"};
+        QTest::newRow("DecimalPlaces 0: a digit behind the text Undo gave back")
+            << t1234 << 5 << 0 << "{DecimalPlaces=0}{Undo=True}7" << "12" << 2 << QStringList{"AutoTerminate", "Change"};
+        QTest::newRow("unloaded: a sign taken away keeps the caret inside the text")
+            << QByteArray() << 1 << 0 << "-<End>-" << "0" << 1 << QStringList{"Change", "Change"};
+        QTest::newRow("unloaded: a full text takes no digit") << QByteArray() << 0 << 0
+            << "{AutoHScroll=True}{Text=" + QString(1022, '0') + ".5}<Left><Left>7" << QString(1022, '0') + ".5" << 1022
+            << change;
+        const QByteArray huge = QByteArray::number(0x1p1023, 'f', 0);
+        QTest::newRow("a digit past the double range is refused")
+            << bag(huge, "DecimalPlaces = 0\nAutoHScroll = -1\n") << int(huge.size()) << 0 << "9" << QString(huge)
+            << int(huge.size()) << QStringList{"InvalidEntry"};
     }
 
     void typing()
@@ -117,11 +130,18 @@ private slots:
         QFETCH(int, caretAfter);
         QFETCH(QStringList, events);
         // GIVEN a focused control with the caret and selection placed
-        InputRig rig(settings + "Alignment = 0\n");
+        InputRig rig(settings.isNull() ? settings : settings + "Alignment = 0\n");
         QVERIFY(rig.show());
         rig.focusAt(caret, selLength);
-        // WHEN the keys are typed
-        typeKeys(rig.control, keys);
+        // WHEN the keys are typed; "{Name=value}" between them is a property a script sets
+        const QStringList parts = keys.split(QRegularExpression(QStringLiteral("[{}]")));
+        for (int i = 0; i < parts.size(); ++i) {
+            if (i % 2 == 0)
+                typeKeys(rig.control, parts[i]);
+            else
+                rig.control->putProperty(rig.control->idOfName(parts[i].section('=', 0, 0)),
+                                         Variant::fromString(parts[i].section('=', 1)));
+        }
         // THEN
         QCOMPARE(rig.control->text(), text);
         QCOMPARE(rig.control->textState().caret, caretAfter);
@@ -395,7 +415,8 @@ private slots:
         QCOMPARE(rig.control->cursor().shape(), Qt::BitmapCursor);
         QCOMPARE(rig.control->cursor().hotSpot(), QPoint(zq::SpinCursorHotX, zq::SpinCursorHotY));
         QTest::mouseMove(rig.control, QPoint(5, 10));
-        QCOMPARE(rig.control->cursor().shape(), Qt::IBeamCursor);
+        // MousePointer 0 is the framework's default: the control sets no pointer of its own.
+        QVERIFY(!rig.control->testAttribute(Qt::WA_SetCursor));
         rig.control->setMousePointer(2);
         QCOMPARE(rig.control->cursor().shape(), Qt::CrossCursor);
         // Leaving the arrows gives back the pointer chosen, also one chosen over them.
@@ -481,26 +502,34 @@ private slots:
     void caretGeometry_data()
     {
         QTest::addColumn<short>("alignment");
+        QTest::addColumn<short>("indent");
         QTest::addColumn<short>("caretStyle");
         QTest::addColumn<short>("caretHeight");
         QTest::addColumn<short>("caretVAlign");
         QTest::addColumn<int>("x");
         QTest::addColumn<QString>("size");
         QTest::addColumn<QString>("y");
-        QTest::newRow("left block") << short(0) << short(0) << short(0) << short(0) << 25 << "1 x font" << "top";
-        QTest::newRow("right block") << short(1) << short(0) << short(0) << short(0) << 65 << "1 x font" << "top";
-        QTest::newRow("centre block") << short(2) << short(0) << short(0) << short(0) << 44 << "1 x font" << "top";
-        QTest::newRow("up arrow is half the font, square") << short(0) << short(1) << short(0) << short(0) << 0
+        const short two = 2;
+        QTest::newRow("left block") << short(0) << two << short(0) << short(0) << short(0) << 25 << "1 x font" << "top";
+        QTest::newRow("right block") << short(1) << two << short(0) << short(0) << short(0) << 65 << "1 x font" << "top";
+        QTest::newRow("centre block") << short(2) << two << short(0) << short(0) << short(0) << 45 << "1 x font" << "top";
+        // The text lies inside border and Indent already: the caret stays on its character.
+        QTest::newRow("right block, Indent 12") << short(1) << short(12) << short(0) << short(0) << short(0) << 55
+                                                << "1 x font" << "top";
+        QTest::newRow("centre block, Indent 12") << short(2) << short(12) << short(0) << short(0) << short(0) << 45
+                                                 << "1 x font" << "top";
+        QTest::newRow("up arrow is half the font, square") << short(0) << two << short(1) << short(0) << short(0) << 0
                                                            << "half square" << "top";
-        QTest::newRow("given height below the text") << short(0) << short(0) << short(6) << short(1) << 25 << "1 x 6"
-                                                     << "below";
-        QTest::newRow("given height above the text") << short(0) << short(2) << short(6) << short(2) << 0 << "6 x 6"
-                                                     << "above";
+        QTest::newRow("given height below the text") << short(0) << two << short(0) << short(6) << short(1) << 25
+                                                     << "1 x 6" << "below";
+        QTest::newRow("given height above the text") << short(0) << two << short(2) << short(6) << short(2) << 0
+                                                     << "6 x 6" << "above";
     }
 
     void caretGeometry()
     {
         QFETCH(short, alignment);
+        QFETCH(short, indent);
         QFETCH(short, caretStyle);
         QFETCH(short, caretHeight);
         QFETCH(short, caretVAlign);
@@ -509,6 +538,7 @@ private slots:
         QFETCH(QString, y);
         zq::PaintState s = geometryState(alignment);
         s.caret = 2;
+        s.look.indent = indent;
         s.look.caretStyle = caretStyle;
         s.look.caretHeight = caretHeight;
         s.look.caretVAlign = caretVAlign;
@@ -524,12 +554,13 @@ private slots:
             QCOMPARE(r.size(), QSize(6, 6));
         // An arrow is centred on the caret position: 23 - width / 2 + 2.
         QCOMPARE(r.x(), x ? x : 23 - r.width() / 2 + 2);
+        const int top = 1 + indent; // inside the border
         if (y == QLatin1String("top"))
-            QCOMPARE(r.y(), 3);
+            QCOMPARE(r.y(), top);
         else if (y == QLatin1String("below"))
-            QCOMPARE(r.y(), 3 + fm.height() - fm.descent());
+            QCOMPARE(r.y(), top + fm.height() - fm.descent());
         else
-            QCOMPARE(r.y(), 3 - 6);
+            QCOMPARE(r.y(), top - 6);
     }
 
     void hitTestChar_data()
