@@ -445,6 +445,7 @@ private slots:
         QTest::newRow("block, two pixels") << QByteArray("CaretWidth = 2\n");
         QTest::newRow("up arrow below the text") << QByteArray("CaretStyle = 1\nCaretVAlign = 1\n");
         QTest::newRow("down arrow, right aligned") << QByteArray("CaretStyle = 2\nAlignment = 1\n");
+        QTest::newRow("hidden at the focus, shown after") << QByteArray("CaretVisible = 0\n");
     }
 
     void caretDrawnWhereTheGeometrySays()
@@ -453,6 +454,7 @@ private slots:
         InputRig rig(bag("12.34", "CaretColor = &H000000FF&\nAlignment = 0\n" + settings));
         QVERIFY(rig.show());
         rig.focusAt(2);
+        rig.control->setCaretVisible(true);
         const QImage image = rig.control->grab().toImage().convertToFormat(QImage::Format_RGB32);
         const QRect expected = zq::ControlPainter::caretRect(rig.control->paintState(), rig.control->charEdges());
         QRect drawn;
