@@ -237,7 +237,7 @@ void CVururazCtrl::setTextRaw(const QString &s)
         validatedSetText(zq::TextFromTextRaw(singleByte(s), intl()));
 }
 
-double CVururazCtrl::valueReal()
+double CVururazCtrl::valueReal() const
 {
     return zq::ParseDisplayedValue(m_state.text, settings(), intl());
 }

@@ -129,7 +129,7 @@ public:
     void setText(const QString &s);
     QString textRaw();
     void setTextRaw(const QString &s);
-    double valueReal();
+    double valueReal() const;
     void setValueReal(double v);
     double minReal() const { return m_value.MinReal; }
     void setMinReal(double v) { put(m_value.MinReal, v); }

@@ -1,8 +1,6 @@
-#include "control/edit_model.h"
+#include "input_rig.h"
 
-#include <QApplication>
 #include <QClipboard>
-#include <QTest>
 
 namespace {
 
@@ -66,30 +64,22 @@ QString marked(const zq::TextState &s)
 }
 
 // Runs a key script the way the control splits key presses: a character takes the
-// character path, <Name> the key-down path (Ctrl+letter then also sends its control
-// code), with S- (Shift) and C- (Ctrl) in front for modifiers: "12<S-Left><C-c>".
+// character path, a key the key-down path (Ctrl+letter then also sends its control code).
 void run(zq::TextState &state, const QString &script, const zq::EditContext &ctx, zq::EditSink &sink)
 {
     static const QMap<QString, int> keys{{"Left", zq::vk::Left}, {"Right", zq::vk::Right}, {"Up", zq::vk::Up},
                                          {"Down", zq::vk::Down}, {"Home", zq::vk::Home},   {"End", zq::vk::End},
                                          {"BS", zq::vk::Back},   {"Del", zq::vk::Delete},  {"Ins", zq::vk::Insert},
                                          {"c", zq::vk::C},       {"v", zq::vk::V},         {"x", zq::vk::X}};
-    for (int i = 0; i < script.size(); ++i) {
-        if (script.at(i) != QLatin1Char('<')) {
-            zq::TypeCharacter(state, script.at(i).toLatin1(), {}, ctx, sink);
-            continue;
-        }
-        const int close = int(script.indexOf(QLatin1Char('>'), i));
-        QString name = script.mid(i + 1, close - i - 1);
-        i = close;
-        zq::KeyModifiers mods;
-        for (; name.size() > 2 && name.at(1) == QLatin1Char('-'); name = name.mid(2))
-            (name.at(0) == QLatin1Char('S') ? mods.shift : mods.ctrl) = true;
+    forEachKey(script, [&](QChar c, const QString &name, Qt::KeyboardModifiers m) {
+        const zq::KeyModifiers mods{(m & Qt::ShiftModifier) != 0, (m & Qt::ControlModifier) != 0};
+        if (name.isEmpty())
+            return zq::TypeCharacter(state, c.toLatin1(), mods, ctx, sink);
         QVERIFY2(keys.contains(name), qPrintable(name));
         zq::KeyDown(state, keys.value(name), mods, ctx, sink);
         if (mods.ctrl && name.size() == 1)
             zq::TypeCharacter(state, name.at(0).toLatin1() - 'a' + 1, mods, ctx, sink);
-    }
+    });
 }
 
 } // namespace
@@ -185,8 +175,7 @@ private slots:
         ctx.settings.loaded = true;
         zq::TextState state = parseMarked(given);
         RecordingSink sink(state, ctx);
-        const QString unchanged = QStringLiteral("clipboard before");
-        QGuiApplication::clipboard()->setText(unchanged);
+        QGuiApplication::clipboard()->setText(QStringLiteral("clipboard before"));
         for (const QString &flag : flags.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
             const QString arg = flag.section(QLatin1Char('='), 1);
             ctx.settings.loaded &= flag != QLatin1String("unloaded");

@@ -159,6 +159,15 @@ private slots:
         if (row.persist != vururaz::Persist::No) {
             const QMetaProperty qp = h.control->metaObject()->property(h.control->metaObject()->indexOfProperty(row.name));
             QVERIFY2(qp.isValid() && qp.isWritable(), "persisted without a Q_PROPERTY");
+            // Its accessors reach the row's own storage: what the one writes, the other reads.
+            if (!row.get) {
+                const double x = h.get(row.name).toR8();
+                const Variant away = Variant::fromR8(std::abs(x) > 1e30 ? x / 2 : x + 1).convertedTo(row.type);
+                const bool real = row.type == zq::VarType::R4 || row.type == zq::VarType::R8;
+                QVERIFY(qp.write(h.control.get(), real ? QVariant(away.toR8()) : QVariant(qlonglong(away.toR8()))));
+                QCOMPARE(h.get(row.name), away);
+                QCOMPARE(Variant::fromR8(qp.read(h.control.get()).toDouble()).convertedTo(row.type), away);
+            }
         }
     }
 
