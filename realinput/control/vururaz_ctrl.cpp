@@ -120,9 +120,9 @@ void CVururazCtrl::putByRule(const vururaz::PropertyDesc &row, const Variant &gi
     const int depends = row.rule.depends;
     // Containers hear of every put that succeeds, even one that keeps the value; only
     // the refreshing is spared then.
-    const bool changed = row.read(*this) != value || depends & (Text | CaretToDecimal);
+    const bool refresh = row.read(*this) != value || depends & (Text | CaretToDecimal);
     row.write(*this, value);
-    if (changed) {
+    if (refresh) {
         if (depends & CaretToDecimal) {
             if (zq::ApplyMoneyFormat(m_state, m_value, intl()) && ambientUserMode())
                 notifyChange(id::SelStart);
