@@ -15,7 +15,9 @@ constexpr int toolboxBitmap = 1;
 
 // The dispatch ids the code itself names; every other one stands in the property table only.
 namespace dispid {
-enum : int { SelLength = 11, SelStart = 12, SelText = 13, Text = 14, Undo = 18, MouseIcon = 35, ValueReal = 46, TextRaw = 48 };
+enum : int {
+    SelLength = 11, SelStart = 12, SelText = 13, Text = 14, Undo = 18, MouseIcon = 35, ValueReal = 46, TextRaw = 48
+};
 } // namespace dispid
 
 namespace event {

@@ -91,8 +91,8 @@ class TstEditModel : public QObject
 private slots:
     void keys_data()
     {
-        // Flags: unloaded, dp=N (DecimalPlaces), entry (EntryStyle), sep (Separator),
-        // ro (ReadOnly), spin, autoh (AutoHScroll), noroom (no room for a digit);
+        // Flags: unloaded, dp=N (DecimalPlaces), entry (EntryStyle), sep (Separator), comma (a decimal
+        // comma), ro (ReadOnly), spin, autoh (AutoHScroll), noroom (no room for a digit);
         // clip=TEXT is the clipboard before the keys, "copied X" what it holds after.
         QTest::addColumn<QString>("flags");
         QTest::addColumn<QString>("given");
@@ -113,6 +113,8 @@ private slots:
         row("with AutoHScroll room is not asked", "noroom autoh", "12|.34", "5", "125|.34", change);
         row("separator key jumps behind the separator", "", "|12.34", ".", "12.|34");
         row("separator key with EntryStyle stays", "entry", "|12.34", ".", "|12.34");
+        row("the locale's separator key jumps", "comma", "|12,34", ",", "12,|34");
+        row("a full stop is no separator there", "comma", "|12,34", ".", "|12,34");
         row("separator over a selection fires Change twice", "", "12.|34^", ".", "12.|00", twice);
         row("minus makes negative", "", "5|.00", "-", "-5|.00", change);
         row("minus twice gives it back", "", "5|.00", "--", "5|.00", twice);
@@ -185,6 +187,9 @@ private slots:
             ctx.autoHScroll |= flag == QLatin1String("autoh");
             ctx.spin = flag == QLatin1String("spin") ? 2 : ctx.spin;
             sink.room &= flag != QLatin1String("noroom");
+            if (flag == QLatin1String("comma"))
+                profile.set(QStringLiteral("sDecimal"), QStringLiteral(","))
+                    .set(QStringLiteral("sThousand"), QStringLiteral("."));
             if (flag.startsWith(QLatin1String("dp=")))
                 ctx.settings.DecimalPlaces = arg.toShort();
             if (flag.startsWith(QLatin1String("clip=")))

@@ -48,61 +48,26 @@ class TstVururazInput : public QObject
     Q_OBJECT
 
 private slots:
-    // What the control adds to the edit model's keys: spin steps through ValueReal, and
-    // the properties a script sets between keys.
-    void typing_data()
+    // What the control adds to the edit model's keys: Up and Down step the value through
+    // ValueReal, and Undo gives back the text the focus found, caret at its end.
+    void keysReachTheControlsOwnSteps()
     {
-        QTest::addColumn<QByteArray>("settings");
-        QTest::addColumn<int>("caret");
-        QTest::addColumn<int>("selLength");
-        QTest::addColumn<QString>("keys");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("caretAfter");
-        QTest::addColumn<QStringList>("events");
-        const QStringList none;
-        const QStringList change{"Change"};
-        QTest::newRow("Up with spin arrows steps the value")
-            << bag("5", "Spin = 2\n") << 0 << 0 << "<Up>" << "6.00" << 1 << change;
-        QTest::newRow("Down with spin arrows steps by SpinChangeReal")
-            << bag("5", "Spin = 1\nSpinChangeReal = 0.25\n") << 0 << 0 << "<Down>" << "4.75" << 1 << change;
-        QTest::newRow("a step above MaxReal stops at MaxReal")
-            << bag("5", "Spin = 2\nMaxReal = 5.5\n") << 0 << 0 << "<Up>" << "5.50" << 1 << change;
-        QTest::newRow("a step below MinReal stops at MinReal")
-            << bag("5", "Spin = 2\nMinReal = 4.5\n") << 0 << 0 << "<Down><Down>" << "4.50" << 1
-            << QStringList{"Change", "Change"};
-        QTest::newRow("ReadOnly blocks spin steps")
-            << bag("5", "ReadOnly = -1\nSpin = 2\n") << 1 << 0 << "<Up>" << "5.00" << 1 << none;
-        QTest::newRow("DecimalPlaces 0: a digit behind the text Undo gave back")
-            << bag("12.34") << 5 << 0 << "{DecimalPlaces=0}{Undo=True}7" << "12" << 2
-            << QStringList{"AutoTerminate", "Change"};
-    }
-
-    void typing()
-    {
-        QFETCH(QByteArray, settings);
-        QFETCH(int, caret);
-        QFETCH(int, selLength);
-        QFETCH(QString, keys);
-        QFETCH(QString, text);
-        QFETCH(int, caretAfter);
-        QFETCH(QStringList, events);
-        // GIVEN a focused control with the caret and selection placed
-        InputRig rig(settings.isNull() ? settings : settings + "Alignment = 0\n");
+        InputRig rig(bag("5", "Spin = 2\nAlignment = 0\n"));
         QVERIFY(rig.show());
-        rig.focusAt(caret, selLength);
-        // WHEN the keys are typed; "{Name=value}" between them is a property a script sets
-        const QStringList parts = keys.split(QRegularExpression(QStringLiteral("[{}]")));
-        for (int i = 0; i < parts.size(); ++i) {
-            if (i % 2 == 0)
-                typeKeys(rig.control, parts[i]);
-            else
-                rig.control->putProperty(rig.control->idOfName(parts[i].section('=', 0, 0)),
-                                         Variant::fromString(parts[i].section('=', 1)));
-        }
-        // THEN
-        QCOMPARE(rig.control->text(), text);
-        QCOMPARE(rig.control->textState().caret, caretAfter);
-        QCOMPARE(rig.fired(), events);
+        rig.focusAt(0);
+        typeKeys(rig.control, QStringLiteral("<Up><Up><Down>"));
+        QCOMPARE(rig.control->text(), QStringLiteral("6.00"));
+        QCOMPARE(rig.fired(), (QStringList{"Change", "Change", "Change"}));
+
+        InputRig undo(bag("12.34", "Alignment = 0\n"));
+        QVERIFY(undo.show());
+        undo.focusAt(5);
+        undo.control->setDecimalPlaces(0);
+        undo.control->undoWrite();
+        typeKeys(undo.control, QStringLiteral("7"));
+        QCOMPARE(undo.control->text(), QStringLiteral("12"));
+        QCOMPARE(undo.control->textState().caret, 2);
+        QCOMPARE(undo.fired(), (QStringList{"AutoTerminate", "Change"}));
     }
 
     void keyPressAnswerDecides()
@@ -125,30 +90,18 @@ private slots:
         QCOMPARE(order.at(3), QStringLiteral("-604 KeyCode=53"));
     }
 
-    void decimalKeyFollowsTheLocale_data()
+    // The keypad's decimal key types the locale's separator, whatever its own text says.
+    void keypadDecimalKeyFollowsTheLocale()
     {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<bool>("keypad");
-        QTest::addColumn<int>("caret");
-        QTest::newRow("the comma key") << int(Qt::Key_Comma) << false << 3;
-        QTest::newRow("the keypad's decimal key") << int(Qt::Key_Period) << true << 3;
-        QTest::newRow("a full stop is no separator here") << int(Qt::Key_Period) << false << 0;
-    }
-
-    void decimalKeyFollowsTheLocale()
-    {
-        QFETCH(int, key);
-        QFETCH(bool, keypad);
-        QFETCH(int, caret);
         auto profile = std::make_shared<zq::FixedIntlProfile>();
-        profile->set(QStringLiteral("sDecimal"), QStringLiteral(",")).set(QStringLiteral("sThousand"), QStringLiteral("."));
+        profile->set(QStringLiteral("sDecimal"), QStringLiteral(","))
+            .set(QStringLiteral("sThousand"), QStringLiteral("."));
         InputRig rig(bag("12,34", "Alignment = 0\n"), QSize(120, 20), profile);
         QVERIFY(rig.show());
         rig.focusAt(0);
-        const QString text = key == Qt::Key_Comma ? QStringLiteral(",") : QStringLiteral(".");
-        QKeyEvent press(QEvent::KeyPress, key, keypad ? Qt::KeypadModifier : Qt::NoModifier, text);
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Period, Qt::KeypadModifier, QStringLiteral("."));
         QApplication::sendEvent(rig.control, &press);
-        QCOMPARE(rig.control->textState().caret, caret);
+        QCOMPARE(rig.control->textState().caret, 3);
         QCOMPARE(rig.control->text(), QStringLiteral("12,34"));
     }
 
@@ -274,6 +227,8 @@ private slots:
         QTest::newRow("held through the delay steps again") << spin << true << 500 << "2.00";
         QTest::newRow("held one second steps six times") << spin << true << 999 << "6.00";
         QTest::newRow("down arrow steps down") << spin << false << 650 << "-3.00";
+        QTest::newRow("by SpinChangeReal") << spin + "SpinChangeReal = 0.25\n" << false << 0 << "-0.25";
+        QTest::newRow("clamped at MinReal") << spin + "MinReal = -1.5\n" << false << 999 << "-1.50";
         QTest::newRow("clamped at MaxReal") << spin + "MaxReal = 2.5\n" << true << 999 << "2.50";
         QTest::newRow("left arrows") << bag("0", "Spin = 1\n") << true << 999 << "6.00";
         QTest::newRow("ReadOnly arrows do nothing") << spin + "ReadOnly = -1\n" << true << 999 << "0.00";
