@@ -42,7 +42,7 @@ void fuzzOne(FuzzInput &in)
         if (op == 0) {
             const LinkResult<QByteArray> version = rig.link->request_version();
             failure = version.failure();
-            check(!version || (version->size() == length && acceptableVersion(*version)), "a version reply only",
+            check(!version || (version.value().size() == length && acceptableVersion(*version)), "a version reply only",
                   *version);
         } else if (op == 1) {
             failure = rig.link->read_param(address).failure();
