@@ -138,7 +138,7 @@ void ORV_Main::buildMenus()
     m_aboutMenu->setObjectName(QStringLiteral("about_menu"));
     connect(m_aboutMenu, &QAction::triggered, this, &ORV_Main::about_menu_Click);
 
-    new StationConfigMenu(*this);
+    m_configMenu = new StationConfigMenu(*this, *m_link, m_settings, m_settingsFile, m_dataDir);
 
     // Beside the program's own menus, so theirs keep their captions and states.
     QMenu *monitorMenu = menuBar()->addMenu(QStringLiteral("&View"));
@@ -247,8 +247,6 @@ void ORV_Main::startUp()
         m_link->show_message(m_settingsFile.error());
     }
     m_link->state.cur_station = 0;
-    m_link->state.pkt_start = QByteArray(1, 0x02);
-    m_link->state.pkt_end = QByteArray(1, 0x03);
 }
 
 void ORV_Main::setMenuState(MenuState state)
@@ -260,8 +258,7 @@ void ORV_Main::setMenuState(MenuState state)
     // The menu itself, not only its bar entry: enabling the window would re-enable the entry.
     m_viewMenu->setEnabled(state == MenuState::Connected);
     m_comMenu->setEnabled(unconnected);
-    if (auto *config = findChild<QMenu *>(QStringLiteral("config_menu")))
-        config->setEnabled(state == MenuState::Connected);
+    m_configMenu->menu()->setEnabled(state == MenuState::Connected);
 }
 
 void ORV_Main::linkClosing()

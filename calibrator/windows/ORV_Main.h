@@ -19,6 +19,7 @@ class cancel_form;
 class CalibrationMode;
 class LinkActivity;
 class LineMonitor;
+class StationConfigMenu;
 
 namespace orv {
 class CommControl;
@@ -106,6 +107,7 @@ private:
     QMenu *m_viewMenu = nullptr;
     QAction *m_comMenu = nullptr;
     QAction *m_aboutMenu = nullptr;
+    StationConfigMenu *m_configMenu = nullptr;
 
     QWidget *m_comPic = nullptr;
     TerminalDisplay *m_terminal = nullptr;

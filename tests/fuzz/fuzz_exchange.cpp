@@ -13,7 +13,7 @@ using namespace orv;
 // what the input says (in pieces, after delays of its choosing, or not at all), on a line
 // that may go away mid-exchange: an exchange ends within its attempts and time-outs,
 // sends no more than they allow, takes only a reply of exactly its length, and fails
-// one way only, com_status 255.
+// one way only, a result with its reason.
 void fuzzOne(FuzzInput &in)
 {
     test::LinkRig rig;
@@ -24,7 +24,6 @@ void fuzzOne(FuzzInput &in)
         return pieces;
     });
     check(rig.open(), "the simulated line opens");
-    LinkState &state = rig.link->state;
     // What the link sent, as the line saw it leave: the far end may not have it all yet.
     const auto &trace = rig.line->trace();
     const auto sent = [&trace] {
@@ -34,35 +33,38 @@ void fuzzOne(FuzzInput &in)
         const qint64 start = rig.elapsedMs();
         const auto before = sent();
         const int op = in.below(5);
-        state.param_addr = in.below(300) - 20;
-        state.param_value = float(in.below(70001) - 2000);
-        const bool fits = state.param_addr >= 0 && state.param_addr <= 255;
+        const int address = in.below(300) - 20;
+        const int value = in.below(70001) - 2000;
+        const bool fits = address >= 0 && address <= 255;
+        const bool refused = op != 0 && (!fits || (op != 1 && (value < 0 || value > 65535)));
         int length = 7, attempts = StationLink::versionAttempts;
+        LinkFailure failure;
         if (op == 0) {
-            rig.link->request_version();
+            const LinkResult<QByteArray> version = rig.link->request_version();
+            failure = version.failure();
+            check(!version || (version.value().size() == length && acceptableVersion(*version)), "a version reply only",
+                  *version);
         } else if (op == 1) {
-            rig.link->read_param();
+            failure = rig.link->read_param(address).failure();
             length = 2;
             attempts = fits ? StationLink::readAttempts + 1 : 0; // one packet on its own, then one an attempt
         } else if (op == 2) {
-            const bool value = state.param_value >= 0 && state.param_value <= 65535;
-            rig.link->write_param();
-            length = 0;
-            attempts = fits && value ? StationLink::writeTransmissions : 0;
+            failure = rig.link->write_param(address, value).failure();
+            length = 2;
+            attempts = refused ? 0 : StationLink::writeTransmissions;
         } else if (op == 3) {
-            state.write_no_echo = in.byte() & 1 ? LinkState::noEcho : 0;
-            continue;
+            failure = rig.link->write_param_no_echo(address, value).failure();
+            length = 0;
+            attempts = refused ? 0 : 1;
         } else {
             rig.pump.scheduleIn(in.below(60000), [&rig] { rig.line->unplug(); });
             continue;
         }
-        const bool ok = state.com_status == 0;
-        check(ok || state.com_status == LinkState::comFailed, "an exchange fails one way only");
+        const bool ok = failure.error == LinkError::None;
+        check(ok || !failure.text.isEmpty(), "a failure says why");
+        check((failure.error == LinkError::NotSendable) == refused, "what no packet carries is refused, only that");
         check(sent() - before <= attempts, "no more requests than attempts");
         check(rig.elapsedMs() - start <= 1000 + (attempts + 1) * 16000, "an exchange ends within its time-outs");
-        check(!ok || length == 0 || state.reply_buf.size() == length, "a reply only of its length", state.reply_buf);
-        check(!ok || length != 7 || acceptableVersion(state.station_version), "a version reply only", state.reply_buf);
-        check(!ok || length != 2 || (state.param_value >= 0 && state.param_value <= 65535), "two bytes of value",
-              state.reply_buf);
+        check(failure.received.size() <= length + 1, "no more kept than one byte past a reply", failure.received);
     }
 }
