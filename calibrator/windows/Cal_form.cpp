@@ -64,6 +64,24 @@ const bool reportFlagColumns[8][3] = {
 
 const auto &baudRates = orv::stationRates;
 
+// A value label is heard as what it is and what it shows ("Outside Temperature,
+// Set To: 70"): a label's name is all a screen reader reads of it.
+const char *const spokenAs = "spokenAs";
+
+void speakAs(QWidget *w, const QString &panel, const QString &what)
+{
+    w->setProperty(spokenAs, QString(panel + QStringLiteral(", ") + what));
+    w->setAccessibleName(w->property(spokenAs).toString());
+}
+
+void showText(QLabel *label, const QString &text)
+{
+    label->setText(text);
+    const QString what = label->property(spokenAs).toString();
+    if (!what.isEmpty())
+        label->setAccessibleName(text.isEmpty() ? what : what + QStringLiteral(": ") + text);
+}
+
 } // namespace
 
 Cal_form::Cal_form(const CalibrationContext &context, QWidget *owner, const QList<CalTab> &tabs)
@@ -357,7 +375,7 @@ void Cal_form::setFrameVisible(const QString &frame, bool visible)
 void Cal_form::setCaption(const QString &name, const QString &text)
 {
     if (auto *l = control<QLabel>(name)) {
-        l->setText(text);
+        showText(l, text);
         if (m_notes.contains(l))
             l->setVisible(!text.isEmpty());
         // Lets a test driving the real window from outside see what a panel shows.
@@ -502,6 +520,12 @@ QGroupBox *Cal_form::sliderPanel(const CalPanel &panel, QWidget *parent)
         minimum->setText(QStringLiteral("-96°F"));
         maximum->setText(QStringLiteral("159°F"));
     }
+    speakAs(current, panel.caption, QStringLiteral("Currently"));
+    speakAs(set, panel.caption, QStringLiteral("Set To"));
+    speakAs(minimum, panel.caption, QStringLiteral("Minimum"));
+    speakAs(maximum, panel.caption, QStringLiteral("Maximum"));
+    showText(minimum, minimum->text());
+    showText(maximum, maximum->text());
     auto *slider = new QSlider(Qt::Horizontal, box);
     slider->setObjectName(QString::fromLatin1(s->slider));
     registerControl(slider);
@@ -512,7 +536,8 @@ QGroupBox *Cal_form::sliderPanel(const CalPanel &panel, QWidget *parent)
     slider->setTickPosition(QSlider::TicksBelow);
     slider->setMinimumWidth(240);
     // Mouse, arrow keys, page keys and reads all come through valueChanged.
-    connect(slider, &QSlider::valueChanged, set, [s, set](int value) { set->setText(orv::setLabelText(*s, value)); });
+    slider->setAccessibleName(panel.caption);
+    connect(slider, &QSlider::valueChanged, set, [s, set](int value) { showText(set, orv::setLabelText(*s, value)); });
     // Mouse, keys and wheel come through actions; a read's setValue() does not.
     connect(slider, &QSlider::actionTriggered, this, [this, name = slider->objectName()] { m_movedSliders.insert(name); });
     grid->addWidget(minimum, 1, 0);
@@ -520,6 +545,7 @@ QGroupBox *Cal_form::sliderPanel(const CalPanel &panel, QWidget *parent)
     grid->addWidget(maximum, 1, 4);
 
     QAbstractButton *change = button(QString::fromLatin1(s->button), makeChange, box, nullptr);
+    speakAs(change, panel.caption, makeChange);
     connect(change, &QAbstractButton::clicked, this, [this, s] { makeSliderChange(*s); });
     grid->addWidget(change, 0, 4, Qt::AlignRight);
     grid->setColumnStretch(1, 1);
@@ -602,18 +628,23 @@ QGroupBox *Cal_form::powerSetting(const CalPanel &panel, QWidget *parent)
     QGroupBox *power = frame(QString::fromLatin1(panel.name), panel.caption, parent);
     auto *grid = new QGridLayout(power);
     grid->addWidget(label({}, QStringLiteral("Currently"), power), 0, 0);
-    grid->addWidget(label(QStringLiteral("power_cur_lbl"), {}, power), 0, 1);
-    grid->addWidget(label({}, QStringLiteral("Set To"), power), 1, 0);
+    QLabel *current = label(QStringLiteral("power_cur_lbl"), {}, power);
+    speakAs(current, panel.caption, QStringLiteral("Currently"));
+    grid->addWidget(current, 0, 1);
+    QLabel *setTo = label({}, QStringLiteral("Set To"), power);
+    grid->addWidget(setTo, 1, 0);
     QString error;
     QWidget *input = m_context.controls ? createPowerInput(*m_context.controls, power, &error) : nullptr;
-    if (input) {
-        grid->addWidget(input, 1, 1, Qt::AlignLeft);
-    } else {
-        grid->addWidget(createPowerInputPlaceholder(power, error), 1, 1, Qt::AlignLeft);
-    }
+    if (!input)
+        input = createPowerInputPlaceholder(power, error);
+    setTo->setBuddy(input);
+    speakAs(input, panel.caption, QStringLiteral("Set To"));
+    grid->addWidget(input, 1, 1, Qt::AlignLeft);
     grid->addWidget(label(QStringLiteral("power_min_lbl"), {}, power), 2, 0);
     grid->addWidget(label(QStringLiteral("power_max_lbl"), {}, power), 2, 1);
-    grid->addWidget(button(QString::fromLatin1(panel.button), makeChange, power, panel.change), 0, 2, Qt::AlignRight);
+    QAbstractButton *change = button(QString::fromLatin1(panel.button), makeChange, power, panel.change);
+    speakAs(change, panel.caption, makeChange);
+    grid->addWidget(change, 0, 2, Qt::AlignRight);
     grid->setColumnStretch(1, 1);
     return power;
 }
