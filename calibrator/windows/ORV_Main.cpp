@@ -103,7 +103,7 @@ QAction *ORV_Main::addItem(QMenu *menu, const char *name, const QString &caption
 {
     QAction *action = menu->addAction(caption);
     action->setObjectName(QLatin1String(name));
-    connect(action, &QAction::triggered, this, handler);
+    onChosen(action, this, handler);
     return action;
 }
 
@@ -133,10 +133,10 @@ void ORV_Main::buildMenus()
     // These two act when chosen; they open no menu.
     m_comMenu = menuBar()->addAction(QStringLiteral("Communication &Properties"));
     m_comMenu->setObjectName(QStringLiteral("COM_menu"));
-    connect(m_comMenu, &QAction::triggered, this, &ORV_Main::COM_menu_Click);
+    onChosen(m_comMenu, this, &ORV_Main::COM_menu_Click);
     m_aboutMenu = menuBar()->addAction(QStringLiteral("&About"));
     m_aboutMenu->setObjectName(QStringLiteral("about_menu"));
-    connect(m_aboutMenu, &QAction::triggered, this, &ORV_Main::about_menu_Click);
+    onChosen(m_aboutMenu, this, &ORV_Main::about_menu_Click);
 
     new StationConfigMenu(*this);
 

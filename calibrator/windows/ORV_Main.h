@@ -4,6 +4,7 @@
 #include "link/link_ui.h"
 #include "link/settings_file.h"
 
+#include <QAction>
 #include <QMainWindow>
 
 #include <functional>
@@ -74,6 +75,18 @@ public:
     void exit_menu_Click();
     void Command1_Click();
     void line_monitor_menu_Click();
+
+    // Runs `handler` when `action` is chosen while this window takes input. A screen
+    // reader can choose the entries of a disabled window, which keys and mouse cannot;
+    // while a sequence or a child window holds this one, they do nothing.
+    template <typename Receiver>
+    void onChosen(QAction *action, Receiver *receiver, void (Receiver::*handler)())
+    {
+        connect(action, &QAction::triggered, receiver, [this, receiver, handler] {
+            if (isEnabled())
+                (receiver->*handler)();
+        });
+    }
 
 signals:
     // A connection attempt has created its progress window.

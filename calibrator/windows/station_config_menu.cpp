@@ -75,10 +75,10 @@ StationConfigMenu::StationConfigMenu(ORV_Main &main)
     m_menu->setObjectName(QStringLiteral("config_menu"));
     QAction *save = m_menu->addAction(QStringLiteral("&Save Station Configuration…"));
     save->setObjectName(QStringLiteral("save_config_menu"));
-    connect(save, &QAction::triggered, this, &StationConfigMenu::saveConfiguration);
+    main.onChosen(save, this, &StationConfigMenu::saveConfiguration);
     QAction *restore = m_menu->addAction(QStringLiteral("&Restore Station Configuration…"));
     restore->setObjectName(QStringLiteral("restore_config_menu"));
-    connect(restore, &QAction::triggered, this, &StationConfigMenu::restoreConfiguration);
+    main.onChosen(restore, this, &StationConfigMenu::restoreConfiguration);
     m_menu->setEnabled(false);
 
     chooseFile = [this](bool saving) {
