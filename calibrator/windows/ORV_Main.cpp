@@ -239,7 +239,7 @@ void ORV_Main::resizeEvent(QResizeEvent *event)
 void ORV_Main::startUp()
 {
     m_comPic->move(m_comPic->x(), 0);
-    m_viewMenu->setEnabled(false);
+    enableMenu(m_viewMenu, false);
     m_portClose->setEnabled(false);
     if (!m_settingsFile.load(m_dataDir, m_settings)) {
         // Without the file the program still works for this run, on the defaults.
@@ -258,10 +258,19 @@ void ORV_Main::setMenuState(MenuState state)
     m_portClose->setEnabled(!unconnected);
     m_portOnly->setEnabled(unconnected);
     // The menu itself, not only its bar entry: enabling the window would re-enable the entry.
-    m_viewMenu->setEnabled(state == MenuState::Connected);
+    enableMenu(m_viewMenu, state == MenuState::Connected);
     m_comMenu->setEnabled(unconnected);
     if (auto *config = findChild<QMenu *>(QStringLiteral("config_menu")))
-        config->setEnabled(state == MenuState::Connected);
+        enableMenu(config, state == MenuState::Connected);
+}
+
+void ORV_Main::enableMenu(QMenu *menu, bool enabled)
+{
+    menu->setEnabled(enabled);
+    // Its entries too: a screen reader reaches them without opening the menu, and
+    // should hear them dimmed and find them doing nothing.
+    for (QAction *entry : menu->actions())
+        entry->setEnabled(enabled);
 }
 
 void ORV_Main::linkClosing()

@@ -79,7 +79,10 @@ StationConfigMenu::StationConfigMenu(ORV_Main &main)
     QAction *restore = m_menu->addAction(QStringLiteral("&Restore Station Configuration…"));
     restore->setObjectName(QStringLiteral("restore_config_menu"));
     main.onChosen(restore, this, &StationConfigMenu::restoreConfiguration);
+    // Until connected; the entries too, as a screen reader reaches them without the menu.
     m_menu->setEnabled(false);
+    save->setEnabled(false);
+    restore->setEnabled(false);
 
     chooseFile = [this](bool saving) {
         return saving ? QFileDialog::getSaveFileName(&m_main, QStringLiteral("Save Station Configuration"),

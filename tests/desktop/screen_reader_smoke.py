@@ -44,18 +44,17 @@ def run(app_process, log, wire):
     app = at.wait_for(20, "ORV CAL on the accessibility bus", lambda: at.application(app_process.pid))
     heard = at.Heard("object:text-changed", "object:property-change:accessible-value", "object:text-caret-moved")
 
-    at.press(at.wait_for(10, '"Connect to Weather Station" in the menus',
-                         lambda: at.find(app, "Connect to Weather Station", MENU_ITEM)))
+    connect = at.wait_for(10, '"Connect to Weather Station" in the menus',
+                          lambda: at.find(app, "Connect to Weather Station", MENU_ITEM))
+    at.press(connect)
 
-    # Calibration Mode is offered once connected (the connection takes some 7 s).
+    # Once connected (some 7 s), Connect is no longer offered and Calibration Mode is.
     calibration = at.find(app, "Calibration Mode", MENU_ITEM)
-
-    def calibration_window():
-        window = at.find(app, "ORV Weather Station Calibration", (pyatspi.ROLE_FRAME, pyatspi.ROLE_WINDOW))
-        if window is None and at.has_state(calibration, pyatspi.STATE_SENSITIVE):
-            at.press(calibration)
-        return window
-    cal = at.wait_for(30, "the calibration window", calibration_window)
+    at.wait_for(30, "the connected menus", lambda: not at.has_state(connect, pyatspi.STATE_SENSITIVE)
+                and at.has_state(calibration, pyatspi.STATE_SENSITIVE))
+    at.press(calibration)
+    cal = at.wait_for(30, "the calibration window",
+                      lambda: at.find(app, "ORV Weather Station Calibration", (pyatspi.ROLE_FRAME,)))
 
     # The Temperature tab was read on opening; the station's outside temperature shows.
     current = at.wait_for(10, "the outside temperature read", lambda: log_shows(log, "cur_out_temp_lbl"))
