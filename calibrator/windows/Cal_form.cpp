@@ -538,8 +538,11 @@ QGroupBox *Cal_form::sliderPanel(const CalPanel &panel, QWidget *parent)
     // Mouse, arrow keys, page keys and reads all come through valueChanged.
     slider->setAccessibleName(panel.caption);
     connect(slider, &QSlider::valueChanged, set, [s, set](int value) { showText(set, orv::setLabelText(*s, value)); });
-    // Mouse, keys and wheel come through actions; a read's setValue() does not.
-    connect(slider, &QSlider::actionTriggered, this, [this, name = slider->objectName()] { m_movedSliders.insert(name); });
+    // Mouse, keys and wheel come through actions (Home on the lowest position chooses it too);
+    // a screen reader sets the value. A read marks it unmoved afterwards.
+    const auto moved = [this, name = slider->objectName()] { m_movedSliders.insert(name); };
+    connect(slider, &QSlider::actionTriggered, this, moved);
+    connect(slider, &QSlider::valueChanged, this, moved);
     grid->addWidget(minimum, 1, 0);
     grid->addWidget(slider, 1, 1, 1, 3);
     grid->addWidget(maximum, 1, 4);
