@@ -8,7 +8,6 @@ namespace {
 // One line for what an event tells assistive technology.
 QString told(QAccessibleEvent *e)
 {
-    const auto *t = static_cast<QAccessibleTextCursorEvent *>(e);
     switch (e->type()) {
     case QAccessible::TextInserted:
         return QStringLiteral("insert %1 %2").arg(static_cast<QAccessibleTextInsertEvent *>(e)->changePosition())
@@ -25,7 +24,8 @@ QString told(QAccessibleEvent *e)
     case QAccessible::TextSelectionChanged:
         return QStringLiteral("selection %1-%2").arg(static_cast<QAccessibleTextSelectionEvent *>(e)->selectionStart())
             .arg(static_cast<QAccessibleTextSelectionEvent *>(e)->selectionEnd());
-    case QAccessible::TextCaretMoved: return QStringLiteral("caret %1").arg(t->cursorPosition());
+    case QAccessible::TextCaretMoved:
+        return QStringLiteral("caret %1").arg(static_cast<QAccessibleTextCursorEvent *>(e)->cursorPosition());
     default: return QStringLiteral("state");
     }
 }
