@@ -72,11 +72,10 @@ int benchRead(const QString &device, int baud, int count, const QString &monitor
     for (int i = 0; i < count; ++i) {
         QElapsedTimer t;
         t.start();
-        link.state.param_addr = 0x10;
-        link.read_param();
+        const LinkResult<quint16> read = link.read_param(0x10);
         totalMs += t.nsecsElapsed() / 1e6;
-        if (link.state.com_status != 0) {
-            out << "read failed\n";
+        if (!read) {
+            out << "read failed: " << read.errorString() << '\n';
             return 1;
         }
     }

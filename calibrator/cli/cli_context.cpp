@@ -82,8 +82,6 @@ int CliContext::makeLink()
     comm->setLineObserver(tracer.get());
     link = std::make_unique<StationLink>(*comm, pump);
     link->setMessages(&messages);
-    link->state.pkt_start = QByteArray(1, 0x02);
-    link->state.pkt_end = QByteArray(1, 0x03);
     return Ok;
 }
 
@@ -102,10 +100,10 @@ QString CliContext::lineText() const
     return QStringLiteral("COM%1, %2").arg(chosenPort()).arg(settingsStringForRate(chosenRate()));
 }
 
-int CliContext::exchangeFailed(const QString &what)
+int CliContext::exchangeFailed(const QString &what, const LinkFailure &failure)
 {
-    if (comm->lost()) {
-        err << "orvcal-cli: the line went away during " << what << " (" << lineText() << "): " << comm->lostReason()
+    if (failure.error == LinkError::LineLost) {
+        err << "orvcal-cli: the line went away during " << what << " (" << lineText() << "): " << failure.text
             << Qt::endl;
         return PortUnavailable;
     }

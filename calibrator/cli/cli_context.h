@@ -79,7 +79,7 @@ public:
 
     // After a failed exchange: says so when the line itself went away, and
     // gives the exit code, a port problem in that case.
-    int exchangeFailed(const QString &what);
+    int exchangeFailed(const QString &what, const LinkFailure &failure);
 
     QtPump pump;
     // What the windows would show in a message box goes to stderr.

@@ -1,9 +1,10 @@
 #include "cli_context.h"
+#include "interrupt_watch.h"
 
 #include "params/clock_check.h"
 #include "params/number_format.h"
 #include "params/prm_file.h"
-#include "params/quiet_panels.h"
+#include "params/setting_panels.h"
 #include "params/station_backup.h"
 #include "params/station_config.h"
 
@@ -12,14 +13,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QSocketNotifier>
 
-#include <csignal>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace orv::cli {
 
@@ -43,10 +38,10 @@ int connect(CliContext &c, Station *station)
 {
     if (const int code = c.openLink(); code != Ok)
         return code;
-    c.link->request_version();
-    if (c.link->state.exchangeFailed())
-        return c.exchangeFailed(QStringLiteral("the version request"));
-    station->firmware = firmwareName(c.link->state.station_version);
+    const LinkResult<QByteArray> version = c.link->request_version();
+    if (!version)
+        return c.exchangeFailed(QStringLiteral("the version request"), version.failure());
+    station->firmware = firmwareName(*version);
     const QString path = load_prm_file(c.link->state, station->records, prmSearchPath(c.dataDir), c.link->messages());
     if (path.isEmpty()) {
         c.err << "orvcal-cli: looked in: " << prmSearchPath(c.dataDir).join(QStringLiteral(", ")) << Qt::endl;
@@ -68,11 +63,13 @@ Progress readProgress(CliContext &c)
 // Ok, or the exit code after saying why the settings could not all be read.
 int readStation(CliContext &c, const Station &station, const QList<ParamEntry> &entries, QMap<ParamEntry, int> *raw)
 {
-    switch (readRawSettings(*c.link, station.records, entries, raw, readProgress(c))) {
+    const Access<> read = readRawSettings(*c.link, station.records, entries, raw, readProgress(c));
+    switch (read.result) {
     case AccessResult::Done:
         return Ok;
     case AccessResult::ComFailed:
-        return c.exchangeFailed(QStringLiteral("the read of setting %1 of %2").arg(raw->size() + 1).arg(entries.size()));
+        return c.exchangeFailed(QStringLiteral("the read of setting %1 of %2").arg(raw->size() + 1).arg(entries.size()),
+                                read.failure);
     default:
         c.err << "orvcal-cli: " << printable(station.definitionFile) << " needs correcting first; nothing was written"
               << Qt::endl;
@@ -181,46 +178,20 @@ int diff(CliContext &c, const QStringList &args)
     return differing ? Differ : Ok;
 }
 
-// Ctrl+C during a run of writes: the first asks to stop before the next write (a
-// write in flight cannot be taken back), the second stops at once. The signal
-// only writes a byte; the event loop that every wait pumps does the rest.
-class InterruptWatch
+// Ctrl+C during a run of writes: the first asks to stop before the next write
+// (a write in flight cannot be taken back), the second stops at once after
+// `end` has said what was done. Only the writes are guarded: before and after
+// them nothing is half done.
+std::unique_ptr<InterruptWatch> guardWrites(CliContext &c, std::function<void()> end)
 {
-public:
-    InterruptWatch()
-    {
-        if (::socketpair(AF_UNIX, SOCK_STREAM, 0, s_fds) != 0)
-            return;
-        m_notifier = std::make_unique<QSocketNotifier>(s_fds[1], QSocketNotifier::Read);
-        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, [this] {
-            char byte = 0;
-            if (::read(s_fds[1], &byte, 1) == 1 && onInterrupt)
-                onInterrupt(++m_count);
-        });
-        struct sigaction action = {};
-        action.sa_handler = [](int) {
-            const char byte = 1;
-            [[maybe_unused]] const auto written = ::write(s_fds[0], &byte, 1);
-        };
-        sigemptyset(&action.sa_mask);
-        ::sigaction(SIGINT, &action, &m_previous);
-    }
-    ~InterruptWatch()
-    {
-        ::sigaction(SIGINT, &m_previous, nullptr);
-        m_notifier.reset();
-        ::close(s_fds[0]);
-        ::close(s_fds[1]);
-    }
-
-    std::function<void(int count)> onInterrupt;
-
-private:
-    static inline int s_fds[2] = {-1, -1};
-    std::unique_ptr<QSocketNotifier> m_notifier;
-    struct sigaction m_previous = {};
-    int m_count = 0;
-};
+    return std::make_unique<InterruptWatch>(
+        c,
+        [&c] {
+            c.err << "orvcal-cli: stopping after the write in progress (up to 15 s); Ctrl+C again stops at once"
+                  << Qt::endl;
+        },
+        std::move(end), Interrupted);
+}
 
 void printReport(CliContext &c, const RestoreReport &report)
 {
@@ -280,23 +251,8 @@ int restore(CliContext &c, const QStringList &arguments)
 
     QuietPanels panels;
     RestoreRunner runner(*c.link, station.records, c.settings, &c.settingsFile, panels);
-    bool stopRequested = false;
-    // Only the writes are guarded: before and after them nothing is half done.
-    auto interrupt = std::make_unique<InterruptWatch>();
-    interrupt->onInterrupt = [&](int count) {
-        if (count == 1) {
-            stopRequested = true;
-            c.err << "orvcal-cli: stopping after the write in progress (up to 15 s); Ctrl+C again stops at once"
-                  << Qt::endl;
-            return;
-        }
-        printReport(c, runner.reportSoFar());
-        c.out.flush();
-        c.err.flush();
-        std::fflush(nullptr);
-        std::_Exit(Interrupted);
-    };
-    runner.cancelRequested = [&] { return stopRequested; };
+    const auto interrupt = guardWrites(c, [&] { printReport(c, runner.reportSoFar()); });
+    runner.cancelRequested = [&] { return interrupt->stopRequested(); };
     runner.progress = [&](int done, int total, ParamEntry entry, double left) {
         if (done < total)
             c.err << "writing setting " << done + 1 << " of " << total << " (" << entryName(entry) << "), about "
@@ -388,23 +344,8 @@ int clock(CliContext &c, const QStringList &args)
         inFlight = QString::fromLatin1(entryName(field));
         c.err << "writing " << written.size() + 1 << " of 6: " << inFlight << " = " << value << Qt::endl;
     };
-    bool stopRequested = false;
-    // Only the writes are guarded: before and after them nothing is half done.
-    auto interrupt = std::make_unique<InterruptWatch>();
-    interrupt->onInterrupt = [&](int count) {
-        if (count == 1) {
-            stopRequested = true;
-            c.err << "orvcal-cli: stopping after the write in progress (up to 15 s); Ctrl+C again stops at once"
-                  << Qt::endl;
-            return;
-        }
-        report("clock setting ended at once on request");
-        c.out.flush();
-        c.err.flush();
-        std::fflush(nullptr);
-        std::_Exit(Interrupted);
-    };
-    check.cancelRequested = [&] { return stopRequested; };
+    auto interrupt = guardWrites(c, [&] { report("clock setting ended at once on request"); });
+    check.cancelRequested = [&] { return interrupt->stopRequested(); };
     const ClockResult setting = check.setStation();
     interrupt.reset();
     if (setting == ClockResult::Done || setting == ClockResult::Cancelled) {

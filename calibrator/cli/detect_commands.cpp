@@ -1,91 +1,13 @@
 #include "cli_context.h"
 #include "detect_options.h"
+#include "interrupt_watch.h"
 
 #include "link/quick_detection.h"
 #include "link/station_detection.h"
 
-#include <QSocketNotifier>
-
-#include <cerrno>
-#include <csignal>
-#include <cstdlib>
-#include <fcntl.h>
-#include <unistd.h>
-
 namespace orv::cli {
 
 namespace {
-
-// The signal handler only writes a byte here; the event loop, which runs in
-// every wait of the detection, reads it.
-int interruptPipe[2] = {-1, -1};
-
-void handleInterrupt(int)
-{
-    const int saved = errno;
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t n = ::write(interruptPipe[1], &byte, 1);
-    errno = saved;
-}
-
-// Ctrl+C during a detection: the first asks for a stop at the next check, as
-// the window's stop button does, and says so at once; the second ends the
-// program there and then, port closed and settings file untouched.
-class InterruptWatch
-{
-public:
-    InterruptWatch(CliContext &c)
-        : m_c(c)
-    {
-        if (::pipe2(interruptPipe, O_CLOEXEC | O_NONBLOCK) != 0)
-            return;
-        m_notifier = std::make_unique<QSocketNotifier>(interruptPipe[0], QSocketNotifier::Read);
-        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, [this] { handleActivated(); });
-        struct sigaction action = {};
-        action.sa_handler = handleInterrupt;
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESTART;
-        ::sigaction(SIGINT, &action, &m_previous);
-    }
-    ~InterruptWatch()
-    {
-        if (!m_notifier)
-            return;
-        ::sigaction(SIGINT, &m_previous, nullptr);
-        m_notifier.reset();
-        ::close(interruptPipe[0]);
-        ::close(interruptPipe[1]);
-        interruptPipe[0] = interruptPipe[1] = -1;
-    }
-    InterruptWatch(const InterruptWatch &) = delete;
-    InterruptWatch &operator=(const InterruptWatch &) = delete;
-
-    bool stopRequested() const { return m_count > 0; }
-
-private:
-    void handleActivated()
-    {
-        char bytes[16];
-        while (::read(interruptPipe[0], bytes, sizeof bytes) > 0)
-            ++m_count;
-        if (m_count == 1) {
-            m_c.err << "\norvcal-cli: stopping at the next check, once this try is over; Ctrl+C again ends at once"
-                    << Qt::endl;
-            return;
-        }
-        m_c.out.flush();
-        m_c.err << "\norvcal-cli: detection ended; settings file not changed" << Qt::endl;
-        // Dropping the line as a normal end would; nothing else is written.
-        if (m_c.comm)
-            m_c.comm->setPortOpen(false);
-        std::_Exit(DetectAbandoned);
-    }
-
-    CliContext &m_c;
-    std::unique_ptr<QSocketNotifier> m_notifier;
-    struct sigaction m_previous = {};
-    int m_count = 0;
-};
 
 // Prints the run's lines as they come; Ctrl+C asks for a stop, which the run
 // honours between tries just as the window's stop button.
@@ -145,7 +67,22 @@ int detect(CliContext &c, const QStringList &args)
         return code;
     DetectionResult result;
     {
-        InterruptWatch interrupts(c);
+        // The first Ctrl+C asks for a stop at the next check, as the window's
+        // stop button does; the second ends the program with the port closed
+        // and the settings file untouched.
+        InterruptWatch interrupts(
+            c,
+            [&c] {
+                c.err << "\norvcal-cli: stopping at the next check, once this try is over; Ctrl+C again ends at once"
+                      << Qt::endl;
+            },
+            [&c] {
+                c.out.flush();
+                c.err << "\norvcal-cli: detection ended; settings file not changed" << Qt::endl;
+                // Dropping the line as a normal end would; nothing else is written.
+                c.comm->setPortOpen(false);
+            },
+            DetectAbandoned);
         TerminalProgress progress(c.out, interrupts);
         c.link->state.cur_station = 0;
         result = options->quick ? quickDetect(c, *options, progress)

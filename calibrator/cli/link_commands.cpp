@@ -20,11 +20,11 @@ int version(CliContext &c, const QStringList &args)
         return code;
     if (const int code = c.openLink(); code != Ok)
         return code;
-    c.link->request_version();
-    if (c.link->state.exchangeFailed())
-        return c.exchangeFailed(QStringLiteral("the version request"));
+    const LinkResult<QByteArray> version = c.link->request_version();
+    if (!version)
+        return c.exchangeFailed(QStringLiteral("the version request"), version.failure());
     // Seven bytes as sent; line endings printed as escapes so the output stays one line.
-    c.out << printable(QString::fromLatin1(c.link->state.station_version)) << Qt::endl;
+    c.out << printable(QString::fromLatin1(*version)) << Qt::endl;
     return Ok;
 }
 
@@ -37,11 +37,10 @@ int read(CliContext &c, const QStringList &args)
     }
     if (const int code = c.openLink(); code != Ok)
         return code;
-    c.link->state.param_addr = int(*address);
-    c.link->read_param();
-    if (c.link->state.exchangeFailed())
-        return c.exchangeFailed(QStringLiteral("the read of address %1").arg(*address));
-    c.out << qint64(c.link->state.param_value) << Qt::endl;
+    const LinkResult<quint16> read = c.link->read_param(int(*address));
+    if (!read)
+        return c.exchangeFailed(QStringLiteral("the read of address %1").arg(*address), read.failure());
+    c.out << *read << Qt::endl;
     return Ok;
 }
 
@@ -55,12 +54,10 @@ int write(CliContext &c, const QStringList &args)
     }
     if (const int code = c.openLink(); code != Ok)
         return code;
-    c.link->state.param_addr = int(*address);
-    c.link->state.param_value = float(*value);
-    c.link->write_param();
-    if (c.link->state.exchangeFailed())
-        return c.exchangeFailed(QStringLiteral("the write of address %1").arg(*address));
-    c.out << qint64(c.link->state.param_value) << Qt::endl;
+    const LinkResult<quint16> echo = c.link->write_param(int(*address), int(*value));
+    if (!echo)
+        return c.exchangeFailed(QStringLiteral("the write of address %1").arg(*address), echo.failure());
+    c.out << *echo << Qt::endl;
     return Ok;
 }
 

@@ -117,9 +117,8 @@ int loadRecords(CliContext &c, ParamRecords &records, QString *path)
 {
     if (const int code = c.openLink(); code != Ok)
         return code;
-    c.link->request_version();
-    if (c.link->state.exchangeFailed())
-        return c.exchangeFailed(QStringLiteral("the version request"));
+    if (const LinkResult<QByteArray> version = c.link->request_version(); !version)
+        return c.exchangeFailed(QStringLiteral("the version request"), version.failure());
     *path = load_prm_file(c.link->state, records, prmSearchPath(c.dataDir), c.link->messages());
     if (path->isEmpty()) {
         c.err << "orvcal-cli: looked in: " << prmSearchPath(c.dataDir).join(QStringLiteral(", ")) << Qt::endl;
@@ -205,13 +204,19 @@ void printReading(CliContext &c, const NamedSetting &s, const ParamRecord &recor
         c.link->show_message(note, MessageIcon::Information);
 }
 
+// The exit code of a failed exchange, which has told the user already.
+int exchangeFailure(const LinkFailure &failure)
+{
+    return failure.error == LinkError::LineLost ? PortUnavailable : ExchangeFailed;
+}
+
 // Runs the get pattern and prints the outcome; Ok only when a value was read.
 int getAndPrint(CliContext &c, const NamedSetting &s, const ParamRecord &record)
 {
-    EngReading reading;
-    switch (get_eng_setting(*c.link, record, getWords(s), &reading)) {
+    const Access<EngReading> read = get_eng_setting(*c.link, record, getWords(s));
+    switch (read.result) {
     case AccessResult::Done:
-        printReading(c, s, record, reading);
+        printReading(c, s, record, read.value);
         return Ok;
     case AccessResult::Absent:
         c.err << "orvcal-cli: firmware " << printable(QString::fromLatin1(c.link->state.station_version)) << " has no "
@@ -219,11 +224,10 @@ int getAndPrint(CliContext &c, const NamedSetting &s, const ParamRecord &record)
               << Qt::endl;
         return Refused;
     case AccessResult::ComFailed:
-        break;
+        return exchangeFailure(read.failure);
     default:
         return Refused;
     }
-    return c.comm->lost() ? PortUnavailable : ExchangeFailed;
 }
 
 int get(CliContext &c, const QStringList &args)
@@ -304,11 +308,13 @@ int set(CliContext &c, const QStringList &args)
               << "; nothing was sent" << Qt::endl;
         return Refused;
     }
-    switch (write_raw_setting(*c.link, record, raw, settingMessage(QString::fromLatin1(s.setWords)), getWords(s))) {
+    const Access<> written =
+        write_raw_setting(*c.link, record, raw, settingMessage(QString::fromLatin1(s.setWords)), getWords(s));
+    switch (written.result) {
     case AccessResult::Done:
         break;
     case AccessResult::ComFailed:
-        return c.comm->lost() ? PortUnavailable : ExchangeFailed;
+        return exchangeFailure(written.failure);
     default:
         return Refused;
     }

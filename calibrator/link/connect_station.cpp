@@ -160,8 +160,7 @@ private:
             send(QStringLiteral("AT&F"));
             if (!pause(modemTryInterval))
                 return false;
-            m_link.state.reply_buf = m_comm.input();
-            if (m_link.state.reply_buf.contains("OK"))
+            if (m_comm.input().contains("OK"))
                 return true;
             // A line gone from under the modem will not bring an OK on a later try.
             if (tries >= modemTries || !m_comm.portOpen())
@@ -178,8 +177,7 @@ private:
         const QDateTime deadline = now.addMSecs(-now.time().msec()).addSecs(dialWindow);
         // The clock counts whole seconds: "later than the deadline" starts one second past it.
         const QDateTime expiry = deadline.addSecs(1);
-        QByteArray &reply = m_link.state.reply_buf;
-        reply.clear();
+        QByteArray reply;
         const auto recognised = [&reply] {
             return reply.contains("CONNECT") || reply.contains("CARRIER") || reply.contains("DIAL")
                 || reply.contains("BUSY");
@@ -203,10 +201,10 @@ private:
 
     void askVersion()
     {
-        m_link.request_version();
+        const bool answered = m_link.request_version().ok();
         if (m_cancelled)
             return;
-        if (m_link.state.exchangeFailed())
+        if (!answered)
             return fail(ConnectText::noVersion);
         m_progress.setInfo(ConnectText::connected);
         if (pause(showConnected))

@@ -13,6 +13,7 @@ public:
 
     // Attempt `attempt` of at most `attempts` begins (a write's transmissions
     // count as attempts); attempt 2 on means the station has not answered yet.
+    // The address is -1 for the version request.
     virtual void attemptStarted(Exchange exchange, int address, int attempt, int attempts) = 0;
 };
 

@@ -6,7 +6,7 @@
 
 namespace orv {
 
-QByteArray framePacket(const QByteArray &body, char start, char end)
+QByteArray framePacket(const QByteArray &body)
 {
     unsigned sum = unsigned(body.size());
     for (char c : body)
@@ -14,25 +14,25 @@ QByteArray framePacket(const QByteArray &body, char start, char end)
     const char checksum = char((256 - sum % 256) % 256);
     QByteArray packet;
     packet.reserve(body.size() + 4);
-    packet += start;
+    packet += packetStart;
     packet += char(body.size());
     packet += body;
     packet += checksum;
-    packet += end;
+    packet += packetEnd;
     return packet;
 }
 
-QByteArray readPacket(std::uint8_t address, char start, char end)
+QByteArray readPacket(std::uint8_t address)
 {
-    return framePacket(QByteArray("GP") + char(address), start, end);
+    return framePacket(QByteArray("GP") + char(address));
 }
 
-QByteArray writePacket(std::uint8_t address, std::int32_t value, char start, char end)
+QByteArray writePacket(std::uint8_t address, std::int32_t value)
 {
     // High byte is the quotient truncated toward zero, low byte the two's-complement low bits.
     const char high = char((value / 256) & 0xFF);
     const char low = char(value & 0xFF);
-    return framePacket(QByteArray("SP") + char(address) + high + low, start, end);
+    return framePacket(QByteArray("SP") + char(address) + high + low);
 }
 
 bool acceptableVersion(const QByteArray &reply)

@@ -125,19 +125,17 @@ DetectionResult detect_station(StationLink &link, ComSettings &settings, Detecti
                 }
                 progress.print(QStringLiteral("%1 ").arg(baud));
                 link.wait_seconds(3);
-                link.request_version();
-                if (!link.state.exchangeFailed()) {
+                if (const LinkResult<QByteArray> version = link.request_version()) {
                     result.outcome = DetectionResult::Found;
                     result.port = port;
                     result.baud = baud;
-                    result.version = link.state.station_version;
+                    result.version = *version;
                     showFound(progress, result);
                     const int slot = link.state.cur_station;
                     settings.baud_rate[slot] = float(baud);
                     settings.com_port[slot] = std::int16_t(port);
                     break;
                 }
-                link.state.com_status = 0;
             }
         }
 

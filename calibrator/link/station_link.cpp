@@ -1,9 +1,9 @@
 #include "station_link.h"
 
 #include "comm_control.h"
+#include "line_settings.h"
 #include "link_ui.h"
 #include "message.h"
-#include "numeric.h"
 #include "packet.h"
 #include "pump.h"
 
@@ -23,9 +23,9 @@ QDateTime wholeSecond(const QDateTime &t)
     return t.addMSecs(-(t.time().msec()));
 }
 
-float replyValue(const QByteArray &reply)
+quint16 replyValue(const QByteArray &reply)
 {
-    return float(uchar(reply[0]) * 256 + uchar(reply[1]));
+    return quint16(uchar(reply[0]) * 256 + uchar(reply[1]));
 }
 
 } // namespace
@@ -46,6 +46,14 @@ public:
 
 private:
     StationLink &m_link;
+};
+
+// One exchange with the station: it starts with nothing received, so its
+// failure never carries what an earlier exchange got.
+class StationLink::Exchange : public Activity
+{
+public:
+    explicit Exchange(StationLink &link) : Activity(link) { link.m_reply.clear(); }
 };
 
 QString lineLostReason(const QString &reason)
@@ -93,16 +101,6 @@ void StationLink::reportLossWhenIdle()
     });
 }
 
-char StationLink::startByte() const
-{
-    return state.pkt_start.isEmpty() ? char(0x02) : state.pkt_start.at(0);
-}
-
-char StationLink::endByte() const
-{
-    return state.pkt_end.isEmpty() ? char(0x03) : state.pkt_end.at(0);
-}
-
 void StationLink::wait_seconds(double seconds)
 {
     delay(seconds, false);
@@ -142,17 +140,17 @@ void StationLink::delay(double seconds, bool endOnLoss)
 void StationLink::startReceiveWindow()
 {
     // The calendar clock counts whole seconds, so a window lasts 15 to 16 s.
-    state.reply_deadline = wholeSecond(m_pump.now()).addSecs(receiveWindow);
-    state.reply_buf.clear();
+    m_replyDeadline = wholeSecond(m_pump.now()).addSecs(receiveWindow);
+    m_reply.clear();
 }
 
 bool StationLink::receive(int length)
 {
     // "Later than the deadline" on a whole-second clock is one second past it.
     bool complete = false;
-    m_pump.waitUntil(state.reply_deadline.addSecs(1), [this, length, &complete] {
+    m_pump.waitUntil(m_replyDeadline.addSecs(1), [this, length, &complete] {
         keepReply(m_comm.input(), length);
-        complete = state.reply_buf.size() == length;
+        complete = m_reply.size() == length;
         return complete || !m_comm.portOpen();
     });
     return complete;
@@ -162,140 +160,159 @@ void StationLink::keepReply(const QByteArray &received, int length)
 {
     // A reply longer than its length is never accepted; one byte more says as
     // much, whatever a flooding peer sends.
-    const qsizetype room = qMax<qsizetype>(0, length + 1 - state.reply_buf.size());
-    state.reply_buf += received.left(room);
+    const qsizetype room = qMax<qsizetype>(0, length + 1 - m_reply.size());
+    m_reply += received.left(room);
 }
 
-bool StationLink::lineUsable()
+std::optional<LinkFailure> StationLink::lineGone()
 {
     // A closed (or vanished) port can never answer; fail at once rather than
     // running out every attempt against nothing.
     if (m_comm.portOpen())
-        return true;
+        return std::nullopt;
     qCWarning(lcLink) << "exchange on a closed port";
-    failExchange();
-    return false;
+    if (!m_comm.lost())
+        return LinkFailure{LinkError::PortClosed, QStringLiteral("the port is not open"), m_reply};
+    m_lossReported = true;
+    return LinkFailure{LinkError::LineLost, m_comm.lostReason(), m_reply};
 }
 
-void StationLink::failExchange()
+LinkFailure StationLink::noAnswer(const QString &text)
 {
-    state.com_status = LinkState::comFailed;
-    if (m_comm.lost())
-        m_lossReported = true;
+    // The line may have gone while the last attempt waited.
+    if (std::optional<LinkFailure> gone = lineGone())
+        return *gone;
+    return {LinkError::NoAnswer, text, m_reply};
+}
+
+std::optional<LinkFailure> StationLink::unsendable(int address, const int *value)
+{
+    // An address that does not fit one byte would reach some other setting,
+    // and only 0..65535 fits the two value bytes: either would be stored
+    // truncated, so it is refused without touching the line.
+    QString why;
+    if (address < 0 || address > 255)
+        why = QStringLiteral("address %1 is outside 0 to 255").arg(address);
+    else if (value && (*value < 0 || *value > 65535))
+        why = QStringLiteral("the value %1 is outside 0 to 65535").arg(*value);
+    else
+        return std::nullopt;
+    qCWarning(lcLink) << "refusing the exchange:" << why;
+    return LinkFailure{LinkError::NotSendable, why, {}};
 }
 
 void StationLink::show_message(const QString &text, MessageIcon icon, const QString &title)
 {
-    // The failure's own text stays as it is; why the line went is said under it.
-    if (m_lossReported && m_comm.lost() && state.exchangeFailed())
-        m_messages->showMessage(text + QLatin1Char('\n') + lineLostReason(m_comm.lostReason()), icon, title);
-    else
-        m_messages->showMessage(text, icon, title);
+    m_messages->showMessage(text, icon, title);
 }
 
-void StationLink::reportAttempt(LinkProgress::Exchange exchange, int attempt, int attempts)
+void StationLink::show_failure(const QString &text, const LinkFailure &failure)
+{
+    // The failure's own text stays as it is; why the line went is said under it.
+    if (failure.error == LinkError::LineLost)
+        show_message(text + QLatin1Char('\n') + lineLostReason(failure.text));
+    else
+        show_message(text);
+}
+
+void StationLink::reportAttempt(LinkProgress::Exchange exchange, int address, int attempt, int attempts)
 {
     if (m_progress)
-        m_progress->attemptStarted(exchange, state.param_addr, attempt, attempts);
+        m_progress->attemptStarted(exchange, address, attempt, attempts);
 }
 
-void StationLink::request_version()
+LinkResult<QByteArray> StationLink::request_version()
 {
-    Activity activity(*this);
-    state.com_status = 0;
+    Exchange exchange(*this);
     for (int attempts = 1;; ++attempts) {
-        if (!lineUsable())
-            return;
-        reportAttempt(LinkProgress::Exchange::Version, attempts, versionAttempts);
+        if (std::optional<LinkFailure> gone = lineGone())
+            return *gone;
+        reportAttempt(LinkProgress::Exchange::Version, -1, attempts, versionAttempts);
         m_comm.setInBufferCount(0);
         m_comm.setOutput("V");
         startReceiveWindow();
-        if (receive(7) && acceptableVersion(state.reply_buf)) {
-            state.station_version = state.reply_buf;
-            return;
+        if (receive(7) && acceptableVersion(m_reply)) {
+            state.station_version = m_reply;
+            return m_reply;
         }
-        qCDebug(lcLink) << "version attempt" << attempts << "got" << state.reply_buf.toHex(' ');
-        if (attempts >= versionAttempts) {
-            failExchange();
-            return;
-        }
+        qCDebug(lcLink) << "version attempt" << attempts << "got" << m_reply.toHex(' ');
+        if (attempts >= versionAttempts)
+            return noAnswer(QStringLiteral("no acceptable version reply to %1 requests").arg(versionAttempts));
     }
 }
 
-void StationLink::read_param()
+LinkResult<quint16> StationLink::read_param(int address)
 {
-    Activity activity(*this);
-    state.com_status = 0;
-    // An address that does not fit one byte would reach some other setting.
-    if (state.param_addr < 0 || state.param_addr > 255) {
-        qCWarning(lcLink) << "refusing to read address" << state.param_addr;
-        state.com_status = LinkState::comFailed;
-        return;
-    }
+    Exchange exchange(*this);
+    if (std::optional<LinkFailure> refused = unsendable(address))
+        return *refused;
     pause(readSettle);
-    if (!lineUsable())
-        return;
+    if (std::optional<LinkFailure> gone = lineGone())
+        return *gone;
     m_comm.setInBufferCount(0);
-    const QByteArray packet = readPacket(std::uint8_t(state.param_addr), startByte(), endByte());
+    const QByteArray packet = readPacket(std::uint8_t(address));
     // The packet goes out once on its own and once more at every attempt.
     m_comm.setOutput(packet);
     for (int attempts = 1;; ++attempts) {
-        if (!lineUsable())
-            return;
-        reportAttempt(LinkProgress::Exchange::Read, attempts, readAttempts);
+        if (std::optional<LinkFailure> gone = lineGone())
+            return *gone;
+        reportAttempt(LinkProgress::Exchange::Read, address, attempts, readAttempts);
         m_comm.setInBufferCount(0);
         m_comm.setOutput(packet);
         startReceiveWindow();
-        if (receive(2)) {
-            state.param_value = replyValue(state.reply_buf);
-            return;
-        }
-        qCDebug(lcLink) << "read" << state.param_addr << "attempt" << attempts << "got"
-                        << state.reply_buf.toHex(' ');
-        if (attempts >= readAttempts) {
-            failExchange();
-            return;
-        }
+        if (receive(2))
+            return replyValue(m_reply);
+        qCDebug(lcLink) << "read" << address << "attempt" << attempts << "got" << m_reply.toHex(' ');
+        if (attempts >= readAttempts)
+            return noAnswer(QStringLiteral("no reply to %1 reads of address %2").arg(readAttempts).arg(address));
     }
 }
 
-void StationLink::write_param()
+LinkResult<quint16> StationLink::write_param(int address, int value)
 {
-    Activity activity(*this);
-    state.com_status = 0;
-    const std::int32_t value = roundHalfEven(state.param_value);
-    // Only 0..65535 fits the two value bytes; anything else would be stored
-    // truncated, so it is refused without touching the line.
-    if (state.param_addr < 0 || state.param_addr > 255 || value < 0 || value > 65535) {
-        qCWarning(lcLink) << "refusing to write" << state.param_value << "to address" << state.param_addr;
-        state.com_status = LinkState::comFailed;
-        return;
-    }
-    const QByteArray packet = writePacket(std::uint8_t(state.param_addr), value, startByte(), endByte());
+    Exchange exchange(*this);
+    if (std::optional<LinkFailure> refused = unsendable(address, &value))
+        return *refused;
+    const QByteArray packet = writePacket(std::uint8_t(address), value);
     for (int attempts = 1;; ++attempts) {
-        if (!lineUsable())
-            return;
-        reportAttempt(LinkProgress::Exchange::Write, attempts, state.write_no_echo == 255 ? 1 : writeTransmissions);
+        if (std::optional<LinkFailure> gone = lineGone())
+            return *gone;
+        reportAttempt(LinkProgress::Exchange::Write, address, attempts, writeTransmissions);
         m_comm.setOutput(packet);
-        if (state.write_no_echo == LinkState::noEcho) {
-            pause(noEchoWait);
-            return;
-        }
         pause(writeEchoWait);
-        state.reply_buf.clear();
+        m_reply.clear();
         keepReply(m_comm.input(), 2);
         // The sixth transmission's echo is never looked at.
-        if (attempts >= writeTransmissions || !lineUsable()) {
-            failExchange();
-            return;
-        }
-        if (state.reply_buf.size() == 2) {
-            state.param_value = replyValue(state.reply_buf);
-            return;
-        }
-        qCDebug(lcLink) << "write" << state.param_addr << "transmission" << attempts << "echo"
-                        << state.reply_buf.toHex(' ');
+        if (attempts >= writeTransmissions)
+            return noAnswer(QStringLiteral("no echo to %1 writes to address %2").arg(writeTransmissions).arg(address));
+        if (std::optional<LinkFailure> gone = lineGone())
+            return *gone;
+        if (m_reply.size() == 2)
+            return replyValue(m_reply);
+        qCDebug(lcLink) << "write" << address << "transmission" << attempts << "echo" << m_reply.toHex(' ');
     }
+}
+
+LinkResult<Sent> StationLink::write_param_no_echo(int address, int value)
+{
+    Exchange exchange(*this);
+    if (std::optional<LinkFailure> refused = unsendable(address, &value))
+        return *refused;
+    if (std::optional<LinkFailure> gone = lineGone())
+        return *gone;
+    reportAttempt(LinkProgress::Exchange::Write, address, 1, 1);
+    m_comm.setOutput(writePacket(std::uint8_t(address), value));
+    pause(noEchoWait);
+    return Sent{};
+}
+
+LinkResult<Sent> StationLink::change_rate(int baud)
+{
+    m_comm.setPortOpen(false);
+    m_comm.setSettings(settingsStringForRate(float(baud)));
+    if (!m_comm.setPortOpen(true))
+        return LinkFailure{LinkError::PortUnavailable, m_comm.lastOpenErrorString(), {}};
+    return Sent{};
 }
 
 void StationLink::close_link()

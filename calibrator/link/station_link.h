@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link_progress.h"
+#include "link_result.h"
 #include "link_state.h"
 #include "message.h"
 
@@ -8,6 +9,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 namespace orv {
 
@@ -15,8 +17,10 @@ class CommControl;
 class LinkUi;
 class Pump;
 
-// The request/reply exchange with the station: the only code that talks to it
-// once a link is up. Failures are reported in one way: com_status = 255.
+// The request/reply exchange with the station on one line: the only code
+// that talks to the station once a link is up. Each exchange takes its
+// operands as arguments and returns its value or why there is none; it shows
+// no message itself.
 class StationLink
 {
 public:
@@ -37,11 +41,12 @@ public:
     // Null goes back to stderr.
     void setMessages(MessageSink *sink) { m_messages = sink ? sink : &m_stderr; }
     MessageSink &messages() { return *m_messages; }
-    // A message box for the user; the link's failures use the defaults. After
-    // an exchange that failed because the line went away, the reason follows
-    // on a line of its own.
+    // A message box for the user; the link's failures use the defaults.
     void show_message(const QString &text, MessageIcon icon = MessageIcon::Critical,
                       const QString &title = QStringLiteral("ORV CAL"));
+    // The message of a failed exchange: `text`, and when the line went away,
+    // why, on a line of its own.
+    void show_failure(const QString &text, const LinkFailure &failure);
 
     LinkState state;
 
@@ -49,9 +54,17 @@ public:
     Pump &pump() { return m_pump; }
 
     void wait_seconds(double seconds);
-    void request_version();
-    void read_param();
-    void write_param();
+    // The 7-byte reply, also kept in state.station_version.
+    LinkResult<QByteArray> request_version();
+    LinkResult<quint16> read_param(int address);
+    // Sends `value` and returns the station's echo, which is not compared with it.
+    LinkResult<quint16> write_param(int address, int value);
+    // Sends once, waits half a second and reads nothing: the station answers
+    // a change of its rate at the new rate.
+    LinkResult<Sent> write_param_no_echo(int address, int value);
+    // Reopens the port at `baud`,N,8,1. A port that will not reopen is left
+    // closed and the failure says why.
+    LinkResult<Sent> change_rate(int baud);
     void close_link();
 
     // A pumped wait for something other than a reply (a modem's dial result);
@@ -61,6 +74,8 @@ public:
 private:
     class Activity;
     friend class Activity;
+    class Exchange;
+    friend class Exchange;
 
     // A pause inside an exchange: ends early once the line is gone, since
     // nothing can arrive any more.
@@ -69,16 +84,16 @@ private:
     void handleLineLost();
     void reportLossWhenIdle();
 
-    // Appends input to reply_buf until it holds exactly `length` bytes or the
-    // whole-second clock has passed reply_deadline.
+    // Appends input to the reply until it holds exactly `length` bytes or the
+    // whole-second clock has passed the attempt's deadline.
     bool receive(int length);
     void keepReply(const QByteArray &received, int length);
     void startReceiveWindow();
-    bool lineUsable();
-    void failExchange();
-    void reportAttempt(LinkProgress::Exchange exchange, int attempt, int attempts);
-    char startByte() const;
-    char endByte() const;
+    // The failure when nothing can go over the line any more, else none.
+    std::optional<LinkFailure> lineGone();
+    LinkFailure noAnswer(const QString &text);
+    std::optional<LinkFailure> unsendable(int address, const int *value = nullptr);
+    void reportAttempt(LinkProgress::Exchange exchange, int address, int attempt, int attempts);
 
     CommControl &m_comm;
     Pump &m_pump;
@@ -86,6 +101,9 @@ private:
     LinkProgress *m_progress = nullptr;
     StderrMessages m_stderr;
     MessageSink *m_messages = &m_stderr;
+    // The request in progress: bytes received for it, and the end of its receive wait.
+    QByteArray m_reply;
+    QDateTime m_replyDeadline;
     int m_activity = 0;
     // An exchange failed because of the current loss, so its caller reports it.
     bool m_lossReported = false;

@@ -4,7 +4,6 @@
 #include "setting_panels.h"
 
 #include "link/com_settings.h"
-#include "link/comm_control.h"
 #include "link/line_settings.h"
 #include "link/numeric.h"
 #include "link/settings_file.h"
@@ -29,30 +28,23 @@ BaudChange change_station_baud(StationLink &link, const ParamRecords &records, C
     if (const QString fault = recordFault(record); !fault.isEmpty()) {
         link.show_message(dataFaultMessage(QString::fromLatin1(entryName(ParamEntry::BaudRateIndex)),
                                       link.state.station_version, fault));
-        panels.setFrameEnabled(QStringLiteral("Frame6"), false);
+        panels.setFrameEnabled(PanelId::BaudRate, false);
         return BaudChange::NothingSent;
     }
 
-    LinkState &state = link.state;
-    state.param_value = float(index);
-    state.param_addr = roundHalfEven(record.address());
-    state.write_no_echo = LinkState::noEcho;
-    link.write_param();
-    state.write_no_echo = 0;
+    // Nothing comes back to judge the write by: the station answers at the new rate.
+    link.write_param_no_echo(roundHalfEven(record.address()), index);
 
-    const int slot = state.cur_station;
+    const int slot = link.state.cur_station;
     settings.baud_rate[std::size_t(slot)] = float(rate);
-    panels.setCaption(QStringLiteral("cur_baud_lbl"), QString::number(rate));
+    panels.setCaption(PanelId::BaudRate, PanelLabel::Current, QString::number(rate));
     if (file && !file->save(settings))
         link.show_message(file->error(), MessageIcon::Exclamation);
 
-    CommControl &comm = link.comm();
-    comm.setPortOpen(false);
-    comm.setSettings(settingsStringForRate(float(rate)));
-    if (!comm.setPortOpen(true)) {
+    if (const LinkResult<Sent> reopened = link.change_rate(rate); !reopened) {
         link.show_message(QStringLiteral("ORV CAL could not reopen the serial port at %1 baud: %2")
                               .arg(rate)
-                              .arg(comm.lastOpenErrorString()));
+                              .arg(reopened.errorString()));
         link.close_link();
         return BaudChange::Disconnected;
     }

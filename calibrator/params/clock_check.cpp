@@ -141,7 +141,7 @@ ClockResult ClockCheck::setStation()
         const int value = fieldValue(field, m_link.pump().now().addMSecs(lineMs));
         if (onWrite)
             onWrite(field, value);
-        if (write_raw_setting(m_link, m_records[field], float(value), setMessage) == AccessResult::ComFailed)
+        if (write_raw_setting(m_link, m_records[field], float(value), setMessage).result == AccessResult::ComFailed)
             return ClockResult::ComFailed;
         if (isDateField(field))
             --dateWritesLeft;

@@ -9,21 +9,21 @@
 
 namespace orv {
 
-bool raw_to_eng(float &param_value, const float &scale, const float &offset)
+bool raw_to_eng(float &value, const float &scale, const float &offset)
 {
     if (scale == 0.0f)
         return false;
-    const float eng = param_value / scale - offset;
+    const float eng = value / scale - offset;
     if (!std::isfinite(eng))
         return false;
-    param_value = eng;
+    value = eng;
     return true;
 }
 
 namespace {
 
 // Whole number through the "#####0" picture: halves away from zero.
-bool storeWhole(float &param_value, float x)
+bool storeWhole(float &value, float x)
 {
     if (!std::isfinite(x))
         return false;
@@ -31,19 +31,19 @@ bool storeWhole(float &param_value, float x)
     const double raw = leadingNumber(whole.toLatin1());
     if (std::fabs(raw) > double(std::numeric_limits<float>::max()))
         return false;
-    param_value = float(raw);
+    value = float(raw);
     return true;
 }
 
 } // namespace
 
-bool eng_to_raw(float &param_value, const float &scale, const float &offset)
+bool eng_to_raw(float &value, const float &scale, const float &offset)
 {
     // Multiplying by zero would make every value the offset: as wrong as a
     // division by zero the other way, so it is refused the same.
     if (scale == 0.0f)
         return false;
-    return storeWhole(param_value, (param_value + offset) * scale);
+    return storeWhole(value, (value + offset) * scale);
 }
 
 } // namespace orv

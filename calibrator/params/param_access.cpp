@@ -12,16 +12,17 @@ namespace {
 
 constexpr float largestRaw = 65535.0f;
 
-void setAddress(StationLink &link, const ParamRecord &record)
+int addressOf(const ParamRecord &record)
 {
-    link.state.param_addr = roundHalfEven(record.address());
+    return roundHalfEven(record.address());
 }
 
-AccessResult comFailed(StationLink &link, const QString &message)
+template <typename T>
+Access<T> comFailed(StationLink &link, const QString &message, const LinkFailure &failure)
 {
-    link.show_message(message);
+    link.show_failure(message, failure);
     link.close_link();
-    return AccessResult::ComFailed;
+    return {AccessResult::ComFailed, T{}, failure};
 }
 
 AccessResult dataFault(StationLink &link, const QString &setting, const QString &fault)
@@ -90,96 +91,82 @@ QString recordFault(const ParamRecord &record)
     return QStringLiteral("its address %1 is outside 0 to 255").arg(singleText(record.address()));
 }
 
-AccessResult get_eng_setting(StationLink &link, const ParamRecord &record, const QString &words, EngReading *reading)
+Access<EngReading> get_eng_setting(StationLink &link, const ParamRecord &record, const QString &words)
 {
     if (record.absent())
-        return AccessResult::Absent;
+        return {AccessResult::Absent};
     // A record the station cannot take is known before asking the station.
     if (const QString fault = recordFault(record); !fault.isEmpty())
-        return dataFault(link, words, fault);
+        return {dataFault(link, words, fault)};
     if (record.scale() == 0.0f)
-        return dataFault(link, words, zeroScale);
+        return {dataFault(link, words, zeroScale)};
     if (const QString fault = limitFault(record); !fault.isEmpty())
-        return dataFault(link, words, fault);
-    setAddress(link, record);
-    link.read_param();
-    if (link.state.exchangeFailed())
-        return comFailed(link, gettingMessage(words));
+        return {dataFault(link, words, fault)};
+    const LinkResult<quint16> read = link.read_param(addressOf(record));
+    if (!read)
+        return comFailed<EngReading>(link, gettingMessage(words), read.failure());
 
-    float &value = link.state.param_value;
     EngReading r;
-    r.raw = value;
-    if (!raw_to_eng(value, record.element[3], record.element[4]))
-        return dataFault(link, words, unconvertible);
-    r.current = value;
-    value = record.rawMin();
-    if (!raw_to_eng(value, record.element[3], record.element[4]))
-        return dataFault(link, words, unconvertible);
-    r.minimum = value;
-    value = record.rawMax();
-    if (!raw_to_eng(value, record.element[3], record.element[4]))
-        return dataFault(link, words, unconvertible);
-    r.maximum = value;
-    if (reading)
-        *reading = r;
-    return AccessResult::Done;
+    r.raw = float(*read);
+    r.current = r.raw;
+    r.minimum = record.rawMin();
+    r.maximum = record.rawMax();
+    for (float *value : {&r.current, &r.minimum, &r.maximum})
+        if (!raw_to_eng(*value, record.element[3], record.element[4]))
+            return {dataFault(link, words, unconvertible)};
+    return {AccessResult::Done, r};
 }
 
-AccessResult set_eng_setting(StationLink &link, const ParamRecord &record, float engValue, const QString &words)
+Access<> set_eng_setting(StationLink &link, const ParamRecord &record, float engValue, const QString &words)
 {
     // Only an enabled panel reaches here, but an absent record must never
     // turn into a write to address -999.
     if (record.absent())
-        return AccessResult::Absent;
+        return {AccessResult::Absent};
     if (const QString fault = recordFault(record); !fault.isEmpty())
-        return dataFault(link, words, fault);
+        return {dataFault(link, words, fault)};
     float raw = engValue;
     if (!eng_to_raw(raw, record.element[3], record.element[4]))
-        return dataFault(link, words, record.scale() == 0.0f ? zeroScale : unconvertible);
+        return {dataFault(link, words, record.scale() == 0.0f ? zeroScale : unconvertible)};
     // The link would refuse it too, but as a line fault that closes the link.
     if (!rawFits(float(roundHalfEven(raw))))
-        return dataFault(link, words,
-                         QStringLiteral("%1 converts to the raw value %2, outside 0 to 65535; nothing was sent")
-                             .arg(singleText(engValue), singleText(raw)));
-    setAddress(link, record);
-    link.state.param_value = raw;
-    link.write_param();
-    if (link.state.exchangeFailed())
-        return comFailed(link, settingMessage(words));
-    return AccessResult::Done;
+        return {dataFault(link, words,
+                          QStringLiteral("%1 converts to the raw value %2, outside 0 to 65535; nothing was sent")
+                              .arg(singleText(engValue), singleText(raw)))};
+    const LinkResult<quint16> written = link.write_param(addressOf(record), roundHalfEven(raw));
+    if (!written)
+        return comFailed<Sent>(link, settingMessage(words), written.failure());
+    return {};
 }
 
-AccessResult read_raw_setting(StationLink &link, const ParamRecord &record, const QString &failureMessage,
-                              const QString &setting)
+Access<quint16> read_raw_setting(StationLink &link, const ParamRecord &record, const QString &failureMessage,
+                                 const QString &setting)
 {
     if (record.absent())
-        return AccessResult::Absent;
+        return {AccessResult::Absent};
     if (const QString fault = recordFault(record); !fault.isEmpty())
-        return dataFault(link, setting, fault);
-    setAddress(link, record);
-    link.read_param();
-    if (link.state.exchangeFailed())
-        return comFailed(link, failureMessage);
-    return AccessResult::Done;
+        return {dataFault(link, setting, fault)};
+    const LinkResult<quint16> read = link.read_param(addressOf(record));
+    if (!read)
+        return comFailed<quint16>(link, failureMessage, read.failure());
+    return {AccessResult::Done, *read};
 }
 
-AccessResult write_raw_setting(StationLink &link, const ParamRecord &record, float rawValue,
-                               const QString &failureMessage, const QString &setting)
+Access<> write_raw_setting(StationLink &link, const ParamRecord &record, float rawValue,
+                           const QString &failureMessage, const QString &setting)
 {
     if (record.absent())
-        return AccessResult::Absent;
+        return {AccessResult::Absent};
     if (const QString fault = recordFault(record); !fault.isEmpty())
-        return dataFault(link, setting, fault);
+        return {dataFault(link, setting, fault)};
     if (!rawFits(float(roundHalfEven(rawValue))))
-        return dataFault(link, setting,
-                         QStringLiteral("the raw value %1 is outside 0 to 65535; nothing was sent")
-                             .arg(singleText(rawValue)));
-    setAddress(link, record);
-    link.state.param_value = rawValue;
-    link.write_param();
-    if (link.state.exchangeFailed())
-        return comFailed(link, failureMessage);
-    return AccessResult::Done;
+        return {dataFault(link, setting,
+                          QStringLiteral("the raw value %1 is outside 0 to 65535; nothing was sent")
+                              .arg(singleText(rawValue)))};
+    const LinkResult<quint16> written = link.write_param(addressOf(record), roundHalfEven(rawValue));
+    if (!written)
+        return comFailed<Sent>(link, failureMessage, written.failure());
+    return {};
 }
 
 } // namespace orv

@@ -2,7 +2,11 @@
 
 #include "param_records.h"
 
+#include "link/link_result.h"
+
 #include <QString>
+
+#include <utility>
 
 namespace orv {
 
@@ -12,15 +16,34 @@ class StationLink;
 enum class AccessResult {
     Done,
     Absent,    // the firmware lacks the setting; nothing was sent
-    ComFailed, // the exchange failed: message shown, link closed, com_status 255
+    ComFailed, // the exchange failed: message shown, link closed
     // The definition file gives numbers no exchange can carry: an address
     // outside 0..255, a raw limit or value outside 0..65535, a scale of 0 or
     // values beyond the single range. Message shown, nothing sent, the link
-    // and com_status untouched: the fault is in the file, not on the line.
+    // untouched: the fault is in the file, not on the line.
     DataFault,
     // The slider could not show the station's value and was not moved, so no
     // value was chosen: nothing sent, the reason shown.
     NotChosen,
+};
+
+// How an access ended and what it brought; after ComFailed, why the exchange
+// failed as the link told it.
+template <typename T = Sent>
+struct Access
+{
+    Access(AccessResult r = AccessResult::Done, T v = {}, LinkFailure f = {})
+        : result(r)
+        , value(std::move(v))
+        , failure(std::move(f))
+    {
+    }
+
+    AccessResult result;
+    T value;
+    LinkFailure failure;
+
+    bool done() const { return result == AccessResult::Done; }
 };
 
 // A setting's current value and limits in engineering units.
@@ -55,24 +78,21 @@ QString recordFault(const ParamRecord &record);
 // The get pattern: reads the setting at the record's address and converts it
 // and the record's raw limits with the record's scale and offset. On a failed
 // exchange shows gettingMessage(words) and closes the link; a record with a
-// data fault is refused before the line is touched. `param_value` is
-// left holding the converted maximum, as the setting operations expect.
-AccessResult get_eng_setting(StationLink &link, const ParamRecord &record, const QString &words,
-                             EngReading *reading);
+// data fault is refused before the line is touched.
+Access<EngReading> get_eng_setting(StationLink &link, const ParamRecord &record, const QString &words);
 
 // The set pattern: converts `engValue` to raw and writes it. On a failed
 // exchange shows settingMessage(words) and closes the link; a raw value
 // outside 0..65535 is a data fault and nothing is sent. The caller keeps
 // the value within the record's limits and reads the setting again afterwards.
-AccessResult set_eng_setting(StationLink &link, const ParamRecord &record, float engValue, const QString &words);
+Access<> set_eng_setting(StationLink &link, const ParamRecord &record, float engValue, const QString &words);
 
-// The same exchanges without a conversion, for bit fields and option indices:
-// the raw value travels in link.state.param_value. `failureMessage` is the
-// whole text shown when the exchange fails; `setting` names the setting in
-// the message of a data fault.
-AccessResult read_raw_setting(StationLink &link, const ParamRecord &record, const QString &failureMessage,
-                              const QString &setting = QString());
-AccessResult write_raw_setting(StationLink &link, const ParamRecord &record, float rawValue,
-                               const QString &failureMessage, const QString &setting = QString());
+// The same exchanges without a conversion, for bit fields and option indices.
+// `failureMessage` is the whole text shown when the exchange fails; `setting`
+// names the setting in the message of a data fault.
+Access<quint16> read_raw_setting(StationLink &link, const ParamRecord &record, const QString &failureMessage,
+                                 const QString &setting = QString());
+Access<> write_raw_setting(StationLink &link, const ParamRecord &record, float rawValue,
+                           const QString &failureMessage, const QString &setting = QString());
 
 } // namespace orv

@@ -8,11 +8,7 @@
 #include "link/numeric.h"
 #include "link/station_link.h"
 
-#include <QLoggingCategory>
-
 #include <algorithm>
-
-Q_LOGGING_CATEGORY(lcSettings, "orv.settings")
 
 namespace orv {
 
@@ -34,11 +30,6 @@ float wordToSend(std::int16_t word)
     return float(std::uint16_t(word));
 }
 
-std::int16_t wordFromRaw(float raw)
-{
-    return std::int16_t(std::uint16_t(roundHalfEven(raw)));
-}
-
 } // namespace
 
 SettingOps::SettingOps(StationLink &link, const ParamRecords &records, SettingPanels &panels)
@@ -48,84 +39,44 @@ SettingOps::SettingOps(StationLink &link, const ParamRecords &records, SettingPa
 {
 }
 
-bool SettingOps::run(QStringView operation)
+AccessResult SettingOps::readSlider(const SliderSetting &s)
 {
-    if (const SliderSetting *slider = findSliderSetting(operation)) {
-        if (operation == QLatin1String(slider->readOp))
-            return readSlider(*slider);
-        return writeSlider(*slider, m_link.state.param_value) != AccessResult::ComFailed;
-    }
-    using Op = bool (SettingOps::*)();
-    static const struct
-    {
-        const char *name;
-        Op op;
-    } ops[] = {
-        {"read_report_flag", &SettingOps::read_report_flag},
-        {"read_report_extras", &SettingOps::read_report_extras},
-        {"write_report_extras", &SettingOps::write_report_extras},
-        {"read_wind_options", &SettingOps::read_wind_options},
-        {"write_wind_options", &SettingOps::write_wind_options},
-        {"read_units", &SettingOps::read_units},
-        {"write_units", &SettingOps::write_units},
-        {"read_time_format", &SettingOps::read_time_format},
-        {"write_time_format", &SettingOps::write_time_format},
-        {"read_aux_display", &SettingOps::read_aux_display},
-        {"write_aux_display", &SettingOps::write_aux_display},
-        {"read_baud", &SettingOps::read_baud},
-    };
-    for (const auto &entry : ops)
-        if (operation == QLatin1String(entry.name))
-            return (this->*entry.op)();
-    if (operation == QLatin1String("write_report_flag"))
-        return write_report_flag(roundHalfEven(m_link.state.param_value));
-    qCWarning(lcSettings) << "no setting operation named" << operation;
-    Q_ASSERT_X(false, "SettingOps::run", "unknown operation");
-    return true;
-}
-
-bool SettingOps::readSlider(const SliderSetting &s)
-{
-    EngReading reading;
-    const AccessResult result = refuseFaulty(s.entry, text(s.readWords))
-                                    ? AccessResult::DataFault
-                                    : get_eng_setting(m_link, m_records[s.entry], text(s.readWords), &reading);
+    const Access<EngReading> read = refuseFaulty(s.entry, text(s.readWords))
+                                        ? Access<EngReading>{AccessResult::DataFault}
+                                        : get_eng_setting(m_link, m_records[s.entry], text(s.readWords));
     m_unshown.remove(&s);
-    switch (result) {
-    case AccessResult::ComFailed:
-        return false;
-    case AccessResult::Done:
-        break;
-    default:
+    if (read.result == AccessResult::ComFailed)
+        return read.result;
+    if (!read.done()) {
         // The current label keeps what it showed.
-        m_panels.setFrameEnabled(text(s.frame), false);
-        m_panels.setCaption(text(s.minLabel), QString());
-        m_panels.setCaption(text(s.maxLabel), QString());
-        m_panels.setCaption(noteLabel(s), QString());
-        return true;
+        m_panels.setFrameEnabled(s.panel, false);
+        for (PanelLabel label : {PanelLabel::Minimum, PanelLabel::Maximum, PanelLabel::Note})
+            m_panels.setCaption(s.panel, label, QString());
+        return read.result;
     }
+    const EngReading &reading = read.value;
     // A negative scale (allowed for the wind offset) turns the raw limits
     // round; a slider given Max below Min collapses onto one end, and an
     // unmoved "Make Change" would then write that end over the station's value.
     const float low = std::min(reading.minimum, reading.maximum);
     const float high = std::max(reading.minimum, reading.maximum);
-    m_panels.setFrameEnabled(text(s.frame), true);
-    m_panels.setCaption(text(s.minLabel), formatLabel(low, s.valueFormat));
-    m_panels.setCaption(text(s.maxLabel), formatLabel(high, s.valueFormat));
-    m_panels.setCaption(text(s.currentLabel), formatLabel(reading.current, s.valueFormat));
-    m_panels.setSlider(text(s.slider), sliderPosition(low, s.factor), sliderPosition(high, s.factor),
+    m_panels.setFrameEnabled(s.panel, true);
+    m_panels.setCaption(s.panel, PanelLabel::Minimum, formatLabel(low, s.valueFormat));
+    m_panels.setCaption(s.panel, PanelLabel::Maximum, formatLabel(high, s.valueFormat));
+    m_panels.setCaption(s.panel, PanelLabel::Current, formatLabel(reading.current, s.valueFormat));
+    m_panels.setSlider(s.panel, sliderPosition(low, s.factor), sliderPosition(high, s.factor),
                        sliderPosition(reading.current, s.factor));
     const QString why = unshownReason(s, reading);
     QString note;
     if (!why.isEmpty()) {
         m_unshown.insert(&s, why);
         // The slider stopped at its nearest position, which nobody chose.
-        m_panels.setCaption(text(s.setLabel), QString());
+        m_panels.setCaption(s.panel, PanelLabel::Set, QString());
         note = why.at(0).toUpper() + why.mid(1) + QStringLiteral("; \"Make Change\" writes only a value you move the slider to.");
     }
-    m_panels.setCaption(noteLabel(s), note);
+    m_panels.setCaption(s.panel, PanelLabel::Note, note);
     noteUnusual(s.entry, text(s.readWords));
-    return true;
+    return AccessResult::Done;
 }
 
 QString SettingOps::unshownReason(const SliderSetting &s, const EngReading &reading) const
@@ -154,9 +105,9 @@ AccessResult SettingOps::writeSlider(const SliderSetting &s, float engValue, boo
     }
     const AccessResult result = refuseFaulty(s.entry, text(s.writeWords))
                                     ? AccessResult::DataFault
-                                    : set_eng_setting(m_link, m_records[s.entry], engValue, text(s.writeWords));
+                                    : set_eng_setting(m_link, m_records[s.entry], engValue, text(s.writeWords)).result;
     if (result == AccessResult::DataFault || result == AccessResult::Absent)
-        m_panels.setFrameEnabled(text(s.frame), false);
+        m_panels.setFrameEnabled(s.panel, false);
     return result;
 }
 
@@ -177,151 +128,133 @@ void SettingOps::noteUnusual(ParamEntry entry, const QString &setting)
         m_link.show_message(note, MessageIcon::Information);
 }
 
-bool SettingOps::read_report_flag()
+AccessResult SettingOps::read_report_flag()
 {
     const ParamRecord &record = m_records[ParamEntry::ReportFlags];
-    switch (readRaw(ParamEntry::ReportFlags,
-                    QStringLiteral("Com error while getting report flag calibration information"))) {
-    case AccessResult::ComFailed:
-        return false;
-    case AccessResult::Done:
-        break;
-    default:
-        m_panels.setFrameVisible(QStringLiteral("flag_frame"), false);
-        return true;
-    }
-    float value = m_link.state.param_value;
+    const Access<quint16> read =
+        readRaw(ParamEntry::ReportFlags, QStringLiteral("Com error while getting report flag calibration information"));
+    if (read.result != AccessResult::ComFailed)
+        m_panels.setFrameVisible(PanelId::ReportFlags, read.done());
+    if (!read.done())
+        return read.result;
+    float value = float(read.value);
     raw_to_eng(value, record.element[3], record.element[4]);
-    m_panels.setFrameVisible(QStringLiteral("flag_frame"), true);
     if (value >= 0 && value <= 7)
-        m_panels.select(QStringLiteral("flag_opt"), roundHalfEven(value));
-    return true;
+        m_panels.select(PanelId::ReportFlags, roundHalfEven(value));
+    return read.result;
 }
 
-bool SettingOps::write_report_flag(int option)
+AccessResult SettingOps::write_report_flag(int option)
 {
     return writeRaw(ParamEntry::ReportFlags, float(option),
                     QStringLiteral("Com error while setting report flag calibration information"));
 }
 
-bool SettingOps::read_report_extras()
+AccessResult SettingOps::read_report_extras()
 {
-    switch (readRaw(ParamEntry::ReportMinMax,
-                    QStringLiteral("Com error while getting report flag calibration information"))) {
-    case AccessResult::ComFailed:
-        return false;
-    case AccessResult::Done:
-        break;
-    default:
-        m_panels.setFrameVisible(QStringLiteral("new_flag_frame"), false);
-        return true;
-    }
-    report_word = m_link.state.param_value;
-    const int bits = roundHalfEven(report_word);
-    m_panels.setFrameVisible(QStringLiteral("new_flag_frame"), true);
-    m_panels.setChecked(QStringLiteral("max_flag_chk"), bits & 1);
-    m_panels.setChecked(QStringLiteral("ff_flag_chk"), bits & 2);
-    return true;
+    const Access<quint16> read =
+        readRaw(ParamEntry::ReportMinMax, QStringLiteral("Com error while getting report flag calibration information"));
+    if (read.result != AccessResult::ComFailed)
+        m_panels.setFrameVisible(PanelId::ReportExtras, read.done());
+    if (!read.done())
+        return read.result;
+    report_word = float(read.value);
+    m_panels.setChecked(CheckBox::MaxMinReport, read.value & 1);
+    m_panels.setChecked(CheckBox::FormFeed, read.value & 2);
+    return read.result;
 }
 
-bool SettingOps::write_report_extras()
+AccessResult SettingOps::write_report_extras()
 {
-    report_word = reportWordWith(report_word, m_panels.isChecked(QStringLiteral("max_flag_chk")),
-                                 m_panels.isChecked(QStringLiteral("ff_flag_chk")));
+    report_word = reportWordWith(report_word, m_panels.isChecked(CheckBox::MaxMinReport),
+                                 m_panels.isChecked(CheckBox::FormFeed));
     return writeRaw(ParamEntry::ReportMinMax, report_word,
                     QStringLiteral("Com error while setting report flag calibration information"));
 }
 
-bool SettingOps::read_wind_options()
+AccessResult SettingOps::read_wind_options()
 {
     const AccessResult read =
-        readDisplayWord("other_wind_frame", QStringLiteral("Com error while getting wind calibration information"));
+        readDisplayWord(PanelId::OtherWind, QStringLiteral("Com error while getting wind calibration information"));
     if (read == AccessResult::Done) {
-        m_panels.setChecked(QStringLiteral("knot_chk"), display_word & knotsBit);
-        m_panels.setChecked(QStringLiteral("average_chk"), display_word & instantWindBit);
+        m_panels.setChecked(CheckBox::Knots, display_word & knotsBit);
+        m_panels.setChecked(CheckBox::Instantaneous, display_word & instantWindBit);
     }
-    return read != AccessResult::ComFailed;
+    return read;
 }
 
-bool SettingOps::write_wind_options()
+AccessResult SettingOps::write_wind_options()
 {
-    display_word = withWindBits(display_word, m_panels.isChecked(QStringLiteral("knot_chk")),
-                                m_panels.isChecked(QStringLiteral("average_chk")));
+    display_word = withWindBits(display_word, m_panels.isChecked(CheckBox::Knots),
+                                m_panels.isChecked(CheckBox::Instantaneous));
     return writeRaw(ParamEntry::WspUnits, wordToSend(display_word),
                     QStringLiteral("Com error while setting wind calibration information"));
 }
 
-bool SettingOps::read_units()
+AccessResult SettingOps::read_units()
 {
     const ParamRecord &record = m_records[ParamEntry::ScaleUnits];
-    switch (readRaw(ParamEntry::ScaleUnits, QStringLiteral("Com error while getting units of measure information"))) {
-    case AccessResult::ComFailed:
-        return false;
-    case AccessResult::Done:
-        break;
-    default:
-        m_panels.setFrameEnabled(QStringLiteral("unit_frame"), false);
-        return true;
-    }
-    float value = m_link.state.param_value;
+    const Access<quint16> read =
+        readRaw(ParamEntry::ScaleUnits, QStringLiteral("Com error while getting units of measure information"));
+    if (read.result != AccessResult::ComFailed)
+        m_panels.setFrameEnabled(PanelId::Units, read.done());
+    if (!read.done())
+        return read.result;
+    float value = float(read.value);
     raw_to_eng(value, record.element[3], record.element[4]);
-    m_panels.setFrameEnabled(QStringLiteral("unit_frame"), true);
-    m_panels.select(QStringLiteral("units_opt"), value == 0 ? 0 : 1);
-    return true;
+    m_panels.select(PanelId::Units, value == 0 ? 0 : 1);
+    return read.result;
 }
 
-bool SettingOps::write_units()
+AccessResult SettingOps::write_units()
 {
-    const bool english = m_panels.isSelected(QStringLiteral("units_opt"), 0);
+    const bool english = m_panels.isSelected(PanelId::Units, 0);
     // The missing "setting" is the text users of this station have always seen.
-    return writeRaw(ParamEntry::ScaleUnits, english ? 0 : 1,
-                    QStringLiteral("Com error while units of measure information"));
+    return writeRaw(ParamEntry::ScaleUnits, english ? 0 : 1, QStringLiteral("Com error while units of measure information"));
 }
 
-bool SettingOps::read_time_format()
+AccessResult SettingOps::read_time_format()
 {
     const AccessResult read =
-        readDisplayWord("time_frame", QStringLiteral("Com error while getting time format information"));
+        readDisplayWord(PanelId::TimeFormat, QStringLiteral("Com error while getting time format information"));
     if (read == AccessResult::Done)
-        m_panels.select(QStringLiteral("timef_opt"), (display_word & twelveHourBit) ? 0 : 1);
-    return read != AccessResult::ComFailed;
+        m_panels.select(PanelId::TimeFormat, (display_word & twelveHourBit) ? 0 : 1);
+    return read;
 }
 
-bool SettingOps::write_time_format()
+AccessResult SettingOps::write_time_format()
 {
-    display_word = withTimeBit(display_word, m_panels.isSelected(QStringLiteral("timef_opt"), 0));
+    display_word = withTimeBit(display_word, m_panels.isSelected(PanelId::TimeFormat, 0));
     return writeRaw(ParamEntry::WspUnits, wordToSend(display_word),
                     QStringLiteral("Com error while setting time format information"));
 }
 
-bool SettingOps::read_aux_display()
+AccessResult SettingOps::read_aux_display()
 {
     const AccessResult read =
-        readDisplayWord("aux_frame", QStringLiteral("Com error while getting aux. display format information"));
+        readDisplayWord(PanelId::AuxDisplay, QStringLiteral("Com error while getting aux. display format information"));
     if (read == AccessResult::Done)
-        m_panels.select(QStringLiteral("aux_opt"), (display_word & hideAuxBit) ? 1 : 0);
-    return read != AccessResult::ComFailed;
+        m_panels.select(PanelId::AuxDisplay, (display_word & hideAuxBit) ? 1 : 0);
+    return read;
 }
 
-bool SettingOps::write_aux_display()
+AccessResult SettingOps::write_aux_display()
 {
-    display_word = withAuxBit(display_word, m_panels.isSelected(QStringLiteral("aux_opt"), 1));
+    display_word = withAuxBit(display_word, m_panels.isSelected(PanelId::AuxDisplay, 1));
     return writeRaw(ParamEntry::WspUnits, wordToSend(display_word),
                     QStringLiteral("Com error while setting aux.display format information"));
 }
 
-bool SettingOps::read_baud()
+AccessResult SettingOps::read_baud()
 {
-    const AccessResult result =
+    const Access<quint16> read =
         readRaw(ParamEntry::BaudRateIndex, QStringLiteral("Com error while getting station baud rate information"));
-    if (result == AccessResult::ComFailed)
-        return false;
-    if (result == AccessResult::Done)
-        m_panels.setCaption(QStringLiteral("cur_baud_lbl"), baudTextForIndex(m_link.state.param_value));
+    if (read.done())
+        m_panels.setCaption(PanelId::BaudRate, PanelLabel::Current, baudTextForIndex(read.value));
     // No rate can be changed at an address the station does not have.
-    if (result == AccessResult::DataFault)
-        m_panels.setFrameEnabled(QStringLiteral("Frame6"), false);
-    return true;
+    if (read.result == AccessResult::DataFault)
+        m_panels.setFrameEnabled(PanelId::BaudRate, false);
+    return read.result;
 }
 
 float SettingOps::reportWordWith(float word, bool maxMin, bool formFeed)
@@ -358,38 +291,37 @@ std::int16_t SettingOps::withAuxBit(std::int16_t word, bool hideAux)
     return std::int16_t(hideAux ? (word | hideAuxBit) : (word & ~hideAuxBit));
 }
 
-QString SettingOps::baudTextForIndex(float index)
+QString SettingOps::baudTextForIndex(int index)
 {
-    for (int i = 0; i < int(stationRates.size()); ++i)
-        if (index == float(i))
-            return QString::number(rateOfStationBaudIndex(i));
-    return {};
+    const int rate = rateOfStationBaudIndex(index);
+    return rate > 0 ? QString::number(rate) : QString();
 }
 
-AccessResult SettingOps::readRaw(ParamEntry entry, const QString &message)
+Access<quint16> SettingOps::readRaw(ParamEntry entry, const QString &message)
+{
+    const QString name = QString::fromLatin1(entryName(entry));
+    if (refuseFaulty(entry, name))
+        return {AccessResult::DataFault};
+    return read_raw_setting(m_link, m_records[entry], message, name);
+}
+
+AccessResult SettingOps::writeRaw(ParamEntry entry, float value, const QString &message)
 {
     const QString name = QString::fromLatin1(entryName(entry));
     if (refuseFaulty(entry, name))
         return AccessResult::DataFault;
-    return read_raw_setting(m_link, m_records[entry], message, name);
+    return write_raw_setting(m_link, m_records[entry], value, message, name).result;
 }
 
-bool SettingOps::writeRaw(ParamEntry entry, float value, const QString &message)
+AccessResult SettingOps::readDisplayWord(PanelId panel, const QString &message)
 {
-    const QString name = QString::fromLatin1(entryName(entry));
-    return refuseFaulty(entry, name)
-           || write_raw_setting(m_link, m_records[entry], value, message, name) != AccessResult::ComFailed;
-}
-
-AccessResult SettingOps::readDisplayWord(const char *frame, const QString &message)
-{
-    const AccessResult read = readRaw(ParamEntry::WspUnits, message);
-    if (read == AccessResult::ComFailed)
-        return read;
-    if (read == AccessResult::Done)
-        display_word = wordFromRaw(m_link.state.param_value);
-    m_panels.setFrameEnabled(text(frame), read == AccessResult::Done);
-    return read;
+    const Access<quint16> read = readRaw(ParamEntry::WspUnits, message);
+    if (read.result == AccessResult::ComFailed)
+        return read.result;
+    if (read.done())
+        display_word = std::int16_t(read.value);
+    m_panels.setFrameEnabled(panel, read.done());
+    return read.result;
 }
 
 } // namespace orv

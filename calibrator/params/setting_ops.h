@@ -4,10 +4,8 @@
 #include "param_records.h"
 #include "slider_settings.h"
 
-#include <QString>
-#include <QStringView>
-
 #include <QHash>
+#include <QString>
 
 #include <cstdint>
 #include <set>
@@ -20,23 +18,19 @@ class StationLink;
 // The read and write operation of every setting the calibration window shows:
 // each fetches or sends its setting and fills or reads its panel. A failed
 // exchange shows the operation's own message and closes the link; the
-// operation then returns false with com_status 255 for the caller to test.
-// A record the definition file got wrong is reported as such and its panel
+// operation then returns ComFailed for the caller to stop at. A record the
+// definition file got wrong is reported as such (DataFault) and its panel
 // disabled, with the link left open.
 class SettingOps
 {
 public:
     SettingOps(StationLink &link, const ParamRecords &records, SettingPanels &panels);
 
-    // Runs the operation named as in the catalogue ("read_out_temp"). False
-    // after a failed exchange; an unknown name is a programming error.
-    bool run(QStringView operation);
-
     // A station value the slider cannot show (outside the file's raw limits,
     // or one that its position would not write back unchanged) is shown on
     // the current label and named in the panel's note; "Set To" stays empty
     // until the slider is moved.
-    bool readSlider(const SliderSetting &setting);
+    AccessResult readSlider(const SliderSetting &setting);
     // `engValue` is the slider position divided by the panel's factor. A data
     // fault disables the panel, sends nothing and leaves the link open: the
     // caller then has nothing to read back. An unmoved slider that could not
@@ -44,20 +38,20 @@ public:
     // reason shown.
     AccessResult writeSlider(const SliderSetting &setting, float engValue, bool moved = true);
 
-    bool read_report_flag();
+    AccessResult read_report_flag();
     // `option` is the index of the selected flag_opt, sent unconverted.
-    bool write_report_flag(int option);
-    bool read_report_extras();
-    bool write_report_extras();
-    bool read_wind_options();
-    bool write_wind_options();
-    bool read_units();
-    bool write_units();
-    bool read_time_format();
-    bool write_time_format();
-    bool read_aux_display();
-    bool write_aux_display();
-    bool read_baud();
+    AccessResult write_report_flag(int option);
+    AccessResult read_report_extras();
+    AccessResult write_report_extras();
+    AccessResult read_wind_options();
+    AccessResult write_wind_options();
+    AccessResult read_units();
+    AccessResult write_units();
+    AccessResult read_time_format();
+    AccessResult write_time_format();
+    AccessResult read_aux_display();
+    AccessResult write_aux_display();
+    AccessResult read_baud();
 
     // The raw "report MIN/MAX" value as last read or written.
     float report_word = 0;
@@ -71,7 +65,7 @@ public:
     static std::int16_t withAuxBit(std::int16_t word, bool hideAux);
 
     // The rate text shown for a baud index: 0 "38400" ... 7 "300", else empty.
-    static QString baudTextForIndex(float index);
+    static QString baudTextForIndex(int index);
 
 private:
     // True when the entry's record cannot be used; its fault is told once per
@@ -79,9 +73,9 @@ private:
     bool refuseFaulty(ParamEntry entry, const QString &setting);
     void noteUnusual(ParamEntry entry, const QString &setting);
     QString unshownReason(const SliderSetting &setting, const EngReading &reading) const;
-    AccessResult readRaw(ParamEntry entry, const QString &message);
-    bool writeRaw(ParamEntry entry, float value, const QString &message);
-    AccessResult readDisplayWord(const char *frame, const QString &message);
+    Access<quint16> readRaw(ParamEntry entry, const QString &message);
+    AccessResult writeRaw(ParamEntry entry, float value, const QString &message);
+    AccessResult readDisplayWord(PanelId panel, const QString &message);
 
     StationLink &m_link;
     const ParamRecords &m_records;

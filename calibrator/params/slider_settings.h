@@ -1,9 +1,9 @@
 #pragma once
 
 #include "param_records.h"
+#include "setting_panels.h"
 
 #include <QString>
-#include <QStringView>
 
 #include <array>
 
@@ -33,10 +33,8 @@ struct SliderDesign
 // factor between slider steps and engineering units, and its messages.
 struct SliderSetting
 {
-    const char *readOp;
-    const char *writeOp;
+    PanelId panel;
     ParamEntry entry;
-    const char *frame;
     const char *currentLabel;
     const char *minLabel;
     const char *maxLabel;
@@ -55,15 +53,12 @@ inline constexpr std::size_t sliderSettingCount = 18;
 
 const std::array<SliderSetting, sliderSettingCount> &sliderSettings();
 
-// The panel whose read or write operation is `operation`, or nullptr.
-const SliderSetting *findSliderSetting(QStringView operation);
+// The slider setting of `panel`, or nullptr for a panel without a slider.
+const SliderSetting *sliderSetting(PanelId panel);
 
 // How messages name the setting of `entry`: its slider panel's read words,
 // as the calibration window and `get` say them, else the entry text.
 QString settingWords(ParamEntry entry);
-
-// The panel's note under its slider, for a station value the slider cannot show.
-QString noteLabel(const SliderSetting &setting);
 
 // The set label's text for a slider position.
 QString setLabelText(const SliderSetting &setting, int sliderValue);

@@ -4,7 +4,6 @@
 #include "setting_panels.h"
 #include "system_clock.h"
 
-#include "link/numeric.h"
 #include "link/pump.h"
 #include "link/station_link.h"
 
@@ -67,7 +66,7 @@ bool StationClockOps::reportAddressFault()
         if (fault.isEmpty())
             continue;
         m_link.show_message(dataFaultMessage(QString::fromLatin1(entryName(entry)), m_link.state.station_version, fault));
-        m_panels.setFrameEnabled(QStringLiteral("Frame8"), false);
+        m_panels.setFrameEnabled(PanelId::StationTime, false);
         return true;
     }
     return false;
@@ -77,7 +76,7 @@ ClockResult StationClockOps::read_station_clock()
 {
     m_restarts = 0;
     if (!recordsPresent()) {
-        m_panels.setFrameEnabled(QStringLiteral("Frame8"), false);
+        m_panels.setFrameEnabled(PanelId::StationTime, false);
         return ClockResult::Absent;
     }
     // Checked for all six first: a restart must not meet the fault half-way.
@@ -89,13 +88,14 @@ ClockResult StationClockOps::read_station_clock()
         for (int field = 0; field < 6 && valid; ++field) {
             if (field == 5)
                 m_secondsAskedAt = m_link.pump().now();
-            if (read_raw_setting(m_link, m_records[clockFields[field]], getMessage) == AccessResult::ComFailed)
+            const Access<quint16> read = read_raw_setting(m_link, m_records[clockFields[field]], getMessage);
+            if (read.result == AccessResult::ComFailed)
                 return ClockResult::ComFailed;
-            const float value = m_link.state.param_value;
+            const int value = read.value;
             valid = fieldInRange(field, value);
             if (!valid)
                 break;
-            values[field] = roundHalfEven(value);
+            values[field] = value;
             // The console needs a moment between clock reads.
             if (field < 5)
                 m_link.wait_seconds(0.1);
@@ -111,8 +111,8 @@ ClockResult StationClockOps::read_station_clock()
         ++m_restarts;
     }
     station_time = stationDateTime(stationYear(values[0]), values[1], values[2], values[3], values[4], values[5]);
-    m_panels.setFrameEnabled(QStringLiteral("Frame8"), true);
-    m_panels.setCaption(QStringLiteral("station_time_lbl"), stationTimeText(station_time));
+    m_panels.setFrameEnabled(PanelId::StationTime, true);
+    m_panels.setCaption(PanelId::StationTime, PanelLabel::Current, stationTimeText(station_time));
     return ClockResult::Done;
 }
 
@@ -125,7 +125,7 @@ ClockResult StationClockOps::setStationFromComputer()
         return ClockResult::DataFault;
     for (int field = 0; field < 6; ++field) {
         const int value = computerField(m_link.pump().now(), field);
-        if (write_raw_setting(m_link, m_records[clockFields[field]], float(value), setMessage)
+        if (write_raw_setting(m_link, m_records[clockFields[field]], float(value), setMessage).result
             == AccessResult::ComFailed)
             return ClockResult::ComFailed;
     }
@@ -150,7 +150,7 @@ int StationClockOps::stationYear(int value)
     return value >= 50 ? value + 1900 : value + 2000;
 }
 
-bool StationClockOps::fieldInRange(int field, float value)
+bool StationClockOps::fieldInRange(int field, int value)
 {
     switch (field) {
     case 0:

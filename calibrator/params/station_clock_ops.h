@@ -14,7 +14,7 @@ class SystemClock;
 enum class ClockResult {
     Done,
     Absent,    // the firmware lacks a clock field: nothing was sent
-    ComFailed, // message shown, link closed, com_status 255
+    ComFailed, // message shown, link closed
     GaveUp,    // the station kept reporting impossible values: message shown, link kept
     NotSet,    // the computer's clock refused the change: message shown
     DataFault, // the definition file's line of a clock field cannot be used: message shown, nothing sent
@@ -32,7 +32,7 @@ public:
     StationClockOps(StationLink &link, const ParamRecords &records, SettingPanels &panels);
 
     // Reads year, month, day, hours, minutes and seconds, fills station_time
-    // and station_time_lbl.
+    // and the clock panel.
     ClockResult read_station_clock();
     // Writes the computer's clock into the station, each field taken at its
     // own write, then reads the station's clock back.
@@ -49,7 +49,7 @@ public:
     // 0..49 give 2000..2049, 50..99 give 1950..1999, 100 gives 2000.
     static int stationYear(int value);
     // Whether `value` is possible for clock field `field` (0 years .. 5 seconds).
-    static bool fieldInRange(int field, float value);
+    static bool fieldInRange(int field, int value);
     // A day beyond its month carries into the next month.
     static QDateTime stationDateTime(int year, int month, int day, int hours, int minutes, int seconds);
     // "DDDDDD HH:NN": the long date form of the current locale, then hours and minutes.

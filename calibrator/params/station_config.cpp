@@ -6,7 +6,7 @@
 #include "param_access.h"
 #include "slider_settings.h"
 
-#include "link/comm_control.h"
+#include "link/line_settings.h"
 #include "link/pump.h"
 #include "link/station_link.h"
 
@@ -27,14 +27,6 @@ QString nameOf(ParamEntry entry)
 // of the station is in the margin.
 constexpr double secondsPerRead = 0.35;
 
-int rateForIndex(int index)
-{
-    for (int rate : {38400, 19200, 9600, 4800, 2400, 1200, 600, 300})
-        if (baudIndexForRate(rate) == index)
-            return rate;
-    return 0;
-}
-
 } // namespace
 
 QList<ParamEntry> backupEntries(const ParamRecords &records)
@@ -46,8 +38,8 @@ QList<ParamEntry> backupEntries(const ParamRecords &records)
     return entries;
 }
 
-AccessResult readRawSettings(StationLink &link, const ParamRecords &records, const QList<ParamEntry> &entries,
-                             QMap<ParamEntry, int> *raw, const Progress &progress)
+Access<> readRawSettings(StationLink &link, const ParamRecords &records, const QList<ParamEntry> &entries,
+                         QMap<ParamEntry, int> *raw, const Progress &progress)
 {
     bool faulty = false;
     for (ParamEntry e : entries) {
@@ -57,7 +49,7 @@ AccessResult readRawSettings(StationLink &link, const ParamRecords &records, con
         }
     }
     if (faulty)
-        return AccessResult::DataFault;
+        return {AccessResult::DataFault};
     const QDateTime started = link.pump().now();
     for (int i = 0; i < entries.size(); ++i) {
         if (progress) {
@@ -65,14 +57,14 @@ AccessResult readRawSettings(StationLink &link, const ParamRecords &records, con
             const double each = i > 0 ? elapsed / i : secondsPerRead;
             progress(i, int(entries.size()), entries[i], each * double(entries.size() - i));
         }
-        if (const AccessResult read = read_raw_setting(link, records[entries[i]], gettingMessage(nameOf(entries[i])));
-            read != AccessResult::Done)
-            return read;
-        raw->insert(entries[i], int(link.state.param_value));
+        const Access<quint16> read = read_raw_setting(link, records[entries[i]], gettingMessage(nameOf(entries[i])));
+        if (!read.done())
+            return {read.result, {}, read.failure};
+        raw->insert(entries[i], read.value);
     }
     if (progress && !entries.isEmpty())
         progress(int(entries.size()), int(entries.size()), entries.last(), 0);
-    return AccessResult::Done;
+    return {};
 }
 
 double engValue(const ParamRecord &record, int raw)
@@ -266,21 +258,19 @@ RestoreRunner::RestoreRunner(StationLink &link, const ParamRecords &records, Com
 {
 }
 
-bool RestoreRunner::writeOne(const PlannedWrite &w, int *readBack)
+Access<quint16> RestoreRunner::writeOne(const PlannedWrite &w)
 {
     const ParamRecord &record = m_records[w.entry];
     if (w.entry == ParamEntry::BaudRateIndex) {
         // The station answers at the new rate, so both sides move together.
-        const int rate = rateForIndex(w.to);
+        const int rate = rateOfStationBaudIndex(w.to);
         if (rate == 0 || change_station_baud(m_link, m_records, m_settings, m_file, m_panels, rate) != BaudChange::Changed)
-            return false;
-    } else if (write_raw_setting(m_link, record, float(w.to), settingMessage(nameOf(w.entry))) != AccessResult::Done) {
-        return false;
+            return {AccessResult::ComFailed};
+    } else if (const Access<> written = write_raw_setting(m_link, record, float(w.to), settingMessage(nameOf(w.entry)));
+               !written.done()) {
+        return {written.result, 0, written.failure};
     }
-    if (read_raw_setting(m_link, record, gettingMessage(nameOf(w.entry))) != AccessResult::Done)
-        return false;
-    *readBack = int(m_link.state.param_value);
-    return true;
+    return read_raw_setting(m_link, record, gettingMessage(nameOf(w.entry)));
 }
 
 RestoreReport RestoreRunner::run(const RestorePlan &plan)
@@ -300,17 +290,18 @@ RestoreReport RestoreRunner::run(const RestorePlan &plan)
             const double each = m_next > 0 ? elapsed / m_next : secondsPerWrite + 0.4;
             progress(m_next, int(plan.writes.size()), w.entry, each * double(plan.writes.size() - m_next));
         }
-        int back = 0;
-        if (!writeOne(w, &back)) {
-            m_report.ending = m_link.comm().lost() ? RestoreReport::Ending::LineLost : RestoreReport::Ending::NoAnswer;
+        const Access<quint16> back = writeOne(w);
+        if (!back.done()) {
+            m_report.ending = back.failure.error == LinkError::LineLost ? RestoreReport::Ending::LineLost
+                                                                        : RestoreReport::Ending::NoAnswer;
             m_report.unconfirmed.append(w);
             ++m_next;
             break;
         }
-        if (back == w.to)
+        if (back.value == w.to)
             m_report.taken.append(w);
         else
-            m_report.notTaken.append({w, back});
+            m_report.notTaken.append({w, back.value});
     }
     for (int i = m_next; i < plan.writes.size(); ++i)
         m_report.notWritten.append(plan.writes[i]);

@@ -33,8 +33,8 @@ using Progress = std::function<void(int done, int total, ParamEntry entry, doubl
 // used is told (each once) before anything is read: DataFault, link open.
 // ComFailed after a failed exchange, which has shown its message and closed
 // the link; `raw` then holds what was read before it.
-AccessResult readRawSettings(StationLink &link, const ParamRecords &records, const QList<ParamEntry> &entries,
-                     QMap<ParamEntry, int> *raw, const Progress &progress = {});
+Access<> readRawSettings(StationLink &link, const ParamRecords &records, const QList<ParamEntry> &entries,
+                         QMap<ParamEntry, int> *raw, const Progress &progress = {});
 
 // The engineering value of a raw value with a record's conversion; NaN when
 // the record cannot convert.
@@ -128,7 +128,8 @@ public:
     RestoreReport reportSoFar() const;
 
 private:
-    bool writeOne(const PlannedWrite &w, int *readBack);
+    // The value read back after the write, or why there is none.
+    Access<quint16> writeOne(const PlannedWrite &w);
 
     StationLink &m_link;
     const ParamRecords &m_records;

@@ -34,7 +34,6 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
-Q_LOGGING_CATEGORY(lcCalForm, "orv.calform", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcPanels, "orv.panels", QtInfoMsg)
 
 namespace {
@@ -64,8 +63,8 @@ const bool reportFlagColumns[8][3] = {
 
 const auto &baudRates = orv::stationRates;
 
-// A value label is heard as what it is and what it shows ("Outside Temperature,
-// Set To: 70"): a label's name is all a screen reader reads of it.
+// A label's name is all a screen reader reads of it, so a value label is named by
+// what it is and what it shows ("Outside Temperature, Set To: 70").
 const char *const spokenAs = "spokenAs";
 
 void speakAs(QWidget *w, const QString &panel, const QString &what)
@@ -82,9 +81,32 @@ void showText(QLabel *label, const QString &text)
         label->setAccessibleName(text.isEmpty() ? what : what + QStringLiteral(": ") + text);
 }
 
+// A panel is heard by its frame caption; the two report panels have none and are
+// heard as the status line names their writes.
+QString heardCaption(orv::PanelId panel)
+{
+    if (panel == orv::PanelId::ReportFlags)
+        return QStringLiteral("Report flags");
+    if (panel == orv::PanelId::ReportExtras)
+        return QStringLiteral("End of day report options");
+    return orv::panelCaption(panel);
+}
+
+QString labelCaption(orv::PanelLabel role)
+{
+    switch (role) {
+    case orv::PanelLabel::Current: return QStringLiteral("Currently");
+    case orv::PanelLabel::Minimum: return QStringLiteral("Minimum");
+    case orv::PanelLabel::Maximum: return QStringLiteral("Maximum");
+    case orv::PanelLabel::Set: return QStringLiteral("Set To");
+    case orv::PanelLabel::Note: break;
+    }
+    return QString();
+}
+
 } // namespace
 
-Cal_form::Cal_form(const CalibrationContext &context, QWidget *owner, const QList<CalTab> &tabs)
+Cal_form::Cal_form(const CalibrationContext &context, QWidget *owner)
     : QWidget(nullptr, Qt::Window)
     , m_context(context)
     , m_owner(owner)
@@ -99,6 +121,8 @@ Cal_form::Cal_form(const CalibrationContext &context, QWidget *owner, const QLis
     auto *layout = new QVBoxLayout(this);
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("SSTab1"));
+    // It hands the focus to its tab row, yet is heard as an input of its own.
+    m_tabs->setAccessibleName(QStringLiteral("Settings"));
     // The captions stay whole; on a screen narrower than the tab row the row scrolls.
     m_tabs->setUsesScrollButtons(true);
     m_tabs->setElideMode(Qt::ElideNone);
@@ -106,8 +130,7 @@ Cal_form::Cal_form(const CalibrationContext &context, QWidget *owner, const QLis
     for (QToolButton *scroll : m_tabs->tabBar()->findChildren<QToolButton *>())
         scroll->setFocusPolicy(Qt::NoFocus);
     layout->addWidget(m_tabs, 1);
-    buildTabs(tabs);
-    resolveReads(tabs);
+    buildTabs();
 
     if (m_context.activity)
         layout->addWidget(activityLabel(*m_context.activity, this));
@@ -139,66 +162,25 @@ Cal_form::Cal_form(const CalibrationContext &context, QWidget *owner, const QLis
 
 Cal_form::~Cal_form() = default;
 
-QStringList Cal_form::tabReads(int tab)
-{
-    QStringList reads;
-    if (tab < 0 || tab >= calibrationTabs().size())
-        return reads;
-    for (const CalRead &read : calibrationTabs().at(tab).reads)
-        reads << QString::fromLatin1(read.name);
-    return reads;
-}
-
 bool Cal_form::runTabReads(int tab)
 {
-    if (tab < 0 || tab >= m_tabReads.size())
+    const QList<CalTab> &tabs = calibrationTabs();
+    if (tab < 0 || tab >= tabs.size())
         return true;
-    for (const auto &read : m_tabReads.at(tab))
-        if (!read())
-            return false;
+    for (orv::PanelId id : tabs.at(tab).reads)
+        for (const CalPanel &panel : tabs.at(tab).panels)
+            if (panel.id == id && !readPanel(panel))
+                return false;
     return true;
 }
 
-void Cal_form::resolveReads(const QList<CalTab> &tabs)
+bool Cal_form::readPanel(const CalPanel &panel)
 {
-    for (const CalTab &tab : tabs) {
-        QList<std::function<bool()>> reads;
-        for (const CalRead &read : tab.reads) {
-            const QString needer = QString::fromLatin1(read.name);
-            switch (read.kind) {
-            case CalRead::SliderPanel: {
-                const orv::SliderSetting *s = orv::findSliderSetting(needer);
-                if (!s) {
-                    qCWarning(lcCalForm) << "tab" << tab.caption << "reads" << needer
-                                         << "but no slider panel has that read";
-                    continue;
-                }
-                for (const char *name : {s->frame, s->currentLabel, s->minLabel, s->maxLabel, s->setLabel, s->slider})
-                    warnIfMissing(QString::fromLatin1(name), needer);
-                reads.append([this, s] { return m_ops.readSlider(*s); });
-                break;
-            }
-            case CalRead::OptionPanel: {
-                warnIfMissing(QString::fromLatin1(read.frame), needer);
-                const auto op = read.panelRead;
-                reads.append([this, op] { return (m_ops.*op)(); });
-                break;
-            }
-            case CalRead::StationClock:
-                warnIfMissing(QString::fromLatin1(read.frame), needer);
-                reads.append([this] { return m_clock.read_station_clock() != orv::ClockResult::ComFailed; });
-                break;
-            }
-        }
-        m_tabReads.append(reads);
-    }
-}
-
-void Cal_form::warnIfMissing(const QString &name, const QString &needer)
-{
-    // A read filling a panel that is not there would silently show nothing.
-    if (!m_controls.contains(name))
-        qCWarning(lcCalForm) << needer << "fills panel control" << name << "which the window does not have";
+    if (const orv::SliderSetting *s = orv::sliderSetting(panel.id))
+        return m_ops.readSlider(*s) != orv::AccessResult::ComFailed;
+    if (panel.kind == CalPanel::StationTime)
+        return m_clock.read_station_clock() != orv::ClockResult::ComFailed;
+    return !panel.read || (m_ops.*panel.read)() != orv::AccessResult::ComFailed;
 }
 
 void Cal_form::SSTab1_Click()
@@ -260,12 +242,11 @@ void Cal_form::endBusy()
 
 void Cal_form::makeSliderChange(const orv::SliderSetting &setting)
 {
-    beginBusy(QStringLiteral("Writing ") + m_sliderCaptions.value(&setting));
-    const QString slider = QString::fromLatin1(setting.slider);
-    const int position = sliderValue(slider);
-    const orv::AccessResult written =
-        m_ops.writeSlider(setting, float(position) / float(setting.factor), m_movedSliders.contains(slider));
-    if (written == orv::AccessResult::ComFailed || (written == orv::AccessResult::Done && !m_ops.readSlider(setting))) {
+    beginBusy(QStringLiteral("Writing ") + orv::panelCaption(setting.panel));
+    const orv::AccessResult written = m_ops.writeSlider(
+        setting, float(sliderValue(setting.panel)) / float(setting.factor), controls(setting.panel).moved);
+    if (written == orv::AccessResult::ComFailed
+        || (written == orv::AccessResult::Done && m_ops.readSlider(setting) == orv::AccessResult::ComFailed)) {
         unload();
         return;
     }
@@ -274,11 +255,11 @@ void Cal_form::makeSliderChange(const orv::SliderSetting &setting)
     endBusy();
 }
 
-void Cal_form::changeAndReadBack(const QString &task, bool (orv::SettingOps::*write)(),
-                                 bool (orv::SettingOps::*read)())
+void Cal_form::changeAndReadBack(const QString &task, orv::AccessResult (orv::SettingOps::*write)(),
+                                 orv::AccessResult (orv::SettingOps::*read)())
 {
     beginBusy(task);
-    if (!(m_ops.*write)() || !(m_ops.*read)()) {
+    if ((m_ops.*write)() == orv::AccessResult::ComFailed || (m_ops.*read)() == orv::AccessResult::ComFailed) {
         unload();
         return;
     }
@@ -289,13 +270,14 @@ void Cal_form::change_rpt_flag_cmd_Click()
 {
     int option = -1;
     for (int k = 0; k < 8 && option < 0; ++k)
-        if (isSelected(QStringLiteral("flag_opt"), k))
+        if (isSelected(orv::PanelId::ReportFlags, k))
             option = k;
     // The button stays disabled until an option is selected; nothing to send otherwise.
     if (option < 0)
         return;
     beginBusy(QStringLiteral("Writing the report flags"));
-    if (!m_ops.write_report_flag(option) || !m_ops.read_report_flag()) {
+    if (m_ops.write_report_flag(option) == orv::AccessResult::ComFailed
+        || m_ops.read_report_flag() == orv::AccessResult::ComFailed) {
         unload();
         return;
     }
@@ -329,7 +311,7 @@ void Cal_form::change_aux_cmd_Click()
 
 void Cal_form::time_appy_cmd_Click()
 {
-    const bool toStation = isSelected(QStringLiteral("time_opt"), 0);
+    const bool toStation = isSelected(orv::PanelId::StationTime, 0);
     beginBusy(toStation ? QStringLiteral("Setting the weather station clock")
                         : QStringLiteral("Setting the computer clock from the weather station"));
     const orv::ClockResult result = toStation
@@ -344,8 +326,7 @@ void Cal_form::time_appy_cmd_Click()
 
 void Cal_form::baud_apply_cmd_Click()
 {
-    auto *combo = control<QComboBox>(QStringLiteral("baud_combo"));
-    const int rate = combo->currentIndex() < 0 ? 0 : combo->currentData().toInt();
+    const int rate = m_baudCombo->currentIndex() < 0 ? 0 : m_baudCombo->currentData().toInt();
     beginBusy(QStringLiteral("Changing the weather station baud rate"));
     if (orv::change_station_baud(m_context.link, m_context.records, m_context.settings, m_context.settingsFile,
                                  *this, rate)
@@ -356,69 +337,62 @@ void Cal_form::baud_apply_cmd_Click()
     endBusy();
 }
 
-void Cal_form::setFrameEnabled(const QString &frame, bool enabled)
+void Cal_form::setFrameEnabled(orv::PanelId panel, bool enabled)
 {
-    if (QWidget *w = m_controls.value(frame))
-        w->setEnabled(enabled);
-    else
-        warnIfMissing(frame, QStringLiteral("setFrameEnabled"));
+    controls(panel).frame->setEnabled(enabled);
 }
 
-void Cal_form::setFrameVisible(const QString &frame, bool visible)
+void Cal_form::setFrameVisible(orv::PanelId panel, bool visible)
 {
-    if (QWidget *w = m_controls.value(frame))
-        w->setVisible(visible);
-    else
-        warnIfMissing(frame, QStringLiteral("setFrameVisible"));
+    controls(panel).frame->setVisible(visible);
 }
 
-void Cal_form::setCaption(const QString &name, const QString &text)
+void Cal_form::setCaption(orv::PanelId panel, orv::PanelLabel role, const QString &text)
 {
-    if (auto *l = control<QLabel>(name)) {
-        showText(l, text);
-        if (m_notes.contains(l))
-            l->setVisible(!text.isEmpty());
-        // Lets a test driving the real window from outside see what a panel shows.
-        qCDebug(lcPanels).noquote() << name << "shows" << text;
-    }
+    QLabel *l = controls(panel).labels[std::size_t(role)];
+    Q_ASSERT_X(l, "Cal_form::setCaption", orv::panelInfo(panel).frame);
+    showText(l, text);
+    // The panels' notes are shown only while they say something.
+    if (role == orv::PanelLabel::Note)
+        l->setVisible(!text.isEmpty());
+    // Lets a test driving the real window from outside see what a panel shows.
+    qCDebug(lcPanels).noquote() << l->objectName() << "shows" << text;
 }
 
-void Cal_form::setSlider(const QString &name, int minimum, int maximum, int value)
+void Cal_form::setSlider(orv::PanelId panel, int minimum, int maximum, int value)
 {
-    if (auto *s = control<QSlider>(name)) {
-        s->setMinimum(minimum);
-        s->setMaximum(maximum);
-        s->setValue(value);
-        m_movedSliders.remove(name);
-    }
+    PanelControls &c = controls(panel);
+    c.slider->setMinimum(minimum);
+    c.slider->setMaximum(maximum);
+    c.slider->setValue(value);
+    c.moved = false;
 }
 
-int Cal_form::sliderValue(const QString &name) const
+int Cal_form::sliderValue(orv::PanelId panel) const
 {
-    auto *s = control<QSlider>(name);
-    return s ? s->value() : 0;
+    return controls(panel).slider->value();
 }
 
-bool Cal_form::isChecked(const QString &name) const
+bool Cal_form::isChecked(orv::CheckBox box) const
 {
-    auto *b = control<QAbstractButton>(name);
+    return m_checkBoxes[std::size_t(box)]->isChecked();
+}
+
+void Cal_form::setChecked(orv::CheckBox box, bool checked)
+{
+    m_checkBoxes[std::size_t(box)]->setChecked(checked);
+}
+
+bool Cal_form::isSelected(orv::PanelId panel, int option) const
+{
+    const QAbstractButton *b = controls(panel).options.value(option);
     return b && b->isChecked();
 }
 
-void Cal_form::setChecked(const QString &name, bool checked)
+void Cal_form::select(orv::PanelId panel, int option)
 {
-    if (auto *b = control<QAbstractButton>(name))
-        b->setChecked(checked);
-}
-
-bool Cal_form::isSelected(const QString &group, int index) const
-{
-    return isChecked(orv::optionName(group, index));
-}
-
-void Cal_form::select(const QString &group, int index)
-{
-    setChecked(orv::optionName(group, index), true);
+    if (QAbstractButton *b = controls(panel).options.value(option))
+        b->setChecked(true);
 }
 
 bool Cal_form::eventFilter(QObject *watched, QEvent *event)
@@ -436,27 +410,28 @@ bool Cal_form::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-void Cal_form::registerControl(QWidget *widget)
+QGroupBox *Cal_form::frame(orv::PanelId panel, QWidget *parent)
 {
-    m_controls.insert(widget->objectName(), widget);
-}
-
-QGroupBox *Cal_form::frame(const QString &name, const QString &caption, QWidget *parent)
-{
-    auto *box = new QGroupBox(caption, parent);
-    box->setObjectName(name);
-    registerControl(box);
+    auto *box = new QGroupBox(orv::panelCaption(panel), parent);
+    box->setObjectName(QLatin1String(orv::panelInfo(panel).frame));
+    controls(panel).frame = box;
     return box;
 }
 
 QLabel *Cal_form::label(const QString &name, const QString &text, QWidget *parent, bool wrap)
 {
     auto *l = new QLabel(text, parent);
-    if (!name.isEmpty()) {
-        l->setObjectName(name);
-        registerControl(l);
-    }
+    l->setObjectName(name);
     l->setWordWrap(wrap);
+    return l;
+}
+
+QLabel *Cal_form::panelLabel(orv::PanelId panel, orv::PanelLabel role, const QString &name, QWidget *parent)
+{
+    QLabel *l = label(name, {}, parent, role == orv::PanelLabel::Note);
+    controls(panel).labels[std::size_t(role)] = l;
+    if (role != orv::PanelLabel::Note)
+        speakAs(l, orv::panelCaption(panel), labelCaption(role));
     return l;
 }
 
@@ -465,7 +440,6 @@ QAbstractButton *Cal_form::button(const QString &name, const QString &caption, Q
 {
     auto *b = new QPushButton(caption, parent);
     b->setObjectName(name);
-    registerControl(b);
     if (handler)
         connect(b, &QPushButton::clicked, this, handler);
     return b;
@@ -488,47 +462,36 @@ QWidget *Cal_form::wrappedButton(QAbstractButton *b, const QString &caption, QWi
     m_captionButtons.insert(text, b);
     layout->addWidget(b, 0, Qt::AlignTop);
     layout->addWidget(text, 1);
-    registerControl(b);
     return row;
 }
 
 QGroupBox *Cal_form::sliderPanel(const CalPanel &panel, QWidget *parent)
 {
-    const orv::SliderSetting *s = orv::findSliderSetting(QString::fromLatin1(panel.name));
-    if (!s) {
-        qCWarning(lcCalForm) << "no slider setting is read by" << panel.name << "; panel" << panel.caption
-                             << "left out";
-        return nullptr;
-    }
-    QGroupBox *box = frame(QString::fromLatin1(s->frame), panel.caption, parent);
-    m_sliderCaptions.insert(s, panel.caption);
+    const orv::SliderSetting *s = orv::sliderSetting(panel.id);
+    Q_ASSERT_X(s, "Cal_form::sliderPanel", orv::panelInfo(panel.id).frame);
+    QGroupBox *box = frame(panel.id, parent);
     auto *grid = new QGridLayout(box);
+    using orv::PanelLabel;
 
     grid->addWidget(label({}, QStringLiteral("Currently"), box), 0, 0);
-    QLabel *current = label(QString::fromLatin1(s->currentLabel), {}, box);
+    QLabel *current = panelLabel(panel.id, PanelLabel::Current, QString::fromLatin1(s->currentLabel), box);
     current->setMinimumWidth(60);
     grid->addWidget(current, 0, 1);
     grid->addWidget(label({}, QStringLiteral("Set To"), box), 0, 2, Qt::AlignRight);
-    QLabel *set = label(QString::fromLatin1(s->setLabel), {}, box);
+    QLabel *set = panelLabel(panel.id, PanelLabel::Set, QString::fromLatin1(s->setLabel), box);
     set->setMinimumWidth(60);
     grid->addWidget(set, 0, 3);
 
-    QLabel *minimum = label(QString::fromLatin1(s->minLabel), {}, box);
-    QLabel *maximum = label(QString::fromLatin1(s->maxLabel), {}, box);
+    QLabel *minimum = panelLabel(panel.id, PanelLabel::Minimum, QString::fromLatin1(s->minLabel), box);
+    QLabel *maximum = panelLabel(panel.id, PanelLabel::Maximum, QString::fromLatin1(s->maxLabel), box);
     if (s->entry == orv::ParamEntry::TempOutside || s->entry == orv::ParamEntry::TempInside
         || s->entry == orv::ParamEntry::TempAux) {
-        minimum->setText(QStringLiteral("-96°F"));
-        maximum->setText(QStringLiteral("159°F"));
+        showText(minimum, QStringLiteral("-96°F"));
+        showText(maximum, QStringLiteral("159°F"));
     }
-    speakAs(current, panel.caption, QStringLiteral("Currently"));
-    speakAs(set, panel.caption, QStringLiteral("Set To"));
-    speakAs(minimum, panel.caption, QStringLiteral("Minimum"));
-    speakAs(maximum, panel.caption, QStringLiteral("Maximum"));
-    showText(minimum, minimum->text());
-    showText(maximum, maximum->text());
     auto *slider = new QSlider(Qt::Horizontal, box);
     slider->setObjectName(QString::fromLatin1(s->slider));
-    registerControl(slider);
+    controls(panel.id).slider = slider;
     slider->setRange(s->design.minimum, s->design.maximum);
     slider->setSingleStep(s->design.smallStep);
     slider->setPageStep(s->design.largeStep);
@@ -536,11 +499,11 @@ QGroupBox *Cal_form::sliderPanel(const CalPanel &panel, QWidget *parent)
     slider->setTickPosition(QSlider::TicksBelow);
     slider->setMinimumWidth(240);
     // Mouse, arrow keys, page keys and reads all come through valueChanged.
-    slider->setAccessibleName(panel.caption);
     connect(slider, &QSlider::valueChanged, set, [s, set](int value) { showText(set, orv::setLabelText(*s, value)); });
+    slider->setAccessibleName(orv::panelCaption(panel.id));
     // Mouse, keys and wheel come through actions (Home on the lowest position chooses it too);
     // a screen reader sets the value. A read marks it unmoved afterwards.
-    const auto moved = [this, name = slider->objectName()] { m_movedSliders.insert(name); };
+    const auto moved = [this, id = panel.id] { controls(id).moved = true; };
     connect(slider, &QSlider::actionTriggered, this, moved);
     connect(slider, &QSlider::valueChanged, this, moved);
     grid->addWidget(minimum, 1, 0);
@@ -548,16 +511,15 @@ QGroupBox *Cal_form::sliderPanel(const CalPanel &panel, QWidget *parent)
     grid->addWidget(maximum, 1, 4);
 
     QAbstractButton *change = button(QString::fromLatin1(s->button), makeChange, box, nullptr);
-    speakAs(change, panel.caption, makeChange);
     connect(change, &QAbstractButton::clicked, this, [this, s] { makeSliderChange(*s); });
     grid->addWidget(change, 0, 4, Qt::AlignRight);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
     if (panel.note.name)
         grid->addWidget(label(QString::fromLatin1(panel.note.name), panel.note.text, box, true), 2, 0, 1, 5);
-    QLabel *note = label(orv::noteLabel(*s), {}, box, true);
+    QLabel *note = panelLabel(panel.id, PanelLabel::Note,
+                              QLatin1String(orv::panelInfo(panel.id).frame) + QStringLiteral("_note"), box);
     note->setVisible(false);
-    m_notes.insert(note);
     grid->addWidget(note, 3, 0, 1, 5);
     return box;
 }
@@ -570,11 +532,11 @@ void Cal_form::addOptionGroup(const CalPanel &panel, QVBoxLayout *layout, QWidge
         auto *option = new QRadioButton(parent);
         option->setObjectName(QString::fromLatin1(choice.name));
         buttons->addButton(option, i);
+        controls(panel.id).options.append(option);
         if (choice.caption.size() > 40) {
             layout->addWidget(wrappedButton(option, choice.caption, parent));
         } else {
             option->setText(choice.caption);
-            registerControl(option);
             layout->addWidget(option);
         }
     }
@@ -594,22 +556,40 @@ QWidget *Cal_form::addTab(const QString &caption)
     auto *layout = new QVBoxLayout(page);
     layout->setSpacing(6);
     scroll->setWidget(page);
+    scroll->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
     m_tabs->addTab(scroll, caption);
     return page;
 }
 
-void Cal_form::buildTabs(const QList<CalTab> &tabs)
+void Cal_form::buildTabs()
 {
-    for (const CalTab &tab : tabs) {
+    for (const CalTab &tab : calibrationTabs()) {
         QWidget *page = addTab(tab.caption);
         auto *l = static_cast<QVBoxLayout *>(page->layout());
-        for (const CalPanel &panel : tab.panels)
-            if (QWidget *w = buildPanel(panel, page))
+        for (const CalPanel &panel : tab.panels) {
+            if (QWidget *w = buildPanel(panel, page)) {
+                nameInputs(w, heardCaption(panel.id));
                 l->addWidget(w);
+            }
+        }
         if (tab.note.name)
             l->addWidget(label(QString::fromLatin1(tab.note.name), tab.note.text, page, true));
         l->addStretch();
     }
+    for (const orv::PanelInfo &panel : orv::panels())
+        Q_ASSERT_X(controls(panel.id).frame, "Cal_form::buildTabs", panel.frame);
+}
+
+void Cal_form::nameInputs(QWidget *panel, const QString &caption)
+{
+    // What a panel's own builder left unnamed is heard by the panel: "Other Wind
+    // Options, Make Change" rather than one of many "Make Change".
+    for (QAbstractButton *b : panel->findChildren<QAbstractButton *>())
+        if (b->text() == makeChange && b->accessibleName().isEmpty())
+            speakAs(b, caption, makeChange);
+    for (QComboBox *choice : panel->findChildren<QComboBox *>())
+        if (choice->accessibleName().isEmpty())
+            speakAs(choice, caption, QStringLiteral("Set To"));
 }
 
 QWidget *Cal_form::buildPanel(const CalPanel &panel, QWidget *parent)
@@ -628,11 +608,11 @@ QWidget *Cal_form::buildPanel(const CalPanel &panel, QWidget *parent)
 
 QGroupBox *Cal_form::powerSetting(const CalPanel &panel, QWidget *parent)
 {
-    QGroupBox *power = frame(QString::fromLatin1(panel.name), panel.caption, parent);
+    QGroupBox *power = frame(panel.id, parent);
     auto *grid = new QGridLayout(power);
     grid->addWidget(label({}, QStringLiteral("Currently"), power), 0, 0);
     QLabel *current = label(QStringLiteral("power_cur_lbl"), {}, power);
-    speakAs(current, panel.caption, QStringLiteral("Currently"));
+    speakAs(current, power->title(), QStringLiteral("Currently"));
     grid->addWidget(current, 0, 1);
     QLabel *setTo = label({}, QStringLiteral("Set To"), power);
     grid->addWidget(setTo, 1, 0);
@@ -641,20 +621,18 @@ QGroupBox *Cal_form::powerSetting(const CalPanel &panel, QWidget *parent)
     if (!input)
         input = createPowerInputPlaceholder(power, error);
     setTo->setBuddy(input);
-    speakAs(input, panel.caption, QStringLiteral("Set To"));
+    speakAs(input, power->title(), QStringLiteral("Set To"));
     grid->addWidget(input, 1, 1, Qt::AlignLeft);
     grid->addWidget(label(QStringLiteral("power_min_lbl"), {}, power), 2, 0);
     grid->addWidget(label(QStringLiteral("power_max_lbl"), {}, power), 2, 1);
-    QAbstractButton *change = button(QString::fromLatin1(panel.button), makeChange, power, panel.change);
-    speakAs(change, panel.caption, makeChange);
-    grid->addWidget(change, 0, 2, Qt::AlignRight);
+    grid->addWidget(button(QString::fromLatin1(panel.button), makeChange, power, panel.change), 0, 2, Qt::AlignRight);
     grid->setColumnStretch(1, 1);
     return power;
 }
 
 QGroupBox *Cal_form::reportFlags(const CalPanel &panel, QWidget *parent)
 {
-    QGroupBox *flags = frame(QString::fromLatin1(panel.name), panel.caption, parent);
+    QGroupBox *flags = frame(panel.id, parent);
     auto *grid = new QGridLayout(flags);
     grid->setVerticalSpacing(2);
     const QStringList heads{QStringLiteral("Setting"), QStringLiteral("Print and/or Log Min/Max at End of Day"),
@@ -674,12 +652,17 @@ QGroupBox *Cal_form::reportFlags(const CalPanel &panel, QWidget *parent)
         grid->addWidget(line, row, 0, 1, heads.size());
     };
     addLine(0, 1);
-    const QString optionGroup = QString::fromLatin1(panel.group);
     for (int k = 0; k < 8; ++k) {
         const int row = 2 + 2 * k;
         auto *option = new QRadioButton(QString::number(k), flags);
-        option->setObjectName(orv::optionName(optionGroup, k));
-        registerControl(option);
+        option->setObjectName(QStringLiteral("flag_opt(%1)").arg(k));
+        // The row's Yes and No under their column heads, which a listener cannot see.
+        QStringList said;
+        for (int c = 0; c < 3; ++c)
+            said << heads[c + 1] + (reportFlagColumns[k][c] ? QStringLiteral(": Yes") : QStringLiteral(": No"));
+        option->setAccessibleName(QStringLiteral("Setting %1").arg(k));
+        option->setAccessibleDescription(said.join(QStringLiteral("; ")));
+        controls(panel.id).options.append(option);
         group->addButton(option, k);
         grid->addWidget(option, row, 0, Qt::AlignHCenter);
         for (int c = 0; c < 3; ++c) {
@@ -704,11 +687,12 @@ QGroupBox *Cal_form::reportFlags(const CalPanel &panel, QWidget *parent)
 
 QGroupBox *Cal_form::checkBoxes(const CalPanel &panel, QWidget *parent)
 {
-    QGroupBox *box = frame(QString::fromLatin1(panel.name), panel.caption, parent);
+    QGroupBox *box = frame(panel.id, parent);
     auto *layout = new QVBoxLayout(box);
     for (const CalChoice &choice : panel.choices) {
         auto *check = new QCheckBox(box);
         check->setObjectName(QString::fromLatin1(choice.name));
+        m_checkBoxes[std::size_t(choice.box)] = check;
         layout->addWidget(wrappedButton(check, choice.caption, box));
     }
     if (panel.note.name)
@@ -719,7 +703,7 @@ QGroupBox *Cal_form::checkBoxes(const CalPanel &panel, QWidget *parent)
 
 QGroupBox *Cal_form::options(const CalPanel &panel, QWidget *parent)
 {
-    QGroupBox *box = frame(QString::fromLatin1(panel.name), panel.caption, parent);
+    QGroupBox *box = frame(panel.id, parent);
     auto *layout = new QVBoxLayout(box);
     addOptionGroup(panel, layout, box);
     layout->addWidget(button(QString::fromLatin1(panel.button), makeChange, box, panel.change), 0, Qt::AlignRight);
@@ -728,12 +712,12 @@ QGroupBox *Cal_form::options(const CalPanel &panel, QWidget *parent)
 
 QGroupBox *Cal_form::stationTime(const CalPanel &panel, QWidget *parent)
 {
-    QGroupBox *time = frame(QString::fromLatin1(panel.name), panel.caption, parent);
+    QGroupBox *time = frame(panel.id, parent);
     auto *timeLayout = new QVBoxLayout(time);
     addOptionGroup(panel, timeLayout, time);
-    select(QString::fromLatin1(panel.group), 0);
+    select(panel.id, 0);
     timeLayout->addWidget(label(QString::fromLatin1(panel.note.name), panel.note.text, time, true));
-    QLabel *stationTime = label(QStringLiteral("station_time_lbl"), {}, time);
+    QLabel *stationTime = panelLabel(panel.id, orv::PanelLabel::Current, QStringLiteral("station_time_lbl"), time);
     stationTime->setFrameShape(QFrame::Panel);
     stationTime->setFrameShadow(QFrame::Sunken);
     timeLayout->addWidget(stationTime);
@@ -744,14 +728,14 @@ QGroupBox *Cal_form::stationTime(const CalPanel &panel, QWidget *parent)
 
 QGroupBox *Cal_form::baudRate(const CalPanel &panel, QWidget *parent)
 {
-    QGroupBox *baud = frame(QString::fromLatin1(panel.name), panel.caption, parent);
+    QGroupBox *baud = frame(panel.id, parent);
     auto *grid = new QGridLayout(baud);
     grid->addWidget(label({}, QStringLiteral("Currently"), baud), 0, 0);
-    grid->addWidget(label(QStringLiteral("cur_baud_lbl"), {}, baud), 0, 1);
+    grid->addWidget(panelLabel(panel.id, orv::PanelLabel::Current, QStringLiteral("cur_baud_lbl"), baud), 0, 1);
     grid->addWidget(label({}, QStringLiteral("Set To"), baud), 1, 0);
     auto *combo = new QComboBox(baud);
     combo->setObjectName(QStringLiteral("baud_combo"));
-    registerControl(combo);
+    m_baudCombo = combo;
     for (int rate : baudRates)
         combo->addItem(QStringLiteral("%1 Baud").arg(rate), rate);
     combo->setCurrentIndex(-1);

@@ -7,13 +7,13 @@
 #include "params/station_clock_ops.h"
 
 #include <QHash>
-#include <QSet>
 #include <QWidget>
 
-#include <functional>
+#include <array>
 
 class LinkActivity;
 class QAbstractButton;
+class QComboBox;
 class QGroupBox;
 class QLabel;
 class QSlider;
@@ -54,16 +54,12 @@ class Cal_form : public QWidget, public orv::SettingPanels
 public:
     static constexpr int tabCount = 14;
 
-    // `tabs` is what the window shows and reads; a panel it names but does
-    // not build is reported as a warning.
-    Cal_form(const CalibrationContext &context, QWidget *owner, const QList<CalTab> &tabs = calibrationTabs());
+    Cal_form(const CalibrationContext &context, QWidget *owner);
     ~Cal_form() override;
 
     // Runs a tab's reads in order; false as soon as one fails (the link is
     // then closed and this window unloading).
     bool runTabReads(int tab);
-    // The operations a tab runs, in order.
-    static QStringList tabReads(int tab);
 
     // Unloads the window even while a sequence is running (link closing).
     void unload();
@@ -85,28 +81,40 @@ public:
     void baud_apply_cmd_Click();
 
     // SettingPanels
-    void setFrameEnabled(const QString &frame, bool enabled) override;
-    void setFrameVisible(const QString &frame, bool visible) override;
-    void setCaption(const QString &label, const QString &text) override;
-    void setSlider(const QString &slider, int minimum, int maximum, int value) override;
-    int sliderValue(const QString &slider) const override;
-    bool isChecked(const QString &checkBox) const override;
-    void setChecked(const QString &checkBox, bool checked) override;
-    bool isSelected(const QString &group, int index) const override;
-    void select(const QString &group, int index) override;
+    void setFrameEnabled(orv::PanelId panel, bool enabled) override;
+    void setFrameVisible(orv::PanelId panel, bool visible) override;
+    void setCaption(orv::PanelId panel, orv::PanelLabel label, const QString &text) override;
+    void setSlider(orv::PanelId panel, int minimum, int maximum, int value) override;
+    int sliderValue(orv::PanelId panel) const override;
+    bool isChecked(orv::CheckBox box) const override;
+    void setChecked(orv::CheckBox box, bool checked) override;
+    bool isSelected(orv::PanelId panel, int option) const override;
+    void select(orv::PanelId panel, int option) override;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void buildTabs(const QList<CalTab> &tabs);
+    // The controls of one panel that the setting operations fill and read.
+    struct PanelControls
+    {
+        QGroupBox *frame = nullptr;
+        std::array<QLabel *, 5> labels{}; // by orv::PanelLabel
+        QSlider *slider = nullptr;
+        QList<QAbstractButton *> options;
+        // The user has moved the slider since the panel was last read.
+        bool moved = false;
+    };
+
+    void buildTabs();
     QWidget *addTab(const QString &caption);
     QWidget *buildPanel(const CalPanel &panel, QWidget *parent);
-    void resolveReads(const QList<CalTab> &tabs);
-    void warnIfMissing(const QString &name, const QString &needer);
-    QGroupBox *frame(const QString &name, const QString &caption, QWidget *parent);
+    // Names the panel's "Make Change" buttons and lists that have no name yet by `caption`.
+    void nameInputs(QWidget *panel, const QString &caption);
+    QGroupBox *frame(orv::PanelId panel, QWidget *parent);
     QLabel *label(const QString &name, const QString &text, QWidget *parent, bool wrap = false);
+    QLabel *panelLabel(orv::PanelId panel, orv::PanelLabel role, const QString &name, QWidget *parent);
     QGroupBox *sliderPanel(const CalPanel &panel, QWidget *parent);
     QWidget *wrappedButton(QAbstractButton *button, const QString &caption, QWidget *parent);
     QAbstractButton *button(const QString &name, const QString &caption, QWidget *parent,
@@ -118,35 +126,27 @@ private:
     QGroupBox *baudRate(const CalPanel &panel, QWidget *parent);
     QGroupBox *powerSetting(const CalPanel &panel, QWidget *parent);
     void addOptionGroup(const CalPanel &panel, QVBoxLayout *layout, QWidget *parent);
+    // What selecting a tab reads for `panel`; false after a failed exchange.
+    bool readPanel(const CalPanel &panel);
+    PanelControls &controls(orv::PanelId panel) { return m_panels[std::size_t(panel)]; }
+    const PanelControls &controls(orv::PanelId panel) const { return m_panels[std::size_t(panel)]; }
 
     // `task` names the sequence on the status line.
     void beginBusy(const QString &task);
     void endBusy();
     // Write, then read back, as every "Make Change" does.
-    void changeAndReadBack(const QString &task, bool (orv::SettingOps::*write)(), bool (orv::SettingOps::*read)());
-
-    template <typename T>
-    T *control(const QString &name) const
-    {
-        return qobject_cast<T *>(m_controls.value(name));
-    }
-    void registerControl(QWidget *widget);
+    void changeAndReadBack(const QString &task, orv::AccessResult (orv::SettingOps::*write)(),
+                           orv::AccessResult (orv::SettingOps::*read)());
 
     CalibrationContext m_context;
     QWidget *m_owner;
     orv::SettingOps m_ops;
     orv::StationClockOps m_clock;
     QTabWidget *m_tabs = nullptr;
-    QHash<QString, QWidget *> m_controls;
+    std::array<PanelControls, orv::panelCount> m_panels;
+    std::array<QAbstractButton *, 4> m_checkBoxes{};
+    QComboBox *m_baudCombo = nullptr;
     QHash<QObject *, QAbstractButton *> m_captionButtons;
-    // A slider panel's frame caption, for the status line.
-    QHash<const orv::SliderSetting *, QString> m_sliderCaptions;
-    // Each tab's reads, resolved once from the table.
-    QList<QList<std::function<bool()>>> m_tabReads;
-    // Sliders the user has moved since their panel was last read.
-    QSet<QString> m_movedSliders;
-    // The panels' notes, shown only while they say something.
-    QSet<QLabel *> m_notes;
     bool m_busy = false;
     bool m_forceClose = false;
     bool m_unloaded = false;

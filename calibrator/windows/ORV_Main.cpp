@@ -11,6 +11,7 @@
 #include "station_config_menu.h"
 #include "terminal_display.h"
 #include "version_info.h"
+#include "window_accessibility.h"
 
 #include "link/comm_control.h"
 #include "link/connect_station.h"
@@ -103,7 +104,7 @@ QAction *ORV_Main::addItem(QMenu *menu, const char *name, const QString &caption
 {
     QAction *action = menu->addAction(caption);
     action->setObjectName(QLatin1String(name));
-    onChosen(action, this, handler);
+    onChosen(action, this, this, handler);
     return action;
 }
 
@@ -133,12 +134,12 @@ void ORV_Main::buildMenus()
     // These two act when chosen; they open no menu.
     m_comMenu = menuBar()->addAction(QStringLiteral("Communication &Properties"));
     m_comMenu->setObjectName(QStringLiteral("COM_menu"));
-    onChosen(m_comMenu, this, &ORV_Main::COM_menu_Click);
+    onChosen(m_comMenu, this, this, &ORV_Main::COM_menu_Click);
     m_aboutMenu = menuBar()->addAction(QStringLiteral("&About"));
     m_aboutMenu->setObjectName(QStringLiteral("about_menu"));
-    onChosen(m_aboutMenu, this, &ORV_Main::about_menu_Click);
+    onChosen(m_aboutMenu, this, this, &ORV_Main::about_menu_Click);
 
-    new StationConfigMenu(*this);
+    m_configMenu = new StationConfigMenu(*this, *m_link, m_settings, m_settingsFile, m_dataDir);
 
     // Beside the program's own menus, so theirs keep their captions and states.
     QMenu *monitorMenu = menuBar()->addMenu(QStringLiteral("&View"));
@@ -247,8 +248,6 @@ void ORV_Main::startUp()
         m_link->show_message(m_settingsFile.error());
     }
     m_link->state.cur_station = 0;
-    m_link->state.pkt_start = QByteArray(1, 0x02);
-    m_link->state.pkt_end = QByteArray(1, 0x03);
 }
 
 void ORV_Main::setMenuState(MenuState state)
@@ -260,8 +259,7 @@ void ORV_Main::setMenuState(MenuState state)
     // The menu itself, not only its bar entry: enabling the window would re-enable the entry.
     enableMenu(m_viewMenu, state == MenuState::Connected);
     m_comMenu->setEnabled(unconnected);
-    if (auto *config = findChild<QMenu *>(QStringLiteral("config_menu")))
-        enableMenu(config, state == MenuState::Connected);
+    enableMenu(m_configMenu->menu(), state == MenuState::Connected);
 }
 
 void ORV_Main::enableMenu(QMenu *menu, bool enabled)

@@ -4,7 +4,6 @@
 #include "link/link_ui.h"
 #include "link/settings_file.h"
 
-#include <QAction>
 #include <QMainWindow>
 
 #include <functional>
@@ -20,6 +19,7 @@ class cancel_form;
 class CalibrationMode;
 class LinkActivity;
 class LineMonitor;
+class StationConfigMenu;
 
 namespace orv {
 class CommControl;
@@ -76,18 +76,6 @@ public:
     void Command1_Click();
     void line_monitor_menu_Click();
 
-    // Runs `handler` when `action` is chosen while this window takes input. A screen
-    // reader can choose the entries of a disabled window, which keys and mouse cannot;
-    // while a sequence or a child window holds this one, they do nothing.
-    template <typename Receiver>
-    void onChosen(QAction *action, Receiver *receiver, void (Receiver::*handler)())
-    {
-        connect(action, &QAction::triggered, receiver, [this, receiver, handler] {
-            if (isEnabled())
-                (receiver->*handler)();
-        });
-    }
-
 signals:
     // A connection attempt has created its progress window.
     void connectProgressCreated(cancel_form *form);
@@ -120,6 +108,7 @@ private:
     QMenu *m_viewMenu = nullptr;
     QAction *m_comMenu = nullptr;
     QAction *m_aboutMenu = nullptr;
+    StationConfigMenu *m_configMenu = nullptr;
 
     QWidget *m_comPic = nullptr;
     TerminalDisplay *m_terminal = nullptr;

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "params/param_access.h"
+#include "params/setting_panels.h"
+
 #include <QList>
 #include <QString>
 
@@ -21,53 +24,33 @@ struct CalChoice
 {
     const char *name;
     QString caption;
+    orv::CheckBox box = {}; // on a check-box panel: which one
 };
 
-// One panel (frame) of a tab and how it is built.
+// One panel of a tab and how it is built; its frame's name and caption are
+// those of its identity.
 struct CalPanel
 {
-    enum Kind {
-        Slider,       // `name` is the read operation of its slider setting
-        Options,      // option group `group`, one button per choice
-        CheckBoxes,   // one check box per choice
-        ReportFlags,  // the eight-row report flag table
-        StationTime,  // the clock panel
-        BaudRate,     // the station rate panel
-        PowerSetting, // the panel holding the real-number input control
-    };
+    enum Kind { Slider, Options, CheckBoxes, ReportFlags, StationTime, BaudRate, PowerSetting };
 
     Kind kind;
-    const char *name;
-    QString caption;
+    orv::PanelId id;
     CalNote note = {};
-    const char *group = nullptr;
     QList<CalChoice> choices = {};
     const char *button = nullptr;
     void (Cal_form::*change)() = nullptr;
+    // An option or check-box panel's read; slider panels and the clock read their own way.
+    orv::AccessResult (orv::SettingOps::*read)() = nullptr;
 };
 
-// One read a tab runs when selected.
-struct CalRead
-{
-    enum Kind {
-        SliderPanel,  // the slider setting whose read operation is `name`
-        OptionPanel,  // `panelRead`, filling frame `frame`
-        StationClock, // the clock read, filling frame `frame`
-    };
-
-    Kind kind;
-    const char *name;
-    bool (orv::SettingOps::*panelRead)() = nullptr;
-    const char *frame = nullptr;
-};
-
-// One tab: its caption, its panels top to bottom, what selecting it reads, in
-// the order the station is asked, and the text below its panels.
+// One tab: its caption, its panels top to bottom, the panels whose settings
+// selecting it reads, in the order the station is asked, and the text below
+// its panels. Every panel is on exactly one tab.
 struct CalTab
 {
     QString caption;
     QList<CalPanel> panels;
-    QList<CalRead> reads;
+    QList<orv::PanelId> reads;
     CalNote note = {};
 };
 

@@ -53,11 +53,10 @@ void CalibrationMode::enter()
     if (m_activity)
         m_activity->begin(QStringLiteral("Entering calibration mode"));
 
-    m_link.request_version();
-    if (m_link.state.exchangeFailed()) {
+    if (const orv::LinkResult<QByteArray> version = m_link.request_version(); !version) {
         m_link.close_link();
         // Otherwise the menus just fall back to "not connected" without a word.
-        m_link.show_message(orv::ConnectText::noVersion);
+        m_link.show_failure(orv::ConnectText::noVersion, version.failure());
         return;
     }
     orv::load_prm_file(m_link.state, m_records, orv::prmSearchPath(m_dataDir), m_link.messages());

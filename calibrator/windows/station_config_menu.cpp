@@ -1,21 +1,23 @@
 #include "station_config_menu.h"
 
-#include "ORV_Main.h"
 #include "screen_pointer.h"
+#include "window_accessibility.h"
 
+#include "link/com_settings.h"
 #include "link/comm_control.h"
 #include "link/message.h"
 #include "link/pump.h"
 #include "link/station_link.h"
 #include "params/number_format.h"
 #include "params/prm_file.h"
-#include "params/quiet_panels.h"
+#include "params/setting_panels.h"
 #include "params/station_backup.h"
 #include "params/station_config.h"
 
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMainWindow>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProgressDialog>
@@ -66,32 +68,37 @@ orv::Progress showProgress(QProgressDialog &dialog, const QString &verb)
 
 } // namespace
 
-StationConfigMenu::StationConfigMenu(ORV_Main &main)
-    : QObject(&main)
-    , m_main(main)
+StationConfigMenu::StationConfigMenu(QMainWindow &window, orv::StationLink &link, orv::ComSettings &settings,
+                                     orv::SettingsFile &settingsFile, QString dataDir)
+    : QObject(&window)
+    , m_window(window)
+    , m_link(link)
+    , m_settings(settings)
+    , m_settingsFile(settingsFile)
+    , m_dataDir(std::move(dataDir))
 {
     setObjectName(QStringLiteral("station_config"));
-    m_menu = main.menuBar()->addMenu(QStringLiteral("Confi&guration"));
+    m_menu = window.menuBar()->addMenu(QStringLiteral("Confi&guration"));
     m_menu->setObjectName(QStringLiteral("config_menu"));
     QAction *save = m_menu->addAction(QStringLiteral("&Save Station Configuration…"));
     save->setObjectName(QStringLiteral("save_config_menu"));
-    main.onChosen(save, this, &StationConfigMenu::saveConfiguration);
+    onChosen(save, &m_window, this, &StationConfigMenu::saveConfiguration);
     QAction *restore = m_menu->addAction(QStringLiteral("&Restore Station Configuration…"));
     restore->setObjectName(QStringLiteral("restore_config_menu"));
-    main.onChosen(restore, this, &StationConfigMenu::restoreConfiguration);
+    onChosen(restore, &m_window, this, &StationConfigMenu::restoreConfiguration);
     // Until connected; the entries too, as a screen reader reaches them without the menu.
     m_menu->setEnabled(false);
     save->setEnabled(false);
     restore->setEnabled(false);
 
     chooseFile = [this](bool saving) {
-        return saving ? QFileDialog::getSaveFileName(&m_main, QStringLiteral("Save Station Configuration"),
+        return saving ? QFileDialog::getSaveFileName(&m_window, QStringLiteral("Save Station Configuration"),
                                                      startFolder(), fileFilter)
-                      : QFileDialog::getOpenFileName(&m_main, QStringLiteral("Restore Station Configuration"),
+                      : QFileDialog::getOpenFileName(&m_window, QStringLiteral("Restore Station Configuration"),
                                                      startFolder(), fileFilter);
     };
     confirm = [this](const QString &question) {
-        return QMessageBox::question(&m_main, QStringLiteral("ORV CAL"), question) == QMessageBox::Yes;
+        return QMessageBox::question(&m_window, QStringLiteral("ORV CAL"), question) == QMessageBox::Yes;
     };
 }
 
@@ -118,20 +125,19 @@ QString StationConfigMenu::chosenFile(bool save)
 
 bool StationConfigMenu::connectAndLoad()
 {
-    orv::StationLink &link = m_main.link();
     // As on entering calibration mode: the terminal must not take the replies.
-    link.comm().setTerminalMode(orv::CommControl::TerminalModeB, 0);
-    link.comm().setTerminalMode(orv::CommControl::TerminalModeA, 0);
-    m_main.setEnabled(false);
+    m_link.comm().setTerminalMode(orv::CommControl::TerminalModeB, 0);
+    m_link.comm().setTerminalMode(orv::CommControl::TerminalModeA, 0);
+    m_window.setEnabled(false);
     setScreenPointerBusy();
-    link.request_version();
-    if (link.state.com_status == 255) {
-        m_main.link().show_message(QStringLiteral("Com error while getting station version information"));
-        link.close_link();
+    const orv::LinkResult<QByteArray> version = m_link.request_version();
+    if (!version) {
+        m_link.show_failure(QStringLiteral("Com error while getting station version information"), version.failure());
+        m_link.close_link();
         return false;
     }
-    m_firmware = orv::firmwareName(link.state.station_version);
-    const QString path = orv::load_prm_file(link.state, m_records, orv::prmSearchPath(m_main.dataDir()), link.messages());
+    m_firmware = orv::firmwareName(*version);
+    const QString path = orv::load_prm_file(m_link.state, m_records, orv::prmSearchPath(m_dataDir), m_link.messages());
     if (path.isEmpty()) {
         finish();
         return false;
@@ -143,18 +149,18 @@ bool StationConfigMenu::connectAndLoad()
 bool StationConfigMenu::readAll(const QList<orv::ParamEntry> &entries, QMap<orv::ParamEntry, int> *raw,
                                 const orv::Progress &progress)
 {
-    const orv::AccessResult read = orv::readRawSettings(m_main.link(), m_records, entries, raw, progress);
+    const orv::Access<> read = orv::readRawSettings(m_link, m_records, entries, raw, progress);
     // A failed read has shown its message and closed the link; a fault of
     // the definition file has been told and leaves the link as it was.
-    if (read == orv::AccessResult::DataFault)
+    if (read.result == orv::AccessResult::DataFault)
         finish();
-    return read == orv::AccessResult::Done;
+    return read.done();
 }
 
 void StationConfigMenu::finish()
 {
     setScreenPointerNormal();
-    m_main.setEnabled(true);
+    m_window.setEnabled(true);
 }
 
 void StationConfigMenu::saveConfiguration()
@@ -162,26 +168,24 @@ void StationConfigMenu::saveConfiguration()
     const QString path = chosenFile(true);
     if (path.isEmpty() || !connectAndLoad())
         return;
-    orv::StationLink &link = m_main.link();
     const QList<orv::ParamEntry> entries = orv::backupEntries(m_records);
     QMap<orv::ParamEntry, int> raw;
     {
-        auto dialog = progressDialog(&m_main, QStringLiteral("Save Station Configuration"), false);
+        auto dialog = progressDialog(&m_window, QStringLiteral("Save Station Configuration"), false);
         if (!readAll(entries, &raw, showProgress(*dialog, QStringLiteral("Reading"))))
             return;
     }
-    const int slot = link.state.cur_station;
-    const orv::StationBackup backup =
-        orv::makeBackup(m_records, raw, m_firmware, m_definitionFile, link.pump().now(), slot,
-                        m_main.settings().stationName(slot));
+    const int slot = m_link.state.cur_station;
+    const orv::StationBackup backup = orv::makeBackup(m_records, raw, m_firmware, m_definitionFile, m_link.pump().now(),
+                                                      slot, m_settings.stationName(slot));
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(backup.toJson()) < 0 || !file.commit()) {
         finish();
-        m_main.link().show_message(QStringLiteral("ORV CAL could not write %1: %2").arg(path, file.errorString()));
+        m_link.show_message(QStringLiteral("ORV CAL could not write %1: %2").arg(path, file.errorString()));
         return;
     }
     finish();
-    m_main.link().show_message(QStringLiteral("The configuration of the weather station (%1 settings, firmware %2) was saved to %3.")
+    m_link.show_message(QStringLiteral("The configuration of the weather station (%1 settings, firmware %2) was saved to %3.")
                           .arg(backup.settings.size())
                           .arg(m_firmware, QDir::toNativeSeparators(path)),
                       orv::MessageIcon::Information);
@@ -194,14 +198,14 @@ void StationConfigMenu::restoreConfiguration()
         return;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        m_main.link().show_message(QStringLiteral("ORV CAL could not read %1: %2").arg(path, file.errorString()));
+        m_link.show_message(QStringLiteral("ORV CAL could not read %1: %2").arg(path, file.errorString()));
         return;
     }
     orv::StationBackup backup;
     QString reason;
     int line = 0;
     if (!orv::StationBackup::fromJson(file.read(orv::StationBackup::largestFile + 1), &backup, &reason, &line)) {
-        m_main.link().show_message(QStringLiteral("ORV CAL cannot restore from %1, line %2: %3. Nothing was written to the "
+        m_link.show_message(QStringLiteral("ORV CAL cannot restore from %1, line %2: %3. Nothing was written to the "
                                          "weather station.")
                               .arg(QDir::toNativeSeparators(path))
                               .arg(line)
@@ -217,7 +221,7 @@ void StationConfigMenu::restoreConfiguration()
         (p.forcible ? forcible : refused) << QStringLiteral("line %1: %2").arg(p.line).arg(p.reason);
     if (!refused.isEmpty()) {
         finish();
-        m_main.link().show_message(QStringLiteral("ORV CAL cannot restore from %1:\n%2\nNothing was written to the weather "
+        m_link.show_message(QStringLiteral("ORV CAL cannot restore from %1:\n%2\nNothing was written to the weather "
                                          "station.")
                               .arg(QDir::toNativeSeparators(path), (refused + forcible).join(QLatin1Char('\n'))));
         return;
@@ -227,17 +231,16 @@ void StationConfigMenu::restoreConfiguration()
         return;
     }
 
-    orv::StationLink &link = m_main.link();
     QMap<orv::ParamEntry, int> current;
     {
-        auto dialog = progressDialog(&m_main, QStringLiteral("Restore Station Configuration"), false);
+        auto dialog = progressDialog(&m_window, QStringLiteral("Restore Station Configuration"), false);
         if (!readAll(orv::backupEntries(m_records), &current, showProgress(*dialog, QStringLiteral("Reading"))))
             return;
     }
     const orv::RestorePlan plan = orv::planRestore(backup, m_records, current);
     if (plan.writes.isEmpty()) {
         finish();
-        m_main.link().show_message(QStringLiteral("The weather station already holds every setting of %1; nothing was written.")
+        m_link.show_message(QStringLiteral("The weather station already holds every setting of %1; nothing was written.")
                               .arg(QDir::toNativeSeparators(path)),
                           orv::MessageIcon::Information);
         return;
@@ -257,10 +260,10 @@ void StationConfigMenu::restoreConfiguration()
     }
 
     orv::QuietPanels panels;
-    orv::RestoreRunner runner(link, m_records, m_main.settings(), &m_main.settingsFile(), panels);
+    orv::RestoreRunner runner(m_link, m_records, m_settings, &m_settingsFile, panels);
     orv::RestoreReport report;
     {
-        auto dialog = progressDialog(&m_main, QStringLiteral("Restore Station Configuration"), true);
+        auto dialog = progressDialog(&m_window, QStringLiteral("Restore Station Configuration"), true);
         // Cancel hides the dialog, but the write in flight still takes up to
         // 15 s: say so while the window waits, as the command line does.
         QObject::connect(dialog.get(), &QProgressDialog::canceled, dialog.get(), [d = dialog.get()] {
@@ -276,6 +279,6 @@ void StationConfigMenu::restoreConfiguration()
     // After any other ending the link is closed, which restores the window.
     if (report.ending == orv::RestoreReport::Ending::Complete || report.ending == orv::RestoreReport::Ending::Cancelled)
         finish();
-    m_main.link().show_message(report.lines().join(QLatin1Char('\n')),
+    m_link.show_message(report.lines().join(QLatin1Char('\n')),
                       report.allTaken() ? orv::MessageIcon::Information : orv::MessageIcon::Exclamation);
 }

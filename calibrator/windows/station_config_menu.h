@@ -8,8 +8,14 @@
 
 #include <functional>
 
-class ORV_Main;
+class QMainWindow;
 class QMenu;
+
+namespace orv {
+struct ComSettings;
+class SettingsFile;
+class StationLink;
+}
 
 // The menu that saves a connected station's configuration to a file and
 // restores it, with a progress dialog that can stop a restore between writes.
@@ -19,7 +25,9 @@ class StationConfigMenu : public QObject
 {
     Q_OBJECT
 public:
-    explicit StationConfigMenu(ORV_Main &main);
+    // Adds the menu to `window`'s menu bar; `dataDir` is where definition files are looked for first.
+    StationConfigMenu(QMainWindow &window, orv::StationLink &link, orv::ComSettings &settings,
+                      orv::SettingsFile &settingsFile, QString dataDir);
 
     QMenu *menu() const { return m_menu; }
 
@@ -41,7 +49,11 @@ private:
     bool readAll(const QList<orv::ParamEntry> &entries, QMap<orv::ParamEntry, int> *raw, const orv::Progress &progress);
     void finish();
 
-    ORV_Main &m_main;
+    QMainWindow &m_window;
+    orv::StationLink &m_link;
+    orv::ComSettings &m_settings;
+    orv::SettingsFile &m_settingsFile;
+    const QString m_dataDir;
     QMenu *m_menu = nullptr;
     // The station's firmware and definition file, loaded afresh for each use.
     QString m_firmware;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAction>
 #include <QLabel>
 
 // What screen readers are told of the program's own windows where Qt's defaults
@@ -16,3 +17,15 @@ class StatusLine : public QLabel
 public:
     explicit StatusLine(const QString &text, QWidget *parent = nullptr);
 };
+
+// Runs `handler` when `action` is chosen while `window` takes input. A screen reader
+// can choose the entries of a disabled window, which keys and mouse cannot; while a
+// sequence or a child window holds that window, they do nothing.
+template <typename Receiver>
+void onChosen(QAction *action, const QWidget *window, Receiver *receiver, void (Receiver::*handler)())
+{
+    QObject::connect(action, &QAction::triggered, receiver, [window, receiver, handler] {
+        if (window->isEnabled())
+            (receiver->*handler)();
+    });
+}

@@ -3,10 +3,11 @@
 #include "params/setting_panels.h"
 
 #include <QMap>
-#include <QSet>
 #include <QString>
 
 #include <algorithm>
+#include <set>
+#include <utility>
 
 namespace orv::test {
 
@@ -20,34 +21,30 @@ struct FakePanels : SettingPanels
         int value = 0;
     };
 
-    void setFrameEnabled(const QString &frame, bool enabled) override { this->enabled[frame] = enabled; }
-    void setFrameVisible(const QString &frame, bool visible) override { this->visible[frame] = visible; }
-    void setCaption(const QString &label, const QString &text) override { captions[label] = text; }
+    void setFrameEnabled(PanelId panel, bool on) override { enabled[panel] = on; }
+    void setFrameVisible(PanelId panel, bool on) override { visible[panel] = on; }
+    void setCaption(PanelId panel, PanelLabel label, const QString &text) override { captions[{panel, label}] = text; }
     // As a real slider takes them: a Max below Min pulls Min down to it, and
     // the value is kept within the two.
-    void setSlider(const QString &slider, int minimum, int maximum, int value) override
+    void setSlider(PanelId panel, int minimum, int maximum, int value) override
     {
         const int low = std::min(minimum, maximum);
-        sliders[slider] = {low, maximum, std::clamp(value, low, maximum)};
+        sliders[panel] = {low, maximum, std::clamp(value, low, maximum)};
     }
-    int sliderValue(const QString &slider) const override { return sliders.value(slider).value; }
-    bool isChecked(const QString &box) const override { return checked.contains(box); }
-    void setChecked(const QString &box, bool on) override
-    {
-        if (on)
-            checked.insert(box);
-        else
-            checked.remove(box);
-    }
-    bool isSelected(const QString &group, int index) const override { return selected.value(group, -1) == index; }
-    void select(const QString &group, int index) override { selected[group] = index; }
+    int sliderValue(PanelId panel) const override { return sliders.value(panel).value; }
+    bool isChecked(CheckBox box) const override { return checked.count(box) > 0; }
+    void setChecked(CheckBox box, bool on) override { on ? void(checked.insert(box)) : void(checked.erase(box)); }
+    bool isSelected(PanelId panel, int option) const override { return selected.value(panel, -1) == option; }
+    void select(PanelId panel, int option) override { selected[panel] = option; }
 
-    QMap<QString, bool> enabled;
-    QMap<QString, bool> visible;
-    QMap<QString, QString> captions;
-    QMap<QString, Slider> sliders;
-    QSet<QString> checked;
-    QMap<QString, int> selected;
+    QString caption(PanelId panel, PanelLabel label = PanelLabel::Current) const { return captions.value({panel, label}); }
+
+    QMap<PanelId, bool> enabled;
+    QMap<PanelId, bool> visible;
+    QMap<std::pair<PanelId, PanelLabel>, QString> captions;
+    QMap<PanelId, Slider> sliders;
+    std::set<CheckBox> checked;
+    QMap<PanelId, int> selected;
 };
 
 } // namespace orv::test

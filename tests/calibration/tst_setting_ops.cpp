@@ -83,7 +83,26 @@ ScriptedPeer::Responder clockReplies(QMap<int, QList<int>> valuesByAddress)
     };
 }
 
+// A setting operation as a test row holds it.
+using Operation = std::function<AccessResult(SettingOps &)>;
+
+Operation readOf(PanelId panel)
+{
+    return [panel](SettingOps &ops) { return ops.readSlider(*sliderSetting(panel)); };
+}
+
+Operation writeOf(PanelId panel)
+{
+    return [panel](SettingOps &ops) { return ops.writeSlider(*sliderSetting(panel), 1); };
+}
+
 } // namespace
+
+// An operation of the rig (setting, clock or baud rate) and whether it ended as a row expects.
+using RigOp = std::function<bool(OpsRig &)>;
+
+Q_DECLARE_METATYPE(Operation)
+Q_DECLARE_METATYPE(RigOp)
 
 class TestSettingOps : public QObject
 {
@@ -138,41 +157,40 @@ private slots:
 
 void TestSettingOps::sliderReadFillsPanel_data()
 {
-    QTest::addColumn<QString>("op");
+    QTest::addColumn<PanelId>("panel");
     QTest::addColumn<int>("raw");
     QTest::addColumn<QStringList>("curMinMax");
     QTest::addColumn<QList<int>>("slider");
     // temp: scale 1, offset 96; raw limits 0..255.
-    QTest::newRow("outside temperature") << "read_out_temp" << 120 << QStringList{"24", "-96", "159"}
+    QTest::newRow("outside temperature") << PanelId::OutsideTemperature << 120 << QStringList{"24", "-96", "159"}
                                          << QList<int>{-96, 159, 24};
-    QTest::newRow("pressure 00.00") << "read_press" << 2992 << QStringList{"29.92", "20.00", "32.00"}
+    QTest::newRow("pressure 00.00") << PanelId::Pressure << 2992 << QStringList{"29.92", "20.00", "32.00"}
                                     << QList<int>{2000, 3200, 2992};
-    QTest::newRow("humidity factor 1000") << "read_hum_75" << 2512 << QStringList{"2.512", "1", "4"}
+    QTest::newRow("humidity factor 1000") << PanelId::Humidity75 << 2512 << QStringList{"2.512", "1", "4"}
                                           << QList<int>{1000, 4000, 2512};
-    QTest::newRow("wind offset 000") << "read_wind_offset" << 45 << QStringList{"045", "000", "359"}
+    QTest::newRow("wind offset 000") << PanelId::WindOffset << 45 << QStringList{"045", "000", "359"}
                                      << QList<int>{0, 359, 45};
-    QTest::newRow("DTR ##0") << "read_dtr_delay" << 5 << QStringList{"5", "0", "255"} << QList<int>{0, 255, 5};
-    QTest::newRow("solar as text") << "read_solar" << 150 << QStringList{"1.5", "0", "20"}
+    QTest::newRow("DTR ##0") << PanelId::DtrDelay << 5 << QStringList{"5", "0", "255"} << QList<int>{0, 255, 5};
+    QTest::newRow("solar as text") << PanelId::Solar << 150 << QStringList{"1.5", "0", "20"}
                                    << QList<int>{0, 2000, 150};
 }
 
 void TestSettingOps::sliderReadFillsPanel()
 {
-    QFETCH(QString, op);
+    QFETCH(PanelId, panel);
     QFETCH(int, raw);
     QFETCH(QStringList, curMinMax);
     QFETCH(QList<int>, slider);
     OpsRig rig;
-    const SliderSetting &s = *findSliderSetting(op);
+    const SliderSetting &s = *sliderSetting(panel);
     rig.model.setParam(int(rig.records[s.entry].address()), quint16(raw), rig.pump.msSinceEpoch());
 
-    QVERIFY(rig.ops->run(op));
-    QCOMPARE(rig.panels.enabled.value(QLatin1String(s.frame)), true);
-    QCOMPARE((QStringList{rig.panels.captions.value(QLatin1String(s.currentLabel)),
-                          rig.panels.captions.value(QLatin1String(s.minLabel)),
-                          rig.panels.captions.value(QLatin1String(s.maxLabel))}),
+    QCOMPARE(rig.ops->readSlider(s), AccessResult::Done);
+    QCOMPARE(rig.panels.enabled.value(panel), true);
+    QCOMPARE((QStringList{rig.panels.caption(panel), rig.panels.caption(panel, PanelLabel::Minimum),
+                          rig.panels.caption(panel, PanelLabel::Maximum)}),
              curMinMax);
-    const FakePanels::Slider got = rig.panels.sliders.value(QLatin1String(s.slider));
+    const FakePanels::Slider got = rig.panels.sliders.value(panel);
     QCOMPARE((QList<int>{got.minimum, got.maximum, got.value}), slider);
     QCOMPARE(readAddresses(*rig.line), QList<int>{int(rig.records[s.entry].address())});
 }
@@ -195,47 +213,48 @@ void TestSettingOps::sliderPositionRoundsHalfToEven()
     OpsRig rig;
     rig.records[ParamEntry::RainFallDaily].scale() = 8;
     rig.setRaw("rain fall: daily", raw);
-    QVERIFY(rig.ops->run(u"read_daily_rain"));
-    QCOMPARE(rig.panels.sliders.value(QStringLiteral("daily_slide")).value, position);
+    QCOMPARE(rig.ops->readSlider(*sliderSetting(PanelId::DailyRain)), AccessResult::Done);
+    QCOMPARE(rig.panels.sliderValue(PanelId::DailyRain), position);
 }
 
 void TestSettingOps::setLabelFormats_data()
 {
-    QTest::addColumn<QString>("op");
+    QTest::addColumn<PanelId>("panel");
     QTest::addColumn<int>("position");
     QTest::addColumn<QString>("text");
-    QTest::newRow("pressure 2992") << "read_press" << 2992 << "29.92";
-    QTest::newRow("pressure 3005") << "read_press" << 3005 << "30.05";
-    QTest::newRow("humidity 512") << "read_hum_75" << 512 << "0.512";
-    QTest::newRow("humidity 1000") << "read_hum_0" << 1000 << "1";
-    QTest::newRow("offset 5") << "read_wind_offset" << 5 << "005";
-    QTest::newRow("lightning 4") << "read_light" << 4 << "004";
-    QTest::newRow("outside -3") << "read_out_temp" << -3 << "-3";
-    QTest::newRow("rain 450") << "read_daily_rain" << 450 << "04.50";
-    QTest::newRow("solar two decimals") << "read_solar" << 150 << "01.50";
-    QTest::newRow("DTR integer text") << "read_dtr_delay" << 7 << "7";
-    QTest::newRow("log minutes") << "read_log_minutes" << 30 << "30";
+    QTest::newRow("pressure 2992") << PanelId::Pressure << 2992 << "29.92";
+    QTest::newRow("pressure 3005") << PanelId::Pressure << 3005 << "30.05";
+    QTest::newRow("humidity 512") << PanelId::Humidity75 << 512 << "0.512";
+    QTest::newRow("humidity 1000") << PanelId::Humidity0 << 1000 << "1";
+    QTest::newRow("offset 5") << PanelId::WindOffset << 5 << "005";
+    QTest::newRow("lightning 4") << PanelId::Lightning << 4 << "004";
+    QTest::newRow("outside -3") << PanelId::OutsideTemperature << -3 << "-3";
+    QTest::newRow("rain 450") << PanelId::DailyRain << 450 << "04.50";
+    QTest::newRow("solar two decimals") << PanelId::Solar << 150 << "01.50";
+    QTest::newRow("DTR integer text") << PanelId::DtrDelay << 7 << "7";
+    QTest::newRow("log minutes") << PanelId::LoggingMinutes << 30 << "30";
 }
 
 void TestSettingOps::setLabelFormats()
 {
-    QFETCH(QString, op);
+    QFETCH(PanelId, panel);
     QFETCH(int, position);
     QFETCH(QString, text);
-    QCOMPARE(setLabelText(*findSliderSetting(op), position), text);
+    QCOMPARE(setLabelText(*sliderSetting(panel), position), text);
 }
 
 void TestSettingOps::absentSettingSendsNothing()
 {
     OpsRig rig;
     rig.records[ParamEntry::TempOutside] = ParamRecord{};
-    rig.panels.captions[QStringLiteral("cur_out_temp_lbl")] = QStringLiteral("21");
-    rig.panels.captions[QStringLiteral("Min_out_temp_lbl")] = QStringLiteral("-96°F");
-    QVERIFY(rig.ops->run(u"read_out_temp"));
-    QCOMPARE(rig.panels.enabled.value(QStringLiteral("out_temp_frame"), true), false);
-    QCOMPARE(rig.panels.captions.value(QStringLiteral("Min_out_temp_lbl")), QString());
-    QCOMPARE(rig.panels.captions.value(QStringLiteral("Max_out_temp_lbl")), QString());
-    QCOMPARE(rig.panels.captions.value(QStringLiteral("cur_out_temp_lbl")), QStringLiteral("21"));
+    const PanelId outside = PanelId::OutsideTemperature;
+    rig.panels.setCaption(outside, PanelLabel::Current, QStringLiteral("21"));
+    rig.panels.setCaption(outside, PanelLabel::Minimum, QStringLiteral("-96°F"));
+    QCOMPARE(rig.ops->readSlider(*sliderSetting(outside)), AccessResult::Absent);
+    QCOMPARE(rig.panels.enabled.value(outside, true), false);
+    QCOMPARE(rig.panels.caption(outside, PanelLabel::Minimum), QString());
+    QCOMPARE(rig.panels.caption(outside, PanelLabel::Maximum), QString());
+    QCOMPARE(rig.panels.caption(outside), QStringLiteral("21"));
     QVERIFY(rig.line->sentBytes().isEmpty());
     QVERIFY(rig.log.messages.isEmpty());
 }
@@ -244,43 +263,43 @@ void TestSettingOps::sliderWriteConvertsBack()
 {
     OpsRig rig;
     // 20 °F with scale 1 and offset 96 is raw 116, which reads back as 20.
-    QCOMPARE(rig.ops->writeSlider(*findSliderSetting(u"write_out_temp"), 20.0f), AccessResult::Done);
+    const SliderSetting &outside = *sliderSetting(PanelId::OutsideTemperature);
+    QCOMPARE(rig.ops->writeSlider(outside, 20.0f), AccessResult::Done);
     QCOMPARE(rig.raw("temp: outside"), 116);
-    QVERIFY(rig.ops->run(u"read_out_temp"));
-    QCOMPARE(rig.panels.captions.value(QStringLiteral("cur_out_temp_lbl")), QStringLiteral("20"));
+    QCOMPARE(rig.ops->readSlider(outside), AccessResult::Done);
+    QCOMPARE(rig.panels.caption(PanelId::OutsideTemperature), QStringLiteral("20"));
     // 29.92 with scale 100 is 2992.
-    QCOMPARE(rig.ops->writeSlider(*findSliderSetting(u"write_press"), 2992 / 100.0f), AccessResult::Done);
+    QCOMPARE(rig.ops->writeSlider(*sliderSetting(PanelId::Pressure), 2992 / 100.0f), AccessResult::Done);
     QCOMPARE(rig.raw("barometric pressure"), 2992);
 }
 
 void TestSettingOps::unmovedChangeWritesBackWhatWasRead_data()
 {
     QTest::addColumn<QString>("file");
-    QTest::addColumn<QString>("op");
+    QTest::addColumn<PanelId>("panel");
     const QDir folder(QString::fromLocal8Bit(qgetenv("ORV_PRM_DIR")));
     const QStringList files = folder.entryList({QStringLiteral("*.prm")}, QDir::Files, QDir::Name);
     QVERIFY2(!files.isEmpty(), qPrintable(folder.path()));
     for (const QString &file : files)
         for (const SliderSetting &s : sliderSettings())
-            QTest::addRow("%s %s", qPrintable(file), s.writeOp) << folder.filePath(file) << QString::fromLatin1(s.writeOp);
+            QTest::addRow("%s %s", qPrintable(file), panelInfo(s.panel).frame) << folder.filePath(file) << s.panel;
 }
 
 // Looking at a setting and pressing "Make Change" must leave the station as it was.
 void TestSettingOps::unmovedChangeWritesBackWhatWasRead()
 {
     QFETCH(QString, file);
-    QFETCH(QString, op);
+    QFETCH(PanelId, panel);
     QFile prm(file);
     QVERIFY(prm.open(QIODevice::ReadOnly));
     OpsRig rig;
     rig.records.reset();
     applyPrmText(prm.readAll(), rig.records);
-    const SliderSetting &s = *findSliderSetting(op);
+    const SliderSetting &s = *sliderSetting(panel);
     const ParamRecord &record = rig.records[s.entry];
-    const QString slider = QString::fromLatin1(s.slider);
     if (record.absent()) {
-        QVERIFY(rig.ops->readSlider(s));
-        QCOMPARE(rig.panels.enabled.value(QString::fromLatin1(s.frame), true), false);
+        QCOMPARE(rig.ops->readSlider(s), AccessResult::Absent);
+        QCOMPARE(rig.panels.enabled.value(panel, true), false);
         QVERIFY(rig.line->sentBytes().isEmpty());
         return;
     }
@@ -291,9 +310,9 @@ void TestSettingOps::unmovedChangeWritesBackWhatWasRead()
     const int high = int(record.rawMax());
     for (const int raw : {int(info->defaultRaw), low, high, (low + high) / 2 + 1}) {
         rig.model.setParam(info->address, quint16(raw), rig.pump.msSinceEpoch());
-        QVERIFY(rig.ops->readSlider(s));
+        QCOMPARE(rig.ops->readSlider(s), AccessResult::Done);
         const qint64 mark = rig.pump.msSinceEpoch();
-        const int position = rig.panels.sliderValue(slider);
+        const int position = rig.panels.sliderValue(panel);
         QCOMPARE(rig.ops->writeSlider(s, float(position) / float(s.factor)), AccessResult::Done);
         const QList<SentFrame> writes = writesIn(sentFrames(*rig.line, mark));
         QVERIFY(!writes.isEmpty());
@@ -316,78 +335,62 @@ void TestSettingOps::unmovedChangeWritesBackWhatWasRead()
 
 void TestSettingOps::failureMessages_data()
 {
-    QTest::addColumn<QString>("op");
+    QTest::addColumn<Operation>("op");
     QTest::addColumn<QString>("message");
     const QString get = QStringLiteral("Com error while getting %1 information");
     const QString set = QStringLiteral("Com error while setting %1 information");
-    const QList<std::pair<const char *, const char *>> rows = {
-        {"read_out_temp", "outside temperature calibration"},
-        {"read_in_temp", "Inside temperature calibration"},
-        {"read_aux_temp", "Aux. temperature calibration"},
-        {"read_hum_0", "humidity calibration"},
-        {"read_hum_75", "humidity calibration"},
-        {"read_press", "pressure calibration"},
-        {"read_daily_rain", "daily rainfall calibration"},
-        {"read_monthly_rain", "monthly rainfall calibration"},
-        {"read_term_rain", "term rainfall calibration"},
-        {"read_wind_offset", "wind direction offset calibration"},
-        {"read_solar", "solar radiation calibration"},
-        {"read_light", "lightning calibration"},
-        {"read_log_hours", "logging hour"},
-        {"read_log_minutes", "logging minute"},
-        {"read_report_hours", "report hour"},
-        {"read_report_minutes", "reporting minute"},
-        {"read_wet_level", "leaf wetness wet level calibration"},
-        {"read_dtr_delay", "DTR calibration"},
-        {"read_report_flag", "report flag calibration"},
-        {"read_report_extras", "report flag calibration"},
-        {"read_wind_options", "wind calibration"},
-        {"read_units", "units of measure"},
-        {"read_time_format", "time format"},
-        {"read_aux_display", "aux. display format"},
-        {"read_baud", "station baud rate"},
+    using P = PanelId;
+    const QList<std::tuple<PanelId, const char *, const char *>> sliders = {
+        {P::OutsideTemperature, "outside temperature calibration", "outside temperature calibration"},
+        {P::InsideTemperature, "Inside temperature calibration", "inside temperature calibration"},
+        {P::AuxTemperature, "Aux. temperature calibration", "Aux. temperature calibration"},
+        {P::Humidity0, "humidity calibration", "outside humidity calibration"},
+        {P::Humidity75, "humidity calibration", "outside humidity calibration"},
+        {P::Pressure, "pressure calibration", "pressure calibration"},
+        {P::DailyRain, "daily rainfall calibration", "daily rainfall calibration"},
+        {P::MonthlyRain, "monthly rainfall calibration", "monthly rainfall calibration"},
+        {P::TermRain, "term rainfall calibration", "term rainfall calibration"},
+        {P::WindOffset, "wind direction offset calibration", "wind direction offset calibration"},
+        {P::Solar, "solar radiation calibration", "solar radiation calibration"},
+        {P::Lightning, "lightning calibration", "lighning calibration"},
+        {P::LoggingHours, "logging hour", "logging hour"},
+        {P::LoggingMinutes, "logging minute", "logging minute"},
+        {P::ReportHours, "report hour", "report hour"},
+        {P::ReportMinutes, "reporting minute", "report minute"},
+        {P::LeafWetness, "leaf wetness wet level calibration", "leaf wetness wet level"},
+        {P::DtrDelay, "DTR calibration", "DTR calibration"},
     };
-    for (const auto &[op, words] : rows)
-        QTest::newRow(op) << QString::fromLatin1(op) << get.arg(QLatin1String(words));
-    const QList<std::pair<const char *, const char *>> writes = {
-        {"write_out_temp", "outside temperature calibration"},
-        {"write_in_temp", "inside temperature calibration"},
-        {"write_aux_temp", "Aux. temperature calibration"},
-        {"write_hum_0", "outside humidity calibration"},
-        {"write_hum_75", "outside humidity calibration"},
-        {"write_press", "pressure calibration"},
-        {"write_daily_rain", "daily rainfall calibration"},
-        {"write_monthly_rain", "monthly rainfall calibration"},
-        {"write_term_rain", "term rainfall calibration"},
-        {"write_wind_offset", "wind direction offset calibration"},
-        {"write_solar", "solar radiation calibration"},
-        {"write_light", "lighning calibration"},
-        {"write_log_hours", "logging hour"},
-        {"write_log_minutes", "logging minute"},
-        {"write_report_hours", "report hour"},
-        {"write_report_minutes", "report minute"},
-        {"write_wet_level", "leaf wetness wet level"},
-        {"write_dtr_delay", "DTR calibration"},
-        {"write_report_flag", "report flag calibration"},
-        {"write_report_extras", "report flag calibration"},
-        {"write_wind_options", "wind calibration"},
-        {"write_time_format", "time format"},
-        {"write_aux_display", "aux.display format"},
+    for (const auto &[panel, read, write] : sliders) {
+        QTest::addRow("read %s", panelInfo(panel).frame) << readOf(panel) << get.arg(QLatin1String(read));
+        QTest::addRow("write %s", panelInfo(panel).frame) << writeOf(panel) << set.arg(QLatin1String(write));
+    }
+    using S = SettingOps;
+    const QList<std::tuple<const char *, Operation, QString>> others = {
+        {"read_report_flag", &S::read_report_flag, get.arg("report flag calibration")},
+        {"read_report_extras", &S::read_report_extras, get.arg("report flag calibration")},
+        {"read_wind_options", &S::read_wind_options, get.arg("wind calibration")},
+        {"read_units", &S::read_units, get.arg("units of measure")},
+        {"read_time_format", &S::read_time_format, get.arg("time format")},
+        {"read_aux_display", &S::read_aux_display, get.arg("aux. display format")},
+        {"read_baud", &S::read_baud, get.arg("station baud rate")},
+        {"write_report_flag", [](S &ops) { return ops.write_report_flag(1); }, set.arg("report flag calibration")},
+        {"write_report_extras", &S::write_report_extras, set.arg("report flag calibration")},
+        {"write_wind_options", &S::write_wind_options, set.arg("wind calibration")},
+        {"write_time_format", &S::write_time_format, set.arg("time format")},
+        {"write_aux_display", &S::write_aux_display, set.arg("aux.display format")},
+        {"write_units", &S::write_units, "Com error while units of measure information"},
     };
-    for (const auto &[op, words] : writes)
-        QTest::newRow(op) << QString::fromLatin1(op) << set.arg(QLatin1String(words));
-    QTest::newRow("write_units") << "write_units" << "Com error while units of measure information";
+    for (const auto &[name, op, message] : others)
+        QTest::newRow(name) << op << message;
 }
 
 void TestSettingOps::failureMessages()
 {
-    QFETCH(QString, op);
+    QFETCH(Operation, op);
     QFETCH(QString, message);
     ScriptedPeer silent(ScriptedPeer::silent());
     OpsRig rig(stationStart, &silent);
-    rig.link->state.param_value = 1;
-    QVERIFY(!rig.ops->run(op));
-    QCOMPARE(rig.link->state.com_status, std::uint8_t(255));
+    QCOMPARE(op(*rig.ops), AccessResult::ComFailed);
     QCOMPARE(rig.log.texts(), QStringList{message});
     QCOMPARE(rig.log.messages.first().title, QStringLiteral("ORV CAL"));
     QCOMPARE(rig.log.messages.first().icon, MessageIcon::Critical);
@@ -396,65 +399,66 @@ void TestSettingOps::failureMessages()
 
 void TestSettingOps::definitionFaultDisablesItsPanel_data()
 {
-    QTest::addColumn<QString>("op");
+    QTest::addColumn<RigOp>("refused"); // true when the operation refused as a data fault
     QTest::addColumn<int>("entry");
     QTest::addColumn<int>("element");
     QTest::addColumn<float>("number");
-    QTest::addColumn<QString>("frame");
+    QTest::addColumn<PanelId>("panel");
     QTest::addColumn<QString>("message");
-    const auto row = [](const char *op, ParamEntry entry, int element, float number, const char *frame,
+    const auto row = [](const char *name, RigOp refused, ParamEntry entry, int element, float number, PanelId panel,
                         const char *message) {
-        QTest::newRow(op) << QString::fromLatin1(op) << int(entry) << element << number << QString::fromLatin1(frame)
-                          << QString::fromLatin1(message);
+        QTest::newRow(name) << refused << int(entry) << element << number << panel << QString::fromLatin1(message);
     };
-    row("read_dtr_delay", ParamEntry::RxDtrDelay, 2, 65536, "dtr_frame",
+    const auto fault = [](Operation op) { return [op](OpsRig &rig) { return op(*rig.ops) == AccessResult::DataFault; }; };
+    using P = PanelId;
+    using S = SettingOps;
+    row("read_dtr_delay", fault(readOf(P::DtrDelay)), ParamEntry::RxDtrDelay, 2, 65536, P::DtrDelay,
         "ORV CAL cannot use the DTR calibration setting of 4103.prm: its raw limit 65536 is outside 0 to 65535.");
-    row("read_wind_options", ParamEntry::WspUnits, 0, 256, "other_wind_frame",
+    row("read_wind_options", fault(&S::read_wind_options), ParamEntry::WspUnits, 0, 256, P::OtherWind,
         "ORV CAL cannot use the Wsp units setting of 4103.prm: its address 256 is outside 0 to 255.");
-    row("read_time_format", ParamEntry::WspUnits, 0, -1, "time_frame",
+    row("read_time_format", fault(&S::read_time_format), ParamEntry::WspUnits, 0, -1, P::TimeFormat,
         "ORV CAL cannot use the Wsp units setting of 4103.prm: its address -1 is outside 0 to 255.");
-    row("read_report_flag", ParamEntry::ReportFlags, 0, 1000, "flag_frame",
+    row("read_report_flag", fault(&S::read_report_flag), ParamEntry::ReportFlags, 0, 1000, P::ReportFlags,
         "ORV CAL cannot use the report flags setting of 4103.prm: its address 1000 is outside 0 to 255.");
-    row("read_units", ParamEntry::ScaleUnits, 0, 256, "unit_frame",
+    row("read_units", fault(&S::read_units), ParamEntry::ScaleUnits, 0, 256, P::Units,
         "ORV CAL cannot use the Scale: 0=FPS 1=CGS setting of 4103.prm: its address 256 is outside 0 to 255.");
-    row("read_baud", ParamEntry::BaudRateIndex, 0, 256, "Frame6",
+    row("read_baud", fault(&S::read_baud), ParamEntry::BaudRateIndex, 0, 256, P::BaudRate,
         "ORV CAL cannot use the Baud Rate index setting of 4103.prm: its address 256 is outside 0 to 255.");
-    row("change_station_baud", ParamEntry::BaudRateIndex, 0, 256, "Frame6",
+    row("change_station_baud",
+        [](OpsRig &rig) {
+            ComSettings settings = ComSettings::defaults();
+            return change_station_baud(*rig.link, rig.records, settings, nullptr, rig.panels, 9600)
+                   == BaudChange::NothingSent;
+        },
+        ParamEntry::BaudRateIndex, 0, 256, P::BaudRate,
         "ORV CAL cannot use the Baud Rate index setting of 4103.prm: its address 256 is outside 0 to 255.");
-    row("read_station_clock", ParamEntry::ClockHours, 0, 300, "Frame8",
+    row("read_station_clock", [](OpsRig &rig) { return rig.clock->read_station_clock() == ClockResult::DataFault; },
+        ParamEntry::ClockHours, 0, 300, P::StationTime,
         "ORV CAL cannot use the clock hours setting of 4103.prm: its address 300 is outside 0 to 255.");
-    row("setStationFromComputer", ParamEntry::ClockSeconds, 0, 300, "Frame8",
+    row("setStationFromComputer",
+        [](OpsRig &rig) { return rig.clock->setStationFromComputer() == ClockResult::DataFault; },
+        ParamEntry::ClockSeconds, 0, 300, P::StationTime,
         "ORV CAL cannot use the clock seconds setting of 4103.prm: its address 300 is outside 0 to 255.");
 }
 
 // The fault is the file's: reported once as such, its panel disabled (or
-// hidden), nothing sent, and the link left open with its status untouched.
+// hidden), nothing sent, and the link left open.
 void TestSettingOps::definitionFaultDisablesItsPanel()
 {
-    QFETCH(QString, op);
+    QFETCH(RigOp, refused);
     QFETCH(int, entry);
     QFETCH(int, element);
     QFETCH(float, number);
-    QFETCH(QString, frame);
+    QFETCH(PanelId, panel);
     QFETCH(QString, message);
 
     OpsRig rig;
     rig.link->state.station_version = "4103.prm";
     rig.records[ParamEntry(entry)].element[std::size_t(element)] = number;
-    ComSettings settings = ComSettings::defaults();
-    if (op == QLatin1String("change_station_baud"))
-        QCOMPARE(change_station_baud(*rig.link, rig.records, settings, nullptr, rig.panels, 9600),
-                 BaudChange::NothingSent);
-    else if (op == QLatin1String("read_station_clock"))
-        QCOMPARE(rig.clock->read_station_clock(), ClockResult::DataFault);
-    else if (op == QLatin1String("setStationFromComputer"))
-        QCOMPARE(rig.clock->setStationFromComputer(), ClockResult::DataFault);
-    else
-        QVERIFY(rig.ops->run(op));
+    QVERIFY(refused(rig));
     QCOMPARE(rig.log.texts(), QStringList{message});
-    QVERIFY(!rig.panels.enabled.value(frame, true) || !rig.panels.visible.value(frame, true));
+    QVERIFY(!rig.panels.enabled.value(panel, true) || !rig.panels.visible.value(panel, true));
     QVERIFY(rig.line->sentBytes().isEmpty());
-    QCOMPARE(rig.link->state.com_status, std::uint8_t(0));
     QVERIFY(rig.comm->portOpen());
     QCOMPARE(rig.comm->settings(), QStringLiteral("2400,N,8,1"));
 }
@@ -479,116 +483,125 @@ void TestSettingOps::reportWordBits()
     QFETCH(int, sent);
     OpsRig rig;
     rig.setRaw("report MIN/MAX", word);
-    QVERIFY(rig.ops->read_report_extras());
-    QCOMPARE(rig.panels.isChecked(QStringLiteral("max_flag_chk")), bool(word & 1));
-    QCOMPARE(rig.panels.isChecked(QStringLiteral("ff_flag_chk")), bool(word & 2));
-    rig.panels.setChecked(QStringLiteral("max_flag_chk"), maxMin);
-    rig.panels.setChecked(QStringLiteral("ff_flag_chk"), formFeed);
-    QVERIFY(rig.ops->write_report_extras());
+    QCOMPARE(rig.ops->read_report_extras(), AccessResult::Done);
+    QCOMPARE(rig.panels.isChecked(CheckBox::MaxMinReport), bool(word & 1));
+    QCOMPARE(rig.panels.isChecked(CheckBox::FormFeed), bool(word & 2));
+    rig.panels.setChecked(CheckBox::MaxMinReport, maxMin);
+    rig.panels.setChecked(CheckBox::FormFeed, formFeed);
+    QCOMPARE(rig.ops->write_report_extras(), AccessResult::Done);
     QCOMPARE(rig.raw("report MIN/MAX"), sent);
     QCOMPARE(rig.ops->report_word, float(sent));
 }
 
 void TestSettingOps::displayWordBits_data()
 {
-    QTest::addColumn<QString>("write");
+    QTest::addColumn<PanelId>("panel");
     QTest::addColumn<int>("word");
-    QTest::addColumn<QString>("control");
+    QTest::addColumn<int>("box");    // the check box ticked, -1: none
+    QTest::addColumn<int>("option"); // the option selected, -1: none
     QTest::addColumn<int>("sent");
-    // Controls: "knot_chk"/"average_chk" checked as listed, or an option index.
-    QTest::newRow("wind 0x30, average only") << "write_wind_options" << 0x30 << "average_chk" << 0xA0;
-    QTest::newRow("wind 0x60, knots only") << "write_wind_options" << 0x60 << "knot_chk" << 0x70;
-    QTest::newRow("wind 0x90, none") << "write_wind_options" << 0x90 << "" << 0x00;
-    QTest::newRow("time 0x50 to 12 hour") << "write_time_format" << 0x50 << "timef_opt:0" << 0x70;
-    QTest::newRow("time 0xF0 to 24 hour") << "write_time_format" << 0xF0 << "timef_opt:1" << 0xD0;
-    QTest::newRow("aux 0x30 hide") << "write_aux_display" << 0x30 << "aux_opt:1" << 0x70;
-    QTest::newRow("aux 0xFF show") << "write_aux_display" << 0xFF << "aux_opt:0" << 0xBF;
-    QTest::newRow("bit 15 carried") << "write_aux_display" << 0x8000 << "aux_opt:1" << 0x8040;
+    const int none = -1;
+    QTest::newRow("wind 0x30, average only") << PanelId::OtherWind << 0x30 << int(CheckBox::Instantaneous) << none << 0xA0;
+    QTest::newRow("wind 0x60, knots only") << PanelId::OtherWind << 0x60 << int(CheckBox::Knots) << none << 0x70;
+    QTest::newRow("wind 0x90, none") << PanelId::OtherWind << 0x90 << none << none << 0x00;
+    QTest::newRow("time 0x50 to 12 hour") << PanelId::TimeFormat << 0x50 << none << 0 << 0x70;
+    QTest::newRow("time 0xF0 to 24 hour") << PanelId::TimeFormat << 0xF0 << none << 1 << 0xD0;
+    QTest::newRow("aux 0x30 hide") << PanelId::AuxDisplay << 0x30 << none << 1 << 0x70;
+    QTest::newRow("aux 0xFF show") << PanelId::AuxDisplay << 0xFF << none << 0 << 0xBF;
+    QTest::newRow("bit 15 carried") << PanelId::AuxDisplay << 0x8000 << none << 1 << 0x8040;
 }
 
 void TestSettingOps::displayWordBits()
 {
-    QFETCH(QString, write);
+    QFETCH(PanelId, panel);
     QFETCH(int, word);
-    QFETCH(QString, control);
+    QFETCH(int, box);
+    QFETCH(int, option);
     QFETCH(int, sent);
+    using S = SettingOps;
+    const QMap<PanelId, std::pair<Operation, Operation>> readWrite{
+        {PanelId::OtherWind, {&S::read_wind_options, &S::write_wind_options}},
+        {PanelId::TimeFormat, {&S::read_time_format, &S::write_time_format}},
+        {PanelId::AuxDisplay, {&S::read_aux_display, &S::write_aux_display}},
+    };
     OpsRig rig;
     rig.setRaw("Wsp units", word);
     // Each panel's write starts from the word its own tab read.
-    const QString read = write == QLatin1String("write_wind_options") ? QStringLiteral("read_wind_options")
-                         : write == QLatin1String("write_time_format") ? QStringLiteral("read_time_format")
-                                                                       : QStringLiteral("read_aux_display");
-    QVERIFY(rig.ops->run(read));
+    QCOMPARE(readWrite[panel].first(*rig.ops), AccessResult::Done);
     QCOMPARE(int(std::uint16_t(rig.ops->display_word)), word);
     rig.panels.checked.clear();
-    if (control.contains(QLatin1Char(':')))
-        rig.panels.select(control.section(QLatin1Char(':'), 0, 0), control.section(QLatin1Char(':'), 1).toInt());
-    else if (!control.isEmpty())
-        rig.panels.setChecked(control, true);
-    QVERIFY(rig.ops->run(write));
+    if (box >= 0)
+        rig.panels.setChecked(CheckBox(box), true);
+    if (option >= 0)
+        rig.panels.select(panel, option);
+    QCOMPARE(readWrite[panel].second(*rig.ops), AccessResult::Done);
     QCOMPARE(rig.raw("Wsp units"), sent);
 }
 
 void TestSettingOps::optionReadsAgainstStation_data()
 {
-    QTest::addColumn<QString>("op");
+    QTest::addColumn<Operation>("op");
     QTest::addColumn<QString>("entry");
     QTest::addColumn<int>("raw");
-    QTest::addColumn<QString>("group");
+    QTest::addColumn<PanelId>("panel");
     QTest::addColumn<int>("selected");
-    QTest::newRow("report flag 5") << "read_report_flag" << "report flags" << 5 << "flag_opt" << 5;
-    QTest::newRow("report flag 0") << "read_report_flag" << "report flags" << 0 << "flag_opt" << 0;
-    QTest::newRow("units 0 English") << "read_units" << "Scale: 0=FPS 1=CGS" << 0 << "units_opt" << 0;
-    QTest::newRow("units 1 Metric") << "read_units" << "Scale: 0=FPS 1=CGS" << 1 << "units_opt" << 1;
-    QTest::newRow("12 hour") << "read_time_format" << "Wsp units" << 0x20 << "timef_opt" << 0;
-    QTest::newRow("24 hour") << "read_time_format" << "Wsp units" << 0x50 << "timef_opt" << 1;
-    QTest::newRow("aux hidden") << "read_aux_display" << "Wsp units" << 0x40 << "aux_opt" << 1;
-    QTest::newRow("aux shown") << "read_aux_display" << "Wsp units" << 0xB0 << "aux_opt" << 0;
+    using S = SettingOps;
+    const auto row = [](const char *name, Operation op, const char *entry, int raw, PanelId panel, int selected) {
+        QTest::newRow(name) << op << QString::fromLatin1(entry) << raw << panel << selected;
+    };
+    row("report flag 5", &S::read_report_flag, "report flags", 5, PanelId::ReportFlags, 5);
+    row("report flag 0", &S::read_report_flag, "report flags", 0, PanelId::ReportFlags, 0);
+    row("units 0 English", &S::read_units, "Scale: 0=FPS 1=CGS", 0, PanelId::Units, 0);
+    row("units 1 Metric", &S::read_units, "Scale: 0=FPS 1=CGS", 1, PanelId::Units, 1);
+    row("12 hour", &S::read_time_format, "Wsp units", 0x20, PanelId::TimeFormat, 0);
+    row("24 hour", &S::read_time_format, "Wsp units", 0x50, PanelId::TimeFormat, 1);
+    row("aux hidden", &S::read_aux_display, "Wsp units", 0x40, PanelId::AuxDisplay, 1);
+    row("aux shown", &S::read_aux_display, "Wsp units", 0xB0, PanelId::AuxDisplay, 0);
 }
 
 void TestSettingOps::optionReadsAgainstStation()
 {
-    QFETCH(QString, op);
+    QFETCH(Operation, op);
     QFETCH(QString, entry);
     QFETCH(int, raw);
-    QFETCH(QString, group);
+    QFETCH(PanelId, panel);
     QFETCH(int, selected);
     OpsRig rig;
     rig.setRaw(entry.toLatin1().constData(), raw);
-    QVERIFY(rig.ops->run(op));
-    QCOMPARE(rig.panels.selected.value(group, -1), selected);
+    QCOMPARE(op(*rig.ops), AccessResult::Done);
+    QCOMPARE(rig.panels.selected.value(panel, -1), selected);
 }
 
 void TestSettingOps::reportFlagOutOfRangeKeepsOptions()
 {
     OpsRig rig;
     rig.setRaw("report flags", 9);
-    rig.panels.select(QStringLiteral("flag_opt"), 2);
-    rig.panels.visible[QStringLiteral("flag_frame")] = false;
-    QVERIFY(rig.ops->read_report_flag());
-    QCOMPARE(rig.panels.visible.value(QStringLiteral("flag_frame")), true);
-    QCOMPARE(rig.panels.selected.value(QStringLiteral("flag_opt")), 2);
+    rig.panels.select(PanelId::ReportFlags, 2);
+    rig.panels.visible[PanelId::ReportFlags] = false;
+    QCOMPARE(rig.ops->read_report_flag(), AccessResult::Done);
+    QCOMPARE(rig.panels.visible.value(PanelId::ReportFlags), true);
+    QCOMPARE(rig.panels.selected.value(PanelId::ReportFlags), 2);
 
     rig.records[ParamEntry::ReportFlags] = ParamRecord{};
-    QVERIFY(rig.ops->read_report_flag());
-    QCOMPARE(rig.panels.visible.value(QStringLiteral("flag_frame")), false);
+    QCOMPARE(rig.ops->read_report_flag(), AccessResult::Absent);
+    QCOMPARE(rig.panels.visible.value(PanelId::ReportFlags), false);
 }
 
 void TestSettingOps::baudText_data()
 {
-    QTest::addColumn<float>("index");
+    QTest::addColumn<int>("index");
     QTest::addColumn<QString>("text");
-    QTest::newRow("0") << 0.0f << "38400";
-    QTest::newRow("1") << 1.0f << "19200";
-    QTest::newRow("4") << 4.0f << "2400";
-    QTest::newRow("7") << 7.0f << "300";
-    QTest::newRow("8") << 8.0f << "";
-    QTest::newRow("65535") << 65535.0f << "";
+    QTest::newRow("0") << 0 << "38400";
+    QTest::newRow("1") << 1 << "19200";
+    QTest::newRow("4") << 4 << "2400";
+    QTest::newRow("7") << 7 << "300";
+    QTest::newRow("8") << 8 << "";
+    QTest::newRow("65535") << 65535 << "";
 }
 
 void TestSettingOps::baudText()
 {
-    QFETCH(float, index);
+    QFETCH(int, index);
     QFETCH(QString, text);
     QCOMPARE(SettingOps::baudTextForIndex(index), text);
 }
@@ -629,8 +642,7 @@ void TestSettingOps::clockReadShowsStationTime()
     // Six reads, years first; the station's clock ran on during them.
     QCOMPARE(readAddresses(*rig.line), (QList<int>{5, 4, 3, 2, 1, 0}));
     QVERIFY(qAbs(rig.clock->station_time.secsTo(stationStart)) <= 5);
-    QCOMPARE(rig.panels.captions.value(QStringLiteral("station_time_lbl")),
-             QStringLiteral("Saturday, March 14, 2026 10:00"));
+    QCOMPARE(rig.panels.caption(PanelId::StationTime), QStringLiteral("Saturday, March 14, 2026 10:00"));
 }
 
 void TestSettingOps::outOfRangeRestartsFromYear_data()
@@ -674,9 +686,8 @@ void TestSettingOps::endlessBadClockGivesUp()
     QCOMPARE(rig.log.messages.size(), 1);
     QVERIFY(rig.log.messages.first().text.contains(QStringLiteral("11 times")));
     // Not a link failure: the link stays up and nothing claims a time was read.
-    QCOMPARE(rig.link->state.com_status, std::uint8_t(0));
     QVERIFY(rig.comm->portOpen());
-    QVERIFY(!rig.panels.captions.contains(QStringLiteral("station_time_lbl")));
+    QVERIFY(!rig.panels.captions.contains({PanelId::StationTime, PanelLabel::Current}));
 }
 
 void TestSettingOps::stationFromComputerTakesEachFieldAtItsWrite_data()
@@ -749,7 +760,7 @@ void TestSettingOps::baudChangeMovesBothSides()
     QCOMPARE(writes.first().address, 6);
     QCOMPARE(writes.first().value, 1);
     QCOMPARE(settings.baud_rate[0], 19200.0f);
-    QCOMPARE(rig.panels.captions.value(QStringLiteral("cur_baud_lbl")), QStringLiteral("19200"));
+    QCOMPARE(rig.panels.caption(PanelId::BaudRate), QStringLiteral("19200"));
     QCOMPARE(rig.comm->settings(), QStringLiteral("19200,N,8,1"));
     QCOMPARE(rig.line->lineSettings().baud, 19200);
     QCOMPARE(rig.model.ownRate(), 19200);
@@ -758,8 +769,8 @@ void TestSettingOps::baudChangeMovesBothSides()
     QCOMPARE(ComSettings::fromBytes(saved.readAll()).baud_rate[0], 19200.0f);
     // The link goes on at the new rate.
     const qint64 before = rig.pump.msSinceEpoch();
-    QVERIFY(rig.ops->run(u"read_baud"));
-    QCOMPARE(rig.panels.captions.value(QStringLiteral("cur_baud_lbl")), QStringLiteral("19200"));
+    QCOMPARE(rig.ops->read_baud(), AccessResult::Done);
+    QCOMPARE(rig.panels.caption(PanelId::BaudRate), QStringLiteral("19200"));
     QVERIFY(rig.pump.msSinceEpoch() - before < 1000);
     QVERIFY(rig.log.messages.isEmpty());
 }

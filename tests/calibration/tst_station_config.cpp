@@ -2,7 +2,7 @@
 #include "station_fixture.h"
 
 #include "params/clock_check.h"
-#include "params/quiet_panels.h"
+#include "params/setting_panels.h"
 #include "params/station_backup.h"
 #include "params/station_config.h"
 
@@ -32,8 +32,6 @@ struct ConfigRig
         comm = std::make_unique<CommControl>(std::move(device), map);
         link = std::make_unique<StationLink>(*comm, pump);
         link->setMessages(&log);
-        link->state.pkt_start = QByteArray(1, 0x02);
-        link->state.pkt_end = QByteArray(1, 0x03);
         comm->setCommPort(2);
         comm->setSettings(QStringLiteral("2400,N,8,1"));
         comm->setDTREnable(true);
@@ -55,7 +53,7 @@ struct ConfigRig
     StationBackup backup()
     {
         QMap<ParamEntry, int> raw;
-        if (readRawSettings(*link, records, backupEntries(records), &raw) != AccessResult::Done)
+        if (!readRawSettings(*link, records, backupEntries(records), &raw).done())
             return {};
         return makeBackup(records, raw, QStringLiteral("4.103"), QStringLiteral("4103.prm"), pump.now(), 0,
                           QStringLiteral("Ridge"));

@@ -30,6 +30,16 @@ QList<qint64> sendTimes(const LinkFixture &f)
     return times;
 }
 
+// The exchange a row names, at `address` (with `value` for a write): how it failed, if it did.
+LinkFailure exchange(LinkFixture &f, const QString &operation, int address = 0x10, int value = 300)
+{
+    if (operation == QLatin1String("version"))
+        return f.link->request_version().failure();
+    if (operation == QLatin1String("read"))
+        return f.link->read_param(address).failure();
+    return f.link->write_param(address, value).failure();
+}
+
 struct RecordingUi : LinkUi
 {
     QStringList calls;
@@ -56,8 +66,8 @@ private slots:
     void readRejectsWrongLengthAndRetries_data();
     void readRejectsWrongLengthAndRetries();
     void readAcceptsReplySplitAcrossPauses();
-    void silentStationTimings_data();
-    void silentStationTimings();
+    void failuresAreResults_data();
+    void failuresAreResults();
 
     void versionAcceptance_data();
     void versionAcceptance();
@@ -69,18 +79,11 @@ private slots:
     void writeEchoIsOneReadAfterEachTransmission_data();
     void writeEchoIsOneReadAfterEachTransmission();
 
-    void outOfRangeRequestsNeverReachTheLine_data();
-    void outOfRangeRequestsNeverReachTheLine();
-    void closedOrVanishedPortFailsAtOnce();
-    void lostLineEndsExchangeAtOnce_data();
-    void lostLineEndsExchangeAtOnce();
     void lineLostOutsideAnExchangeIsReportedOnce_data();
     void lineLostOutsideAnExchangeIsReportedOnce();
     void hungUpPtyFailsReadAtOnceAndCostsNoCpu();
-    void floodingPeerIsNotKept_data();
-    void floodingPeerIsNotKept();
     void serialPortHoldsBoundedInput();
-    void successAfterFailureClearsStatus();
+    void successAfterFailureLeavesNoTrace();
     void waitSpanningMidnightEndsOnTime();
     void receiveWindowFollowsWholeSecondClock_data();
     void receiveWindowFollowsWholeSecondClock();
@@ -122,11 +125,7 @@ void TestExchange::readPutsPacketOnLineTwiceBeforeAwaitingReply()
     LinkFixture f;
     f.peer.setResponder(replyToEach(QByteArray::fromHex("012C")));
     QVERIFY(f.open());
-    f.link->state.param_addr = 0x10;
-    f.link->read_param();
-
-    QCOMPARE(f.link->state.com_status, 0);
-    QCOMPARE(f.link->state.param_value, 300.0f);
+    QCOMPARE(f.link->read_param(0x10).value(), 300);
     const QByteArray packet = QByteArray::fromHex("02034750105603");
     QCOMPARE(f.line->sentBytes().toHex(' '), (packet + packet).toHex(' '));
     // Both go out together after the 0.25 s settle, before any reply is awaited.
@@ -139,17 +138,17 @@ void TestExchange::readPutsPacketOnLineTwiceBeforeAwaitingReply()
 void TestExchange::readDecodesReply_data()
 {
     QTest::addColumn<QByteArray>("reply");
-    QTest::addColumn<float>("value");
-    QTest::newRow("0xFFFF") << QByteArray::fromHex("FFFF") << 65535.0f;
-    QTest::newRow("0x8000") << QByteArray::fromHex("8000") << 32768.0f;
-    QTest::newRow("high bytes unchanged") << QByteArray::fromHex("B0FE") << float(0xB0FE);
-    QTest::newRow("zero") << QByteArray::fromHex("0000") << 0.0f;
+    QTest::addColumn<int>("value");
+    QTest::newRow("0xFFFF") << QByteArray::fromHex("FFFF") << 65535;
+    QTest::newRow("0x8000") << QByteArray::fromHex("8000") << 32768;
+    QTest::newRow("high bytes unchanged") << QByteArray::fromHex("B0FE") << 0xB0FE;
+    QTest::newRow("zero") << QByteArray::fromHex("0000") << 0;
 }
 
 void TestExchange::readDecodesReply()
 {
     QFETCH(QByteArray, reply);
-    QFETCH(float, value);
+    QFETCH(int, value);
     LinkFixture f;
     // Only the second packet (the first attempt) is answered.
     int n = 0;
@@ -157,10 +156,9 @@ void TestExchange::readDecodesReply()
         return ++n == 2 ? QList<ScriptedPeer::Piece>{{20, reply}} : QList<ScriptedPeer::Piece>{};
     });
     QVERIFY(f.open());
-    f.link->state.param_addr = 0x80;
-    f.link->read_param();
-    QCOMPARE(f.link->state.com_status, 0);
-    QCOMPARE(f.link->state.param_value, value);
+    const LinkResult<quint16> read = f.link->read_param(0x80);
+    QVERIFY(read.ok());
+    QCOMPARE(*read, value);
 }
 
 void TestExchange::readRejectsWrongLengthAndRetries_data()
@@ -185,10 +183,7 @@ void TestExchange::readRejectsWrongLengthAndRetries()
         return QList<ScriptedPeer::Piece>{{20, n == 2 ? badReply : QByteArray::fromHex("0064")}};
     });
     QVERIFY(f.open());
-    f.link->state.param_addr = 5;
-    f.link->read_param();
-    QCOMPARE(f.link->state.com_status, 0);
-    QCOMPARE(f.link->state.param_value, 100.0f);
+    QCOMPARE(f.link->read_param(5).value(), 100);
     // The first attempt (second packet) ran to its deadline: 15 to 16 s.
     const QList<qint64> times = sendTimes(f);
     QCOMPARE(times.size(), 3);
@@ -205,45 +200,78 @@ void TestExchange::readAcceptsReplySplitAcrossPauses()
         return QList<ScriptedPeer::Piece>{{20, QByteArray::fromHex("12")}, {3000, QByteArray::fromHex("34")}};
     });
     QVERIFY(f.open());
-    f.link->state.param_addr = 1;
-    f.link->read_param();
-    QCOMPARE(f.link->state.com_status, 0);
-    QCOMPARE(f.link->state.param_value, float(0x1234));
+    QCOMPARE(f.link->read_param(1).value(), 0x1234);
 }
 
-void TestExchange::silentStationTimings_data()
+void TestExchange::failuresAreResults_data()
 {
     QTest::addColumn<QString>("operation");
+    QTest::addColumn<int>("address");
+    QTest::addColumn<int>("value");
+    QTest::addColumn<QString>("line"); // "silent", "flood" (half a megabyte a window) or "unopened"
+    QTest::addColumn<qint64>("lossAtMs"); // -1: the line stays
+    QTest::addColumn<LinkError>("error");
     QTest::addColumn<int>("transmissions");
     QTest::addColumn<qint64>("minMs");
     QTest::addColumn<qint64>("maxMs");
+    const auto row = [](const char *name, const char *operation, int address, int value, const char *line,
+                        qint64 lossAtMs, LinkError error, int transmissions, qint64 minMs, qint64 maxMs) {
+        QTest::newRow(name) << QString::fromLatin1(operation) << address << value << QString::fromLatin1(line)
+                            << lossAtMs << error << transmissions << minMs << maxMs;
+    };
     // Four version attempts of 15..16 s; eleven read attempts plus the plain first
-    // packet; six write transmissions of 15 s each.
-    QTest::newRow("version") << "version" << 4 << qint64(60000) << qint64(64000);
-    QTest::newRow("read") << "read" << 12 << qint64(250 + 165000) << qint64(250 + 176000);
-    QTest::newRow("write") << "write" << 6 << qint64(90000) << qint64(90000);
+    // packet; six write transmissions of 15 s each. A flood is no answer either.
+    for (const char *line : {"silent", "flood"}) {
+        const QByteArray v = QByteArray(line) + " version", r = QByteArray(line) + " read", w = QByteArray(line) + " write";
+        row(v, "version", 0x10, 300, line, -1, LinkError::NoAnswer, 4, 60000, 64000);
+        row(r, "read", 0x10, 300, line, -1, LinkError::NoAnswer, 12, 250 + 165000, 250 + 176000);
+        row(w, "write", 0x10, 300, line, -1, LinkError::NoAnswer, 6, 90000, 90000);
+    }
+    // What a packet cannot carry never reaches the line.
+    row("read address 256", "read", 256, 0, "silent", -1, LinkError::NotSendable, 0, 0, 0);
+    row("read address -999", "read", -999, 0, "silent", -1, LinkError::NotSendable, 0, 0, 0);
+    row("write address 300", "write", 300, 1, "silent", -1, LinkError::NotSendable, 0, 0, 0);
+    row("write value 65536", "write", 10, 65536, "silent", -1, LinkError::NotSendable, 0, 0, 0);
+    row("write value -1", "write", 10, -1, "silent", -1, LinkError::NotSendable, 0, 0, 0);
+    row("write value 1e9", "write", 10, 1000000000, "silent", -1, LinkError::NotSendable, 0, 0, 0);
+    // A closed or vanished port fails at once, not after every attempt has run out.
+    row("version, never opened", "version", 0x10, 300, "unopened", -1, LinkError::PortClosed, 0, 0, 0);
+    row("version, lost awaiting the reply", "version", 0x10, 300, "silent", 3000, LinkError::LineLost, 1, 3000, 3000);
+    row("read, lost settling", "read", 0x10, 300, "silent", 100, LinkError::LineLost, 0, 100, 100);
+    row("read, lost awaiting the reply", "read", 0x10, 300, "silent", 3000, LinkError::LineLost, 2, 3000, 3000);
+    row("write, lost awaiting the echo", "write", 0x10, 300, "silent", 5000, LinkError::LineLost, 1, 5000, 5000);
 }
 
-void TestExchange::silentStationTimings()
+void TestExchange::failuresAreResults()
 {
     QFETCH(QString, operation);
+    QFETCH(int, address);
+    QFETCH(int, value);
+    QFETCH(QString, line);
+    QFETCH(qint64, lossAtMs);
+    QFETCH(LinkError, error);
     QFETCH(int, transmissions);
     QFETCH(qint64, minMs);
     QFETCH(qint64, maxMs);
     LinkFixture f;
     f.peer.setResponder(ScriptedPeer::silent());
-    QVERIFY(f.open());
-    f.link->state.param_addr = 0x10;
-    f.link->state.param_value = 300;
-    if (operation == QLatin1String("version"))
-        f.link->request_version();
-    else if (operation == QLatin1String("read"))
-        f.link->read_param();
-    else
-        f.link->write_param();
-    QCOMPARE(f.link->state.com_status, 255);
+    if (line == QLatin1String("flood"))
+        f.peer.setResponder([](const QByteArray &) { return QList<ScriptedPeer::Piece>(50, {100, QByteArray(10000, 'x')}); });
+    if (line != QLatin1String("unopened"))
+        QVERIFY(f.open());
+    if (lossAtMs >= 0)
+        f.pump.scheduleIn(lossAtMs, [&] { f.line->unplug(); });
+
+    const LinkFailure failure = exchange(f, operation, address, value);
+    QCOMPARE(failure.error, error);
+    QVERIFY(!failure.text.isEmpty());
     QCOMPARE(int(f.peer.requests().size()), transmissions);
+    QCOMPARE(f.line->sentBytes().isEmpty(), transmissions == 0);
     QVERIFY2(f.elapsedMs() >= minMs && f.elapsedMs() <= maxMs, qPrintable(QString::number(f.elapsedMs())));
+    // A reply longer than its length is never kept whole, whatever a flooding peer sends.
+    QVERIFY2(failure.received.size() <= (operation == QLatin1String("version") ? 8 : 3),
+             qPrintable(QString::number(failure.received.size())));
+    QCOMPARE(f.comm->portOpen(), error != LinkError::LineLost && error != LinkError::PortClosed);
 }
 
 void TestExchange::versionAcceptance_data()
@@ -269,11 +297,11 @@ void TestExchange::versionAcceptance()
     LinkFixture f;
     f.peer.setResponder(replyToEach(reply));
     QVERIFY(f.open());
-    f.link->request_version();
-    QCOMPARE(f.link->state.com_status, accepted ? 0 : 255);
+    const LinkResult<QByteArray> version = f.link->request_version();
+    QCOMPARE(version.ok(), accepted);
     QCOMPARE(int(f.peer.requests().size()), accepted ? 1 : 4);
-    if (accepted)
-        QCOMPARE(f.link->state.station_version, reply);
+    QCOMPARE(version.ok() ? *version : QByteArray(), accepted ? reply : QByteArray());
+    QCOMPARE(f.link->state.station_version, accepted ? reply : QByteArray());
 }
 
 void TestExchange::versionAttemptsAreFifteenToSixteenSecondsApart()
@@ -299,11 +327,7 @@ void TestExchange::writeReadsEchoOnlyAfterFifteenSeconds()
     LinkFixture f;
     f.peer.setResponder(replyToEach(QByteArray::fromHex("8000")));
     QVERIFY(f.open());
-    f.link->state.param_addr = 0x10;
-    f.link->state.param_value = 300;
-    f.link->write_param();
-    QCOMPARE(f.link->state.com_status, 0);
-    QCOMPARE(f.link->state.param_value, 32768.0f); // the echo, not compared with what was sent
+    QCOMPARE(f.link->write_param(0x10, 300).value(), 32768); // the echo, not compared with what was sent
     QCOMPARE(f.line->sentBytes().toHex(' '), QByteArray::fromHex("020553501001 2C1B03").toHex(' '));
     QCOMPARE(f.elapsedMs(), 15000);
 }
@@ -313,11 +337,7 @@ void TestExchange::writeWithoutEchoReturnsAfterHalfSecond()
     LinkFixture f;
     f.peer.setResponder(ScriptedPeer::silent());
     QVERIFY(f.open());
-    f.link->state.param_addr = 0x20;
-    f.link->state.param_value = 1;
-    f.link->state.write_no_echo = 255;
-    f.link->write_param();
-    QCOMPARE(f.link->state.com_status, 0);
+    QVERIFY(f.link->write_param_no_echo(0x20, 1).ok());
     QCOMPARE(f.elapsedMs(), 500);
     QCOMPARE(int(f.peer.requests().size()), 1);
 }
@@ -331,11 +351,7 @@ void TestExchange::writeResendsSameValueUntilEchoArrives()
                        : QList<ScriptedPeer::Piece>{{20, QByteArray::fromHex("0005")}};
     });
     QVERIFY(f.open());
-    f.link->state.param_addr = 7;
-    f.link->state.param_value = 5;
-    f.link->write_param();
-    QCOMPARE(f.link->state.com_status, 0);
-    QCOMPARE(f.link->state.param_value, 5.0f);
+    QCOMPARE(f.link->write_param(7, 5).value(), 5);
     QCOMPARE(int(f.peer.requests().size()), 3);
     for (const auto &r : f.peer.requests())
         QCOMPARE(r.bytes, writePacket(7, 5));
@@ -346,25 +362,22 @@ void TestExchange::writeEchoIsOneReadAfterEachTransmission_data()
 {
     QTest::addColumn<QByteArray>("pending");      // already received when the write starts
     QTest::addColumn<QByteArrayList>("echoes");   // per transmission; empty: silent
-    QTest::addColumn<int>("status");
     QTest::addColumn<int>("transmissions");
-    QTest::addColumn<float>("value");
+    QTest::addColumn<int>("value"); // -1: no echo taken
     const QByteArray none;
     const QByteArray five = QByteArray::fromHex("0005");
-    QTest::newRow("fifth echo taken") << none << QByteArrayList{none, none, none, none, five} << 0 << 5 << 5.0f;
-    QTest::newRow("sixth echo never looked at")
-        << none << QByteArrayList{none, none, none, none, none, five} << 255 << 6 << 0.0f;
+    QTest::newRow("fifth echo taken") << none << QByteArrayList{none, none, none, none, five} << 5 << 5;
+    QTest::newRow("sixth echo never looked at") << none << QByteArrayList{none, none, none, none, none, five} << 6 << -1;
     QTest::newRow("pending input is not discarded: it answers a silent write")
-        << QByteArray::fromHex("0102") << QByteArrayList{none} << 0 << 1 << float(0x0102);
+        << QByteArray::fromHex("0102") << QByteArrayList{none} << 1 << 0x0102;
 }
 
 void TestExchange::writeEchoIsOneReadAfterEachTransmission()
 {
     QFETCH(QByteArray, pending);
     QFETCH(QByteArrayList, echoes);
-    QFETCH(int, status);
     QFETCH(int, transmissions);
-    QFETCH(float, value);
+    QFETCH(int, value);
     LinkFixture f;
     int n = 0;
     f.peer.setResponder([&](const QByteArray &) {
@@ -376,90 +389,9 @@ void TestExchange::writeEchoIsOneReadAfterEachTransmission()
         f.peer.sendAt(f.pump.msSinceEpoch() + 10, pending);
         f.pump.advance(100);
     }
-    f.link->state.param_addr = 7;
-    f.link->state.param_value = 5;
-    f.link->write_param();
-    QCOMPARE(int(f.link->state.com_status), status);
+    const LinkResult<quint16> echo = f.link->write_param(7, 5);
     QCOMPARE(int(f.peer.requests().size()), transmissions);
-    if (status == 0)
-        QCOMPARE(f.link->state.param_value, value);
-}
-
-void TestExchange::outOfRangeRequestsNeverReachTheLine_data()
-{
-    QTest::addColumn<QString>("operation");
-    QTest::addColumn<int>("address");
-    QTest::addColumn<float>("value");
-    QTest::newRow("read address 256") << "read" << 256 << 0.0f;
-    QTest::newRow("read address -999") << "read" << -999 << 0.0f;
-    QTest::newRow("write address 300") << "write" << 300 << 1.0f;
-    QTest::newRow("write value 65536") << "write" << 10 << 65536.0f;
-    QTest::newRow("write value -1") << "write" << 10 << -1.0f;
-    QTest::newRow("write value 1e9") << "write" << 10 << 1e9f;
-}
-
-void TestExchange::outOfRangeRequestsNeverReachTheLine()
-{
-    QFETCH(QString, operation);
-    QFETCH(int, address);
-    QFETCH(float, value);
-    LinkFixture f;
-    f.peer.setResponder(replyToEach(QByteArray::fromHex("0001")));
-    QVERIFY(f.open());
-    f.link->state.param_addr = address;
-    f.link->state.param_value = value;
-    if (operation == QLatin1String("read"))
-        f.link->read_param();
-    else
-        f.link->write_param();
-    QCOMPARE(f.link->state.com_status, 255);
-    QVERIFY(f.line->sentBytes().isEmpty());
-}
-
-void TestExchange::closedOrVanishedPortFailsAtOnce()
-{
-    LinkFixture f;
-    f.peer.setResponder(ScriptedPeer::silent());
-    f.link->request_version(); // never opened
-    QCOMPARE(f.link->state.com_status, 255);
-    QCOMPARE(f.elapsedMs(), 0);
-
-    QVERIFY(f.open());
-    f.pump.scheduleIn(5000, [&] { f.line->unplug(); });
-    f.link->request_version();
-    QCOMPARE(f.link->state.com_status, 255);
-    QVERIFY2(f.elapsedMs() < 17000, qPrintable(QString::number(f.elapsedMs())));
-    QVERIFY(!f.comm->portOpen());
-}
-
-void TestExchange::lostLineEndsExchangeAtOnce_data()
-{
-    QTest::addColumn<QString>("operation");
-    QTest::addColumn<qint64>("lossAtMs");
-    QTest::newRow("version, awaiting the reply") << "version" << qint64(3000);
-    QTest::newRow("read, settling") << "read" << qint64(100);
-    QTest::newRow("read, awaiting the reply") << "read" << qint64(3000);
-    QTest::newRow("write, awaiting the echo") << "write" << qint64(5000);
-}
-
-void TestExchange::lostLineEndsExchangeAtOnce()
-{
-    QFETCH(QString, operation);
-    QFETCH(qint64, lossAtMs);
-    LinkFixture f;
-    f.peer.setResponder(ScriptedPeer::silent());
-    QVERIFY(f.open());
-    f.pump.scheduleIn(lossAtMs, [&] { f.line->unplug(); });
-    f.link->state.param_addr = 0x10;
-    f.link->state.param_value = 300;
-    if (operation == QLatin1String("version"))
-        f.link->request_version();
-    else if (operation == QLatin1String("read"))
-        f.link->read_param();
-    else
-        f.link->write_param();
-    QCOMPARE(f.link->state.com_status, 255);
-    QCOMPARE(f.elapsedMs(), lossAtMs);
+    QCOMPARE(echo.ok() ? int(*echo) : -1, value);
 }
 
 void TestExchange::lineLostOutsideAnExchangeIsReportedOnce_data()
@@ -483,13 +415,14 @@ void TestExchange::lineLostOutsideAnExchangeIsReportedOnce()
     f.peer.setResponder(ScriptedPeer::silent());
     QVERIFY(f.open());
     f.pump.scheduleIn(1000, [&] { f.line->unplug(); });
+    LinkError readError = LinkError::None;
     for (const QString &step : during.split(QLatin1Char(','))) {
         if (step == QLatin1String("idle"))
             f.pump.advance(2000);
         else if (step == QLatin1String("wait"))
             f.link->wait_seconds(3);
         else
-            f.link->read_param();
+            readError = f.link->read_param(0x10).error();
     }
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
@@ -502,7 +435,7 @@ void TestExchange::lineLostOutsideAnExchangeIsReportedOnce()
     } else {
         QCOMPARE(ui.calls, QStringList());
         QCOMPARE(f.log.texts(), QStringList());
-        QCOMPARE(f.link->state.com_status, 255);
+        QCOMPARE(readError, LinkError::LineLost);
     }
 }
 
@@ -534,55 +467,19 @@ void TestExchange::hungUpPtyFailsReadAtOnceAndCostsNoCpu()
         peer.hangUp();
     });
     peerSide.start(20);
-    link.state.param_addr = 0x10;
-    link.read_param();
+    const LinkError error = link.read_param(0x10).error();
     const qint64 toFailure = sinceLoss.isValid() ? sinceLoss.elapsed() : -1;
     QTest::qWait(500); // idle on the dead line
 
     const double cpu = processCpuSeconds() - cpuAtLoss;
     QCOMPARE(request.toHex(' '), QByteArray("02 03 47 50 10 56 03 02 03 47 50 10 56 03"));
-    QCOMPARE(link.state.com_status, 255);
+    QCOMPARE(error, LinkError::LineLost);
     QVERIFY2(toFailure >= 0 && toFailure < 2000, qPrintable(QString::number(toFailure)));
     QVERIFY2(cpu < 0.1, qPrintable(QString::number(cpu)));
     QVERIFY(comm.lost());
     QCOMPARE(comm.lostReason(), QStringLiteral("the other end hung up (%1)").arg(peer.path()));
     QVERIFY(!comm.portOpen());
     qInfo("line lost to failure: %lld ms, %.1f ms CPU up to 0.5 s after", toFailure, cpu * 1000);
-}
-
-void TestExchange::floodingPeerIsNotKept_data()
-{
-    QTest::addColumn<QString>("operation");
-    QTest::newRow("version") << "version";
-    QTest::newRow("read") << "read";
-    QTest::newRow("write") << "write";
-}
-
-void TestExchange::floodingPeerIsNotKept()
-{
-    QFETCH(QString, operation);
-    LinkFixture f;
-    // Half a megabyte within each receive window, whatever was asked.
-    f.peer.setResponder([](const QByteArray &) {
-        QList<ScriptedPeer::Piece> flood;
-        for (int i = 0; i < 50; ++i)
-            flood.append({100, QByteArray(10000, 'x')});
-        return flood;
-    });
-    QVERIFY(f.open());
-    f.link->state.param_addr = 0x10;
-    f.link->state.param_value = 300;
-    int length = 2;
-    if (operation == QLatin1String("version")) {
-        f.link->request_version();
-        length = 7;
-    } else if (operation == QLatin1String("read")) {
-        f.link->read_param();
-    } else {
-        f.link->write_param();
-    }
-    QCOMPARE(f.link->state.com_status, 255);
-    QVERIFY2(f.link->state.reply_buf.size() <= length + 1, qPrintable(QString::number(f.link->state.reply_buf.size())));
 }
 
 void TestExchange::serialPortHoldsBoundedInput()
@@ -606,17 +503,17 @@ void TestExchange::serialPortHoldsBoundedInput()
     device.close();
 }
 
-void TestExchange::successAfterFailureClearsStatus()
+void TestExchange::successAfterFailureLeavesNoTrace()
 {
     LinkFixture f;
-    f.peer.setResponder(ScriptedPeer::silent());
+    f.peer.setResponder(replyToEach(QByteArray("garbage!!")));
     QVERIFY(f.open());
-    f.link->request_version();
-    QCOMPARE(f.link->state.com_status, 255);
+    QCOMPARE(f.link->request_version().failure().received, QByteArray("garbage!"));
     f.peer.setResponder(replyToEach(QByteArray("4.103\r\n")));
-    f.link->request_version();
-    QCOMPARE(f.link->state.com_status, 0);
-    QCOMPARE(f.link->state.station_version, QByteArray("4.103\r\n"));
+    QCOMPARE(f.link->request_version().value(), QByteArray("4.103\r\n"));
+    // Nor does one exchange's reply show in the next one's failure.
+    f.comm->setPortOpen(false);
+    QCOMPARE(f.link->read_param(0x10).failure().received, QByteArray());
 }
 
 void TestExchange::waitSpanningMidnightEndsOnTime()
@@ -729,10 +626,7 @@ void TestExchange::traceShowsBothDirectionsAsTheyPass()
     LineTrace trace(f.pump);
     f.comm->setLineObserver(&trace);
     QVERIFY(f.open());
-    f.link->state.param_addr = 0x10;
-    f.link->state.param_value = 300;
-    write ? f.link->write_param() : f.link->read_param();
-    QCOMPARE(f.link->state.com_status, 0);
+    QVERIFY(exchange(f, write ? QStringLiteral("write") : QStringLiteral("read")).error == LinkError::None);
 
     QStringList lines;
     for (const TraceEntry &entry : trace.takeNew())

@@ -65,8 +65,6 @@ struct NetRig
         link = std::make_unique<StationLink>(*comm, *pump);
         link->setMessages(&log);
         link->setUi(&ui);
-        link->state.pkt_start = QByteArray(1, 0x02);
-        link->state.pkt_end = QByteArray(1, 0x03);
     }
     bool open(int baud)
     {
@@ -77,8 +75,7 @@ struct NetRig
     }
     bool versionAnswered()
     {
-        link->request_version();
-        return !link->state.exchangeFailed();
+        return link->request_version().ok();
     }
 
     std::unique_ptr<Pump> pump;

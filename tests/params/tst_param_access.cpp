@@ -22,6 +22,22 @@ ParamRecord record(const Elements &e)
 
 const QString outsideWords = QStringLiteral("outside temperature calibration");
 
+// The access a row names on `r`: "get", "set", "raw read" or "raw write" (of `value`);
+// `message` is what a raw access shows when its exchange fails.
+Access<> run(ParamsFixture &f, const QString &access, const ParamRecord &r, float value, const QString &message = "x")
+{
+    const auto outcome = [](const auto &a) { return Access<>{a.result, {}, a.failure}; };
+    if (access == "get")
+        return outcome(get_eng_setting(*f.link, r, outsideWords));
+    if (access == "set")
+        return set_eng_setting(*f.link, r, value, outsideWords);
+    if (access == "raw read")
+        return outcome(read_raw_setting(*f.link, r, message, outsideWords));
+    return write_raw_setting(*f.link, r, value, message, outsideWords);
+}
+
+const QStringList accesses{"get", "set", "raw read", "raw write"};
+
 } // namespace
 
 class TestParamAccess : public QObject
@@ -71,13 +87,12 @@ void TestParamAccess::getConvertsValueAndLimits()
 
     ParamsFixture f;
     f.registers[address] = stationValue;
-    EngReading reading;
-    QCOMPARE(get_eng_setting(*f.link, record(elements), outsideWords, &reading), AccessResult::Done);
-    QCOMPARE(reading.current, current);
-    QCOMPARE(reading.minimum, minimum);
-    QCOMPARE(reading.maximum, maximum);
-    QCOMPARE(f.link->state.param_value, maximum);
-    QCOMPARE(f.link->state.com_status, std::uint8_t(0));
+    const Access<EngReading> read = get_eng_setting(*f.link, record(elements), outsideWords);
+    QCOMPARE(read.result, AccessResult::Done);
+    QCOMPARE(read.value.current, current);
+    QCOMPARE(read.value.minimum, minimum);
+    QCOMPARE(read.value.maximum, maximum);
+    QCOMPARE(read.value.raw, float(stationValue));
     QVERIFY(!f.requests().isEmpty());
     for (const QByteArray &r : f.requests())
         QCOMPARE(r, readPacket(std::uint8_t(address)));
@@ -105,35 +120,23 @@ void TestParamAccess::setSendsConvertedRawValue()
 
     ParamsFixture f;
     const ParamRecord r = record(elements);
-    QCOMPARE(set_eng_setting(*f.link, r, eng, outsideWords), AccessResult::Done);
+    QCOMPARE(set_eng_setting(*f.link, r, eng, outsideWords).result, AccessResult::Done);
     const auto address = std::uint8_t(elements[0]);
     QCOMPARE(f.requests().value(0), writePacket(address, raw));
     QCOMPARE(f.registers.value(address), raw);
     QVERIFY(f.log.isEmpty());
 
     // Reading back shows what the station now holds.
-    EngReading reading;
-    QCOMPARE(get_eng_setting(*f.link, r, outsideWords, &reading), AccessResult::Done);
-    float expected = float(raw);
-    expected = expected / elements[3] - elements[4];
-    QCOMPARE(reading.current, expected);
+    QCOMPARE(get_eng_setting(*f.link, r, outsideWords).value.current, float(raw) / elements[3] - elements[4]);
 }
 
 void TestParamAccess::absentRecordSendsNothing()
 {
     ParamsFixture f;
-    const ParamRecord absent;
-    f.link->state.com_status = 255;
-    EngReading reading{1, 2, 3};
-    QCOMPARE(get_eng_setting(*f.link, absent, outsideWords, &reading), AccessResult::Absent);
-    QCOMPARE(set_eng_setting(*f.link, absent, 20, outsideWords), AccessResult::Absent);
-    QCOMPARE(read_raw_setting(*f.link, absent, "x"), AccessResult::Absent);
-    QCOMPARE(write_raw_setting(*f.link, absent, 1, "x"), AccessResult::Absent);
+    for (const QString &access : accesses)
+        QCOMPARE(run(f, access, ParamRecord{}, 1).result, AccessResult::Absent);
     QVERIFY(f.requests().isEmpty());
     QVERIFY(f.log.isEmpty());
-    QCOMPARE(reading.current, 1.0f);
-    // The read of an absent setting leaves the status as it found it.
-    QCOMPARE(f.link->state.com_status, std::uint8_t(255));
     QVERIFY(f.comm->portOpen());
 }
 
@@ -142,8 +145,8 @@ void TestParamAccess::zeroScaleIsRefusedBeforeTheLine()
     ParamsFixture f;
     const ParamRecord wind = record({40, 0, 359, 0, 0});
     const QString words = QStringLiteral("wind direction offset calibration");
-    QCOMPARE(get_eng_setting(*f.link, wind, words, nullptr), AccessResult::DataFault);
-    QCOMPARE(set_eng_setting(*f.link, wind, 90, words), AccessResult::DataFault);
+    QCOMPARE(get_eng_setting(*f.link, wind, words).result, AccessResult::DataFault);
+    QCOMPARE(set_eng_setting(*f.link, wind, 90, words).result, AccessResult::DataFault);
     QVERIFY(f.requests().isEmpty());
     QCOMPARE(f.log.messages.size(), 2);
     QVERIFY(f.log.texts()[0].contains(words));
@@ -180,7 +183,7 @@ void TestParamAccess::dataFaultIsRefusedBeforeTheLine_data()
 }
 
 // A fault in the definition file is no fault of the line: it is named as
-// such, nothing is sent, and the link and its status stay as they were.
+// such, nothing is sent, and the link stays as it was.
 void TestParamAccess::dataFaultIsRefusedBeforeTheLine()
 {
     QFETCH(QString, access);
@@ -190,45 +193,31 @@ void TestParamAccess::dataFaultIsRefusedBeforeTheLine()
 
     ParamsFixture f;
     f.link->state.station_version = "4103.prm";
-    const ParamRecord r = record(elements);
-    AccessResult result = AccessResult::Done;
-    if (access == "get")
-        result = get_eng_setting(*f.link, r, outsideWords, nullptr);
-    else if (access == "set")
-        result = set_eng_setting(*f.link, r, value, outsideWords);
-    else if (access == "raw read")
-        result = read_raw_setting(*f.link, r, "x", outsideWords);
-    else
-        result = write_raw_setting(*f.link, r, value, "x", outsideWords);
-    QCOMPARE(result, AccessResult::DataFault);
+    QCOMPARE(run(f, access, record(elements), value).result, AccessResult::DataFault);
     QCOMPARE(f.log.texts(),
              QStringList{"ORV CAL cannot use the outside temperature calibration setting of 4103.prm: " + fault + "."});
     QVERIFY(f.requests().isEmpty());
-    QCOMPARE(f.link->state.com_status, std::uint8_t(0));
     QVERIFY(f.comm->portOpen());
 }
 
 void TestParamAccess::failedExchangeShowsMessageAndClosesLink_data()
 {
-    QTest::addColumn<bool>("isSet");
-    QTest::addColumn<bool>("raw");
+    QTest::addColumn<QString>("access");
     QTest::addColumn<bool>("unplugged"); // the adapter is pulled 5 s in, rather than the station keeping silent
     QTest::addColumn<QString>("message");
     const QString setText = QStringLiteral("Com error while setting outside temperature calibration information");
-    QTest::newRow("get") << false << false << false << gettingMessage(outsideWords);
-    QTest::newRow("set") << true << false << false << setText;
-    QTest::newRow("raw read") << false << true << false << "Com error while getting station baud rate information";
-    QTest::newRow("raw write") << true << true << false << "Com error while units of measure information";
+    QTest::newRow("get") << "get" << false << gettingMessage(outsideWords);
+    QTest::newRow("set") << "set" << false << setText;
+    QTest::newRow("raw read") << "raw read" << false << "Com error while getting station baud rate information";
+    QTest::newRow("raw write") << "raw write" << false << "Com error while units of measure information";
     // The specified text stays whole; why the line went is said under it.
     QTest::newRow("set, adapter pulled")
-        << true << false << true
-        << setText + "\nThe line to the weather station was lost: the adapter was removed (/dev/sim-com2).";
+        << "set" << true << setText + "\nThe line to the weather station was lost: the adapter was removed (/dev/sim-com2).";
 }
 
 void TestParamAccess::failedExchangeShowsMessageAndClosesLink()
 {
-    QFETCH(bool, isSet);
-    QFETCH(bool, raw);
+    QFETCH(QString, access);
     QFETCH(bool, unplugged);
     QFETCH(QString, message);
 
@@ -236,15 +225,10 @@ void TestParamAccess::failedExchangeShowsMessageAndClosesLink()
     f.silent = true;
     if (unplugged)
         f.pump.scheduleIn(5000, [&f] { f.line->unplug(); });
-    const ParamRecord r = record({12, 0, 255, 1, 96});
-    AccessResult result;
-    if (raw)
-        result = isSet ? write_raw_setting(*f.link, r, 1, message) : read_raw_setting(*f.link, r, message);
-    else
-        result = isSet ? set_eng_setting(*f.link, r, 20, outsideWords) : get_eng_setting(*f.link, r, outsideWords, nullptr);
-    QCOMPARE(result, AccessResult::ComFailed);
+    const Access<> failed = run(f, access, record({12, 0, 255, 1, 96}), 20, message);
+    QCOMPARE(failed.result, AccessResult::ComFailed);
+    QCOMPARE(failed.failure.error, unplugged ? LinkError::LineLost : LinkError::NoAnswer);
     QCOMPARE(f.log.texts(), QStringList{message});
-    QCOMPARE(f.link->state.com_status, std::uint8_t(255));
     QVERIFY(!f.comm->portOpen());
 }
 
@@ -253,9 +237,8 @@ void TestParamAccess::rawAccessSkipsConversion()
     ParamsFixture f;
     f.registers[9] = 0xB0;
     const ParamRecord wsp = record({9, 0, 255, 7, 96});
-    QCOMPARE(read_raw_setting(*f.link, wsp, "x"), AccessResult::Done);
-    QCOMPARE(f.link->state.param_value, 176.0f);
-    QCOMPARE(write_raw_setting(*f.link, wsp, 0xA0, "x"), AccessResult::Done);
+    QCOMPARE(read_raw_setting(*f.link, wsp, "x").value, 176);
+    QCOMPARE(write_raw_setting(*f.link, wsp, 0xA0, "x").result, AccessResult::Done);
     QCOMPARE(f.requests().last(), writePacket(9, 0xA0));
     QCOMPARE(f.registers.value(9), 0xA0);
 }

@@ -62,10 +62,7 @@ void TestStationLink::readGetsExactlyOneReply()
     QFETCH(int, baud);
     Bench bench(atRate(baud));
     QVERIFY(bench.open(baud));
-    bench.link->state.param_addr = station::paramAddress("barometric pressure");
-    bench.link->read_param();
-    QCOMPARE(int(bench.link->state.com_status), 0);
-    QCOMPARE(bench.link->state.param_value, 2992.0f);
+    QCOMPARE(bench.link->read_param(station::paramAddress("barometric pressure")).value(), 2992);
     // Let any second reply arrive before counting.
     bench.pump.advance(5000);
     QCOMPARE(bench.receivedBytes().toHex(), QByteArray("0bb0"));
@@ -75,29 +72,19 @@ void TestStationLink::writeIsEchoed()
 {
     Bench bench(atRate(2400));
     QVERIFY(bench.open(2400));
-    bench.link->state.param_addr = station::paramAddress("temp: outside");
-    bench.link->state.param_value = 600;
-    bench.link->write_param();
-    QCOMPARE(int(bench.link->state.com_status), 0);
-    QCOMPARE(bench.link->state.param_value, 600.0f);
-    bench.link->read_param();
-    QCOMPARE(bench.link->state.param_value, 600.0f);
+    const int address = station::paramAddress("temp: outside");
+    QCOMPARE(bench.link->write_param(address, 600).value(), 600);
+    QCOMPARE(bench.link->read_param(address).value(), 600);
 }
 
 void TestStationLink::baudChangeWithoutEcho()
 {
     Bench bench({});
     QVERIFY(bench.open(2400));
-    bench.link->state.param_addr = station::paramAddress("Baud Rate index");
-    bench.link->state.param_value = 1;
-    bench.link->state.write_no_echo = 255;
-    bench.link->write_param();
-    bench.link->state.write_no_echo = 0;
+    QVERIFY(bench.link->write_param_no_echo(station::paramAddress("Baud Rate index"), 1).ok());
     QCOMPARE(bench.model.ownRate(), 19200);
     QVERIFY(bench.open(19200));
-    bench.link->request_version();
-    QCOMPARE(int(bench.link->state.com_status), 0);
-    QCOMPARE(bench.link->state.station_version, QByteArray("4.103\r\n"));
+    QCOMPARE(bench.link->request_version().value(), QByteArray("4.103\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TestStationLink)

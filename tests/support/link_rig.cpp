@@ -19,8 +19,6 @@ LinkRig::LinkRig(const QDateTime &start)
     : pump(start)
 {
     link->setMessages(&log);
-    link->state.pkt_start = QByteArray(1, 0x02);
-    link->state.pkt_end = QByteArray(1, 0x03);
 }
 
 QString LinkRig::path(int port)

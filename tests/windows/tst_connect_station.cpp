@@ -74,7 +74,6 @@ void TestConnectStation::directConnectionRunsItsStepsOnTime()
     QVERIFY(f.comm->portOpen());
     QVERIFY(!f.comm->terminalActive());
     QCOMPARE(f.link->state.station_version, goodVersion);
-    QCOMPARE(f.link->state.com_status, std::uint8_t(0));
     // Opened at once, then 3 s and 3 s before the only request goes out.
     QCOMPARE(station.requests().size(), 1);
     QCOMPARE(station.requests().first().bytes, QByteArray("V"));

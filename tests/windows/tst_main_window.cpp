@@ -93,8 +93,6 @@ void TestMainWindow::startUpLoadsSettingsAndSetsMenus()
     QCOMPARE(f.window->windowTitle(),
              QStringLiteral("ORV CAL    Halvik Weather Station Calibration/Configuration Utility"));
     QCOMPARE(f.window->link().state.cur_station, 0);
-    QCOMPARE(f.window->link().state.pkt_start, QByteArray(1, 0x02));
-    QCOMPARE(f.window->link().state.pkt_end, QByteArray(1, 0x03));
     QVERIFY(!f.comPic()->isVisible());
     QCOMPARE(f.comPic()->y(), 0);
     QVERIFY(f.messages.isEmpty());
