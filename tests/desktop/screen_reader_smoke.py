@@ -20,6 +20,35 @@ MENU_ITEM = (pyatspi.ROLE_MENU_ITEM,)
 PUSH_BUTTON = (pyatspi.ROLE_PUSH_BUTTON,)
 
 
+def heard(node):
+    """What a screen reader says for an input: its labels (Qt names a list by what it
+    shows and points to its caption), then its name."""
+    labels = []
+    for relation in node.getRelationSet():
+        if relation.getRelationType() == pyatspi.RELATION_LABELLED_BY:
+            labels += [relation.getTarget(i).name for i in range(relation.getNTargets())]
+    return ", ".join(labels + [node.name]) if labels else node.name
+
+
+def audit(window, what):
+    """Every input of the window is heard by a name of its own, or a listener cannot tell them apart."""
+    names = {}
+    stack = [window]
+    while stack:
+        node = stack.pop()
+        if node.getState().contains(pyatspi.STATE_FOCUSABLE) and node.getRole() != pyatspi.ROLE_PAGE_TAB_LIST:
+            names.setdefault(heard(node), []).append(node.getRoleName())
+        # A list's drop-down is heard as part of the list.
+        if node.getRole() != pyatspi.ROLE_COMBO_BOX:
+            stack += [node.getChildAtIndex(i) for i in range(node.childCount)]
+    if "" in names:
+        raise at.Failure(f"{what}: {len(names[''])} inputs without a name ({', '.join(names[''])})")
+    shared = {n: roles for n, roles in names.items() if len(roles) > 1}
+    if shared:
+        raise at.Failure(f"{what}: inputs sharing a name: {shared}")
+    return names
+
+
 def log_shows(log, label):
     """What the window last put in a panel label, from its panel log."""
     with open(log, encoding="utf-8", errors="replace") as f:
@@ -44,8 +73,21 @@ def run(app_process, log, wire):
     app = at.wait_for(20, "ORV CAL on the accessibility bus", lambda: at.application(app_process.pid))
     heard = at.Heard("object:text-changed", "object:property-change:accessible-value", "object:text-caret-moved")
 
-    connect = at.wait_for(10, '"Connect to Weather Station" in the menus',
+    at.press(at.wait_for(10, '"Communication Properties" in the menus',
+                         lambda: at.find(app, "Communication Properties", MENU_ITEM)))
+    properties = at.wait_for(10, "the Communication Properties window",
+                             lambda: at.find(app, "Serial Communication Properties", (pyatspi.ROLE_DIALOG,)))
+    fields = audit(properties, "Communication Properties")
+    for caption in ("COM Port", "Baud Rate", "Phone # of Remote Station", "Modem Setup String", "Station ID"):
+        if not any(f.startswith(caption) for f in fields):
+            raise at.Failure(f'Communication Properties: no input named "{caption}"; it has {sorted(fields)}')
+    at.press(at.find(properties, "Close", PUSH_BUTTON))
+
+    connect = at.wait_for(10, '"Connect to Weather Station" offered again',
                           lambda: at.find(app, "Connect to Weather Station", MENU_ITEM))
+    main_window = [w for w in (app.getChildAtIndex(i) for i in range(app.childCount))
+                   if w.getRole() == pyatspi.ROLE_FRAME and w.name.startswith("ORV CAL")][0]
+    at.wait_for(10, "the main window taking input again", lambda: at.has_state(main_window, pyatspi.STATE_ENABLED))
     at.press(connect)
 
     # Once connected (some 7 s), Connect is no longer offered and Calibration Mode is.
@@ -55,6 +97,12 @@ def run(app_process, log, wire):
     at.press(calibration)
     cal = at.wait_for(30, "the calibration window",
                       lambda: at.find(app, "ORV Weather Station Calibration", (pyatspi.ROLE_FRAME,)))
+
+    inputs = audit(cal, "the calibration window")
+    for tab in ("Temperature", "Press / Power", "Report Interval", "DTR"):
+        if at.find(cal, tab, (pyatspi.ROLE_PAGE_TAB,)) is None:
+            raise at.Failure(f'the calibration window has no tab "{tab}"')
+    print(f"screen reader: {len(inputs)} inputs of the calibration window, each with a name of its own")
 
     # The Temperature tab was read on opening; the station's outside temperature shows.
     current = at.wait_for(10, "the outside temperature read", lambda: log_shows(log, "cur_out_temp_lbl"))
