@@ -132,7 +132,7 @@ int CliContext::openLink()
         return SettingsProblem;
     }
     if (!comm->setPortOpen(true)) {
-        err << "orvcal-cli: cannot open COM" << p << " (" << comm->devicePath(p) << "): "
+        err << "orvcal-cli: cannot open COM" << p << " (" << printable(comm->devicePath(p)) << "): "
             << comm->lastOpenErrorString() << Qt::endl;
         if (const QString advice = comm->lastOpenAdvice(); !advice.isEmpty())
             err << "orvcal-cli: " << advice << Qt::endl;

@@ -1,5 +1,6 @@
 #include "fuzz_driver.h"
 
+#include "params/number_format.h"
 #include "params/station_backup.h"
 
 using namespace orv;
@@ -21,10 +22,11 @@ void fuzzOne(FuzzInput &in)
     bool same = again.firmware == b.firmware && again.definitionFile == b.definitionFile && again.date == b.date
                 && again.slot == b.slot && again.stationName == b.stationName
                 && again.settings.size() == b.settings.size();
-    // The engineering value is written through its single's text form.
+    // The engineering value is written as a single is shown, to seven digits.
     for (qsizetype i = 0; same && i < b.settings.size(); ++i) {
         const BackupSetting &x = b.settings[i], &y = again.settings[i];
-        same = x.entry == y.entry && x.address == y.address && x.raw == y.raw && float(x.eng) == float(y.eng);
+        same = x.entry == y.entry && x.address == y.address && x.raw == y.raw
+               && singleText(float(x.eng)) == singleText(float(y.eng));
     }
     check(same, "the backup reads back as written", written);
 }
