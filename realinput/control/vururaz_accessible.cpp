@@ -72,7 +72,14 @@ QString CVururazAccessible::text(QAccessible::Text t) const
 {
     if (t == QAccessible::Value)
         return control()->text();
-    return QAccessibleWidget::text(t);
+    const QString own = QAccessibleWidget::text(t);
+    // A face that hands its focus to the control (zq::RealInput) is what labels and names point at.
+    QWidget *face = control()->parentWidget();
+    if (t == QAccessible::Name && own.isEmpty() && face && face->focusProxy() == control()) {
+        if (QAccessibleInterface *faceInterface = QAccessible::queryAccessibleInterface(face))
+            return faceInterface->text(t);
+    }
+    return own;
 }
 
 QStringList CVururazAccessible::actionNames() const
