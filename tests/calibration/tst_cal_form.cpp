@@ -677,15 +677,14 @@ void TestCalForm::sliderThatCannotShowTheStationWritesOnlyAChosenValue_data()
     QTest::addColumn<QString>("note");
     QTest::addColumn<int>("writtenAfterOneStepLeft");
     QTest::addColumn<bool>("byScreenReader");
-    for (const bool screenReader : {false, true}) {
-        const char *how = screenReader ? ", moved by a screen reader" : "";
-        QTest::addRow("outside the file's range%s", how)
-            << QByteArray("12, 0, 255, 1, 96, temp: outside") << 600
-            << "The station holds 504, outside the range of 4103.prm (-96 to 159)" << 254 << screenReader;
-        QTest::addRow("between the slider's steps%s", how)
-            << QByteArray("12, 0, 1000, 10, 0, temp: outside") << 553
-            << "The station holds 55.3, which the slider cannot show exactly" << 540 << screenReader;
-    }
+    const QString outside = QStringLiteral("The station holds 504, outside the range of 4103.prm (-96 to 159)");
+    QTest::newRow("outside the file's range") << QByteArray("12, 0, 255, 1, 96, temp: outside") << 600 << outside
+                                              << 254 << false;
+    QTest::newRow("between the slider's steps") << QByteArray("12, 0, 1000, 10, 0, temp: outside") << 553
+                                                << "The station holds 55.3, which the slider cannot show exactly" << 540
+                                                << false;
+    QTest::newRow("moved by a screen reader") << QByteArray("12, 0, 255, 1, 96, temp: outside") << 600 << outside
+                                              << 254 << true;
 }
 
 // Once showed "Currently 504 / Set To 159" and wrote raw 255 over 600 unasked.
