@@ -106,10 +106,8 @@ private slots:
         QWidget form;
         auto *input = new zq::RealInput(&form);
         (new QLabel(QStringLiteral("&Price"), &form))->setBuddy(input);
-        input->setValue(2.5);
         QAccessibleInterface *heard = QAccessible::queryAccessibleInterface(input->focusProxy());
         QCOMPARE(heard->text(QAccessible::Name), QStringLiteral("Price"));
-        QCOMPARE(heard->valueInterface()->currentValue().toDouble(), 2.5);
     }
 
 #ifdef ZQREALINPUTPLUGIN_PATH
