@@ -69,8 +69,9 @@ const char *const spokenAs = "spokenAs";
 
 void speakAs(QWidget *w, const QString &panel, const QString &what)
 {
-    w->setProperty(spokenAs, QString(panel + QStringLiteral(", ") + what));
-    w->setAccessibleName(w->property(spokenAs).toString());
+    const QString name = panel + QStringLiteral(", ") + what;
+    w->setProperty(spokenAs, name);
+    w->setAccessibleName(name);
 }
 
 void showText(QLabel *label, const QString &text)
@@ -612,7 +613,7 @@ QGroupBox *Cal_form::powerSetting(const CalPanel &panel, QWidget *parent)
     auto *grid = new QGridLayout(power);
     grid->addWidget(label({}, QStringLiteral("Currently"), power), 0, 0);
     QLabel *current = label(QStringLiteral("power_cur_lbl"), {}, power);
-    speakAs(current, power->title(), QStringLiteral("Currently"));
+    speakAs(current, orv::panelCaption(panel.id), QStringLiteral("Currently"));
     grid->addWidget(current, 0, 1);
     QLabel *setTo = label({}, QStringLiteral("Set To"), power);
     grid->addWidget(setTo, 1, 0);
@@ -621,7 +622,7 @@ QGroupBox *Cal_form::powerSetting(const CalPanel &panel, QWidget *parent)
     if (!input)
         input = createPowerInputPlaceholder(power, error);
     setTo->setBuddy(input);
-    speakAs(input, power->title(), QStringLiteral("Set To"));
+    speakAs(input, orv::panelCaption(panel.id), QStringLiteral("Set To"));
     grid->addWidget(input, 1, 1, Qt::AlignLeft);
     grid->addWidget(label(QStringLiteral("power_min_lbl"), {}, power), 2, 0);
     grid->addWidget(label(QStringLiteral("power_max_lbl"), {}, power), 2, 1);
