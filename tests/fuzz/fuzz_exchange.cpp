@@ -12,8 +12,8 @@ using namespace orv;
 // The station link's reply handling against a far end that answers each request with
 // what the input says (in pieces, after delays of its choosing, or not at all), on a line
 // that may go away mid-exchange: an exchange ends within its attempts and time-outs,
-// sends no more than they allow, takes only a reply of exactly its length, and fails
-// one way only, com_status 255.
+// sends no more than they allow, takes only a reply of exactly its length, refuses what
+// no packet can carry without sending anything, and fails with a reason.
 void fuzzOne(FuzzInput &in)
 {
     test::LinkRig rig;
@@ -24,45 +24,47 @@ void fuzzOne(FuzzInput &in)
         return pieces;
     });
     check(rig.open(), "the simulated line opens");
-    LinkState &state = rig.link->state;
     // What the link sent, as the line saw it leave: the far end may not have it all yet.
     const auto &trace = rig.line->trace();
     const auto sent = [&trace] {
         return std::count_if(trace.cbegin(), trace.cend(), [](auto &c) { return c.toStation; });
     };
+    bool noEcho = false;
     for (int ops = 0; ops < 8 && !in.atEnd(); ++ops) {
         const qint64 start = rig.elapsedMs();
         const auto before = sent();
         const int op = in.below(5);
-        state.param_addr = in.below(300) - 20;
-        state.param_value = float(in.below(70001) - 2000);
-        const bool fits = state.param_addr >= 0 && state.param_addr <= 255;
-        int length = 7, attempts = StationLink::versionAttempts;
+        const int address = in.below(300) - 20;
+        const int value = in.below(70001) - 2000;
+        const bool sendable =
+            op == 0 || (address >= 0 && address <= 255 && (op == 1 || (value >= 0 && value <= 65535)));
+        int attempts = StationLink::versionAttempts;
+        LinkFailure failure;
         if (op == 0) {
-            rig.link->request_version();
+            const LinkResult<QByteArray> version = rig.link->request_version();
+            failure = version.failure();
+            check(!version || (version.value().size() == 7 && acceptableVersion(*version)), "a version reply only",
+                  *version);
         } else if (op == 1) {
-            rig.link->read_param();
-            length = 2;
-            attempts = fits ? StationLink::readAttempts + 1 : 0; // one packet on its own, then one an attempt
+            // One packet on its own, then one an attempt.
+            attempts = sendable ? StationLink::readAttempts + 1 : 0;
+            failure = rig.link->read_param(address).failure();
         } else if (op == 2) {
-            const bool value = state.param_value >= 0 && state.param_value <= 65535;
-            rig.link->write_param();
-            length = 0;
-            attempts = fits && value ? StationLink::writeTransmissions : 0;
+            attempts = sendable ? (noEcho ? 1 : StationLink::writeTransmissions) : 0;
+            failure = noEcho ? rig.link->write_param_no_echo(address, value).failure()
+                             : rig.link->write_param(address, value).failure();
         } else if (op == 3) {
-            state.write_no_echo = in.byte() & 1 ? LinkState::noEcho : 0;
+            noEcho = in.byte() & 1;
             continue;
         } else {
             rig.pump.scheduleIn(in.below(60000), [&rig] { rig.line->unplug(); });
             continue;
         }
-        const bool ok = state.com_status == 0;
-        check(ok || state.com_status == LinkState::comFailed, "an exchange fails one way only");
+        check(failure.error == LinkError::None || !failure.text.isEmpty(), "a failure says why");
+        check(sendable || failure.error == LinkError::NotSendable, "what no packet carries is refused");
         check(sent() - before <= attempts, "no more requests than attempts");
         check(rig.elapsedMs() - start <= 1000 + (attempts + 1) * 16000, "an exchange ends within its time-outs");
-        check(!ok || length == 0 || state.reply_buf.size() == length, "a reply only of its length", state.reply_buf);
-        check(!ok || length != 7 || acceptableVersion(state.station_version), "a version reply only", state.reply_buf);
-        check(!ok || length != 2 || (state.param_value >= 0 && state.param_value <= 65535), "two bytes of value",
-              state.reply_buf);
+        check(failure.received.size() <= (op == 0 ? 8 : 3), "a failure keeps at most one byte past the reply",
+              failure.received);
     }
 }
