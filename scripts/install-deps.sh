@@ -4,11 +4,14 @@ set -euo pipefail
 # mandoc: the manual-page tests lint the pages with it. clang and its runtime
 # libraries: the sanitizer build is made with clang, for its libFuzzer targets.
 # qt6-tools-dev: Designer's plugin interface, for the input widget's Designer plugin.
+# python3-pyatspi, at-spi2-core and the D-Bus session tools: the screen-reader
+# test reads and drives the program through AT-SPI on a session bus of its own.
 packages=(build-essential cmake ninja-build pkg-config
           qt6-base-dev qt6-serialport-dev qt6-qpa-plugins qt6-tools-dev
           fonts-liberation xvfb xauth xdotool
           ser2net mandoc
-          clang libclang-rt-14-dev)
+          clang libclang-rt-14-dev
+          python3-pyatspi at-spi2-core dbus-daemon dbus-bin)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

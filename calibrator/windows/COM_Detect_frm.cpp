@@ -2,6 +2,7 @@
 
 #include "keyboard_focus.h"
 #include "screen_fit.h"
+#include "window_accessibility.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -40,7 +41,7 @@ COM_Detect_frm::COM_Detect_frm(orv::StationLink &link, orv::ComSettings &setting
         connect(m_buttons[i], &QPushButton::clicked, this, [this, i] { detect_cmd_Click(i); });
         buttons->addWidget(m_buttons[i]);
     }
-    m_status = new QLabel(this);
+    m_status = new StatusLine(QString(), this);
     m_status->setObjectName(QStringLiteral("status_lbl"));
 
     auto *layout = new QVBoxLayout(this);

@@ -63,6 +63,48 @@ const bool reportFlagColumns[8][3] = {
 
 const auto &baudRates = orv::stationRates;
 
+// A label's name is all a screen reader reads of it, so a value label is named by
+// what it is and what it shows ("Outside Temperature, Set To: 70").
+const char *const spokenAs = "spokenAs";
+
+void speakAs(QWidget *w, const QString &panel, const QString &what)
+{
+    const QString name = panel + QStringLiteral(", ") + what;
+    w->setProperty(spokenAs, name);
+    w->setAccessibleName(name);
+}
+
+void showText(QLabel *label, const QString &text)
+{
+    label->setText(text);
+    const QString what = label->property(spokenAs).toString();
+    if (!what.isEmpty())
+        label->setAccessibleName(text.isEmpty() ? what : what + QStringLiteral(": ") + text);
+}
+
+// A panel is heard by its frame caption; the two report panels have none and are
+// heard as the status line names their writes.
+QString heardCaption(orv::PanelId panel)
+{
+    if (panel == orv::PanelId::ReportFlags)
+        return QStringLiteral("Report flags");
+    if (panel == orv::PanelId::ReportExtras)
+        return QStringLiteral("End of day report options");
+    return orv::panelCaption(panel);
+}
+
+QString labelCaption(orv::PanelLabel role)
+{
+    switch (role) {
+    case orv::PanelLabel::Current: return QStringLiteral("Currently");
+    case orv::PanelLabel::Minimum: return QStringLiteral("Minimum");
+    case orv::PanelLabel::Maximum: return QStringLiteral("Maximum");
+    case orv::PanelLabel::Set: return QStringLiteral("Set To");
+    case orv::PanelLabel::Note: break;
+    }
+    return QString();
+}
+
 } // namespace
 
 Cal_form::Cal_form(const CalibrationContext &context, QWidget *owner)
@@ -80,6 +122,8 @@ Cal_form::Cal_form(const CalibrationContext &context, QWidget *owner)
     auto *layout = new QVBoxLayout(this);
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("SSTab1"));
+    // It hands the focus to its tab row, yet is heard as an input of its own.
+    m_tabs->setAccessibleName(QStringLiteral("Settings"));
     // The captions stay whole; on a screen narrower than the tab row the row scrolls.
     m_tabs->setUsesScrollButtons(true);
     m_tabs->setElideMode(Qt::ElideNone);
@@ -308,7 +352,7 @@ void Cal_form::setCaption(orv::PanelId panel, orv::PanelLabel role, const QStrin
 {
     QLabel *l = controls(panel).labels[std::size_t(role)];
     Q_ASSERT_X(l, "Cal_form::setCaption", orv::panelInfo(panel).frame);
-    l->setText(text);
+    showText(l, text);
     // The panels' notes are shown only while they say something.
     if (role == orv::PanelLabel::Note)
         l->setVisible(!text.isEmpty());
@@ -387,6 +431,8 @@ QLabel *Cal_form::panelLabel(orv::PanelId panel, orv::PanelLabel role, const QSt
 {
     QLabel *l = label(name, {}, parent, role == orv::PanelLabel::Note);
     controls(panel).labels[std::size_t(role)] = l;
+    if (role != orv::PanelLabel::Note)
+        speakAs(l, orv::panelCaption(panel), labelCaption(role));
     return l;
 }
 
@@ -441,8 +487,8 @@ QGroupBox *Cal_form::sliderPanel(const CalPanel &panel, QWidget *parent)
     QLabel *maximum = panelLabel(panel.id, PanelLabel::Maximum, QString::fromLatin1(s->maxLabel), box);
     if (s->entry == orv::ParamEntry::TempOutside || s->entry == orv::ParamEntry::TempInside
         || s->entry == orv::ParamEntry::TempAux) {
-        minimum->setText(QStringLiteral("-96°F"));
-        maximum->setText(QStringLiteral("159°F"));
+        showText(minimum, QStringLiteral("-96°F"));
+        showText(maximum, QStringLiteral("159°F"));
     }
     auto *slider = new QSlider(Qt::Horizontal, box);
     slider->setObjectName(QString::fromLatin1(s->slider));
@@ -454,9 +500,13 @@ QGroupBox *Cal_form::sliderPanel(const CalPanel &panel, QWidget *parent)
     slider->setTickPosition(QSlider::TicksBelow);
     slider->setMinimumWidth(240);
     // Mouse, arrow keys, page keys and reads all come through valueChanged.
-    connect(slider, &QSlider::valueChanged, set, [s, set](int value) { set->setText(orv::setLabelText(*s, value)); });
-    // Mouse, keys and wheel come through actions; a read's setValue() does not.
-    connect(slider, &QSlider::actionTriggered, this, [this, id = panel.id] { controls(id).moved = true; });
+    connect(slider, &QSlider::valueChanged, set, [s, set](int value) { showText(set, orv::setLabelText(*s, value)); });
+    slider->setAccessibleName(orv::panelCaption(panel.id));
+    // Mouse, keys and wheel come through actions (Home on the lowest position chooses it too);
+    // a screen reader sets the value. A read marks it unmoved afterwards.
+    const auto moved = [this, id = panel.id] { controls(id).moved = true; };
+    connect(slider, &QSlider::actionTriggered, this, moved);
+    connect(slider, &QSlider::valueChanged, this, moved);
     grid->addWidget(minimum, 1, 0);
     grid->addWidget(slider, 1, 1, 1, 3);
     grid->addWidget(maximum, 1, 4);
@@ -507,6 +557,7 @@ QWidget *Cal_form::addTab(const QString &caption)
     auto *layout = new QVBoxLayout(page);
     layout->setSpacing(6);
     scroll->setWidget(page);
+    scroll->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
     m_tabs->addTab(scroll, caption);
     return page;
 }
@@ -516,15 +567,30 @@ void Cal_form::buildTabs()
     for (const CalTab &tab : calibrationTabs()) {
         QWidget *page = addTab(tab.caption);
         auto *l = static_cast<QVBoxLayout *>(page->layout());
-        for (const CalPanel &panel : tab.panels)
-            if (QWidget *w = buildPanel(panel, page))
+        for (const CalPanel &panel : tab.panels) {
+            if (QWidget *w = buildPanel(panel, page)) {
+                nameInputs(w, heardCaption(panel.id));
                 l->addWidget(w);
+            }
+        }
         if (tab.note.name)
             l->addWidget(label(QString::fromLatin1(tab.note.name), tab.note.text, page, true));
         l->addStretch();
     }
     for (const orv::PanelInfo &panel : orv::panels())
         Q_ASSERT_X(controls(panel.id).frame, "Cal_form::buildTabs", panel.frame);
+}
+
+void Cal_form::nameInputs(QWidget *panel, const QString &caption)
+{
+    // What a panel's own builder left unnamed is heard by the panel: "Other Wind
+    // Options, Make Change" rather than one of many "Make Change".
+    for (QAbstractButton *b : panel->findChildren<QAbstractButton *>())
+        if (b->text() == makeChange && b->accessibleName().isEmpty())
+            speakAs(b, caption, makeChange);
+    for (QComboBox *choice : panel->findChildren<QComboBox *>())
+        if (choice->accessibleName().isEmpty())
+            speakAs(choice, caption, QStringLiteral("Set To"));
 }
 
 QWidget *Cal_form::buildPanel(const CalPanel &panel, QWidget *parent)
@@ -546,15 +612,18 @@ QGroupBox *Cal_form::powerSetting(const CalPanel &panel, QWidget *parent)
     QGroupBox *power = frame(panel.id, parent);
     auto *grid = new QGridLayout(power);
     grid->addWidget(label({}, QStringLiteral("Currently"), power), 0, 0);
-    grid->addWidget(label(QStringLiteral("power_cur_lbl"), {}, power), 0, 1);
-    grid->addWidget(label({}, QStringLiteral("Set To"), power), 1, 0);
+    QLabel *current = label(QStringLiteral("power_cur_lbl"), {}, power);
+    speakAs(current, orv::panelCaption(panel.id), QStringLiteral("Currently"));
+    grid->addWidget(current, 0, 1);
+    QLabel *setTo = label({}, QStringLiteral("Set To"), power);
+    grid->addWidget(setTo, 1, 0);
     QString error;
     QWidget *input = m_context.controls ? createPowerInput(*m_context.controls, power, &error) : nullptr;
-    if (input) {
-        grid->addWidget(input, 1, 1, Qt::AlignLeft);
-    } else {
-        grid->addWidget(createPowerInputPlaceholder(power, error), 1, 1, Qt::AlignLeft);
-    }
+    if (!input)
+        input = createPowerInputPlaceholder(power, error);
+    setTo->setBuddy(input);
+    speakAs(input, orv::panelCaption(panel.id), QStringLiteral("Set To"));
+    grid->addWidget(input, 1, 1, Qt::AlignLeft);
     grid->addWidget(label(QStringLiteral("power_min_lbl"), {}, power), 2, 0);
     grid->addWidget(label(QStringLiteral("power_max_lbl"), {}, power), 2, 1);
     grid->addWidget(button(QString::fromLatin1(panel.button), makeChange, power, panel.change), 0, 2, Qt::AlignRight);
@@ -588,6 +657,12 @@ QGroupBox *Cal_form::reportFlags(const CalPanel &panel, QWidget *parent)
         const int row = 2 + 2 * k;
         auto *option = new QRadioButton(QString::number(k), flags);
         option->setObjectName(QStringLiteral("flag_opt(%1)").arg(k));
+        // The row's Yes and No under their column heads, which a listener cannot see.
+        QStringList said;
+        for (int c = 0; c < 3; ++c)
+            said << heads[c + 1] + (reportFlagColumns[k][c] ? QStringLiteral(": Yes") : QStringLiteral(": No"));
+        option->setAccessibleName(QStringLiteral("Setting %1").arg(k));
+        option->setAccessibleDescription(said.join(QStringLiteral("; ")));
         controls(panel.id).options.append(option);
         group->addButton(option, k);
         grid->addWidget(option, row, 0, Qt::AlignHCenter);

@@ -110,6 +110,8 @@ private:
     void buildTabs();
     QWidget *addTab(const QString &caption);
     QWidget *buildPanel(const CalPanel &panel, QWidget *parent);
+    // Names the panel's "Make Change" buttons and lists that have no name yet by `caption`.
+    void nameInputs(QWidget *panel, const QString &caption);
     QGroupBox *frame(orv::PanelId panel, QWidget *parent);
     QLabel *label(const QString &name, const QString &text, QWidget *parent, bool wrap = false);
     QLabel *panelLabel(orv::PanelId panel, orv::PanelLabel role, const QString &name, QWidget *parent);

@@ -123,6 +123,14 @@ void Com_form::buildControls()
     m_detectCmd = new QPushButton(QStringLiteral("&Detect Weather Station COM port and Baud Rate"), frame);
     m_detectCmd->setObjectName(QStringLiteral("Command1"));
 
+    // Each field is heard by the caption beside it.
+    labels[4]->setBuddy(m_port);
+    labels[1]->setBuddy(m_baud);
+    labels[2]->setBuddy(m_number);
+    labels[3]->setBuddy(m_setup);
+    labels[0]->setBuddy(m_id);
+    m_portDevice->setAccessibleDescription(QStringLiteral("The device of the chosen COM port"));
+
     grid->addWidget(labels[4], 0, 0);
     grid->addWidget(m_port, 0, 1);
     grid->addWidget(m_portDevice, 0, 2);

@@ -11,6 +11,7 @@
 #include "station_config_menu.h"
 #include "terminal_display.h"
 #include "version_info.h"
+#include "window_accessibility.h"
 
 #include "link/comm_control.h"
 #include "link/connect_station.h"
@@ -103,7 +104,7 @@ QAction *ORV_Main::addItem(QMenu *menu, const char *name, const QString &caption
 {
     QAction *action = menu->addAction(caption);
     action->setObjectName(QLatin1String(name));
-    connect(action, &QAction::triggered, this, handler);
+    onChosen(action, this, this, handler);
     return action;
 }
 
@@ -133,10 +134,10 @@ void ORV_Main::buildMenus()
     // These two act when chosen; they open no menu.
     m_comMenu = menuBar()->addAction(QStringLiteral("Communication &Properties"));
     m_comMenu->setObjectName(QStringLiteral("COM_menu"));
-    connect(m_comMenu, &QAction::triggered, this, &ORV_Main::COM_menu_Click);
+    onChosen(m_comMenu, this, this, &ORV_Main::COM_menu_Click);
     m_aboutMenu = menuBar()->addAction(QStringLiteral("&About"));
     m_aboutMenu->setObjectName(QStringLiteral("about_menu"));
-    connect(m_aboutMenu, &QAction::triggered, this, &ORV_Main::about_menu_Click);
+    onChosen(m_aboutMenu, this, this, &ORV_Main::about_menu_Click);
 
     m_configMenu = new StationConfigMenu(*this, *m_link, m_settings, m_settingsFile, m_dataDir);
 
@@ -239,7 +240,7 @@ void ORV_Main::resizeEvent(QResizeEvent *event)
 void ORV_Main::startUp()
 {
     m_comPic->move(m_comPic->x(), 0);
-    m_viewMenu->setEnabled(false);
+    enableMenu(m_viewMenu, false);
     m_portClose->setEnabled(false);
     if (!m_settingsFile.load(m_dataDir, m_settings)) {
         // Without the file the program still works for this run, on the defaults.
@@ -256,9 +257,18 @@ void ORV_Main::setMenuState(MenuState state)
     m_portClose->setEnabled(!unconnected);
     m_portOnly->setEnabled(unconnected);
     // The menu itself, not only its bar entry: enabling the window would re-enable the entry.
-    m_viewMenu->setEnabled(state == MenuState::Connected);
+    enableMenu(m_viewMenu, state == MenuState::Connected);
     m_comMenu->setEnabled(unconnected);
-    m_configMenu->menu()->setEnabled(state == MenuState::Connected);
+    enableMenu(m_configMenu->menu(), state == MenuState::Connected);
+}
+
+void ORV_Main::enableMenu(QMenu *menu, bool enabled)
+{
+    menu->setEnabled(enabled);
+    // Its entries too: a screen reader reaches them without opening the menu, and
+    // should hear them dimmed and find them doing nothing.
+    for (QAction *entry : menu->actions())
+        entry->setEnabled(enabled);
 }
 
 void ORV_Main::linkClosing()

@@ -86,6 +86,7 @@ protected:
 
 private:
     void buildMenus();
+    void enableMenu(QMenu *menu, bool enabled);
     void buildPanels();
     void startUp();
     QAction *addItem(QMenu *menu, const char *name, const QString &caption, void (ORV_Main::*handler)());

@@ -21,6 +21,7 @@ change_station_frm::change_station_frm(const orv::ComSettings &settings, int &cu
     frame->setObjectName(QStringLiteral("Frame1"));
     m_list = new QComboBox(frame);
     m_list->setObjectName(QStringLiteral("station_Combo"));
+    m_list->setAccessibleName(frame->title());
     m_ok = new QPushButton(QStringLiteral("&OK"), frame);
     m_ok->setObjectName(QStringLiteral("change_station_exit_cmd"));
     m_ok->setDefault(true);

@@ -1,4 +1,5 @@
 #include "line_monitor.h"
+#include "window_accessibility.h"
 
 #include "link/comm_control.h"
 
@@ -27,7 +28,8 @@ LineMonitor::LineMonitor(orv::CommControl &comm, const orv::Pump &clock, QWidget
     m_view->setMaximumBlockCount(maxRows);
     m_view->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
 
-    m_status = new QLabel(QStringLiteral("> to the station, < from the station"), this);
+    m_view->setAccessibleName(QStringLiteral("Line trace"));
+    m_status = new StatusLine(QStringLiteral("> to the station, < from the station"), this);
     m_status->setObjectName(QStringLiteral("monitor_status"));
     auto *saveButton = new QPushButton(QStringLiteral("&Save…"), this);
     saveButton->setObjectName(QStringLiteral("monitor_save"));

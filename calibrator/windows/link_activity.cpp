@@ -1,4 +1,5 @@
 #include "link_activity.h"
+#include "window_accessibility.h"
 
 #include "link/pump.h"
 
@@ -62,7 +63,7 @@ void LinkActivity::tick()
 
 QLabel *activityLabel(LinkActivity &activity, QWidget *parent)
 {
-    auto *label = new QLabel(activity.text(), parent);
+    auto *label = new StatusLine(activity.text(), parent);
     label->setObjectName(QStringLiteral("activity_lbl"));
     QPalette palette = label->palette();
     palette.setColor(QPalette::Disabled, QPalette::WindowText, palette.color(QPalette::Active, QPalette::WindowText));

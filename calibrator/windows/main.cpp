@@ -1,6 +1,7 @@
 #include "ORV_Main.h"
 #include "message_box.h"
 #include "version_info.h"
+#include "window_accessibility.h"
 
 #include "link/comm_control.h"
 #include "link/connect_station.h"
@@ -102,6 +103,7 @@ int main(int argc, char *argv[])
     // Ties the windows to the installed desktop entry and its icon; a build-tree run has neither and shows none.
     QGuiApplication::setDesktopFileName(QStringLiteral("orvcal"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("orvcal")));
+    installWindowAccessibility();
 
     QCommandLineParser parser;
     const ProgramOptions options;

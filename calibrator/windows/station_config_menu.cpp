@@ -1,6 +1,7 @@
 #include "station_config_menu.h"
 
 #include "screen_pointer.h"
+#include "window_accessibility.h"
 
 #include "link/com_settings.h"
 #include "link/comm_control.h"
@@ -81,11 +82,14 @@ StationConfigMenu::StationConfigMenu(QMainWindow &window, orv::StationLink &link
     m_menu->setObjectName(QStringLiteral("config_menu"));
     QAction *save = m_menu->addAction(QStringLiteral("&Save Station Configuration…"));
     save->setObjectName(QStringLiteral("save_config_menu"));
-    connect(save, &QAction::triggered, this, &StationConfigMenu::saveConfiguration);
+    onChosen(save, &m_window, this, &StationConfigMenu::saveConfiguration);
     QAction *restore = m_menu->addAction(QStringLiteral("&Restore Station Configuration…"));
     restore->setObjectName(QStringLiteral("restore_config_menu"));
-    connect(restore, &QAction::triggered, this, &StationConfigMenu::restoreConfiguration);
+    onChosen(restore, &m_window, this, &StationConfigMenu::restoreConfiguration);
+    // Until connected; the entries too, as a screen reader reaches them without the menu.
     m_menu->setEnabled(false);
+    save->setEnabled(false);
+    restore->setEnabled(false);
 
     chooseFile = [this](bool saving) {
         return saving ? QFileDialog::getSaveFileName(&m_window, QStringLiteral("Save Station Configuration"),

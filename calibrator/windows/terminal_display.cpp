@@ -20,6 +20,8 @@ TerminalDisplay::TerminalDisplay(orv::CommControl &comm, QWidget *parent)
 {
     setFont(terminalFont());
     setFocusPolicy(Qt::StrongFocus);
+    // Heard by what it is; what the station writes on it is not yet readable to a screen reader.
+    setAccessibleName(QStringLiteral("Station terminal"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_InputMethodEnabled, false);
     connect(&m_comm, &orv::CommControl::terminalShow, this, &TerminalDisplay::handleShow);

@@ -4,6 +4,7 @@
 #include "pages/about_box.h"
 #include "pages/vururaz_pages.h"
 #include "vendor/kx32r60.h"
+#include "vururaz_accessible.h"
 #include "vururaz_typelib.h"
 
 #include <QApplication>
@@ -33,11 +34,14 @@ CVururazCtrl::CVururazCtrl(QWidget *parent)
     : CKxControlBase(parent), m_intl(std::make_shared<zq::FileIntlProfile>())
 {
     ++g_liveControls;
+    CVururazAccessible::registerFactory();
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled, false);
     initInput();
     bindAutomation();
     resetState();
+    // Every change notification may follow a change of text, caret or value.
+    connect(this, &zq::OleControl::propertyChanged, this, &CVururazCtrl::announceChanges);
 }
 
 CVururazCtrl::~CVururazCtrl()

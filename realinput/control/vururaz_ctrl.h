@@ -6,6 +6,7 @@
 #include "control/repeat_clock.h"
 #include "control/value_model.h"
 #include "kx_control_base.h"
+#include "vururaz_accessible.h"
 #include "vururaz_properties.h"
 
 #include <memory>
@@ -235,6 +236,8 @@ protected:
     void leaveEvent(QEvent *event) override;
 
 private:
+    friend class CVururazAccessible;
+
     void bindAutomation();
     const zq::IntlProfile &intl() const { return *m_intl; }
 
@@ -267,6 +270,9 @@ private:
     void initInput();
     zq::EditContext editContext();
     void fireKey(int dispid, int keyCode, Qt::KeyboardModifiers mods);
+    // One key as the keyboard sends it: its virtual-key code (0 for none) and the
+    // character it types (-1 for none), events first, then the edit.
+    void typeKey(int key, int character, Qt::KeyboardModifiers modifiers);
     int hitTestChar(int x);
     void leftButtonDown(QMouseEvent *event);
     void updateSpinHover(QPoint pos);
@@ -274,6 +280,8 @@ private:
     void scheduleSpinRepeat();
     void spinRepeat();
     void applySpinStep(double step);
+    // Tells assistive technology what changed since it was last told (vururaz_accessible.cpp).
+    void announceChanges();
 
     std::shared_ptr<const zq::IntlProfile> m_intl;
     zq::TextState m_state;
@@ -308,4 +316,6 @@ private:
     std::unique_ptr<RepeatClock> m_repeatClock;
     bool m_focusByPress = false;
     bool m_validating = false;
+
+    VururazSnapshot m_announced;
 };

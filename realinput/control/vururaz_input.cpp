@@ -208,7 +208,10 @@ bool CVururazCtrl::event(QEvent *event)
         event->accept();
         return true;
     }
-    return CKxControlBase::event(event);
+    const bool handled = CKxControlBase::event(event);
+    // Keys, clicks and focus change the text and caret without a change notification.
+    announceChanges();
+    return handled;
 }
 
 void CVururazCtrl::fireKey(int dispid, int keyCode, Qt::KeyboardModifiers mods)
@@ -232,19 +235,28 @@ zq::EditContext CVururazCtrl::editContext()
 
 void CVururazCtrl::keyPressEvent(QKeyEvent *event)
 {
-    const zq::KeyModifiers mods{(event->modifiers() & Qt::ShiftModifier) != 0,
-                                (event->modifiers() & Qt::ControlModifier) != 0};
+    typeKey(virtualKey(event), characterOf(event, zq::IntlSettings::read(intl()).decimalChar()), event->modifiers());
+    // The control wants arrows and characters only: Enter and Escape still reach the
+    // container's default and cancel buttons.
+    const int k = event->key();
+    if (k == Qt::Key_Return || k == Qt::Key_Enter || k == Qt::Key_Escape)
+        event->ignore();
+    else
+        event->accept();
+}
+
+void CVururazCtrl::typeKey(int key, int character, Qt::KeyboardModifiers modifiers)
+{
+    const zq::KeyModifiers mods{(modifiers & Qt::ShiftModifier) != 0, (modifiers & Qt::ControlModifier) != 0};
     EditAdapter sink(*this);
     const bool editing = ambientUserMode();
-    const int key = virtualKey(event);
     if (key != 0) {
-        fireKey(vururaz::event::KeyDown, key, event->modifiers());
+        fireKey(vururaz::event::KeyDown, key, modifiers);
         if (editing)
             zq::KeyDown(m_state, key, mods, editContext(), sink);
     }
-    const int c = characterOf(event, zq::IntlSettings::read(intl()).decimalChar());
-    if (c >= 0) {
-        zq::EventArgs args{{QStringLiteral("KeyAscii"), Variant::fromI2(short(c)), true}};
+    if (character >= 0) {
+        zq::EventArgs args{{QStringLiteral("KeyAscii"), Variant::fromI2(short(character)), true}};
         fireEvent(vururaz::event::KeyPress, args);
         int typed = 0;
         try {
@@ -255,13 +267,6 @@ void CVururazCtrl::keyPressEvent(QKeyEvent *event)
         if (editing)
             zq::TypeCharacter(m_state, typed & 0xFF, mods, editContext(), sink);
     }
-    // The control wants arrows and characters only: Enter and Escape still reach the
-    // container's default and cancel buttons.
-    const int k = event->key();
-    if (k == Qt::Key_Return || k == Qt::Key_Enter || k == Qt::Key_Escape)
-        event->ignore();
-    else
-        event->accept();
 }
 
 void CVururazCtrl::keyReleaseEvent(QKeyEvent *event)

@@ -23,6 +23,7 @@
 #include "link/connect_station.h"
 #include "link/settings_file.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -675,10 +676,15 @@ void TestCalForm::sliderThatCannotShowTheStationWritesOnlyAChosenValue_data()
     QTest::addColumn<int>("stationRaw");
     QTest::addColumn<QString>("note");
     QTest::addColumn<int>("writtenAfterOneStepLeft");
-    QTest::newRow("outside the file's range") << QByteArray("12, 0, 255, 1, 96, temp: outside") << 600
-                                              << "The station holds 504, outside the range of 4103.prm (-96 to 159)" << 254;
+    QTest::addColumn<bool>("byScreenReader");
+    const QString outside = QStringLiteral("The station holds 504, outside the range of 4103.prm (-96 to 159)");
+    QTest::newRow("outside the file's range") << QByteArray("12, 0, 255, 1, 96, temp: outside") << 600 << outside
+                                              << 254 << false;
     QTest::newRow("between the slider's steps") << QByteArray("12, 0, 1000, 10, 0, temp: outside") << 553
-                                                << "The station holds 55.3, which the slider cannot show exactly" << 540;
+                                                << "The station holds 55.3, which the slider cannot show exactly" << 540
+                                                << false;
+    QTest::newRow("moved by a screen reader") << QByteArray("12, 0, 255, 1, 96, temp: outside") << 600 << outside
+                                              << 254 << true;
 }
 
 // Once showed "Currently 504 / Set To 159" and wrote raw 255 over 600 unasked.
@@ -688,6 +694,7 @@ void TestCalForm::sliderThatCannotShowTheStationWritesOnlyAChosenValue()
     QFETCH(int, stationRaw);
     QFETCH(QString, note);
     QFETCH(int, writtenAfterOneStepLeft);
+    QFETCH(bool, byScreenReader);
     WindowRig rig;
     PrmFolder prm(QStringLiteral("4103.prm"), {{"temp: outside", line}});
     rig.setRaw("temp: outside", stationRaw);
@@ -701,7 +708,11 @@ void TestCalForm::sliderThatCannotShowTheStationWritesOnlyAChosenValue()
     QVERIFY(rig.log.texts().size() == 1 && rig.log.texts().first().startsWith("Nothing was written"));
     QVERIFY(rig.form()->isEnabled());
 
-    QTest::keyClick(rig.find<QSlider>("out_temp_slider"), Qt::Key_Left);
+    auto *slider = rig.find<QSlider>("out_temp_slider");
+    if (byScreenReader)
+        QAccessible::queryAccessibleInterface(slider)->valueInterface()->setCurrentValue(slider->value() - 1);
+    else
+        QTest::keyClick(slider, Qt::Key_Left);
     QTest::mouseClick(change, Qt::LeftButton);
     QCOMPARE(rig.raw("temp: outside"), writtenAfterOneStepLeft);
     QVERIFY(!rig.find<QLabel>("out_temp_frame_note")->isVisibleTo(rig.form()));

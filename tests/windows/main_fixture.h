@@ -35,11 +35,13 @@ struct MainFixture
         return window->findChild<QAction *>(QLatin1String(name));
     }
 
-    // The entries whose state the link drives, as "name:0/1" in one line.
+    // The entries whose state the link drives, as "name:0/1" in one line. Those inside
+    // a disabled menu are disabled too: a screen reader reaches them without the menu.
     QString menuState() const
     {
         QStringList out;
-        for (const char *name : {"open_port_menu", "port_close_menu", "port_only_menu", "View_menu", "COM_menu"})
+        for (const char *name : {"open_port_menu", "port_close_menu", "port_only_menu", "View_menu", "cal_menu",
+                                 "COM_menu", "save_config_menu"})
             out << QStringLiteral("%1:%2").arg(QLatin1String(name)).arg(int(action(name)->isEnabled()));
         return out.join(QLatin1Char(' '));
     }
@@ -57,10 +59,10 @@ struct MainFixture
 };
 
 inline const QString startUpState = QStringLiteral(
-    "open_port_menu:1 port_close_menu:0 port_only_menu:1 View_menu:0 COM_menu:1");
+    "open_port_menu:1 port_close_menu:0 port_only_menu:1 View_menu:0 cal_menu:0 COM_menu:1 save_config_menu:0");
 inline const QString connectedState = QStringLiteral(
-    "open_port_menu:0 port_close_menu:1 port_only_menu:0 View_menu:1 COM_menu:0");
+    "open_port_menu:0 port_close_menu:1 port_only_menu:0 View_menu:1 cal_menu:1 COM_menu:0 save_config_menu:1");
 inline const QString portOnlyState = QStringLiteral(
-    "open_port_menu:0 port_close_menu:1 port_only_menu:0 View_menu:0 COM_menu:0");
+    "open_port_menu:0 port_close_menu:1 port_only_menu:0 View_menu:0 cal_menu:0 COM_menu:0 save_config_menu:0");
 
 } // namespace orv::test

@@ -9,6 +9,12 @@
 
 #include <functional>
 
+// A property bag holding the text and, after it, whatever else a row needs.
+inline QByteArray bag(const QByteArray &text, const QByteArray &extra = QByteArray())
+{
+    return "Text = \"" + text + "\"\n" + extra;
+}
+
 // A repeat clock that moves only when the test says so; due calls run in time order.
 class ManualClock final : public RepeatClock
 {

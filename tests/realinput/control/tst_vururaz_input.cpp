@@ -11,11 +11,6 @@ using zq::Variant;
 
 namespace {
 
-QByteArray bag(const QByteArray &text, const QByteArray &extra = QByteArray())
-{
-    return "Text = \"" + text + "\"\n" + extra;
-}
-
 // Synthetic edges: every character 10 pixels wide.
 QVector<int> evenEdges(int n)
 {

@@ -1,5 +1,7 @@
 #include <zq/realinput.h>
 
+#include <QAccessible>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPluginLoader>
 #include <QSignalSpy>
@@ -97,6 +99,15 @@ private slots:
         if (args.first().isValid())
             QCOMPARE(spy.first(), args);
         QTEST(input->text(), "text");
+    }
+
+    void screenReaderHearsItByItsLabel()
+    {
+        QWidget form;
+        auto *input = new zq::RealInput(&form);
+        (new QLabel(QStringLiteral("&Price"), &form))->setBuddy(input);
+        QAccessibleInterface *heard = QAccessible::queryAccessibleInterface(input->focusProxy());
+        QCOMPARE(heard->text(QAccessible::Name), QStringLiteral("Price"));
     }
 
 #ifdef ZQREALINPUTPLUGIN_PATH
