@@ -19,9 +19,9 @@ const QList<ExitCodeText> exitCodeTexts = {
     {Refused, "refused, nothing written: no definition file, an unreadable definition-file line, setting "
               "absent, value outside its limits, damaged backup"},
     {Differ, "diff found differences, or restore --dry-run would write"},
-    {Interrupted, "restore or clock --set-station stopped by Ctrl+C"},
+    {Interrupted, "restore, clock --set-station or a run over several slots stopped by Ctrl+C"},
     {NotTaken, "restore wrote everything but the station kept some old values"},
-    {SettingsProblem, "the settings file cannot be read or saved, or the slot names an unusable port or rate"},
+    {SettingsProblem, "the settings file cannot be read or saved, the slot names an unusable port or rate, or no slot has a port set"},
     {DetectAbandoned, "detect ended at once by a second Ctrl+C"},
 };
 
