@@ -338,7 +338,10 @@ SlotOutcome runSlotCommand(const SlotCommand &run, int slot, const std::atomic_b
         for (const QString &arg : args)
             if (!arg.startsWith(QLatin1String("--")))
                 outcome.file = arg;
-    if (takesFolder(run.command) && run.command != QLatin1String("backup") && !QFileInfo::exists(outcome.file)) {
+    if (run.command == QLatin1String("backup")) {
+        // The folder of a backup is made here, for the windows as for the command line.
+        QDir().mkpath(QFileInfo(outcome.file).absolutePath());
+    } else if (takesFolder(run.command) && !QFileInfo::exists(outcome.file)) {
         outcome.exitCode = BadUsage;
         outcome.problem = QStringLiteral("no backup of slot %1 in the folder (%2)").arg(slot).arg(outcome.file);
         run.lineOut(QStringLiteral("orvcal-cli: ") + outcome.problem, true);
@@ -405,7 +408,8 @@ QString resultText(const QString &command, const SlotOutcome &outcome)
     case ExchangeFailed:
         return QStringLiteral("no answer");
     case BadUsage:
-        return takesFolder(command) ? QStringLiteral("no backup") : QStringLiteral("bad arguments");
+        return takesFolder(command) && command != QLatin1String("backup") ? QStringLiteral("no backup")
+                                                                           : QStringLiteral("bad arguments");
     case PortUnavailable:
         return outcome.problem.contains(QLatin1String("went away")) || outcome.problem.contains(QLatin1String("was lost"))
             ? QStringLiteral("line lost")

@@ -258,7 +258,7 @@ void ORV_Main::setMenuState(MenuState state)
     // The menu itself, not only its bar entry: enabling the window would re-enable the entry.
     m_viewMenu->setEnabled(state == MenuState::Connected);
     m_comMenu->setEnabled(unconnected);
-    m_configMenu->menu()->setEnabled(state == MenuState::Connected);
+    m_configMenu->setMenuState(state == MenuState::Connected, unconnected);
 }
 
 void ORV_Main::linkClosing()
