@@ -266,6 +266,7 @@ void TestExchange::failuresAreResults()
     QCOMPARE(failure.error, error);
     QVERIFY(!failure.text.isEmpty());
     QCOMPARE(int(f.peer.requests().size()), transmissions);
+    QCOMPARE(f.line->sentBytes().isEmpty(), transmissions == 0);
     QVERIFY2(f.elapsedMs() >= minMs && f.elapsedMs() <= maxMs, qPrintable(QString::number(f.elapsedMs())));
     // A reply longer than its length is never kept whole, whatever a flooding peer sends.
     QVERIFY2(failure.received.size() <= (operation == QLatin1String("version") ? 8 : 3),
