@@ -56,6 +56,11 @@ void TestFleetDialog::rowsFollowEachSlot()
                  qPrintable(dialog.rowText(row)));
     QVERIFY2(dialog.rowText(3).contains(QLatin1String("| port unavailable |")), qPrintable(dialog.rowText(3)));
     QVERIFY(dialog.summary().startsWith(QLatin1String("3 of 4 station(s) backed up into")));
+    // The manual's picture: ORV_SCREENSHOT_DIR=/tmp/shots build-check/tests/windows/tst_fleet_dialog
+    if (const QString shots = qEnvironmentVariable("ORV_SCREENSHOT_DIR"); !shots.isEmpty()) {
+        dialog.show();
+        QVERIFY(dialog.grab().save(QDir(shots).filePath(QStringLiteral("backup-every-station.png"))));
+    }
     QCOMPARE(QDir(dir.filePath(QStringLiteral("all"))).entryList(QDir::Files),
              (QStringList{"slot00-Mast_0.json", "slot01-Mast_1.json", "slot02-Mast_2.json"}));
 }
