@@ -48,6 +48,14 @@ private:
     StationLink &m_link;
 };
 
+// One exchange with the station: it starts with nothing received, so its
+// failure never carries what an earlier exchange got.
+class StationLink::Exchange : public Activity
+{
+public:
+    explicit Exchange(StationLink &link) : Activity(link) { link.m_reply.clear(); }
+};
+
 QString lineLostReason(const QString &reason)
 {
     return QStringLiteral("The line to the weather station was lost: %1.").arg(reason);
@@ -215,7 +223,7 @@ void StationLink::reportAttempt(LinkProgress::Exchange exchange, int address, in
 
 LinkResult<QByteArray> StationLink::request_version()
 {
-    Activity activity(*this);
+    Exchange exchange(*this);
     for (int attempts = 1;; ++attempts) {
         if (std::optional<LinkFailure> gone = lineGone())
             return *gone;
@@ -235,7 +243,7 @@ LinkResult<QByteArray> StationLink::request_version()
 
 LinkResult<quint16> StationLink::read_param(int address)
 {
-    Activity activity(*this);
+    Exchange exchange(*this);
     if (std::optional<LinkFailure> refused = unsendable(address))
         return *refused;
     pause(readSettle);
@@ -262,7 +270,7 @@ LinkResult<quint16> StationLink::read_param(int address)
 
 LinkResult<quint16> StationLink::write_param(int address, int value)
 {
-    Activity activity(*this);
+    Exchange exchange(*this);
     if (std::optional<LinkFailure> refused = unsendable(address, &value))
         return *refused;
     const QByteArray packet = writePacket(std::uint8_t(address), value);
@@ -287,7 +295,7 @@ LinkResult<quint16> StationLink::write_param(int address, int value)
 
 LinkResult<Sent> StationLink::write_param_no_echo(int address, int value)
 {
-    Activity activity(*this);
+    Exchange exchange(*this);
     if (std::optional<LinkFailure> refused = unsendable(address, &value))
         return *refused;
     if (std::optional<LinkFailure> gone = lineGone())

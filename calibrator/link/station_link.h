@@ -74,6 +74,8 @@ public:
 private:
     class Activity;
     friend class Activity;
+    class Exchange;
+    friend class Exchange;
 
     // A pause inside an exchange: ends early once the line is gone, since
     // nothing can arrive any more.

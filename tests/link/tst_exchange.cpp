@@ -506,11 +506,14 @@ void TestExchange::serialPortHoldsBoundedInput()
 void TestExchange::successAfterFailureLeavesNoTrace()
 {
     LinkFixture f;
-    f.peer.setResponder(ScriptedPeer::silent());
+    f.peer.setResponder(replyToEach(QByteArray("garbage!!")));
     QVERIFY(f.open());
-    QVERIFY(!f.link->request_version());
+    QCOMPARE(f.link->request_version().failure().received, QByteArray("garbage!"));
     f.peer.setResponder(replyToEach(QByteArray("4.103\r\n")));
     QCOMPARE(f.link->request_version().value(), QByteArray("4.103\r\n"));
+    // Nor does one exchange's reply show in the next one's failure.
+    f.comm->setPortOpen(false);
+    QCOMPARE(f.link->read_param(0x10).failure().received, QByteArray());
 }
 
 void TestExchange::waitSpanningMidnightEndsOnTime()
