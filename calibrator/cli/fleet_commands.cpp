@@ -67,6 +67,17 @@ void printLine(std::FILE *stream, const QString &line)
     std::fflush(stream);
 }
 
+// The slot whose command runs on this thread, for the link's own log lines.
+thread_local QString slotPrefix;
+QtMessageHandler previousHandler = nullptr;
+
+void handleLogLine(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (slotPrefix.isEmpty())
+        return previousHandler(type, context, message);
+    printLine(stderr, slotPrefix + qFormatLogMessage(type, context, message));
+}
+
 bool takesFolder(const QString &command)
 {
     return command == QLatin1String("backup") || command == QLatin1String("diff")
@@ -462,8 +473,12 @@ int runFleet(CliContext &c, const FleetOptions &options, const QString &command,
         SlotCommand mine = slotCommand;
         const QString prefix = QStringLiteral("slot %1: ").arg(run.stations[index].slot);
         mine.lineOut = [&, prefix](const QString &line, bool error) { printLine(error ? stderr : slotOut, prefix + line); };
-        return runSlotCommand(mine, run.stations[index].slot, stop);
+        slotPrefix = prefix;
+        SlotOutcome outcome = runSlotCommand(mine, run.stations[index].slot, stop);
+        slotPrefix.clear();
+        return outcome;
     });
+    previousHandler = qInstallMessageHandler(handleLogLine);
     runner = run.runner.get();
     c.out.flush();
     c.err.flush();
@@ -488,6 +503,7 @@ int runFleet(CliContext &c, const FleetOptions &options, const QString &command,
     runner->start();
     if (!runner->isFinished())
         loop.exec();
+    qInstallMessageHandler(previousHandler);
     run.seconds = double(timer.elapsed()) / 1000.0;
     const int saved = run.saveNewRates();
     run.report(false);
