@@ -73,7 +73,7 @@ QtMessageHandler previousHandler = nullptr;
 
 void handleLogLine(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    if (slotPrefix.isEmpty())
+    if (slotPrefix.isEmpty() && previousHandler)
         return previousHandler(type, context, message);
     printLine(stderr, slotPrefix + qFormatLogMessage(type, context, message));
 }
