@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Makes the Debian package of ORV CAL in one go: a clean build of the programs
+# Makes the Debian packages of ORV CAL in one go: a clean build of the programs
 # with Debian's build flags and every hardening feature, installed into a
 # staging folder, stripped, with compressed manual pages and changelog, the
-# copyright file, and dependencies as dpkg-shlibdeps finds them.
+# copyright file, and dependencies as dpkg-shlibdeps finds them. The input
+# widget's development files and Designer plugin go into libzqrealinput-dev.
 #
-#   scripts/build-deb.sh [OUT_DIR]      the .deb lands in OUT_DIR (default build-deb)
+#   scripts/build-deb.sh [OUT_DIR]      the .debs land in OUT_DIR (default build-deb);
+#                                       the development package's path is printed first
 set -euo pipefail
 src="$(cd "$(dirname "$0")/.." && pwd)"
 out="${1:-$src/build-deb}"
@@ -13,6 +15,7 @@ out="$(cd "$out" && pwd)"
 build="$out/build"
 # The layout dpkg-shlibdeps expects, so that it takes the private libraries for the package's own.
 stage="$out/debian/orvcal"
+dev_stage="$out/debian/libzqrealinput-dev"
 deb="$src/packaging/deb"
 
 fail() { echo "build-deb: $*" >&2; exit 1; }
@@ -40,10 +43,11 @@ logged="$(dpkg-parsechangelog -l "$deb/changelog" -S Version)"
 released="$(grep -o -m1 '<release version="[^"]*"' "$src"/packaging/*.metainfo.xml | cut -d'"' -f2)"
 [ "$released" = "$version" ] || fail "the metainfo's latest release is $released, the programs are $version"
 
-doc="$stage/usr/share/doc/orvcal"
-install -d "$doc"
-install -m 644 "$deb/copyright" "$doc/copyright"
-gzip -9n -c "$deb/changelog" >"$doc/changelog.gz"
+for doc in "$stage/usr/share/doc/orvcal" "$dev_stage/usr/share/doc/libzqrealinput-dev"; do
+  install -d "$doc"
+  install -m 644 "$deb/copyright" "$doc/copyright"
+  gzip -9n -c "$deb/changelog" >"$doc/changelog.gz"
+done
 gzip -9n "$stage"/usr/share/man/man1/*.1
 install -D -m 644 "$deb/lintian-overrides" "$stage/usr/share/lintian/overrides/orvcal"
 
@@ -63,17 +67,39 @@ chmod -R u+rwX,go+rX,go-w "$stage"
 # DEBIAN folder to find the package's root for $ORIGIN run paths.
 install -d "$stage/DEBIAN"
 printf 'Source: orvcal\n\nPackage: orvcal\nArchitecture: any\n' >"$out/debian/control"
-depends="$(cd "$out" && dpkg-shlibdeps -O "${elves[@]}" 2>"$out/shlibdeps.log" | sed -n 's/^shlibs:Depends=//p')" \
-  || fail "dpkg-shlibdeps: $(cat "$out/shlibdeps.log")"
+shlibdeps() {
+  (cd "$out" && dpkg-shlibdeps -O "$@" 2>"$out/shlibdeps.log" | sed -n 's/^shlibs:Depends=//p') \
+    || fail "dpkg-shlibdeps: $(cat "$out/shlibdeps.log")"
+}
+depends="$(shlibdeps "${elves[@]}")"
 [ -n "$depends" ] || fail "dpkg-shlibdeps found no dependencies: $(cat "$out/shlibdeps.log")"
+# The Designer plugin's run path reaches the widget library in orvcal's private folder,
+# so its dependencies are taken while both still lie in one tree, then it moves over.
+plugins=("$stage"/usr/lib/*/qt6/plugins/designer/*.so)
+[ -e "${plugins[0]}" ] || fail "no Designer plugin was built (Debian: qt6-tools-dev)"
+dev_depends="$(shlibdeps "${plugins[@]}")"
+for f in usr/include usr/lib/*/cmake usr/lib/*/pkgconfig usr/lib/*/qt6; do
+  for path in "$stage"/$f; do
+    [ -e "$path" ] || continue
+    rel="${path#"$stage"/}"
+    install -d "$(dirname "$dev_stage/$rel")"
+    mv "$path" "$dev_stage/$rel"
+  done
+done
+rmdir "$stage"/usr/lib/*-* 2>/dev/null || true
 
-(cd "$stage" && find usr -type f -print0 | sort -z | xargs -0 md5sum) >"$stage/DEBIAN/md5sums"
 arch="$(dpkg --print-architecture)"
-size="$(du -sk --exclude=DEBIAN "$stage" | cut -f1)"
+# make_deb STAGE TEMPLATE DEPENDS NAME: the control file, the checksums and the package.
+make_deb() {
+  install -d "$1/DEBIAN"
+  (cd "$1" && find usr -type f -print0 | sort -z | xargs -0 md5sum) >"$1/DEBIAN/md5sums"
+  size="$(du -sk --exclude=DEBIAN "$1" | cut -f1)"
+  sed -e "s/@VERSION@/$version/" -e "s/@ARCH@/$arch/" -e "s/@SIZE@/$size/" -e "s/@DEPENDS@/$3/" "$2" >"$1/DEBIAN/control"
+  file="$out/${4}_${version}_${arch}.deb"
+  dpkg-deb --root-owner-group --build "$1" "$file" >/dev/null
+  echo "$file"
+}
+# CMake's imported target names the library file, which orvcal of the same build holds.
+make_deb "$dev_stage" "$deb/control-dev.in" "orvcal (= $version), qt6-base-dev, $dev_depends" libzqrealinput-dev
 # The display platform is a plugin that Qt loads at run time, which no link records.
-sed -e "s/@VERSION@/$version/" -e "s/@ARCH@/$arch/" -e "s/@SIZE@/$size/" \
-    -e "s/@DEPENDS@/$depends, qt6-qpa-plugins/" "$deb/control.in" >"$stage/DEBIAN/control"
-
-file="$out/orvcal_${version}_${arch}.deb"
-dpkg-deb --root-owner-group --build "$stage" "$file" >/dev/null
-echo "$file"
+make_deb "$stage" "$deb/control.in" "$depends, qt6-qpa-plugins" orvcal

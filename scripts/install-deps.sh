@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian 12 machine lacks to build and test ORV CAL.
 set -euo pipefail
-# mandoc: the manual-page tests lint the pages with it.
+# mandoc: the manual-page tests lint the pages with it. clang and its runtime
+# libraries: the sanitizer build is made with clang, for its libFuzzer targets.
+# qt6-tools-dev: Designer's plugin interface, for the input widget's Designer plugin.
 packages=(build-essential cmake ninja-build pkg-config
-          qt6-base-dev qt6-serialport-dev qt6-qpa-plugins
+          qt6-base-dev qt6-serialport-dev qt6-qpa-plugins qt6-tools-dev
           fonts-liberation xvfb xauth xdotool
-          ser2net mandoc)
+          ser2net mandoc
+          clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -44,7 +44,7 @@ std::optional<long> parseNumber(const QString &text, long min, long max)
 
 void StreamMessages::showMessage(const QString &text, MessageIcon, const QString &title)
 {
-    m_err << title << ": " << text << Qt::endl;
+    m_err << printableMessage(title, text) << Qt::endl;
 }
 
 void CliContext::prepare()
@@ -138,7 +138,7 @@ int CliContext::openLink()
         return SettingsProblem;
     }
     if (!comm->setPortOpen(true)) {
-        err << "orvcal-cli: cannot open COM" << p << " (" << comm->devicePath(p) << "): "
+        err << "orvcal-cli: cannot open COM" << p << " (" << printable(comm->devicePath(p)) << "): "
             << comm->lastOpenErrorString() << Qt::endl;
         if (const QString advice = comm->lastOpenAdvice(); !advice.isEmpty())
             err << "orvcal-cli: " << advice << Qt::endl;

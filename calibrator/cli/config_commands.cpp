@@ -75,7 +75,7 @@ int readStation(CliContext &c, const Station &station, const QList<ParamEntry> &
         return c.exchangeFailed(QStringLiteral("the read of setting %1 of %2").arg(raw->size() + 1).arg(entries.size()),
                                 read.failure);
     default:
-        c.err << "orvcal-cli: " << station.definitionFile << " needs correcting first; nothing was written"
+        c.err << "orvcal-cli: " << printable(station.definitionFile) << " needs correcting first; nothing was written"
               << Qt::endl;
         return Refused;
     }
@@ -91,7 +91,7 @@ int readBackupFile(CliContext &c, const QString &path, StationBackup *backup)
     QString reason;
     int line = 0;
     if (!StationBackup::fromJson(file.read(StationBackup::largestFile + 1), backup, &reason, &line)) {
-        c.err << "orvcal-cli: " << path << ", line " << line << ": " << reason
+        c.err << "orvcal-cli: " << path << ", line " << line << ": " << printable(reason)
               << "; the file was refused and nothing was sent to the station" << Qt::endl;
         return Refused;
     }
@@ -134,8 +134,8 @@ int backup(CliContext &c, const QStringList &args)
         c.err << "orvcal-cli: cannot write " << path << ": " << file.errorString() << Qt::endl;
         return ExchangeFailed;
     }
-    c.out << "saved " << b.settings.size() << " settings of firmware " << station.firmware << " ("
-          << station.definitionFile << ") to " << path << Qt::endl;
+    c.out << "saved " << b.settings.size() << " settings of firmware " << printable(station.firmware) << " ("
+          << printable(station.definitionFile) << ") to " << path << Qt::endl;
     return Ok;
 }
 
@@ -158,8 +158,8 @@ int diff(CliContext &c, const QStringList &args)
     if (const int code = readBackupThenConnect(c, args[0], &b, &station); code != Ok)
         return code;
     if (b.firmware != station.firmware)
-        c.out << "note: the backup is of firmware " << b.firmware << ", the station runs " << station.firmware
-              << Qt::endl;
+        c.out << "note: the backup is of firmware " << printable(b.firmware) << ", the station runs "
+              << printable(station.firmware) << Qt::endl;
     QMap<ParamEntry, int> raw;
     if (const int code = readStation(c, station, backupEntries(station.records), &raw); code != Ok)
         return code;
@@ -226,7 +226,7 @@ int restore(CliContext &c, const QStringList &arguments)
         const bool overridden = p.forcible && force;
         refused = refused || !overridden;
         c.err << (overridden ? "orvcal-cli: warning: " : "orvcal-cli: ") << args[0] << ", line " << p.line << ": "
-              << p.reason << (p.forcible && !force ? " (--force restores it anyway)" : "") << Qt::endl;
+              << printable(p.reason) << (p.forcible && !force ? " (--force restores it anyway)" : "") << Qt::endl;
     }
     if (refused) {
         c.err << "orvcal-cli: the backup was refused; nothing was written to the station" << Qt::endl;
@@ -238,7 +238,8 @@ int restore(CliContext &c, const QStringList &arguments)
         return code;
     const RestorePlan plan = planRestore(b, station.records, raw);
     for (ParamEntry e : plan.absentHere)
-        c.out << "skipped (firmware " << station.firmware << " has no such setting): " << entryName(e) << Qt::endl;
+        c.out << "skipped (firmware " << printable(station.firmware) << " has no such setting): " << entryName(e)
+              << Qt::endl;
     for (ParamEntry e : plan.notInBackup)
         c.out << "not in the backup, left as it is: " << entryName(e) << Qt::endl;
     if (plan.writes.isEmpty()) {
@@ -312,7 +313,7 @@ int clock(CliContext &c, const QStringList &args)
     ClockCheck check(*c.link, station.records, panels);
     auto failed = [&](ClockResult result) -> int {
         if (result == ClockResult::Absent) {
-            c.err << "orvcal-cli: firmware " << station.firmware << " has no clock settings" << Qt::endl;
+            c.err << "orvcal-cli: firmware " << printable(station.firmware) << " has no clock settings" << Qt::endl;
             return Refused;
         }
         return ExchangeFailed;

@@ -25,7 +25,7 @@ public:
     }
     void print(const QString &text) override
     {
-        m_out << text;
+        m_out << printable(text);
         m_out.flush();
         m_lineOpen = true;
     }
@@ -99,7 +99,7 @@ int detect(CliContext &c, const QStringList &args)
         return SettingsProblem;
     }
     c.out << "Saved COM" << result.port << " at " << result.baud << " baud as station slot 0 ("
-          << c.settings.stationName(0) << ") in " << c.settingsFile.path() << Qt::endl;
+          << printable(c.settings.stationName(0)) << ") in " << c.settingsFile.path() << Qt::endl;
     return Ok;
 }
 

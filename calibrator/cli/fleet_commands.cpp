@@ -159,8 +159,8 @@ struct FleetRun
         QList<QStringList> rows{head};
         for (int i = 0; i < stations.size(); ++i) {
             const SlotOutcome o = runner->outcome(i);
-            rows << QStringList{QString::number(stations[i].slot), stations[i].name,
-                                QStringLiteral("COM%1 %2").arg(stations[i].port).arg(stations[i].device),
+            rows << QStringList{QString::number(stations[i].slot), printable(stations[i].name),
+                                QStringLiteral("COM%1 %2").arg(stations[i].port).arg(printable(stations[i].device)),
                                 result(i, endedAtOnce), o.ran ? secondsText(o.seconds) : QStringLiteral("-")};
         }
         QList<int> widths(head.size(), 0);

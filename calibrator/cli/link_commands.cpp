@@ -24,16 +24,7 @@ int version(CliContext &c, const QStringList &args)
     if (!version)
         return c.exchangeFailed(QStringLiteral("the version request"), version.failure());
     // Seven bytes as sent; line endings printed as escapes so the output stays one line.
-    QByteArray shown;
-    for (char ch : *version) {
-        if (ch == '\r')
-            shown += "\\r";
-        else if (ch == '\n')
-            shown += "\\n";
-        else
-            shown += ch;
-    }
-    c.out << QString::fromLatin1(shown) << Qt::endl;
+    c.out << printable(QString::fromLatin1(*version)) << Qt::endl;
     return Ok;
 }
 
@@ -78,20 +69,20 @@ int ports(CliContext &c, const QStringList &args)
         return code;
     c.out << "Port map (" << PortMap::fileName() << " in " << c.dataDir << ", then ORV_PORTS):" << Qt::endl;
     for (int p = PortMap::firstPort; p <= PortMap::lastPort; ++p)
-        c.out << "  COM" << p << " = " << c.comm->devicePath(p)
+        c.out << "  COM" << p << " = " << printable(c.comm->devicePath(p))
               << (c.comm->ports().isOverridden(p) ? "" : "  (default)") << Qt::endl;
     const QStringList unusable = c.comm->ports().unusableLines();
     if (!unusable.isEmpty()) {
         c.out << "Lines not used:" << Qt::endl;
         for (const QString &line : unusable)
-            c.out << "  " << line << Qt::endl;
+            c.out << "  " << printable(line) << Qt::endl;
     }
     c.out << "Serial devices present:" << Qt::endl;
     const QStringList present = presentSerialDevices();
     if (present.isEmpty())
         c.out << "  (none)" << Qt::endl;
     for (const QString &d : present)
-        c.out << "  " << d << Qt::endl;
+        c.out << "  " << printable(d) << Qt::endl;
     return Ok;
 }
 
@@ -114,7 +105,7 @@ int settings(CliContext &c, const QStringList &args)
             + s.stationName(i).leftJustified(20) + QStringLiteral("  ") + port + QStringLiteral("  ")
             + rate.rightJustified(6) + QStringLiteral("  ")
             + (s.hasModem(i) ? QStringLiteral("modem ") + s.phoneNumber(i) : QStringLiteral("direct"));
-        c.out << line << Qt::endl;
+        c.out << printable(line) << Qt::endl;
         for (const QString &problem : s.problems(i))
             c.out << "      unusable: " << problem << Qt::endl;
     }

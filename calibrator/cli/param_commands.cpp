@@ -149,7 +149,7 @@ int settingsList(CliContext &c, const QStringList &args)
     QString path;
     if (const int code = loadRecords(c, records, &path); code != Ok)
         return code;
-    c.out << "Definition file: " << path << Qt::endl;
+    c.out << "Definition file: " << printable(path) << Qt::endl;
     c.out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8  %9")
                  .arg(QStringLiteral("entry"), -20)
                  .arg(QStringLiteral("address"), 7)
@@ -169,7 +169,7 @@ int settingsList(CliContext &c, const QStringList &args)
             continue;
         }
         if (!r.fault.isEmpty()) {
-            c.out << QStringLiteral("%1 unusable: %2").arg(name, -20).arg(r.fault) << Qt::endl;
+            c.out << QStringLiteral("%1 unusable: %2").arg(name, -20).arg(printable(r.fault)) << Qt::endl;
             continue;
         }
         float low = 0;
@@ -198,8 +198,8 @@ void printReading(CliContext &c, const NamedSetting &s, const ParamRecord &recor
     // The window's slider could not show such a value; `set` refuses to write one.
     if (reading.raw < std::min(record.rawMin(), record.rawMax()) || reading.raw > std::max(record.rawMin(), record.rawMax()))
         c.out << "note: the station holds raw " << singleText(reading.raw) << ", outside the range of "
-              << c.link->state.station_version << " (" << singleText(record.rawMin()) << " to "
-              << singleText(record.rawMax()) << ")" << Qt::endl;
+              << printable(QString::fromLatin1(c.link->state.station_version)) << " (" << singleText(record.rawMin())
+              << " to " << singleText(record.rawMax()) << ")" << Qt::endl;
     if (const QString note = unusualScaleNote(record, getWords(s), c.link->state.station_version); !note.isEmpty())
         c.link->show_message(note, MessageIcon::Information);
 }
@@ -219,7 +219,8 @@ int getAndPrint(CliContext &c, const NamedSetting &s, const ParamRecord &record)
         printReading(c, s, record, read.value);
         return Ok;
     case AccessResult::Absent:
-        c.err << "orvcal-cli: firmware " << c.link->state.station_version << " has no " << entryName(s.entry)
+        c.err << "orvcal-cli: firmware " << printable(QString::fromLatin1(c.link->state.station_version)) << " has no "
+              << entryName(s.entry)
               << Qt::endl;
         return Refused;
     case AccessResult::ComFailed:
@@ -276,7 +277,8 @@ int set(CliContext &c, const QStringList &args)
     const ParamRecord &record = records[s.entry];
     const QString name = QString::fromLatin1(entryName(s.entry));
     if (record.absent()) {
-        c.err << "orvcal-cli: firmware " << c.link->state.station_version << " has no " << name << Qt::endl;
+        c.err << "orvcal-cli: firmware " << printable(QString::fromLatin1(c.link->state.station_version)) << " has no "
+              << name << Qt::endl;
         return Refused;
     }
     if (const QString fault = recordFault(record); !fault.isEmpty()) {
@@ -287,7 +289,8 @@ int set(CliContext &c, const QStringList &args)
     float high = 0;
     float raw = value;
     if (!engLimits(record, &low, &high) || !eng_to_raw(raw, record.element[3], record.element[4])) {
-        c.err << "orvcal-cli: " << path << " gives " << name << " a scale of 0; its values cannot be converted"
+        c.err << "orvcal-cli: " << printable(path) << " gives " << name
+              << " a scale of 0; its values cannot be converted"
               << Qt::endl;
         return Refused;
     }

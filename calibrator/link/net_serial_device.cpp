@@ -22,11 +22,8 @@ namespace orv {
 
 namespace {
 
-constexpr unsigned char IAC = 255, DONT = 254, DO = 253, WONT = 252, WILL = 251, SB = 250, SE = 240;
-constexpr unsigned char BINARY = 0, SGA = 3, COM_PORT = 44;
-// COM port control commands (client to server); the server answers each plus 100.
+// COM port control commands, client to server (RFC 2217).
 constexpr unsigned char SET_BAUDRATE = 1, SET_DATASIZE = 2, SET_PARITY = 3, SET_STOPSIZE = 4, SET_CONTROL = 5;
-constexpr unsigned char SERVER_OFFSET = 100;
 
 QByteArray bytes(std::initializer_list<unsigned char> list)
 {
@@ -181,12 +178,10 @@ bool NetSerialDevice::waitWritable(int fd, int timeoutMs)
 
 bool NetSerialDevice::negotiate(const LineSettings &settings, bool hardwareFlow)
 {
-    m_localAsked = {BINARY, COM_PORT};
-    m_remoteAsked = {BINARY};
-    sendRaw(bytes({IAC, WILL, BINARY, IAC, DO, BINARY, IAC, WILL, COM_PORT}));
-    if (!waitFor([this] { return m_comPortAnswered; }, negotiateTimeoutMs))
+    sendRaw(m_codec.start());
+    if (!waitFor([this] { return m_codec.comPortAnswered(); }, negotiateTimeoutMs))
         return false;
-    if (m_comPortRefused || !m_comPortAnswered) {
+    if (m_codec.comPortRefused() || !m_codec.comPortAnswered()) {
         setError(PortError::BadSettings, m_url + QStringLiteral(": the server does not offer COM port control"));
         return false;
     }
@@ -202,14 +197,16 @@ bool NetSerialDevice::negotiate(const LineSettings &settings, bool hardwareFlow)
     if (!hardwareFlow)
         sendComPort(SET_CONTROL, bytes({quint8(m_rts ? 11 : 12)}));
     // The first request must not leave at the old rate.
-    m_serverBaud = 0;
-    if (!waitFor([this] { return m_serverBaud != 0; }, negotiateTimeoutMs))
+    m_codec.clearServerBaud();
+    if (!waitFor([this] { return m_codec.serverBaud() != 0; }, negotiateTimeoutMs))
         return false;
-    if (m_serverBaud == 0) {
+    if (m_codec.serverBaud() == 0) {
         noteOnce(QStringLiteral("%1: the server did not confirm the rate %2").arg(m_url).arg(settings.baud));
-    } else if (m_serverBaud != settings.baud) {
-        setError(PortError::BadSettings,
-                 QStringLiteral("%1: the server set %2 instead of %3").arg(m_url).arg(m_serverBaud).arg(settings.baud));
+    } else if (m_codec.serverBaud() != settings.baud) {
+        setError(PortError::BadSettings, QStringLiteral("%1: the server set %2 instead of %3")
+                                             .arg(m_url)
+                                             .arg(m_codec.serverBaud())
+                                             .arg(settings.baud));
         return false;
     }
     return true;
@@ -257,10 +254,14 @@ bool NetSerialDevice::receive()
     while (m_input.size() < inputLimit) {
         const ssize_t n = ::recv(m_fd, buffer, sizeof buffer, 0);
         if (n > 0) {
-            if (m_telnet)
-                decode(buffer, n);
-            else
+            if (!m_telnet) {
                 m_input.append(buffer, n);
+                continue;
+            }
+            QByteArray replies;
+            m_codec.decode(buffer, n, m_input, replies);
+            if (!replies.isEmpty())
+                sendRaw(replies);
             continue;
         }
         if (n < 0 && errno == EINTR)
@@ -289,125 +290,9 @@ void NetSerialDevice::handleReadable()
         emit readyRead();
 }
 
-void NetSerialDevice::decode(const char *data, qsizetype size)
-{
-    for (qsizetype i = 0; i < size; ++i) {
-        const auto c = static_cast<unsigned char>(data[i]);
-        switch (m_state) {
-        case Telnet::Data:
-            if (c == IAC)
-                m_state = Telnet::Iac;
-            else
-                m_input.append(char(c));
-            break;
-        case Telnet::Iac:
-            if (c == IAC) {
-                m_input.append(char(c));
-                m_state = Telnet::Data;
-            } else if (c >= WILL && c <= DONT) {
-                m_command = c;
-                m_state = Telnet::Option;
-            } else if (c == SB) {
-                m_sub.clear();
-                m_state = Telnet::Sub;
-            } else {
-                m_state = Telnet::Data; // NOP, GA and the like carry nothing for us
-            }
-            break;
-        case Telnet::Option:
-            handleOption(m_command, c);
-            m_state = Telnet::Data;
-            break;
-        case Telnet::Sub:
-            if (c == IAC)
-                m_state = Telnet::SubIac;
-            else
-                m_sub.append(char(c));
-            break;
-        case Telnet::SubIac:
-            if (c == IAC) {
-                m_sub.append(char(c));
-                m_state = Telnet::Sub;
-            } else {
-                if (c == SE)
-                    handleSubnegotiation();
-                m_state = Telnet::Data;
-            }
-            break;
-        }
-    }
-}
-
-void NetSerialDevice::handleOption(unsigned char command, unsigned char option)
-{
-    // Answer only what changes an option's state, so two parties cannot echo each other for ever.
-    const bool weDo = option == BINARY || option == SGA || option == COM_PORT;
-    const bool theyMay = option == BINARY || option == SGA;
-    switch (command) {
-    case WILL:
-        if (m_remoteOn.contains(option))
-            return;
-        if (theyMay) {
-            m_remoteOn.insert(option);
-            if (!m_remoteAsked.remove(option))
-                sendRaw(bytes({IAC, DO, option}));
-        } else {
-            sendRaw(bytes({IAC, DONT, option}));
-        }
-        return;
-    case WONT:
-        m_remoteAsked.remove(option);
-        if (m_remoteOn.remove(option))
-            sendRaw(bytes({IAC, DONT, option}));
-        return;
-    case DO:
-        if (option == COM_PORT)
-            m_comPortAnswered = true;
-        if (m_localOn.contains(option))
-            return;
-        if (weDo) {
-            m_localOn.insert(option);
-            if (!m_localAsked.remove(option))
-                sendRaw(bytes({IAC, WILL, option}));
-        } else {
-            sendRaw(bytes({IAC, WONT, option}));
-        }
-        return;
-    case DONT:
-        if (option == COM_PORT) {
-            m_comPortAnswered = true;
-            m_comPortRefused = true;
-        }
-        m_localAsked.remove(option);
-        if (m_localOn.remove(option))
-            sendRaw(bytes({IAC, WONT, option}));
-        return;
-    default:
-        return;
-    }
-}
-
-void NetSerialDevice::handleSubnegotiation()
-{
-    if (m_sub.size() < 2 || static_cast<unsigned char>(m_sub[0]) != COM_PORT)
-        return;
-    const auto command = static_cast<unsigned char>(m_sub[1]);
-    if (command == SERVER_OFFSET + SET_BAUDRATE && m_sub.size() >= 6) {
-        const auto *v = reinterpret_cast<const unsigned char *>(m_sub.constData() + 2);
-        m_serverBaud = int((quint32(v[0]) << 24) | (quint32(v[1]) << 16) | (quint32(v[2]) << 8) | quint32(v[3]));
-    }
-}
-
 void NetSerialDevice::sendComPort(unsigned char command, const QByteArray &value)
 {
-    QByteArray out = bytes({IAC, SB, COM_PORT, command});
-    for (char c : value) {
-        out.append(c);
-        if (static_cast<unsigned char>(c) == IAC)
-            out.append(c);
-    }
-    out += bytes({IAC, SE});
-    sendRaw(out);
+    sendRaw(TelnetCodec::comPortCommand(command, value));
 }
 
 void NetSerialDevice::sendRaw(const QByteArray &bytes)
@@ -449,13 +334,7 @@ void NetSerialDevice::close()
     m_fd = -1;
     m_input.clear();
     m_output.clear();
-    m_state = Telnet::Data;
-    m_remoteOn.clear();
-    m_localOn.clear();
-    m_remoteAsked.clear();
-    m_localAsked.clear();
-    m_comPortAnswered = false;
-    m_comPortRefused = false;
+    m_codec.reset();
 }
 
 void NetSerialDevice::setDtr(bool on)
@@ -484,16 +363,7 @@ void NetSerialDevice::write(const QByteArray &data)
 {
     if (!isOpen())
         return;
-    if (!m_telnet)
-        return sendRaw(data);
-    QByteArray escaped;
-    escaped.reserve(data.size() + 8);
-    for (char c : data) {
-        escaped.append(c);
-        if (static_cast<unsigned char>(c) == IAC)
-            escaped.append(c);
-    }
-    sendRaw(escaped);
+    sendRaw(m_telnet ? TelnetCodec::escape(data) : data);
 }
 
 QByteArray NetSerialDevice::readAll()

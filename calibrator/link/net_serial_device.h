@@ -1,6 +1,7 @@
 #pragma once
 
 #include "serial_device.h"
+#include "telnet_codec.h"
 
 #include <QSet>
 #include <QSocketNotifier>
@@ -41,14 +42,12 @@ public:
     // What could not be applied over a raw connection, each said once.
     QStringList notices() const { return m_notices; }
     // The rate the server last confirmed for its port (0 before any).
-    int serverBaud() const { return m_serverBaud; }
+    int serverBaud() const { return m_codec.serverBaud(); }
 
 signals:
     void notice(const QString &text);
 
 private:
-    enum class Telnet { Data, Iac, Option, Sub, SubIac };
-
     bool connectTo(const QString &host, quint16 port);
     // Pumps window events until `fd` can be written or `timeoutMs` pass; false on time-out or close().
     bool waitWritable(int fd, int timeoutMs);
@@ -56,9 +55,6 @@ private:
     bool waitFor(const std::function<bool()> &done, int timeoutMs);
     // Takes what the socket holds; false when the far end has gone.
     bool receive();
-    void decode(const char *data, qsizetype size);
-    void handleOption(unsigned char command, unsigned char option);
-    void handleSubnegotiation();
     void sendRaw(const QByteArray &bytes);
     void sendComPort(unsigned char command, const QByteArray &value);
     void flush();
@@ -78,16 +74,7 @@ private:
     bool m_dtr = false;
     bool m_rts = false;
 
-    Telnet m_state = Telnet::Data;
-    unsigned char m_command = 0;
-    QByteArray m_sub;
-    QSet<int> m_remoteOn; // options the server does
-    QSet<int> m_localOn;  // options we do
-    QSet<int> m_remoteAsked;
-    QSet<int> m_localAsked;
-    bool m_comPortAnswered = false;
-    bool m_comPortRefused = false;
-    int m_serverBaud = 0;
+    TelnetCodec m_codec;
 
     QStringList m_notices;
     QSet<QString> m_noted;

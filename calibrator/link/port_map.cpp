@@ -1,5 +1,7 @@
 #include "port_map.h"
 
+#include "message.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -55,7 +57,7 @@ void PortMap::noteUnusable(const QString &source, const QStringList &lines)
     for (const QString &line : lines) {
         const bool otherPort = entry.match(line).hasMatch();
         const QString why = otherPort ? QStringLiteral("ports are COM1 to COM8") : QStringLiteral("not COMn=device path");
-        const QString note = QStringLiteral("%1: \"%2\" not used (%3)").arg(source, line, why);
+        const QString note = QStringLiteral("%1: \"%2\" not used (%3)").arg(source, printable(line), why);
         qCWarning(lcPorts).noquote() << note;
         m_unusable << note;
     }

@@ -8,6 +8,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <cfloat>
 #include <cmath>
 #include <set>
 
@@ -339,6 +340,11 @@ bool StationBackup::fromJson(const QByteArray &text, StationBackup *backup, QStr
         const QJsonValue eng = o.value(QStringLiteral("eng"));
         if (!eng.isDouble())
             return done(r.fail(path("eng"), QStringLiteral("the engineering value of \"%1\" must be a number").arg(entryText)));
+        // A station holds singles; a value past their range would be written back as no number.
+        if (std::fabs(eng.toDouble()) > double(FLT_MAX))
+            return done(r.fail(path("eng"), QStringLiteral("the engineering value of \"%1\" must be a number within "
+                                                           "the single range (3.4e38)")
+                                                .arg(entryText)));
         s.eng = eng.toDouble();
         s.addressLine = lines.value(path("address"), s.line);
         s.rawLine = lines.value(path("raw"), s.line);

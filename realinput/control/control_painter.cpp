@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPalette>
+#include <QTextLayout>
 
 namespace zq {
 
@@ -86,11 +87,21 @@ void drawArrow(QPainter &p, const QVector<QLine> &lines, const QColor &color)
 
 QVector<int> ControlPainter::measureCharEdges(const QByteArray &text, const QFont &font)
 {
-    const QFontMetrics metrics(font);
-    const QString s = QString::fromLatin1(text);
-    QVector<int> edges(s.size() + 1, 0);
-    for (int k = 1; k <= s.size(); ++k)
-        edges[k] = metrics.horizontalAdvance(s.left(k));
+    // One layout of the whole line: measuring each prefix on its own costs the square of
+    // the length, tens of milliseconds a keystroke in a full field.
+    QTextLayout layout(QString::fromLatin1(text), font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    // A stated direction spares each position a scan of the whole text for one.
+    option.setTextDirection(Qt::LeftToRight);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    line.setLineWidth(1e9);
+    layout.endLayout();
+    QVector<int> edges(text.size() + 1, 0);
+    for (int k = 1; k <= text.size(); ++k)
+        edges[k] = qRound(line.cursorToX(k));
     return edges;
 }
 
@@ -160,15 +171,9 @@ TextLayout ControlPainter::layout(const PaintState &state, const QVector<int> &e
         l.scrollStart = l.visibleTo = e;
     }
 
-    const int inset = borderWidth(look) + qMax<int>(0, look.indent);
-    if (look.alignment == 1) {
-        l.caretX = l.textRect.right - (edgeAt(edges, l.visibleTo) - edgeAt(edges, caret)) - inset + 1;
-    } else if (look.alignment == 2) {
-        const int start = l.textRect.left + (width - edgeAt(edges, n)) / 2 - inset;
-        l.caretX = start + edgeAt(edges, caret);
-    } else {
-        l.caretX = l.textRect.left + edgeAt(edges, caret) - edgeAt(edges, l.visibleFrom);
-    }
+    // The text is drawn inside the text rectangle already, so the caret goes where its
+    // character is drawn; border and Indent are not taken off a second time.
+    l.caretX = textOrigin(state, l, edges) + edgeAt(edges, caret) - edgeAt(edges, l.visibleFrom);
 
     const int fontHeight = QFontMetrics(look.font).height();
     if (look.vAlignment == 1)
@@ -190,10 +195,7 @@ QRect ControlPainter::caretRect(const PaintState &state, const QVector<int> &edg
     int w = look.caretWidth > 0 ? look.caretWidth : 1;
     if (arrow)
         w = h;
-    int x = l.caretX - w / 2;
-    x = x < 0 ? 0 : x + 2;
-    if (look.alignment == 1)
-        x -= 2;
+    const int x = qMax(0, l.caretX - w / 2);
     int y = l.lineTop;
     if (look.caretVAlign == 1)
         y = l.lineTop + metrics.height() - metrics.descent();

@@ -16,7 +16,8 @@ class Caret;
 
 namespace zq {
 
-// Everything the input control's drawing and geometry depend on, as plain values.
+// Everything the input control's drawing and geometry depend on, as plain values. The
+// control stores these properties here; only moneyFormat and the font are copied in.
 struct ControlLook
 {
     short alignment = 1;  // 0 left, 1 right, 2 centre

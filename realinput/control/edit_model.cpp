@@ -31,8 +31,13 @@ int decimalPosition(const TextState &state, const EditContext &ctx)
 
 void reformat(TextState &state, int offset, const EditContext &ctx, EditSink &sink)
 {
-    if (ReformatText(state, offset, ctx.settings, *ctx.profile))
+    if (ReformatText(state, offset, ctx.settings, *ctx.profile)) {
         sink.reformatted();
+        return;
+    }
+    // Not loaded, the text stays as typed; the caret and selection must still lie inside it.
+    state.caret = qBound(0, state.caret, int(state.text.size()));
+    state.selLength = qBound(-state.caret, state.selLength, int(state.text.size()) - state.caret);
 }
 
 // Keeps the caret's place relative to the decimal separator while the text is rebuilt.
@@ -44,6 +49,18 @@ void reformatAroundCaret(TextState &state, const EditContext &ctx, EditSink &sin
 bool hasSignMark(const QByteArray &text)
 {
     return text.contains('-') || text.contains('(');
+}
+
+// A key that would take the value past the double range is refused like any key the
+// control cannot take, and the container hears of it.
+bool refused(const QByteArray &next, const EditContext &ctx, EditSink &sink)
+{
+    if (!ValueOverflows(next, IntlSettings::read(*ctx.profile)))
+        return false;
+    sink.measure();
+    sink.beep();
+    sink.invalidEntry();
+    return true;
 }
 
 QByteArray digitsAndSeparator(const QByteArray &text, char decimal)
@@ -63,6 +80,8 @@ void replaceSelectionBy(TextState &state, char c, const QByteArray &before, cons
     Buffer buffer(state.text);
     const char one[2] = {c, '\0'};
     const int caret = kx32r60::replaceSelection(buffer.data(), state.caret, state.selLength, one);
+    if (refused(buffer.text(), ctx, sink))
+        return;
     state.text = buffer.text();
     state.caret = qBound(0, caret, int(state.text.size()));
     state.selLength = 0;
@@ -78,8 +97,17 @@ void replaceSelectionBy(TextState &state, char c, const QByteArray &before, cons
 
 void insertDigit(TextState &state, char c, const EditContext &ctx, EditSink &sink)
 {
-    state.text.insert(state.caret, c);
-    state.text.truncate(MaxTextLength);
+    // A full text takes no more: the digit would push its last character out.
+    if (state.text.size() >= MaxTextLength) {
+        sink.measure();
+        sink.beep();
+        return;
+    }
+    QByteArray next = state.text;
+    next.insert(state.caret, c);
+    if (refused(next, ctx, sink))
+        return;
+    state.text = next;
     state.caret = qMin(state.caret + 1, int(state.text.size()));
     sink.notifyText();
     reformatAroundCaret(state, ctx, sink);
@@ -88,7 +116,15 @@ void insertDigit(TextState &state, char c, const EditContext &ctx, EditSink &sin
 
 void overwriteDigit(TextState &state, char c, const EditContext &ctx, EditSink &sink)
 {
-    state.text[state.caret] = c;
+    QByteArray next = state.text;
+    // At the end (DecimalPlaces 0 on a text that still has a separator) the digit goes behind the text.
+    if (state.caret < next.size())
+        next[state.caret] = c;
+    else
+        next.append(c);
+    if (refused(next, ctx, sink))
+        return;
+    state.text = next;
     sink.notifyText();
     ++state.caret;
     SkipToDigit(state);
@@ -114,7 +150,8 @@ void typeDigit(TextState &state, char c, const QByteArray &before, const EditCon
     const int decimal = DecimalPosition(state.text, intl);
     const bool onDigitOrSeparator = state.caret < length
         && (isDigit(state.text.at(state.caret)) || state.text.at(state.caret) == intl.decimalChar());
-    const bool allowed = onDigitOrSeparator || (state.caret == length && ctx.settings.DecimalPlaces == 0)
+    const bool allowed = onDigitOrSeparator
+        || (state.caret == length && ctx.settings.DecimalPlaces == 0 && length < MaxTextLength)
         || state.caret == decimal;
     if (!allowed || (state.caret == decimal && !ctx.autoHScroll && !sink.roomToInsert(state))) {
         sink.measure();
@@ -142,13 +179,17 @@ void paste(const TextState &state, const EditContext &ctx, EditSink &sink)
 }
 
 // The vendor leaves the caret where it was; a selection left of it takes the caret along.
-void deleteSelection(TextState &state)
+// Deleting a separator joins the digits around it, so the result may be refused.
+bool deleteSelection(TextState &state, const EditContext &ctx, EditSink &sink)
 {
     Buffer buffer(state.text);
     kx32r60::deleteSelection(buffer.data(), state.caret, state.selLength);
+    if (refused(buffer.text(), ctx, sink))
+        return false;
     state.text = buffer.text();
     state.caret = qBound(0, SelectionStart(state), int(state.text.size()));
     state.selLength = 0;
+    return true;
 }
 
 void moveLeft(TextState &state, bool shift)
@@ -238,7 +279,8 @@ void KeyDown(TextState &state, int key, KeyModifiers mods, const EditContext &ct
         if (ctx.readOnly)
             return;
         if (state.selLength != 0) {
-            deleteSelection(state);
+            if (!deleteSelection(state, ctx, sink))
+                return;
             sink.notifyText();
         } else if (state.caret > 0 && isDigit(state.text.at(state.caret - 1))) {
             state.text.remove(state.caret - 1, 1);
@@ -305,7 +347,8 @@ void KeyDown(TextState &state, int key, KeyModifiers mods, const EditContext &ct
         if (state.selLength != 0) {
             if (mods.shift)
                 copySelection(state, ctx);
-            deleteSelection(state);
+            if (!deleteSelection(state, ctx, sink))
+                return;
             sink.notifyText();
             SkipToDigit(state);
         } else if (state.caret < state.text.size() && isDigit(state.text.at(state.caret))) {
@@ -325,8 +368,7 @@ void KeyDown(TextState &state, int key, KeyModifiers mods, const EditContext &ct
     case vk::X:
         if (mods.ctrl && state.selLength != 0) {
             copySelection(state, ctx);
-            if (!ctx.readOnly) {
-                deleteSelection(state);
+            if (!ctx.readOnly && deleteSelection(state, ctx, sink)) {
                 sink.notifyText();
                 reformatAroundCaret(state, ctx, sink);
             }

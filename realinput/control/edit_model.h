@@ -19,6 +19,7 @@ public:
     virtual void invalidate() = 0;
     virtual void measure() = 0;          // MeasureCharEdges
     virtual void beep() = 0;
+    virtual void invalidEntry() = 0;     // fires InvalidEntry
     // ReformatText ran (the control notifies SelStart in user mode).
     virtual void reformatted() = 0;
     // Pasted text goes through ValidatedSetText; the sink updates the state itself.

@@ -27,12 +27,14 @@ QByteArray toSingleByte(const QString &text)
     return out;
 }
 
-// The profile reading: at most three characters fit the 4-byte buffer.
+// The profile reading: at most three characters fit the 4-byte buffer, and the text
+// ends at a zero byte as a C string does.
 QByteArray readText(const IntlProfile &profile, const char *key, const char *fallback)
 {
-    const QString raw = profile.value(QString::fromLatin1(key));
-    const QByteArray text = raw.isEmpty() ? QByteArray(fallback) : toSingleByte(raw);
-    return text.left(3);
+    QByteArray text = toSingleByte(profile.value(QString::fromLatin1(key)));
+    if (const qsizetype zero = text.indexOf('\0'); zero >= 0)
+        text.truncate(zero);
+    return (text.isEmpty() ? QByteArray(fallback) : text).left(3);
 }
 
 int readNumber(const IntlProfile &profile, const char *key, int fallback)

@@ -51,8 +51,8 @@ void CKxControlBase::applyMousePointer(short pointer)
     } else if (pointer >= 1 && pointer <= 15) {
         setCursor(shapes[pointer]);
     } else {
-        // The default pointer over an edit field is the I-beam.
-        setCursor(Qt::IBeamCursor);
+        // The framework's default: whatever pointer the window beneath shows.
+        unsetCursor();
     }
 }
 

@@ -95,6 +95,19 @@ bool holdsNegativeMark(const QByteArray &text)
     return text.contains('-') || text.contains('(');
 }
 
+// Steps 3 to 5 of ReformatText: the text's digits and separators as atof reads them.
+QByteArray plainNumber(const QByteArray &text, const IntlSettings &intl)
+{
+    QByteArray plain = holdsNegativeMark(text) ? "-" : "";
+    for (char c : text) {
+        if (c == intl.decimalChar())
+            plain.append('.');
+        else if (isDigit(c))
+            plain.append(c);
+    }
+    return plain;
+}
+
 int clampToText(qint64 position, const QByteArray &text)
 {
     return int(qBound<qint64>(0, position, text.size()));
@@ -122,21 +135,22 @@ double CAtof(const QByteArray &text)
     return strtod_l(terminated.constData(), nullptr, cLocale);
 }
 
+bool ValueOverflows(const QByteArray &text, const IntlSettings &intl)
+{
+    return !std::isfinite(CAtof(plainNumber(text, intl)));
+}
+
 QByteArray FormatText(const QByteArray &text, const ValueSettings &settings,
                       const IntlSettings &intl)
 {
     const char decimal = intl.decimalChar();
     const bool negative = holdsNegativeMark(text);
-
-    QByteArray plain = negative ? "-" : "";
-    for (char c : text) {
-        if (c == decimal)
-            plain.append('.');
-        else if (isDigit(c))
-            plain.append(c);
-    }
-
-    const QByteArray printed = printFixed(CAtof(plain), decimalsToPrint(settings, intl));
+    const double value = CAtof(plainNumber(text, intl));
+    // No layout can show a number past the double range (a stored form may hold one): it
+    // stays as it is rather than leave an empty field.
+    if (!std::isfinite(value))
+        return text.left(MaxTextLength);
+    const QByteArray printed = printFixed(value, decimalsToPrint(settings, intl));
     // The printed sign goes with the other non-digits; the sign comes back from `negative`.
     QByteArray number;
     for (char c : printed) {
@@ -171,7 +185,7 @@ SetTextCheck CheckSetText(const QByteArray &text, const ValueSettings &settings,
     SetTextCheck check;
     check.text = BufferText(text);
     const double value = toSingle(CAtof(check.text));
-    check.outOfRange = value > settings.MaxReal || !(value >= settings.MinReal);
+    check.outOfRange = value > settings.MaxReal || !(value >= settings.MinReal) || ValueOverflows(check.text, intl);
     const char currency = intl.sCurrency.isEmpty() ? '$' : intl.sCurrency.at(0);
     for (char c : check.text) {
         const bool allowed = isDigit(c) || c == '-' || c == '+' || c == '(' || c == ')'
@@ -190,7 +204,8 @@ SetTextOutcome ValidatedSetText(TextState &state, const QByteArray &text,
                                 const InvalidSetTextHandler &invalidSetText)
 {
     SetTextOutcome outcome;
-    const SetTextCheck check = CheckSetText(text, settings, IntlSettings::read(profile));
+    const IntlSettings intl = IntlSettings::read(profile);
+    const SetTextCheck check = CheckSetText(text, settings, intl);
     outcome.usedText = check.text;
     if (check.needsInvalidSetText()) {
         outcome.invalidSetTextFired = true;
@@ -204,6 +219,11 @@ SetTextOutcome ValidatedSetText(TextState &state, const QByteArray &text,
         }
         // The sink's text is taken as it is, only cut to fit the buffer.
         outcome.usedText = BufferText(replacement);
+    }
+    // No formatting can show such a value: the field keeps what it holds.
+    if (ValueOverflows(outcome.usedText, intl)) {
+        outcome.cancelled = true;
+        return outcome;
     }
     state.text = outcome.usedText;
     state.selLength = 0;
@@ -239,7 +259,7 @@ SetValueOutcome SetValueReal(TextState &state, double v, const ValueSettings &se
                              const IntlProfile &profile)
 {
     SetValueOutcome outcome;
-    if (v > settings.MaxReal || !(v >= settings.MinReal)) {
+    if (!std::isfinite(v) || v > settings.MaxReal || !(v >= settings.MinReal)) {
         outcome.rejected = true;
         return outcome;
     }
@@ -291,6 +311,8 @@ bool ApplyMoneyFormat(TextState &state, const ValueSettings &settings,
                       const IntlProfile &profile)
 {
     state.caret = DecimalPosition(state.text, IntlSettings::read(profile));
+    // Not loaded, nothing reformats: no selection may reach past the caret's new place.
+    state.selLength = 0;
     return ReformatText(state, 0, settings, profile);
 }
 

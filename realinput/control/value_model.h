@@ -47,6 +47,10 @@ int DecimalPosition(const QByteArray &text, const IntlSettings &intl);
 // '.', exponent; stops at the first other character; 0 when nothing converts.
 double CAtof(const QByteArray &text);
 
+// Whether the text's digits and separators read beyond the double range, so that no
+// formatting can show them; such a text is refused wherever it would be taken.
+bool ValueOverflows(const QByteArray &text, const IntlSettings &intl);
+
 // Steps 2 to 9 of ReformatText: the normalised and formatted text for `text`.
 QByteArray FormatText(const QByteArray &text, const ValueSettings &settings,
                       const IntlSettings &intl);

@@ -63,33 +63,20 @@ void CVururazCtrl::setIntlProfile(std::shared_ptr<const zq::IntlProfile> profile
         m_intl = std::move(profile);
 }
 
-zq::ValueSettings CVururazCtrl::settings() const
-{
-    zq::ValueSettings s;
-    s.DecimalPlaces = m_decimalPlaces;
-    s.MinReal = m_minReal;
-    s.MaxReal = m_maxReal;
-    s.MoneyFormat = m_moneyFormat != 0;
-    s.Separator = m_separator != 0;
-    s.EntryStyle = m_entryStyle != 0;
-    s.loaded = m_loaded;
-    return s;
-}
-
 void CVururazCtrl::bindAutomation()
 {
     // Arguments arrive coerced to the member's type in the type library.
     for (const vururaz::PropertyDesc &row : properties()) {
         if (!row.automated())
             continue;
-        if (row.rule.effect == vururaz::Effect::Own) {
+        if (!row.stored() || row.get) {
             Setter put;
             if (row.put)
                 put = [this, set = row.put](const Variant &v) { set(*this, v); };
             bindProperty(row.dispid, [this, get = row.get] { return get(*this); }, put);
         } else {
-            bindProperty(row.dispid, [this, &row] { return vururaz::readField(*this, row); },
-                         [this, id = row.dispid](const Variant &v) { setByRule(id, v); });
+            bindProperty(row.dispid, [this, &row] { return row.read(*this); },
+                         [this, &row](const Variant &v) { putByRule(row, v); });
         }
     }
     bindMethod(zq::dispid::aboutBox, [this](const QVector<Variant> &) {
@@ -114,65 +101,45 @@ void CVururazCtrl::notifyChange(int dispid)
     boundPropertyChanged(dispid);
 }
 
-void CVururazCtrl::setByRule(int dispid, const Variant &v)
+const vururaz::PropertyDesc &CVururazCtrl::rowStoredAt(const void *field) const
 {
-    const vururaz::PropertyDesc &row = propertyRow(dispid);
-    if (row.rule.lo > -std::numeric_limits<double>::infinity() || row.rule.hi < std::numeric_limits<double>::infinity()) {
-        const double x = v.toR8();
-        if (x < row.rule.lo || x > row.rule.hi)
-            ErrorInvalidProperty();
+    for (const vururaz::PropertyDesc &row : properties()) {
+        if (row.stored() && row.address(*this) == field)
+            return row;
     }
-    vururaz::writeField(*this, row, v);
-    switch (row.rule.effect) {
-    case vururaz::Effect::Notify: notifyChange(dispid); break;
-    case vururaz::Effect::ModifiedOnly:
-        setModifiedFlag();
-        boundPropertyChanged(dispid);
-        break;
-    case vururaz::Effect::RebuildCaret: rebuildCaret(dispid); break;
-    case vururaz::Effect::Own: case vururaz::Effect::NoAutomation: break;
-    }
+    throw zq::AutomationError(zq::status::memberNotFound, QStringLiteral("No property stored there"));
 }
 
-void CVururazCtrl::setAlignment(short v) { setByRule(id::Alignment, Variant::fromI2(v)); }
-void CVururazCtrl::setBevelSize(short v) { setByRule(id::BevelSize, Variant::fromI2(v)); }
-void CVururazCtrl::setBevelStyle(short v) { setByRule(id::BevelStyle, Variant::fromI2(v)); }
-void CVururazCtrl::setBorderColor(quint32 v) { setByRule(id::BorderColor, Variant::fromColor(v)); }
-void CVururazCtrl::setBorderStyle(short v) { setByRule(id::BorderStyle, Variant::fromI2(v)); }
-void CVururazCtrl::setFillColor(quint32 v) { setByRule(id::FillColor, Variant::fromColor(v)); }
-void CVururazCtrl::setLightColor(quint32 v) { setByRule(id::LightColor, Variant::fromColor(v)); }
-void CVururazCtrl::setShadowColor(quint32 v) { setByRule(id::ShadowColor, Variant::fromColor(v)); }
-void CVururazCtrl::setTextColor(quint32 v) { setByRule(id::TextColor, Variant::fromColor(v)); }
-void CVururazCtrl::setReadOnly(bool v) { setByRule(id::ReadOnly, Variant::fromBool(v)); }
-void CVururazCtrl::setSpin(short v) { setByRule(id::Spin, Variant::fromI2(v)); }
-void CVururazCtrl::setIndent(short v) { setByRule(id::Indent, Variant::fromI2(v)); }
-void CVururazCtrl::setAutoHScroll(bool v) { setByRule(id::AutoHScroll, Variant::fromBool(v)); }
-void CVururazCtrl::setCaretVAlign(short v) { setByRule(id::CaretVAlign, Variant::fromI2(v)); }
-void CVururazCtrl::setVAlignment(short v) { setByRule(id::VAlignment, Variant::fromI2(v)); }
-void CVururazCtrl::setFontStyle(short v) { setByRule(id::FontStyle, Variant::fromI2(v)); }
-void CVururazCtrl::setSpinChangeReal(float v) { setByRule(id::SpinChangeReal, Variant::fromR4(v)); }
-void CVururazCtrl::setSpinDelay(qint32 v) { setByRule(id::SpinDelay, Variant::fromI4(v)); }
-void CVururazCtrl::setSpinSpeed(qint32 v) { setByRule(id::SpinSpeed, Variant::fromI4(v)); }
-void CVururazCtrl::setMinReal(double v) { setByRule(id::MinReal, Variant::fromR8(v)); }
-void CVururazCtrl::setMaxReal(double v) { setByRule(id::MaxReal, Variant::fromR8(v)); }
-void CVururazCtrl::setFocusSelect(bool v) { setByRule(id::FocusSelect, Variant::fromBool(v)); }
-void CVururazCtrl::setCausesValidation(bool v) { setByRule(id::KXCausesValidation, Variant::fromBool(v)); }
-void CVururazCtrl::setSeparator(bool v) { setByRule(id::Separator, Variant::fromBool(v)); }
-void CVururazCtrl::setCaretHeight(short v) { setByRule(id::CaretHeight, Variant::fromI2(v)); }
-void CVururazCtrl::setCaretWidth(short v) { setByRule(id::CaretWidth, Variant::fromI2(v)); }
-void CVururazCtrl::setCaretColor(quint32 v) { setByRule(id::CaretColor, Variant::fromColor(v)); }
-void CVururazCtrl::setCaretInterval(short v) { setByRule(id::CaretInterval, Variant::fromI2(v)); }
-void CVururazCtrl::setCaretStyle(short v) { setByRule(id::CaretStyle, Variant::fromI2(v)); }
-
-void CVururazCtrl::setMousePointer(short v)
+void CVururazCtrl::putByRule(const vururaz::PropertyDesc &row, const Variant &given)
 {
-    if (!((v >= 0 && v <= 15) || v == 99))
+    using namespace vururaz;
+    std::optional<Variant> accepted = row.rule.accept ? row.rule.accept(given) : given;
+    if (!accepted)
         ErrorInvalidProperty();
-    m_mousePointer = v;
-    applyMousePointer(v);
-    // Containers have always been told about this one under the value's identifier.
+    const Variant value = accepted->convertedTo(row.type);
+    const int depends = row.rule.depends;
+    // Containers hear of every put that succeeds, even one that keeps the value; only
+    // the refreshing is spared then.
+    const bool refresh = row.read(*this) != value || depends & (Text | CaretToDecimal);
+    row.write(*this, value);
+    if (refresh) {
+        if (depends & CaretToDecimal) {
+            if (zq::ApplyMoneyFormat(m_state, m_value, intl()) && ambientUserMode())
+                notifyChange(id::SelStart);
+        } else if (depends & Text) {
+            reformatText(0);
+        }
+        if (depends & (Text | CaretToDecimal))
+            measureCharEdges();
+        if (depends & Caret)
+            refreshCaret();
+        if (depends & Pointer)
+            applyMousePointer(m_mousePointer);
+        if (depends & Screen)
+            invalidateControl();
+    }
     setModifiedFlag();
-    boundPropertyChanged(zq::dispid::value);
+    boundPropertyChanged(row.rule.notifyId.value_or(row.dispid));
 }
 
 void CVururazCtrl::forwardFont(const std::function<void(zq::FontDesc &)> &change)
@@ -182,36 +149,20 @@ void CVururazCtrl::forwardFont(const std::function<void(zq::FontDesc &)> &change
     setStockFont(f);
 }
 
-void CVururazCtrl::rebuildCaret(int dispid)
+// The caret is the focused control's only: it is made anew from the properties,
+// and shown unless hidden or the text cannot be edited.
+void CVururazCtrl::refreshCaret()
 {
-    if (!ambientUserMode()) {
-        boundPropertyChanged(dispid);
-        return;
-    }
-    if (!m_loaded || !m_focus)
+    if (!m_focus || !ambientUserMode())
         return;
     if (m_caret)
         m_caret->hide();
     if (!caretVisible())
         return;
-    kx32r60::createCaret(this, m_caretHeight, m_caretWidth, m_caretColor, m_caretStyle, m_caretInterval, m_caretTint,
-                         m_caret);
-    connect(m_caret.get(), &kx32r60::Caret::needsRepaint, this, qOverload<const QRect &>(&QWidget::update));
-    notifyChange(dispid);
+    kx32r60::createCaret(this, m_look.caretHeight, m_look.caretWidth, m_caretColor, m_look.caretStyle,
+                         m_caretInterval, m_caretTint, m_caret);
     if (!readOnly())
         m_caret->show();
-}
-
-void CVururazCtrl::setCaretVisible(bool v)
-{
-    m_caretVisible = v ? -1 : 0;
-    if (m_caret) {
-        if (v && !readOnly())
-            m_caret->show();
-        else
-            m_caret->hide();
-    }
-    notifyChange(id::CaretVisible);
 }
 
 void CVururazCtrl::reformatText(int caretOffset)
@@ -243,7 +194,7 @@ bool CVururazCtrl::validatedSetText(const QByteArray &text)
     if (outcome.cancelled)
         return false;
     boundPropertyChanged(id::Text);
-    if (m_loaded && ambientUserMode())
+    if (m_value.loaded && ambientUserMode())
         notifyChange(id::SelStart);
     measureCharEdges();
     invalidateControl();
@@ -269,7 +220,7 @@ void CVururazCtrl::setText(const QString &s)
 QString CVururazCtrl::textRaw()
 {
     // Until loaded there is no formatted text to derive it from; the stored string stays.
-    if (!m_loaded)
+    if (!m_value.loaded)
         return QString();
     m_textRawString = QString::fromLatin1(zq::TextRawFromText(m_state.text, settings(), intl()));
     return m_textRawString;
@@ -282,11 +233,11 @@ void CVururazCtrl::setTextRaw(const QString &s)
     setModifiedFlag();
     boundPropertyChanged(zq::dispid::text);
     boundPropertyChanged(id::TextRaw);
-    if (m_loaded)
+    if (m_value.loaded)
         validatedSetText(zq::TextFromTextRaw(singleByte(s), intl()));
 }
 
-double CVururazCtrl::valueReal()
+double CVururazCtrl::valueReal() const
 {
     return zq::ParseDisplayedValue(m_state.text, settings(), intl());
 }
@@ -307,36 +258,6 @@ void CVururazCtrl::setValueReal(double v)
         fireSimple(vururaz::event::Change);
     }
     notifyChange(id::ValueReal);
-}
-
-void CVururazCtrl::setMoneyFormat(bool v)
-{
-    m_moneyFormat = v ? -1 : 0;
-    if (zq::ApplyMoneyFormat(m_state, settings(), intl()) && ambientUserMode())
-        notifyChange(id::SelStart);
-    measureCharEdges();
-    notifyChange(id::MoneyFormat);
-}
-
-void CVururazCtrl::setDecimalPlaces(int v)
-{
-    const std::optional<short> stored = zq::StoredDecimalPlaces(v);
-    if (!stored)
-        throwError(zq::status::invalidPropertyValue, QStringLiteral("Invalid property value"));
-    m_decimalPlaces = *stored;
-    reformatText(0);
-    measureCharEdges();
-    notifyChange(id::DecimalPlaces);
-}
-
-void CVururazCtrl::setEntryStyle(bool v)
-{
-    m_entryStyle = v ? -1 : 0;
-    reformatText(0);
-    if (ambientUserMode()) {
-        measureCharEdges();
-        notifyChange(id::EntryStyle);
-    }
 }
 
 qint32 CVururazCtrl::selStart() const
@@ -458,14 +379,14 @@ void CVururazCtrl::exchangeLegacyFont(zq::PropertyExchange &px)
 
 void CVururazCtrl::exchangeRow(zq::PropertyExchange &px, const vururaz::PropertyDesc &row)
 {
-    Variant v = vururaz::readField(*this, row);
+    Variant v = row.read(*this);
     try {
         px.exchange(QString::fromLatin1(row.name), row.type, v, row.exchangeDefault);
     } catch (const zq::ArchiveError &) {
         // Only pictures raise it: a damaged one loads as no picture and loading goes on.
         v = Variant::fromPicture(zq::Picture());
     }
-    vururaz::writeField(*this, row, v);
+    row.write(*this, v);
 }
 
 void CVururazCtrl::doPropExchange(zq::PropertyExchange &px)
@@ -483,7 +404,7 @@ void CVururazCtrl::doPropExchange(zq::PropertyExchange &px)
     applyMousePointer(m_mousePointer);
 
     if (px.isLoading()) {
-        m_loaded = true;
+        m_value.loaded = true;
         reformatText(0);
         if (ambientUserMode()) {
             measureCharEdges();
@@ -500,19 +421,19 @@ void CVururazCtrl::doPropExchange(zq::PropertyExchange &px)
     m_state.selLength = 0;
     if (moneyFormat())
         setMoneyFormat(true);
-    reformatText(m_decimalPlaces == -1 ? 0 : m_decimalPlaces);
+    reformatText(m_value.DecimalPlaces == -1 ? 0 : m_value.DecimalPlaces);
 }
 
 void CVururazCtrl::onResetState()
 {
     for (const vururaz::PropertyDesc &row : properties()) {
         if (!row.resetValue.isEmpty())
-            vururaz::writeField(*this, row, row.resetValue);
+            row.write(*this, row.resetValue);
     }
     m_caretTint = 0x00FFFFFF;
     m_state = zq::TextState();
     m_focus = 0;
-    m_loaded = false;
+    m_value.loaded = false;
     m_caret.reset();
     m_savedBlinkTime = QApplication::cursorFlashTime();
     applyMousePointer(m_mousePointer);

@@ -102,86 +102,89 @@ public:
     const zq::TypeLibrary &typeLibrary() const override;
     // Where the number formats come from; production reads the user's profile file.
     void setIntlProfile(std::shared_ptr<const zq::IntlProfile> profile);
+    const zq::IntlProfile &intlProfile() const { return *m_intl; }
 
-    // Setters throw zq::AutomationError (error 380) and leave the property as it was.
-    AlignmentConstants alignment() const { return AlignmentConstants(m_alignment); }
-    void setAlignment(short v);
-    short bevelSize() const { return m_bevelSize; }
-    void setBevelSize(short v);
-    BevelStyleConstants bevelStyle() const { return BevelStyleConstants(m_bevelStyle); }
-    void setBevelStyle(short v);
-    quint32 borderColor() const { return m_borderColor; }
-    void setBorderColor(quint32 v);
-    BorderStyleConstants borderStyle() const { return BorderStyleConstants(m_borderStyle); }
-    void setBorderStyle(short v);
-    quint32 fillColor() const { return m_fillColor; }
-    void setFillColor(quint32 v);
-    quint32 lightColor() const { return m_lightColor; }
-    void setLightColor(quint32 v);
-    quint32 shadowColor() const { return m_shadowColor; }
-    void setShadowColor(quint32 v);
-    quint32 textColor() const { return m_textColor; }
-    void setTextColor(quint32 v);
+    // Setters throw zq::AutomationError (error 380) and leave the property as it was. All
+    // but the text, value and selection ones take the shape of putByRule().
+    AlignmentConstants alignment() const { return AlignmentConstants(m_look.alignment); }
+    void setAlignment(short v) { put(m_look.alignment, v); }
+    short bevelSize() const { return m_look.bevelSize; }
+    void setBevelSize(short v) { put(m_look.bevelSize, v); }
+    BevelStyleConstants bevelStyle() const { return BevelStyleConstants(m_look.bevelStyle); }
+    void setBevelStyle(short v) { put(m_look.bevelStyle, v); }
+    quint32 borderColor() const { return m_look.borderColor; }
+    void setBorderColor(quint32 v) { put(m_look.borderColor, v); }
+    BorderStyleConstants borderStyle() const { return BorderStyleConstants(m_look.borderStyle); }
+    void setBorderStyle(short v) { put(m_look.borderStyle, v); }
+    quint32 fillColor() const { return m_look.fillColor; }
+    void setFillColor(quint32 v) { put(m_look.fillColor, v); }
+    quint32 lightColor() const { return m_look.lightColor; }
+    void setLightColor(quint32 v) { put(m_look.lightColor, v); }
+    quint32 shadowColor() const { return m_look.shadowColor; }
+    void setShadowColor(quint32 v) { put(m_look.shadowColor, v); }
+    quint32 textColor() const { return m_look.textColor; }
+    void setTextColor(quint32 v) { put(m_look.textColor, v); }
 
     QString text() const;
     void setText(const QString &s);
     QString textRaw();
     void setTextRaw(const QString &s);
-    double valueReal();
+    double valueReal() const;
     void setValueReal(double v);
-    double minReal() const { return m_minReal; }
-    void setMinReal(double v);
-    double maxReal() const { return m_maxReal; }
-    void setMaxReal(double v);
+    double minReal() const { return m_value.MinReal; }
+    void setMinReal(double v) { put(m_value.MinReal, v); }
+    double maxReal() const { return m_value.MaxReal; }
+    void setMaxReal(double v) { put(m_value.MaxReal, v); }
 
-    bool readOnly() const { return m_readOnly != 0; }
-    void setReadOnly(bool v);
-    SpinStyleConstants spin() const { return SpinStyleConstants(m_spin); }
-    void setSpin(short v);
+    bool readOnly() const { return m_readOnly; }
+    void setReadOnly(bool v) { put(m_readOnly, v); }
+    SpinStyleConstants spin() const { return SpinStyleConstants(m_look.spin); }
+    void setSpin(short v) { put(m_look.spin, v); }
     float spinChangeReal() const { return m_spinChangeReal; }
-    void setSpinChangeReal(float v);
+    void setSpinChangeReal(float v) { put(m_spinChangeReal, v); }
     qint32 spinDelay() const { return m_spinDelay; }
-    void setSpinDelay(qint32 v);
+    void setSpinDelay(qint32 v) { put(m_spinDelay, v); }
     qint32 spinSpeed() const { return m_spinSpeed; }
-    void setSpinSpeed(qint32 v);
-    short indent() const { return m_indent; }
-    void setIndent(short v);
-    bool autoHScroll() const { return m_autoHScroll != 0; }
-    void setAutoHScroll(bool v);
+    void setSpinSpeed(qint32 v) { put(m_spinSpeed, v); }
+    short indent() const { return m_look.indent; }
+    void setIndent(short v) { put(m_look.indent, v); }
+    bool autoHScroll() const { return m_look.autoHScroll; }
+    void setAutoHScroll(bool v) { put(m_look.autoHScroll, v); }
 
-    short caretHeight() const { return m_caretHeight; }
-    void setCaretHeight(short v);
-    short caretWidth() const { return m_caretWidth; }
-    void setCaretWidth(short v);
+    short caretHeight() const { return m_look.caretHeight; }
+    void setCaretHeight(short v) { put(m_look.caretHeight, v); }
+    short caretWidth() const { return m_look.caretWidth; }
+    void setCaretWidth(short v) { put(m_look.caretWidth, v); }
     quint32 caretColor() const { return m_caretColor; }
-    void setCaretColor(quint32 v);
-    CaretStyleConstants caretStyle() const { return CaretStyleConstants(m_caretStyle); }
-    void setCaretStyle(short v);
-    CaretVAlignmentConstants caretVAlign() const { return CaretVAlignmentConstants(m_caretVAlign); }
-    void setCaretVAlign(short v);
+    void setCaretColor(quint32 v) { put(m_caretColor, v); }
+    CaretStyleConstants caretStyle() const { return CaretStyleConstants(m_look.caretStyle); }
+    void setCaretStyle(short v) { put(m_look.caretStyle, v); }
+    CaretVAlignmentConstants caretVAlign() const { return CaretVAlignmentConstants(m_look.caretVAlign); }
+    void setCaretVAlign(short v) { put(m_look.caretVAlign, v); }
     short caretInterval() const { return m_caretInterval; }
-    void setCaretInterval(short v);
-    bool caretVisible() const { return m_caretVisible != 0; }
-    void setCaretVisible(bool v);
+    void setCaretInterval(short v) { put(m_caretInterval, v); }
+    bool caretVisible() const { return m_look.caretVisible; }
+    void setCaretVisible(bool v) { put(m_look.caretVisible, v); }
 
-    bool moneyFormat() const { return m_moneyFormat != 0; }
-    void setMoneyFormat(bool v);
-    short decimalPlaces() const { return m_decimalPlaces; }
-    void setDecimalPlaces(int v);
-    bool entryStyle() const { return m_entryStyle != 0; }
-    void setEntryStyle(bool v);
-    bool separator() const { return m_separator != 0; }
-    void setSeparator(bool v);
-    VAlignmentConstants vAlignment() const { return VAlignmentConstants(m_vAlignment); }
-    void setVAlignment(short v);
-    FontStyleConstants fontStyle() const { return FontStyleConstants(m_fontStyle); }
-    void setFontStyle(short v);
-    bool focusSelect() const { return m_focusSelect != 0; }
-    void setFocusSelect(bool v);
-    bool causesValidation() const { return m_causesValidation != 0; }
-    void setCausesValidation(bool v);
+    bool moneyFormat() const { return m_value.MoneyFormat; }
+    void setMoneyFormat(bool v) { put(m_value.MoneyFormat, v); }
+    short decimalPlaces() const { return m_value.DecimalPlaces; }
+    // Wider than the stored 16 bits: -1 to 100 are taken, and kept as at most 12.
+    void setDecimalPlaces(int v) { put(m_value.DecimalPlaces, v); }
+    bool entryStyle() const { return m_value.EntryStyle; }
+    void setEntryStyle(bool v) { put(m_value.EntryStyle, v); }
+    bool separator() const { return m_value.Separator; }
+    void setSeparator(bool v) { put(m_value.Separator, v); }
+    VAlignmentConstants vAlignment() const { return VAlignmentConstants(m_look.vAlignment); }
+    void setVAlignment(short v) { put(m_look.vAlignment, v); }
+    FontStyleConstants fontStyle() const { return FontStyleConstants(m_look.fontStyle); }
+    void setFontStyle(short v) { put(m_look.fontStyle, v); }
+    bool focusSelect() const { return m_focusSelect; }
+    void setFocusSelect(bool v) { put(m_focusSelect, v); }
+    bool causesValidation() const { return m_causesValidation; }
+    void setCausesValidation(bool v) { put(m_causesValidation, v); }
     MousePointerConstants mousePointer() const { return MousePointerConstants(m_mousePointer); }
-    void setMousePointer(short v);
+    void setMousePointer(short v) { put(m_mousePointer, v); }
 
     qint32 selStart() const;
     void setSelStart(qint32 v);
@@ -194,7 +197,11 @@ public:
 
     // The text buffer's current text and caret, as the value model sees them.
     const zq::TextState &textState() const { return m_state; }
-    bool isLoaded() const { return m_loaded; }
+    bool isLoaded() const { return m_value.loaded; }
+    // What the text is formatted and read with.
+    const zq::ValueSettings &settings() const { return m_value; }
+    // The stored properties the drawing depends on (the font is the stock font).
+    const zq::ControlLook &look() const { return m_look; }
     // Shows the vendor's About box modally and answers its result.
     int aboutBox();
     QVector<QUuid> propertyPageIds() const override;
@@ -229,15 +236,23 @@ protected:
 
 private:
     void bindAutomation();
-    zq::ValueSettings settings() const;
     const zq::IntlProfile &intl() const { return *m_intl; }
 
     void notifyChange(int dispid);
-    // The setter of a row without code of its own: range check, store, then the row's effect.
-    void setByRule(int dispid, const zq::Variant &v);
+    static zq::Variant variantOf(short v) { return zq::Variant::fromI2(v); }
+    static zq::Variant variantOf(qint32 v) { return zq::Variant::fromI4(v); }
+    static zq::Variant variantOf(quint32 v) { return zq::Variant::fromColor(v); }
+    static zq::Variant variantOf(bool v) { return zq::Variant::fromBool(v); }
+    static zq::Variant variantOf(float v) { return zq::Variant::fromR4(v); }
+    static zq::Variant variantOf(double v) { return zq::Variant::fromR8(v); }
+    // The setter of the row that stores its value in `field`.
+    template<typename T, typename V> void put(const T &field, V v) { putByRule(rowStoredAt(&field), variantOf(v)); }
+    const vururaz::PropertyDesc &rowStoredAt(const void *field) const;
+    // The one shape of a setter: error 380 for a value the row does not accept, store,
+    // refresh what depends on the value, then mark modified and tell the container.
+    void putByRule(const vururaz::PropertyDesc &row, const zq::Variant &given);
+    void refreshCaret();
     void exchangeRow(zq::PropertyExchange &px, const vururaz::PropertyDesc &row);
-    void rebuildCaret(int dispid);
-    void showCaretIfAllowed();
     void exchangeLegacyFont(zq::PropertyExchange &px);
     void forwardFont(const std::function<void(zq::FontDesc &)> &change);
 
@@ -265,48 +280,26 @@ private:
     QByteArray m_undoText;
     QVector<int> m_charEdges;
 
-    // Property values; reset and loading fill them from properties().
-    short m_alignment{};
-    qint32 m_causesValidation{};
-    short m_bevelSize{};
-    short m_bevelStyle{};
-    qint32 m_focus = 0;
-    quint32 m_borderColor{};
-    short m_borderStyle{};
-    quint32 m_fillColor{};
-    quint32 m_lightColor{};
-    quint32 m_shadowColor{};
-    quint32 m_textColor{};
-    QString m_textString;
-    QString m_textRawString;
-    double m_maxReal{};
-    double m_minReal{};
-    qint32 m_readOnly{};
-    short m_spin{};
+    // Property values; reset and loading fill them from properties(). Those the drawing
+    // and the formatting read live in the structs they read.
+    zq::ControlLook m_look;
+    zq::ValueSettings m_value;
+    bool m_readOnly = false;
     float m_spinChangeReal{};
     qint32 m_spinDelay{};
     qint32 m_spinSpeed{};
-    short m_indent{};
-    std::unique_ptr<kx32r60::Caret> m_caret;
-    qint32 m_autoHScroll{};
-    short m_fontStyle{};
-    short m_caretHeight{};
-    short m_caretWidth{};
     quint32 m_caretColor{};
-    short m_caretStyle{};
-    short m_caretVAlign{};
     short m_caretInterval{};
-    qint32 m_caretVisible{};
-    qint32 m_moneyFormat{};
-    short m_decimalPlaces{};
-    qint32 m_entryStyle{};
-    qint32 m_separator{};
-    short m_vAlignment{};
+    bool m_focusSelect = false;
+    bool m_causesValidation = false;
+    short m_mousePointer{};
+    QString m_textString;
+    QString m_textRawString;
+
+    qint32 m_focus = 0;
+    std::unique_ptr<kx32r60::Caret> m_caret;
     int m_savedBlinkTime = 0;
     quint32 m_caretTint = 0x00FFFFFF;
-    qint32 m_focusSelect{};
-    short m_mousePointer{};
-    bool m_loaded = false;
 
     int m_mouseState = 0; // 1 selecting, 2 spin-up held, 3 spin-down held
     int m_hoverState = 0; // 2 over the spin-up arrow, 3 over spin-down: their cursor shows

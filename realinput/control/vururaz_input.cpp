@@ -117,6 +117,7 @@ public:
     void invalidate() override { c.invalidateControl(); }
     void measure() override { c.measureCharEdges(); }
     void beep() override { QApplication::beep(); }
+    void invalidEntry() override { c.fireSimple(vururaz::event::InvalidEntry); }
     void reformatted() override
     {
         if (c.ambientUserMode())
@@ -153,28 +154,9 @@ void CVururazCtrl::setRepeatClock(std::unique_ptr<RepeatClock> clock)
 zq::PaintState CVururazCtrl::paintState() const
 {
     zq::PaintState s;
-    zq::ControlLook &l = s.look;
-    l.alignment = m_alignment;
-    l.vAlignment = m_vAlignment;
-    l.bevelSize = m_bevelSize;
-    l.bevelStyle = m_bevelStyle;
-    l.borderStyle = m_borderStyle;
-    l.indent = m_indent;
-    l.spin = m_spin;
-    l.fontStyle = m_fontStyle;
-    l.borderColor = m_borderColor;
-    l.fillColor = m_fillColor;
-    l.lightColor = m_lightColor;
-    l.shadowColor = m_shadowColor;
-    l.textColor = m_textColor;
-    l.autoHScroll = m_autoHScroll != 0;
-    l.moneyFormat = m_moneyFormat != 0;
-    l.caretHeight = m_caretHeight;
-    l.caretWidth = m_caretWidth;
-    l.caretStyle = m_caretStyle;
-    l.caretVAlign = m_caretVAlign;
-    l.caretVisible = m_caretVisible != 0;
-    l.font = font();
+    s.look = m_look;
+    s.look.moneyFormat = m_value.MoneyFormat;
+    s.look.font = font();
     s.rect = rect();
     s.text = m_state.text;
     s.caret = m_state.caret;
@@ -243,7 +225,7 @@ zq::EditContext CVururazCtrl::editContext()
     ctx.profile = m_intl.get();
     ctx.readOnly = readOnly();
     ctx.autoHScroll = autoHScroll();
-    ctx.spin = m_spin;
+    ctx.spin = m_look.spin;
     ctx.window = this;
     return ctx;
 }
@@ -290,16 +272,6 @@ void CVururazCtrl::keyReleaseEvent(QKeyEvent *event)
     event->accept();
 }
 
-void CVururazCtrl::showCaretIfAllowed()
-{
-    if (!ambientUserMode() || !caretVisible())
-        return;
-    kx32r60::createCaret(this, m_caretHeight, m_caretWidth, m_caretColor, m_caretStyle, m_caretInterval, m_caretTint,
-                         m_caret);
-    if (!readOnly())
-        m_caret->show();
-}
-
 void CVururazCtrl::focusInEvent(QFocusEvent *event)
 {
     CKxControlBase::focusInEvent(event);
@@ -308,10 +280,7 @@ void CVururazCtrl::focusInEvent(QFocusEvent *event)
     m_focusByPress = event->reason() == Qt::MouseFocusReason;
     m_undoText = m_state.text;
     m_textString = text();
-    if (caretVisible())
-        showCaretIfAllowed();
-    else if (m_caret)
-        m_caret->hide();
+    refreshCaret();
     if (focusSelect()) {
         m_state.caret = 0;
         m_state.selLength = int(m_textString.size());
@@ -435,7 +404,7 @@ void CVururazCtrl::mouseMoveEvent(QMouseEvent *event)
         invalidateControl();
     } else if (m_mouseState == 2 || m_mouseState == 3) {
         spinRepeat();
-    } else if (m_spin != 0) {
+    } else if (m_look.spin != 0) {
         updateSpinHover(pos);
     }
     fireMouse(vururaz::event::MouseMove, event);
@@ -480,7 +449,7 @@ void CVururazCtrl::updateSpinHover(QPoint pos)
 
 void CVururazCtrl::spinPress(bool up)
 {
-    if (m_spin == 0)
+    if (m_look.spin == 0)
         return;
     m_mouseState = up ? 2 : 3;
     applySpinStep(up ? m_spinChangeReal : -m_spinChangeReal);
@@ -498,7 +467,7 @@ void CVururazCtrl::spinRepeat()
 {
     if (m_mouseState != 2 && m_mouseState != 3)
         return;
-    if (m_repeatClock->now() >= m_nextRepeatTick && m_spin != 0) {
+    if (m_repeatClock->now() >= m_nextRepeatTick && m_look.spin != 0) {
         applySpinStep(m_mouseState == 2 ? m_spinChangeReal : -m_spinChangeReal);
         m_nextRepeatTick = m_repeatClock->now() + m_spinSpeed;
     }

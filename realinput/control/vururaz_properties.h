@@ -2,18 +2,16 @@
 
 #include "framework/variant.h"
 
+#include <QMetaEnum>
+
+#include <functional>
 #include <limits>
-#include <variant>
+#include <optional>
 #include <vector>
 
 class CVururazCtrl;
 
 namespace vururaz {
-
-// Where a property's value lives in the control; std::monostate when it is computed.
-using Field = std::variant<std::monostate, short CVururazCtrl::*, qint32 CVururazCtrl::*, quint32 CVururazCtrl::*,
-                           float CVururazCtrl::*, double CVururazCtrl::*, QString CVururazCtrl::*,
-                           zq::Picture CVururazCtrl::*>;
 
 enum class Persist {
     No,
@@ -21,20 +19,28 @@ enum class Persist {
     AfterLoadStep,  // exchanged after loading has switched formatting on
 };
 
-enum class Effect {
-    Notify,         // invalidate, mark modified, change notification
-    ModifiedOnly,   // mark modified and notify; nothing on screen depends on it
-    RebuildCaret,   // see CVururazCtrl::rebuildCaret
-    Own,            // the row's get/put carry the whole rule
-    NoAutomation,   // persisted only
+// What a stored value makes stale. A put refreshes these in this order, then marks the
+// control modified and tells its container.
+enum Depends : int {
+    Nothing = 0,
+    // ReformatText with offset 0 and MeasureCharEdges. It runs even when the value stays,
+    // because the reformatting puts the caret at the decimal position.
+    Text = 1,
+    // Before the reformatting the caret goes to the decimal position and the selection
+    // away, loaded or not.
+    CaretToDecimal = 2,
+    Caret = 4,   // re-created while the control has the focus
+    Pointer = 8, // shown at once
+    Screen = 16, // the drawing
 };
 
-// The setter rule of a row: values outside lo..hi raise error 380, then the effect runs.
+// The put of a row: values it does not accept raise error 380, then the shape runs.
 struct SetterRule
 {
-    Effect effect = Effect::Notify;
-    double lo = -std::numeric_limits<double>::infinity();
-    double hi = std::numeric_limits<double>::infinity();
+    int depends = Screen;
+    std::optional<int> notifyId; // the dispatch id containers hear of; the row's own unless set
+    // The value to store for a value given, or none for error 380; null takes any value.
+    std::function<std::optional<zq::Variant>(const zq::Variant &)> accept;
 };
 
 using Getter = zq::Variant (*)(CVururazCtrl &);
@@ -42,26 +48,35 @@ using Setter = void (*)(CVururazCtrl &, const zq::Variant &);
 
 // One property of the control: its automation identity, its storage, its persisted
 // default, its value in a new control and its setter rule. The type library, the
-// automation bindings, both persisted forms and the reset all come from these rows.
+// automation bindings, both persisted forms, the reset and the setters all come from
+// these rows.
 struct PropertyDesc
 {
     int dispid = noDispid;
     const char *name = "";
     zq::VarType type = zq::VarType::Empty;
-    const char *enumName = ""; // the enumeration the type library names as its type
-    int flags = 0;             // zq::MemberFlag bits of the type library
-    Field field;
+    QByteArray enumName; // the enumeration the type library names as its type
+    int flags = 0;       // zq::MemberFlag bits of the type library
     Persist persist = Persist::No;
     zq::Variant exchangeDefault;
     zq::Variant resetValue; // what a new control holds; Empty leaves the exchange default
     SetterRule rule;
-    Getter get = nullptr; // Effect::Own only
-    Setter put = nullptr; // Effect::Own only; none for a read-only property
+    Getter get = nullptr; // for a row without storage, or whose put is the control's own
+    Setter put = nullptr; // none for a read-only property
+
+    // The row's storage in a control, converted to and from its automation type
+    // (booleans held as -1 and 0); empty for a computed property.
+    std::function<zq::Variant(const CVururazCtrl &)> read;
+    std::function<void(CVururazCtrl &, const zq::Variant &)> write;
+    std::function<const void *(const CVururazCtrl &)> address;
 
     static constexpr int noDispid = std::numeric_limits<int>::min();
     bool automated() const { return dispid != noDispid; }
+    bool stored() const { return bool(read); }
 
-    PropertyDesc &member(Field f) { field = f; return *this; }
+    // Held in a member of the control, or in a field of one of its member structs.
+    template<typename Owner, typename T> PropertyDesc &member(T Owner::*field);
+    template<typename S, typename T> PropertyDesc &member(S CVururazCtrl::*group, T S::*field);
     // Persisted with `def`, which a new control also starts with.
     PropertyDesc &saved(zq::Variant def, Persist when = Persist::Exchange)
     {
@@ -71,16 +86,32 @@ struct PropertyDesc
         return *this;
     }
     PropertyDesc &startsAs(zq::Variant v) { resetValue = std::move(v); return *this; }
-    PropertyDesc &range(double low, double high) { rule.lo = low; rule.hi = high; return *this; }
+    PropertyDesc &range(double low, double high);
     PropertyDesc &notNegative() { return range(0, std::numeric_limits<double>::infinity()); }
-    PropertyDesc &effect(Effect e) { rule.effect = e; return *this; }
-    PropertyDesc &own(Getter g, Setter s) { rule.effect = Effect::Own; get = g; put = s; return *this; }
+    // Takes the constants of E only; `typed` also names E as the property's type.
+    template<typename E> PropertyDesc &valuesOf(bool typed = true);
+    PropertyDesc &accepting(std::function<std::optional<zq::Variant>(const zq::Variant &)> f)
+    {
+        rule.accept = std::move(f);
+        return *this;
+    }
+    PropertyDesc &dependents(int d) { rule.depends = d; return *this; }
+    PropertyDesc &notifying(int id) { rule.notifyId = id; return *this; }
+    PropertyDesc &own(Getter g, Setter s) { get = g; put = s; return *this; }
     PropertyDesc &typeFlags(int f) { flags = f; return *this; }
 };
 
-// Reads and writes a row's field with the conversions of its automation type
-// (booleans held as -1 and 0).
-zq::Variant readField(const CVururazCtrl &control, const PropertyDesc &row);
-void writeField(CVururazCtrl &control, const PropertyDesc &row, const zq::Variant &value);
+template<typename E> PropertyDesc &PropertyDesc::valuesOf(bool typed)
+{
+    const QMetaEnum meta = QMetaEnum::fromType<E>();
+    if (typed)
+        enumName = meta.enumName();
+    return accepting([meta](const zq::Variant &v) -> std::optional<zq::Variant> {
+        const short x = v.toI2();
+        if (!meta.valueToKey(x))
+            return std::nullopt;
+        return zq::Variant::fromI2(x);
+    });
+}
 
 } // namespace vururaz

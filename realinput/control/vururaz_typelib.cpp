@@ -3,6 +3,8 @@
 #include "framework/ole_control.h"
 #include "vururaz_ctrl.h"
 
+#include <QMetaEnum>
+
 #include <algorithm>
 
 namespace vururaz {
@@ -39,10 +41,18 @@ MemberInfo member(MemberKind kind, int id, const char *name, quint32 helpContext
     return m;
 }
 
-zq::EnumInfo enumeration(const char *name, std::initializer_list<zq::EnumConstant> constants,
-                         const char *doc = "")
+// The constants of E as its declaration has them, each with its help string in order.
+template<typename E>
+zq::EnumInfo enumeration(std::initializer_list<const char *> helpStrings, const char *doc = "")
 {
-    return zq::EnumInfo{QLatin1String(name), QLatin1String(doc), QVector<zq::EnumConstant>(constants)};
+    const QMetaEnum meta = QMetaEnum::fromType<E>();
+    Q_ASSERT(int(helpStrings.size()) == meta.keyCount());
+    zq::EnumInfo info{QLatin1String(meta.enumName()), QLatin1String(doc), {}};
+    const char *const *help = helpStrings.begin();
+    for (int i = 0; i < meta.keyCount(); ++i)
+        info.constants.append({QLatin1String(meta.key(i)), meta.value(i),
+                               QLatin1String(i < int(helpStrings.size()) ? help[i] : "")});
+    return info;
 }
 
 zq::InterfaceInfo dispatchInterface()
@@ -60,7 +70,7 @@ zq::InterfaceInfo dispatchInterface()
     }
     std::sort(custom.begin(), custom.end(), [](auto *a, auto *b) { return a->dispid < b->dispid; });
     for (const PropertyDesc *row : custom)
-        itf.members.append(property(row->dispid, row->name, row->type, row->flags, row->enumName));
+        itf.members.append(property(row->dispid, row->name, row->type, row->flags, row->enumName.constData()));
     itf.members += QVector<MemberInfo>{
         property(zq::dispid::backColor, "BackColor", VarType::Color, Stock),
         property(zq::dispid::enabled, "Enabled", VarType::Bool, Stock),
@@ -121,48 +131,25 @@ zq::TypeLibrary build()
     lib.coclass.helpContext = 48001;
     lib.dispatch = dispatchInterface();
     lib.events = eventInterface();
+    using C = CVururazCtrl;
     lib.enums = {
-        enumeration("AlignmentConstants", {{"zqAlignmentLeft", 0, "Left"}, {"zqAlignmentRight", 1, "Right"},
-                                           {"zqAlignmentCenter", 2, "Center"}}),
-        enumeration("VAlignmentConstants", {{"zqVAlignTop", 0, "Top"}, {"zqVAlignBottom", 1, "Bottom"},
-                                            {"zqVAlignCenter", 2, "Center"}}),
-        enumeration("BevelStyleConstants",
-                    {{"zqBevelStyleLowered", 0, "Lowered"}, {"zqBevelStyleRaised", 1, "Raised"},
-                     {"zqBevelStyleChisled", 2, "Chiseled"}, {"zqBevelStyleShadowedRight", 3, "Shadowed right"},
-                     {"zqBevelStyleShadowedLeft", 4, "Shadowed left"}}),
-        enumeration("BorderStyleConstants", {{"zqBorderStyleNone", 0, "No Border"},
-                                             {"zqBorderSingleLine", 1, "Single Line"},
-                                             {"zqBorderRoundedCorners", 2, "Single Line with Rounded Corners"}}),
-        enumeration("CaretStyleConstants", {{"zqCaretStyleBlock", 0, "Block"}, {"zqCaretStyleUpArrow", 1, "Up Arrow"},
-                                            {"zqCaretStyleDownArrow", 2, "Down Arrow"}}),
-        enumeration("CaretVAlignmentConstants", {{"zqCaretVAlignmentOvertext", 0, "Caret over text"},
-                                                 {"zqCaretVAlignmentBelowtext", 1, "Caret below text"},
-                                                 {"zqCaretVAlignmentAbovetext", 2, "Caret above text"}}),
-        enumeration("SpinStyleConstants", {{"zqNoSpin", 0, "No Spin"}, {"zqLeftSpin", 1, "Spin on left"},
-                                           {"zqRightSpin", 2, "Spin on right"}}),
-        enumeration("FontStyleConstants", {{"zqFontStyleNone", 0, "None"}, {"zqFontStyleRaised", 1, "Raised"},
-                                           {"zqFontStyleRaisedShading", 2, "Raised with more shading"},
-                                           {"zqFontStyleLowered", 3, "Lowered"},
-                                           {"zqFontStyleLoweredShading", 4, "Lowered with more shading"}}),
-        enumeration("MousePointerConstants",
-                    {{"zqDefault", 0, "Default"},
-                     {"zqArrow", 1, "Arrow mouse pointer."},
-                     {"zqCross", 2, "Cross mouse pointer."},
-                     {"zqIBeam", 3, "I-Beam mouse pointer."},
-                     {"zqIcon", 4, "Icon mouse pointer."},
-                     {"zqSize", 5, "Size mouse pointer."},
-                     {"zqSizeNESW", 6, "Size NE SW mouse pointer."},
-                     {"zqSizeNS", 7, "Size N S mouse pointer."},
-                     {"zqSizeNWSE", 8, "Size NW SE mouse pointer."},
-                     {"zqSizeEW", 9, "Size W E mouse pointer."},
-                     {"zqUpArrow", 10, "Up arrow mouse pointer."},
-                     {"zqHourglass", 11, "Hourglass mouse pointer."},
-                     {"zqNoDrop", 12, "No drop mouse pointer."},
-                     {"zqArrowHourglass", 13, "Arrow and Hourglass mouse pointer"},
-                     {"zqArrowQuestion", 14, "Arrow and Question mark mouse pointer"},
-                     {"zqSizeAll", 15, "Size all mouse pointer"},
-                     {"zqCustom", 99, "Custom mouse pointer icon specified by the MouseIcon property"}},
-                    "MousePointer constants."),
+        enumeration<C::AlignmentConstants>({"Left", "Right", "Center"}),
+        enumeration<C::VAlignmentConstants>({"Top", "Bottom", "Center"}),
+        enumeration<C::BevelStyleConstants>({"Lowered", "Raised", "Chiseled", "Shadowed right", "Shadowed left"}),
+        enumeration<C::BorderStyleConstants>({"No Border", "Single Line", "Single Line with Rounded Corners"}),
+        enumeration<C::CaretStyleConstants>({"Block", "Up Arrow", "Down Arrow"}),
+        enumeration<C::CaretVAlignmentConstants>({"Caret over text", "Caret below text", "Caret above text"}),
+        enumeration<C::SpinStyleConstants>({"No Spin", "Spin on left", "Spin on right"}),
+        enumeration<C::FontStyleConstants>(
+            {"None", "Raised", "Raised with more shading", "Lowered", "Lowered with more shading"}),
+        enumeration<C::MousePointerConstants>(
+            {"Default", "Arrow mouse pointer.", "Cross mouse pointer.", "I-Beam mouse pointer.",
+             "Icon mouse pointer.", "Size mouse pointer.", "Size NE SW mouse pointer.", "Size N S mouse pointer.",
+             "Size NW SE mouse pointer.", "Size W E mouse pointer.", "Up arrow mouse pointer.",
+             "Hourglass mouse pointer.", "No drop mouse pointer.", "Arrow and Hourglass mouse pointer",
+             "Arrow and Question mark mouse pointer", "Size all mouse pointer",
+             "Custom mouse pointer icon specified by the MouseIcon property"},
+            "MousePointer constants."),
     };
     return lib;
 }

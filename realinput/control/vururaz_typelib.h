@@ -13,14 +13,10 @@ inline const QString typeName = QStringLiteral("Tarvel ZqRealInput Control");
 constexpr quint32 miscStatus = 0x20191;
 constexpr int toolboxBitmap = 1;
 
+// The dispatch ids the code itself names; every other one stands in the property table only.
 namespace dispid {
 enum : int {
-    MousePointer = 1, Alignment, BevelSize, BevelStyle, BorderColor, BorderStyle, FillColor, LightColor,
-    ShadowColor, TextColor, SelLength, SelStart, SelText, Text, ReadOnly, Spin, SpinChangeReal, Undo,
-    SpinDelay, SpinSpeed, Indent, AutoHScroll, CaretHeight, CaretWidth, CaretColor, CaretStyle, CaretVAlign,
-    CaretInterval, CaretVisible, MoneyFormat, DecimalPlaces, EntryStyle, Separator, VAlignment, MouseIcon,
-    FontStyle, FocusSelect, FontBold, FontItalic, FontName, FontStrikeThru, FontUnderline, FontSize, MinReal,
-    MaxReal, ValueReal, KXCausesValidation, TextRaw
+    SelLength = 11, SelStart = 12, SelText = 13, Text = 14, Undo = 18, MouseIcon = 35, ValueReal = 46, TextRaw = 48
 };
 } // namespace dispid
 

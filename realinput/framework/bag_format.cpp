@@ -111,7 +111,9 @@ bool parsePicture(const QString &body, StoredValue *out)
     const int comma = body.indexOf(QLatin1Char(','));
     const QString kind = body.left(comma).trimmed();
     if (comma < 0 || (kind != QLatin1String("Icon") && kind != QLatin1String("Bitmap"))) {
+        // Damaged, it holds no picture, as a damaged one in the stream form does.
         out->damaged = true;
+        out->value = Variant::fromPicture(p);
         return true;
     }
     p.kind = kind == QLatin1String("Icon") ? Picture::Icon : Picture::Bitmap;

@@ -7,12 +7,13 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QRegularExpression>
 
 #include <cfloat>
 #include <cmath>
-#include <cstdlib>
+#include <tuple>
 
 namespace zq {
 
@@ -38,14 +39,19 @@ bool parseInteger(const QString &text, qint64 lo, qint64 hi, qint64 *out)
     return true;
 }
 
-bool parseSingle(const QString &text, float *out)
+// Whatever the process locale: only the given separator counts as the decimal point.
+bool parseSingle(QString text, QChar decimal, float *out)
 {
-    const QByteArray bytes = text.trimmed().toLatin1();
-    if (bytes.isEmpty())
-        return false;
-    char *end = nullptr;
-    const double v = std::strtod(bytes.constData(), &end);
-    if (end != bytes.constData() + bytes.size() || !std::isfinite(v) || std::fabs(v) > double(FLT_MAX))
+    if (decimal != QLatin1Char('.')) {
+        if (text.contains(QLatin1Char('.')))
+            return false;
+        text.replace(decimal, QLatin1Char('.'));
+    }
+    QLocale c = QLocale::c();
+    c.setNumberOptions(QLocale::RejectGroupSeparator);
+    bool ok = false;
+    const double v = c.toDouble(text.trimmed(), &ok);
+    if (!ok || !std::isfinite(v) || std::fabs(v) > double(FLT_MAX))
         return false;
     *out = float(v);
     return true;
@@ -87,11 +93,9 @@ QRect dialogUnitsToPixels(const QRect &du, const QSize &base)
     return QRect(left, top, right - left, bottom - top);
 }
 
-QString formatSingle(float value)
+QString formatSingle(float value, QChar decimal)
 {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*g", FLT_DIG, double(value));
-    return QString::fromLatin1(buffer);
+    return QString::number(double(value), 'g', FLT_DIG).replace(QLatin1Char('.'), decimal);
 }
 
 void PropertyPage::setObjects(const QVector<Dispatch *> &objects)
@@ -204,10 +208,10 @@ void TemplatePage::showValue(const PageField &f, const Variant &value)
         QString text;
         if (f.value == PageValue::Single) {
             try {
-                text = formatSingle(value.toR4());
+                text = formatSingle(value.toR4(), decimalSeparator());
             } catch (const AutomationError &) {
                 // Beyond a single: show the value itself rather than nothing.
-                text = QString::number(value.toR8(), 'g', FLT_DIG);
+                text = QString::number(value.toR8(), 'g', FLT_DIG).replace(QLatin1Char('.'), decimalSeparator());
             }
         } else {
             text = QString::number(value.toI4());
@@ -263,7 +267,7 @@ QVariant TemplatePage::readField(const PageField &f, QString *error) const
         *error = page_message::integer;
         return QVariant();
     case PageValue::Single:
-        if (parseSingle(text, &single))
+        if (parseSingle(text, decimalSeparator(), &single))
             return single;
         *error = page_message::number;
         return QVariant();
@@ -303,17 +307,30 @@ bool TemplatePage::apply()
         }
         writes.append({f, toPropertyValue(*f, v)});
     }
+    // A page applies as a whole: a refused write takes back the ones made before it.
+    QVector<std::tuple<Dispatch *, int, Variant>> written;
     for (const auto &[f, value] : writes) {
         for (Dispatch *object : objects()) {
             try {
-                object->putProperty(object->idOfName(f->property), value);
+                const int id = object->idOfName(f->property);
+                const Variant before = object->getProperty(id);
+                object->putProperty(id, value);
+                written.append({object, id, before});
             } catch (const AutomationError &e) {
+                for (auto it = written.crbegin(); it != written.crend(); ++it) {
+                    try {
+                        std::get<0>(*it)->putProperty(std::get<1>(*it), std::get<2>(*it));
+                    } catch (const AutomationError &) {
+                        // The value it had was its own; nothing better can be put back.
+                    }
+                }
                 fail(e.description(), field(f->id));
                 return false;
             }
         }
-        m_dirtyFields.remove(f->id);
     }
+    for (const auto &write : writes)
+        m_dirtyFields.remove(write.first->id);
     setDirty(!m_dirtyFields.isEmpty());
     return true;
 }

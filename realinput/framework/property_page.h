@@ -118,6 +118,8 @@ public:
 protected:
     // A push button of the template was pressed.
     virtual void buttonClicked(int /*id*/) {}
+    // The decimal separator numbers are shown and read with.
+    virtual QChar decimalSeparator() const { return QLatin1Char('.'); }
 
 private:
     void build();
@@ -138,6 +140,6 @@ inline const QString number = QStringLiteral("Please enter a number.");
 } // namespace page_message
 
 // A single as the page exchange shows it: up to six significant digits (FLT_DIG).
-QString formatSingle(float value);
+QString formatSingle(float value, QChar decimal = QLatin1Char('.'));
 
 } // namespace zq

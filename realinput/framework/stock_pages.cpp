@@ -72,7 +72,9 @@ QColor screenColor(quint32 ole)
 // GCC under the sanitizers takes the variant's move for a read of its unset
 // string alternative; the value held is a number or a font.
 #pragma GCC diagnostic push
+#ifndef __clang__
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 Variant colorValue(const quint32 &color)
 {
     return Variant::fromColor(color);

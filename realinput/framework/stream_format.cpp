@@ -157,7 +157,8 @@ bool getValue(Reader &r, quint8 tag, StoredValue *out, bool *overLimit)
             return false;
         Picture p;
         p.kind = Picture::Kind(kind);
-        p.data = b;
+        // A picture of no kind holds nothing, whatever bytes were stored with it.
+        p.data = p.kind == Picture::None ? QByteArray() : b;
         *overLimit = got == Reader::Bytes::OverLimit;
         out->damaged = *overLimit || !p.isWellFormed();
         out->value = out->damaged ? Variant::fromPicture(Picture()) : Variant::fromPicture(p);

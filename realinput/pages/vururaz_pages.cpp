@@ -1,6 +1,7 @@
 #include "vururaz_pages.h"
 
 #include "about_box.h"
+#include "control/vururaz_ctrl.h"
 #include "framework/property_sheet.h"
 
 #include <atomic>
@@ -147,14 +148,26 @@ QVector<QUuid> propertyPageIds()
 
 } // namespace vururaz
 
-CZqInRealPPg::CZqInRealPPg(QWidget *parent) : zq::TemplatePage(vururaz::generalTemplate(), parent)
+CVururazPage::CVururazPage(zq::PageTemplate dialog, QWidget *parent) : zq::TemplatePage(std::move(dialog), parent)
 {
     ++vururaz::g_livePages;
 }
 
-CZqInRealPPg::~CZqInRealPPg()
+CVururazPage::~CVururazPage()
 {
     --vururaz::g_livePages;
+}
+
+QChar CVururazPage::decimalSeparator() const
+{
+    const auto *control = objects().isEmpty() ? nullptr : dynamic_cast<CVururazCtrl *>(objects().first());
+    if (control)
+        return QLatin1Char(zq::IntlSettings::read(control->intlProfile()).decimalChar());
+    return QLatin1Char(zq::IntlSettings::read(zq::FileIntlProfile()).decimalChar());
+}
+
+CZqInRealPPg::CZqInRealPPg(QWidget *parent) : CVururazPage(vururaz::generalTemplate(), parent)
+{
 }
 
 void CZqInRealPPg::buttonClicked(int id)
@@ -163,22 +176,10 @@ void CZqInRealPPg::buttonClicked(int id)
         vururaz::aboutFromPropertyPage();
 }
 
-CAppearPPg::CAppearPPg(QWidget *parent) : zq::TemplatePage(vururaz::appearanceTemplate(), parent)
+CAppearPPg::CAppearPPg(QWidget *parent) : CVururazPage(vururaz::appearanceTemplate(), parent)
 {
-    ++vururaz::g_livePages;
 }
 
-CAppearPPg::~CAppearPPg()
+CCaretPPg::CCaretPPg(QWidget *parent) : CVururazPage(vururaz::caretTemplate(), parent)
 {
-    --vururaz::g_livePages;
-}
-
-CCaretPPg::CCaretPPg(QWidget *parent) : zq::TemplatePage(vururaz::caretTemplate(), parent)
-{
-    ++vururaz::g_livePages;
-}
-
-CCaretPPg::~CCaretPPg()
-{
-    --vururaz::g_livePages;
 }

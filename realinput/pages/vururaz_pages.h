@@ -31,32 +31,42 @@ zq::PageTemplate caretTemplate();
 
 } // namespace vururaz
 
+// What the three pages share: each keeps the library loaded while it lives, and its
+// numbers show and read the way the control it edits shows its own.
+class CVururazPage : public zq::TemplatePage
+{
+    Q_OBJECT
+public:
+    CVururazPage(zq::PageTemplate dialog, QWidget *parent);
+    ~CVururazPage() override;
+
+protected:
+    QChar decimalSeparator() const override;
+};
+
 // General: the value, its range and format. Its "&About..." button shows the About box.
-class CZqInRealPPg : public zq::TemplatePage
+class CZqInRealPPg : public CVururazPage
 {
     Q_OBJECT
 public:
     explicit CZqInRealPPg(QWidget *parent = nullptr);
-    ~CZqInRealPPg() override;
 
 protected:
     void buttonClicked(int id) override;
 };
 
 // Appearance: alignment, bevel, border and spin arrows.
-class CAppearPPg : public zq::TemplatePage
+class CAppearPPg : public CVururazPage
 {
     Q_OBJECT
 public:
     explicit CAppearPPg(QWidget *parent = nullptr);
-    ~CAppearPPg() override;
 };
 
 // Caret: its shape, placement, size and blink interval.
-class CCaretPPg : public zq::TemplatePage
+class CCaretPPg : public CVururazPage
 {
     Q_OBJECT
 public:
     explicit CCaretPPg(QWidget *parent = nullptr);
-    ~CCaretPPg() override;
 };

@@ -322,6 +322,8 @@ void TestStationConfig::damagedFilesAreRefusedWithTheirLine_data()
                                     << "appears twice" << QByteArray("\"entry\": \"temp: outside\",\n            \"raw\": 2992");
     QTest::newRow("no eng") << QByteArray("\"eng\": 15") << QByteArray("\"eng\": null")
                             << "engineering value of \"temp: outside\" must be a number" << QByteArray("null");
+    QTest::newRow("eng beyond a single") << QByteArray("\"eng\": 15") << QByteArray("\"eng\": 1e39")
+                                         << "engineering value of \"temp: outside\" must be a number" << QByteArray("1e39");
     QTest::newRow("bad slot") << QByteArray("\"slot\": 0") << QByteArray("\"slot\": 25")
                               << "slot from 0 to 19" << QByteArray("\"slot\"");
     QTest::newRow("bad date") << QByteArray("2026-03-14T10:00:00") << QByteArray("last tuesday")

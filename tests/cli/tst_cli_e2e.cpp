@@ -298,6 +298,8 @@ void TestCliEndToEnd::filesAndArgumentsWithoutAStation_data()
     damaged.com_port[1] = 0;
     damaged.baud_rate[1] = std::numeric_limits<float>::quiet_NaN();
     damaged.modem_flag[1] = 7;
+    ComSettings escape = ComSettings::defaults();
+    escape.setStationName(0, QStringLiteral("\x1b[2JRoof\x9b"));
     ComSettings oddRate = ComSettings::defaults();
     oddRate.baud_rate[0] = 1234;
     const QStringList settings{QStringLiteral("settings")};
@@ -305,6 +307,12 @@ void TestCliEndToEnd::filesAndArgumentsWithoutAStation_data()
     QTest::newRow("settings prints a name as typed")
         << named.toBytes() << QByteArray() << false << settings << 0
         << QByteArray(" 0  Lab %3 roof           COM2    2400  direct\n") << QByteArray();
+    // A crafted file must not reach the terminal's control sequences.
+    QTest::newRow("settings escapes a name's control characters")
+        << escape.toBytes() << QByteArray() << false << settings << 0 << QByteArray(" 0  \\x1b[2JRoof\\x9b") << QByteArray();
+    QTest::newRow("ports escapes what the file names")
+        << QByteArray() << QByteArray("COM3=/dev/\x1b]0;x\x07\n") << false << QStringList{QStringLiteral("ports")} << 0
+        << QByteArray("COM3 = /dev/\\x1b]0;x\\x07") << QByteArray();
     QTest::newRow("settings names what a slot holds that cannot be used")
         << damaged.toBytes() << QByteArray() << false << settings << 0
         << QByteArray(" 1  ORV Station 2         COM0     nan  direct\n"

@@ -62,7 +62,8 @@ struct InputRig
         auto manual = std::make_unique<ManualClock>();
         clock = manual.get();
         control->setRepeatClock(std::move(manual));
-        control->loadFromBag(bag);
+        if (!bag.isNull()) // a null bag leaves the control unloaded: it does not format
+            control->loadFromBag(bag);
         control->setGeometry(QRect(QPoint(10, 10), size));
         other = new QLineEdit(&window);
         other->setGeometry(10, 50, 100, 20);
@@ -107,7 +108,25 @@ struct InputRig
 };
 
 // Key scripts: plain characters are typed, <Name> presses a key, with S- (Shift) or
-// C- (Ctrl) in front for modifiers: "12<S-Left><C-c>".
+// C- (Ctrl) in front for modifiers: "12<S-Left><C-c>". `step` gets a character with
+// no name, or a key's name and its modifiers.
+template<typename Step> void forEachKey(const QString &script, Step step)
+{
+    for (int i = 0; i < script.size(); ++i) {
+        if (script.at(i) != QLatin1Char('<')) {
+            step(script.at(i), QString(), Qt::NoModifier);
+            continue;
+        }
+        const int close = int(script.indexOf(QLatin1Char('>'), i));
+        QString name = script.mid(i + 1, close - i - 1);
+        i = close;
+        Qt::KeyboardModifiers mods;
+        for (; name.size() > 2 && name.at(1) == QLatin1Char('-'); name = name.mid(2))
+            mods |= name.at(0) == QLatin1Char('S') ? Qt::ShiftModifier : Qt::ControlModifier;
+        step(QChar(), name, mods);
+    }
+}
+
 inline void typeKeys(QWidget *w, const QString &script)
 {
     static const QMap<QString, Qt::Key> keys{
@@ -115,21 +134,11 @@ inline void typeKeys(QWidget *w, const QString &script)
         {"Home", Qt::Key_Home}, {"End", Qt::Key_End}, {"BS", Qt::Key_Backspace}, {"Del", Qt::Key_Delete},
         {"Ins", Qt::Key_Insert}, {"c", Qt::Key_C}, {"v", Qt::Key_V}, {"x", Qt::Key_X}};
     QTestEventList events;
-    for (int i = 0; i < script.size(); ++i) {
-        if (script.at(i) != QLatin1Char('<')) {
-            events.addKeyClick(script.at(i).toLatin1());
-            continue;
-        }
-        const int close = script.indexOf(QLatin1Char('>'), i);
-        QString name = script.mid(i + 1, close - i - 1);
-        i = close;
-        Qt::KeyboardModifiers mods;
-        while (name.size() > 2 && name.at(1) == QLatin1Char('-')) {
-            mods |= name.at(0) == QLatin1Char('S') ? Qt::ShiftModifier : Qt::ControlModifier;
-            name = name.mid(2);
-        }
-        Q_ASSERT(keys.contains(name));
-        events.addKeyClick(keys.value(name), mods);
-    }
+    forEachKey(script, [&](QChar c, const QString &name, Qt::KeyboardModifiers mods) {
+        if (name.isEmpty())
+            events.addKeyClick(c.toLatin1());
+        else
+            events.addKeyClick(keys.value(name), mods);
+    });
     events.simulate(w);
 }

@@ -14,13 +14,15 @@ using zq::Variant;
 namespace {
 
 // Every persisted property reachable through automation, read in user mode.
-const QStringList persisted = {
-    "Alignment", "BevelSize", "BevelStyle", "BorderColor", "BorderStyle", "FillColor", "LightColor", "ShadowColor",
-    "TextColor", "Text", "MaxReal", "MinReal", "ReadOnly", "Spin", "SpinChangeReal", "SpinDelay", "SpinSpeed",
-    "Indent", "AutoHScroll", "FontStyle", "CaretHeight", "CaretWidth", "CaretColor", "CaretStyle", "CaretVAlign",
-    "CaretInterval", "CaretVisible", "MoneyFormat", "DecimalPlaces", "EntryStyle", "Separator", "VAlignment",
-    "FocusSelect", "KXCausesValidation", "MousePointer", "BackColor", "ForeColor", "Font", "Enabled", "Appearance",
-};
+const QStringList persisted = [] {
+    QStringList names{"BackColor", "ForeColor", "Font", "Enabled", "Appearance"};
+    for (const vururaz::PropertyDesc &row : CVururazCtrl::properties()) {
+        if (row.automated() && row.persist != vururaz::Persist::No && row.dispid != vururaz::dispid::MouseIcon
+            && row.dispid != vururaz::dispid::TextRaw)
+            names << row.name;
+    }
+    return names;
+}();
 
 QMap<QString, QString> snapshot(HostedControl &h)
 {

@@ -130,6 +130,8 @@ private slots:
         QTest::newRow("zero-length name stops") << head + QByteArray::fromHex("0201410100 0200 0100") << 1;
         QTest::newRow("huge string length stops") << head + QByteArray::fromHex("0201410100 080142ffffffff41") << 1;
         QTest::newRow("empty") << QByteArray() << 0;
+        QTest::newRow("picture of no kind holding bytes")
+            << head + QByteArray::fromHex("0b0a973a6f740a01400000000000 090a25740a00000000000000 00 01000000 00 c8c8") << 2;
     }
 
     void damagedStreams()
@@ -137,8 +139,11 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(int, records);
         bool complete = true;
-        QCOMPARE(zq::stream_format::decode(bytes, &complete).size(), records);
+        const auto decoded = zq::stream_format::decode(bytes, &complete);
+        QCOMPARE(decoded.size(), records);
         QVERIFY(!complete);
+        // What a damaged stream loads is saved as it was loaded.
+        compareThroughReader(zq::stream_format::decode(zq::stream_format::encode(decoded)), decoded);
     }
 
     // What the writer cannot fit into the reader's limits is stored so that it reads
@@ -242,6 +247,10 @@ private slots:
         short pointer = 0;
         reader.exShort("MousePointer", pointer, 0);
         QCOMPARE(pointer, short(99));
+        // What was read writes back: the damaged picture as none.
+        const auto read = stream ? zq::stream_format::decode(data) : zq::bag_format::decode(data);
+        QCOMPARE(zq::bag_format::decode(zq::bag_format::encode(read)).first().value,
+                 Variant::fromPicture(zq::Picture()));
     }
 
     void bagFontSizes_data()

@@ -38,14 +38,17 @@ const QString generalId = "{243F7622-65F7-11CF-A0DD-00AA0062530E}";
 const QString appearanceId = "{243F7626-65F7-11CF-A0DD-00AA0062530E}";
 const QString caretId = "{243F7624-65F7-11CF-A0DD-00AA0062530E}";
 
-// A running form holding one loaded control with a pinned locale.
+// A running form holding one loaded control with a pinned locale. Its decimal separator
+// is the comma, which the process locale's is not: the pages must show the control's.
 struct HostedControl : zq::ControlSite
 {
     std::unique_ptr<CVururazCtrl> control = std::make_unique<CVururazCtrl>();
 
     HostedControl()
     {
-        control->setIntlProfile(std::make_shared<zq::FixedIntlProfile>());
+        auto profile = std::make_shared<zq::FixedIntlProfile>();
+        profile->set(QStringLiteral("sDecimal"), QStringLiteral(",")).set(QStringLiteral("sThousand"), QStringLiteral("."));
+        control->setIntlProfile(profile);
         control->setClientSite(this);
     }
 
@@ -293,9 +296,9 @@ void TstPropertyPages::pagesShowTheControlsProperties_data()
     QTest::addColumn<QString>("shows");
     QTest::newRow("check box") << generalId << "AutoHScroll" << "-1" << 214 << "1";
     QTest::newRow("integer") << generalId << "DecimalPlaces" << "5" << 204 << "5";
-    QTest::newRow("single") << generalId << "MinReal" << "-0.125" << 209 << "-0.125";
-    QTest::newRow("single of a double") << generalId << "ValueReal" << "2.5" << 207 << "2.5";
-    QTest::newRow("single, six digits") << generalId << "MaxReal" << "1234.56789" << 208 << "1234.57";
+    QTest::newRow("single") << generalId << "MinReal" << "-0.125" << 209 << "-0,125";
+    QTest::newRow("single of a double") << generalId << "ValueReal" << "2.5" << 207 << "2,5";
+    QTest::newRow("single, six digits") << generalId << "MaxReal" << "1234.56789" << 208 << "1234,57";
     QTest::newRow("sorted list") << appearanceId << "BevelStyle" << "3" << 204 << "3";
     QTest::newRow("long") << appearanceId << "SpinDelay" << "750" << 210 << "750";
     QTest::newRow("unsorted list") << caretId << "CaretVAlign" << "2" << 226 << "2";
@@ -335,14 +338,14 @@ void TstPropertyPages::applyWritesThroughAutomation_data()
     QTest::newRow("not a number") << generalId << 208 << "1e" << "MaxReal" << "3.3e+38" << "Please enter a number.";
     QTest::newRow("beyond a single") << generalId << 209 << "-1e39" << "MinReal" << "-1.1e+38"
                                      << "Please enter a number.";
-    QTest::newRow("single") << generalId << 207 << "12.5" << "ValueReal" << "12.5" << "";
+    QTest::newRow("single") << generalId << 207 << "12,5" << "ValueReal" << "12.5" << "";
     QTest::newRow("list index") << appearanceId << 202 << "2" << "Alignment" << "2" << "";
     QTest::newRow("negative bevel: error 380") << appearanceId << 208 << "-2" << "BevelSize" << "0"
                                                << "Invalid property value";
     QTest::newRow("long") << appearanceId << 211 << "70000" << "SpinSpeed" << "70000" << "";
     QTest::newRow("a fraction is no integer") << appearanceId << 210 << "2.5" << "SpinDelay" << "500"
                                               << "Please enter an integer.";
-    QTest::newRow("spin step") << appearanceId << 209 << "0.25" << "SpinChangeReal" << "0.25" << "";
+    QTest::newRow("spin step") << appearanceId << 209 << "0,25" << "SpinChangeReal" << "0.25" << "";
     QTest::newRow("caret style") << caretId << 225 << "1" << "CaretStyle" << "1" << "";
     QTest::newRow("caret interval") << caretId << 224 << "250" << "CaretInterval" << "250" << "";
 }
@@ -441,8 +444,8 @@ void TstPropertyPages::maxRealRoundTripsAsASingle()
 {
     QCOMPARE(m_host->get("MaxReal").toR8(), 3.3e38);
     auto page = makePage(generalId);
-    QCOMPARE(shown(*page, 208), QStringLiteral("3.3e+38"));
-    enter(*page, 208, QStringLiteral("3.3e+38"));
+    QCOMPARE(shown(*page, 208), QStringLiteral("3,3e+38"));
+    enter(*page, 208, QStringLiteral("3,3e+38"));
     QVERIFY(page->apply());
     const double written = m_host->get("MaxReal").toR8();
     QCOMPARE(written, double(3.3e38f));
@@ -516,6 +519,12 @@ void TstPropertyPages::sheetStopsAtAnInvalidField()
     QVERIFY(!sheet.isVisible());
     QCOMPARE(m_host->get("SpinChangeReal").toR4(), 2.0f);
     QCOMPARE(m_host->get("CaretInterval").toI2(), short(300));
+    // A page applies as a whole: the ValueReal refused takes back the MaxReal written before it.
+    auto *general = qobject_cast<zq::TemplatePage *>(sheet.pages().at(0));
+    enter(*general, 208, "100");
+    enter(*general, 207, "500");
+    QVERIFY(!sheet.applyAll());
+    QCOMPARE(m_host->get("MaxReal").toR8(), 3.3e38);
 }
 
 void TstPropertyPages::colourPageEditsEveryColour_data()
@@ -599,7 +608,7 @@ void TstPropertyPages::fontHasNoDisplayString()
     QString text = "unchanged";
     QVERIFY(!m_host->control->displayString(zq::dispid::font, &text));
     QVERIFY(m_host->control->displayString(vururaz::dispid::Text, &text));
-    QCOMPARE(text, QStringLiteral("0.00"));
+    QCOMPARE(text, QStringLiteral("0,00"));
 }
 
 void TstPropertyPages::aboutBoxCountsItsTemporaryControl()

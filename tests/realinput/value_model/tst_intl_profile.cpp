@@ -55,6 +55,7 @@ void TestIntlProfile::bufferRules_data()
     QTest::newRow("three characters kept") << "sCurrency" << QString("EUR") << QByteArray("EUR") << 0;
     QTest::newRow("fourth character dropped") << "sCurrency" << QString("EURO") << QByteArray("EUR") << 0;
     QTest::newRow("non-latin symbol") << "sCurrency" << QString::fromUtf8("\u20ac") << QByteArray("?") << 0;
+    QTest::newRow("a zero byte ends the text") << "sDecimal" << QString(2, QChar(0)) << QByteArray(".") << 0;
     QTest::newRow("narrow no-break space") << "sThousand" << QString::fromUtf8("\u202f") << QByteArray("\xa0") << 0;
     QTest::newRow("negative layout") << "iNegCurr" << QString("8") << QByteArray() << 8;
     QTest::newRow("number cut to three digits") << "iNegCurr" << QString("1234") << QByteArray() << 123;

@@ -98,6 +98,7 @@ void TestValueModel::reformat_data()
     QTest::newRow("letters dropped") << QByteArray("12a") << -1 << false << QString() << QByteArray("12.00");
     QTest::newRow("parentheses negative") << QByteArray("(5)") << 2 << false << QString() << QByteArray("-5.00");
     QTest::newRow("empty is zero") << QByteArray("") << 2 << false << QString() << QByteArray("0.00");
+    QTest::newRow("past the double range kept") << QByteArray(309, '9') << 2 << false << QString() << QByteArray(309, '9');
     QTest::newRow("comma locale grouped") << QByteArray("1234,5") << 2 << true << commaLocale << QByteArray("1.234,50");
     QTest::newRow("comma locale drops dots") << QByteArray("1.234,5") << 2 << false << commaLocale << QByteArray("1234,50");
     QTest::newRow("only first separator char") << QByteArray("1234#5") << 1 << true << QStringLiteral("sDecimal=#x;sThousand='y") << QByteArray("1'234#5");
@@ -234,6 +235,9 @@ void TestValueModel::validatedSetText_data()
     QTest::newRow("single precision rounds to MaxReal") << QByteArray("100.000001") << 100.0 << minR << 0 << QByteArray() << false << QByteArray("100.00");
     QTest::newRow("below MinReal") << QByteArray("-0.5") << maxR << 0.0 << 1 << QByteArray() << true << QByteArray("5.00");
     QTest::newRow("beyond float range") << QByteArray("1") + QByteArray(40, '0') << maxR << minR << 1 << QByteArray() << true << QByteArray("5.00");
+    // No formatting can show such a number, so it is refused even when the container lets it pass.
+    QTest::newRow("beyond double range") << QByteArray(309, '9') << maxR << minR << 0 << QByteArray() << true << QByteArray("5.00");
+    QTest::newRow("digits beyond double range") << "1(" + QByteArray(309, '9') << maxR << minR << 0 << QByteArray() << true << QByteArray("5.00");
 }
 
 void TestValueModel::validatedSetText()
@@ -260,7 +264,8 @@ void TestValueModel::validatedSetText()
         });
     QCOMPARE(outcome.invalidSetTextFired, fired);
     QCOMPARE(seen, fired ? text : QByteArray());
-    QCOMPARE(outcome.cancelled, fired && cancel != 0);
+    // A row that ends at the text it started from was refused.
+    QCOMPARE(outcome.cancelled, expected == "5.00");
     QCOMPARE(state.text, expected);
     if (outcome.applied()) {
         QCOMPARE(state.caret, DecimalPosition(state.text, IntlSettings()));
@@ -467,6 +472,9 @@ void TestValueModel::moneyFormatSetter()
     QCOMPARE(state.text, QByteArray("($1,234.50)"));
     QCOMPARE(state.caret, 7);
     QCOMPARE(state.selLength, 0);
+    state = {"12", 0, 2};
+    QVERIFY(!ApplyMoneyFormat(state, ValueSettings(), FixedIntlProfile()));
+    QCOMPARE(state.caret + state.selLength, 2); // not loaded: the selection still ends inside the text
 }
 
 void TestValueModel::getTextMessage_data()
