@@ -56,7 +56,9 @@ for f in usr/bin/orvcal usr/bin/orvcal-cli usr/bin/orv-station usr/lib/orvcal/li
          usr/share/metainfo/invalid.halvik.orvcal.metainfo.xml usr/share/doc/orvcal/copyright \
          usr/share/doc/orvcal/changelog.gz usr/share/icons/hicolor/scalable/apps/orvcal.svg \
          usr/share/icons/hicolor/48x48/apps/orvcal.png usr/share/icons/hicolor/256x256/apps/orvcal.png \
-         usr/share/man/man1/orvcal.1.gz usr/share/man/man1/orvcal-cli.1.gz usr/share/man/man1/orv-station.1.gz; do
+         usr/share/man/man1/orvcal.1.gz usr/share/man/man1/orvcal-cli.1.gz usr/share/man/man1/orv-station.1.gz \
+         usr/lib/systemd/user/orvcal-nightly.service usr/lib/systemd/user/orvcal-nightly.timer \
+         usr/libexec/orvcal/orvcal-nightly; do
   [ -e "$root/$f" ] || fail "the package lacks /$f"
 done
 for f in usr/lib/orvcal/libZqRealInput.so usr/include/zq/realinput.h \
@@ -102,6 +104,19 @@ if command -v appstreamcli >/dev/null; then
   appstreamcli validate --no-net "$root"/usr/share/metainfo/*.metainfo.xml >"$work/appstream.log" 2>&1 \
     || fail "appstreamcli validate: $(cat "$work/appstream.log")"
 fi
+
+if command -v systemd-analyze >/dev/null; then
+  # The units name their script where the package puts it; here it lies under the scratch root.
+  units="$work/units"
+  rm -rf "$units"
+  mkdir -p "$units"
+  sed "s|^ExecStart=|ExecStart=$root|" "$root/usr/lib/systemd/user/orvcal-nightly.service" >"$units/orvcal-nightly.service"
+  cp "$root/usr/lib/systemd/user/orvcal-nightly.timer" "$units/"
+  out="$(cd "$units" && systemd-analyze verify --man=no orvcal-nightly.service orvcal-nightly.timer 2>&1)" \
+    || fail "systemd-analyze verify: $out"
+  [ -z "$out" ] || fail "systemd-analyze verify: $out"
+fi
+sh -n "$root/usr/libexec/orvcal/orvcal-nightly" || fail "the nightly script does not parse"
 
 step "build the embedding example against the installed development package"
 missing="$(ldd "$root"/usr/lib/*/qt6/plugins/designer/libzqrealinputplugin.so | grep 'not found' || true)"

@@ -19,9 +19,9 @@ const QList<ExitCodeText> exitCodeTexts = {
     {Refused, "refused, nothing written: no definition file, an unreadable definition-file line, setting "
               "absent, value outside its limits, damaged backup"},
     {Differ, "diff found differences, or restore --dry-run would write"},
-    {Interrupted, "restore or clock --set-station stopped by Ctrl+C"},
+    {Interrupted, "restore, clock --set-station or a run over several slots stopped by Ctrl+C"},
     {NotTaken, "restore wrote everything but the station kept some old values"},
-    {SettingsProblem, "the settings file cannot be read or saved, or slot 0 names an unusable port or rate"},
+    {SettingsProblem, "the settings file cannot be read or saved, the slot names an unusable port or rate, or no slot has a port set"},
     {DetectAbandoned, "detect ended at once by a second Ctrl+C"},
 };
 
@@ -40,6 +40,11 @@ std::optional<long> parseNumber(const QString &text, long min, long max)
     if (!ok || value < min || value > max)
         return std::nullopt;
     return value;
+}
+
+void StreamMessages::showMessage(const QString &text, MessageIcon, const QString &title)
+{
+    m_err << printableMessage(title, text) << Qt::endl;
 }
 
 void CliContext::prepare()
@@ -82,17 +87,18 @@ int CliContext::makeLink()
     comm->setLineObserver(tracer.get());
     link = std::make_unique<StationLink>(*comm, pump);
     link->setMessages(&messages);
+    link->state.cur_station = slot;
     return Ok;
 }
 
 int CliContext::chosenPort() const
 {
-    return port.value_or(settings.com_port[0]);
+    return port.value_or(settings.com_port[std::size_t(slot)]);
 }
 
 float CliContext::chosenRate() const
 {
-    return baud ? float(*baud) : settings.baud_rate[0];
+    return baud ? float(*baud) : settings.baud_rate[std::size_t(slot)];
 }
 
 QString CliContext::lineText() const
@@ -117,7 +123,7 @@ int CliContext::openLink()
         return code;
     const int p = chosenPort();
     if (comm->devicePath(p).isEmpty()) {
-        err << "orvcal-cli: station slot 0 names port " << p << ", which is not COM1 to COM8; use --port or "
+        err << "orvcal-cli: station slot " << slot << " names port " << p << ", which is not COM1 to COM8; use --port or "
             << "--device, or correct the slot" << Qt::endl;
         return SettingsProblem;
     }
@@ -127,7 +133,7 @@ int CliContext::openLink()
     comm->setCommPort(p);
     if (!comm->setSettings(settingsText)) {
         // Only a stored rate can get here: --baud takes the eight rates only.
-        err << "orvcal-cli: station slot 0 holds the rate " << settingsText.section(QLatin1Char(','), 0, 0)
+        err << "orvcal-cli: station slot " << slot << " holds the rate " << settingsText.section(QLatin1Char(','), 0, 0)
             << ", which is not one of the eight station rates; use --baud or correct the slot" << Qt::endl;
         return SettingsProblem;
     }

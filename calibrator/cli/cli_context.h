@@ -43,9 +43,22 @@ struct ExitCodeText
 };
 extern const QList<ExitCodeText> exitCodeTexts;
 
-// Everything a command works with: options, the settings of slot 0 and, once
-// openLink() has run, an open line to the station. Nothing touches a file
-// before a command has checked its arguments.
+// "title: text" on a command's error stream, so that a slot of a fleet run
+// says it under its own name.
+class StreamMessages final : public MessageSink
+{
+public:
+    explicit StreamMessages(QTextStream &err) : m_err(err) {}
+    void showMessage(const QString &text, MessageIcon icon, const QString &title) override;
+
+private:
+    QTextStream &m_err;
+};
+
+// Everything a command works with: options, the settings of its slot (0
+// unless a fleet run says otherwise) and, once openLink() has run, an open
+// line to the station. Nothing touches a file before a command has checked
+// its arguments.
 class CliContext
 {
 public:
@@ -59,8 +72,17 @@ public:
     QString device;            // --device
     std::optional<int> baud;   // --baud
     QString traceFile;         // --trace
+    int slot = 0;
     ComSettings settings;
     SettingsFile settingsFile;
+    // Set by a fleet run, which owns Ctrl+C for all its slots: asked between
+    // exchanges, true stops the command there. Empty for a single station,
+    // whose writes watch Ctrl+C themselves.
+    std::function<bool()> stopRequested;
+    // Where a command saves a changed slot: none in a fleet run, whose slots
+    // share the file and save once at the end.
+    bool savesSettings = true;
+    SettingsFile *settingsSaver() { return savesSettings ? &settingsFile : nullptr; }
 
     // Settles the data folder; touches no file.
     void prepare();
@@ -82,8 +104,8 @@ public:
     int exchangeFailed(const QString &what, const LinkFailure &failure);
 
     QtPump pump;
-    // What the windows would show in a message box goes to stderr.
-    StderrMessages messages;
+    // What the windows would show in a message box goes to the error stream.
+    StreamMessages messages{err};
     bool settingsLoaded = false;
     // Declared before the line so that they outlive it.
     QFile traceOut;

@@ -63,10 +63,14 @@ Progress readProgress(CliContext &c)
 // Ok, or the exit code after saying why the settings could not all be read.
 int readStation(CliContext &c, const Station &station, const QList<ParamEntry> &entries, QMap<ParamEntry, int> *raw)
 {
-    const Access<> read = readRawSettings(*c.link, station.records, entries, raw, readProgress(c));
+    const Access<> read = readRawSettings(*c.link, station.records, entries, raw, readProgress(c), c.stopRequested);
     switch (read.result) {
     case AccessResult::Done:
         return Ok;
+    case AccessResult::Stopped:
+        c.err << "orvcal-cli: stopped on request after reading " << raw->size() << " of " << entries.size()
+              << " settings; nothing was written" << Qt::endl;
+        return Interrupted;
     case AccessResult::ComFailed:
         return c.exchangeFailed(QStringLiteral("the read of setting %1 of %2").arg(raw->size() + 1).arg(entries.size()),
                                 read.failure);
@@ -181,16 +185,20 @@ int diff(CliContext &c, const QStringList &args)
 // Ctrl+C during a run of writes: the first asks to stop before the next write
 // (a write in flight cannot be taken back), the second stops at once after
 // `end` has said what was done. Only the writes are guarded: before and after
-// them nothing is half done.
-std::unique_ptr<InterruptWatch> guardWrites(CliContext &c, std::function<void()> end)
+// them nothing is half done. A fleet run watches Ctrl+C for every slot itself.
+// Returns what the writes ask before each one.
+std::function<bool()> guardWrites(CliContext &c, std::unique_ptr<InterruptWatch> &watch, std::function<void()> end)
 {
-    return std::make_unique<InterruptWatch>(
+    if (c.stopRequested)
+        return c.stopRequested;
+    watch = std::make_unique<InterruptWatch>(
         c,
         [&c] {
             c.err << "orvcal-cli: stopping after the write in progress (up to 15 s); Ctrl+C again stops at once"
                   << Qt::endl;
         },
         std::move(end), Interrupted);
+    return [w = watch.get()] { return w->stopRequested(); };
 }
 
 void printReport(CliContext &c, const RestoreReport &report)
@@ -250,9 +258,9 @@ int restore(CliContext &c, const QStringList &arguments)
     }
 
     QuietPanels panels;
-    RestoreRunner runner(*c.link, station.records, c.settings, &c.settingsFile, panels);
-    const auto interrupt = guardWrites(c, [&] { printReport(c, runner.reportSoFar()); });
-    runner.cancelRequested = [&] { return interrupt->stopRequested(); };
+    RestoreRunner runner(*c.link, station.records, c.settings, c.settingsSaver(), panels);
+    std::unique_ptr<InterruptWatch> interrupt;
+    runner.cancelRequested = guardWrites(c, interrupt, [&] { printReport(c, runner.reportSoFar()); });
     runner.progress = [&](int done, int total, ParamEntry entry, double left) {
         if (done < total)
             c.err << "writing setting " << done + 1 << " of " << total << " (" << entryName(entry) << "), about "
@@ -344,8 +352,8 @@ int clock(CliContext &c, const QStringList &args)
         inFlight = QString::fromLatin1(entryName(field));
         c.err << "writing " << written.size() + 1 << " of 6: " << inFlight << " = " << value << Qt::endl;
     };
-    auto interrupt = guardWrites(c, [&] { report("clock setting ended at once on request"); });
-    check.cancelRequested = [&] { return interrupt->stopRequested(); };
+    std::unique_ptr<InterruptWatch> interrupt;
+    check.cancelRequested = guardWrites(c, interrupt, [&] { report("clock setting ended at once on request"); });
     const ClockResult setting = check.setStation();
     interrupt.reset();
     if (setting == ClockResult::Done || setting == ClockResult::Cancelled) {

@@ -1,4 +1,5 @@
 #include "cli_context.h"
+#include "fleet.h"
 
 #include <QCoreApplication>
 #include <QLoggingCategory>
@@ -24,6 +25,10 @@ const GlobalOption globalOptions[] = {
     {"--device", "PATH", "a serial device path for that COM port in this run"},
     {"--baud", "RATE", "line rate instead of slot 0's"},
     {"--data-dir", "DIR", "folder of the settings file, the ports file and PRM"},
+    {"--slots", "LIST", "run the command for these station slots, e.g. 0-5,9 (version, clock, backup, diff, restore)"},
+    {"--all-slots", nullptr, "run the command for every slot with a port set"},
+    {"--jobs", "N", "with --slots: at most N lines at once (default: every line)"},
+    {"--json", nullptr, "with --slots: the summary as JSON on stdout"},
     {"--trace", "FILE", "write every byte sent and received, with direction and time, to FILE"},
     {"--verbose", nullptr, "also print the line's own log on stderr (a lost port, an exchange on a closed port)"},
     {"--version", nullptr, "print the program's version"},
@@ -145,6 +150,33 @@ int main(int argc, char *argv[])
     }
     if (const auto dir = takeValue("--data-dir"))
         context.dataDir = *dir;
+    FleetOptions fleet;
+    if (const auto list = takeValue("--slots")) {
+        fleet.slotList = parseSlotList(*list);
+        if (!fleet.slotList) {
+            err << "orvcal-cli: bad slot list '" << *list << "' (slots 0 to 19, e.g. 0-5,9)" << Qt::endl;
+            return BadUsage;
+        }
+    }
+    fleet.allSlots = args.removeAll(QLatin1String(globalOption("--all-slots").name)) > 0;
+    fleet.json = args.removeAll(QLatin1String(globalOption("--json").name)) > 0;
+    const auto jobs = takeValue("--jobs");
+    if (jobs) {
+        const auto n = parseNumber(*jobs, 1, orv::ComSettings::slotCount);
+        if (!n) {
+            err << "orvcal-cli: bad --jobs '" << *jobs << "' (1 to " << orv::ComSettings::slotCount << " lines at once)" << Qt::endl;
+            return BadUsage;
+        }
+        fleet.jobs = int(*n);
+    }
+    if (fleet.slotList && fleet.allSlots) {
+        err << "orvcal-cli: give --slots or --all-slots, not both" << Qt::endl;
+        return BadUsage;
+    }
+    if ((jobs || fleet.json) && !fleet.wanted()) {
+        err << "orvcal-cli: --jobs and --json go with --slots or --all-slots" << Qt::endl;
+        return BadUsage;
+    }
     if (missingValue) {
         err << "orvcal-cli: " << *missingValue << " needs a value" << Qt::endl;
         return BadUsage;
@@ -159,6 +191,8 @@ int main(int argc, char *argv[])
         if (command.name != name)
             continue;
         context.prepare();
+        if (fleet.wanted())
+            return runFleet(context, fleet, name, args);
         return command.run(context, args);
     }
     err << "orvcal-cli: unknown command '" << name << "'" << Qt::endl;

@@ -26,13 +26,18 @@ QString printable(const QString &text)
     return out;
 }
 
-void StderrMessages::showMessage(const QString &text, MessageIcon, const QString &title)
+QString printableMessage(const QString &title, const QString &text)
 {
     // The program's own line breaks stay; what a file or the station put there does not.
     QStringList lines = text.split(QLatin1Char('\n'));
     for (QString &line : lines)
         line = printable(line);
-    std::fprintf(stderr, "%s: %s\n", qPrintable(printable(title)), qPrintable(lines.join(QLatin1Char('\n'))));
+    return printable(title) + QStringLiteral(": ") + lines.join(QLatin1Char('\n'));
+}
+
+void StderrMessages::showMessage(const QString &text, MessageIcon, const QString &title)
+{
+    std::fprintf(stderr, "%s\n", qPrintable(printableMessage(title, text)));
 }
 
 } // namespace orv

@@ -20,6 +20,9 @@ public:
 // A text from a file or from the station made fit for a terminal: control characters
 // (C0, DEL, C1) come out as \r, \n, \t or \xHH, so none of them reaches it raw.
 QString printable(const QString &text);
+// "title: text" as a terminal gets it: the program's own line breaks kept, every
+// other control character escaped.
+QString printableMessage(const QString &title, const QString &text);
 
 // "title: text" on stderr: the command line's sink, and the link's until it is given another.
 class StderrMessages final : public MessageSink

@@ -12,6 +12,10 @@
 
 #include <functional>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 Q_LOGGING_CATEGORY(lcPorts, "orv.ports", QtInfoMsg)
 
 namespace orv {
@@ -126,8 +130,36 @@ bool writeLines(const QString &filePath, const QStringList &lines, QString *erro
 
 } // namespace
 
+namespace {
+
+// Simulators started together each rewrite the file with their own line: the
+// folder's lock makes each read-change-write whole, so no line is lost.
+class FolderLock
+{
+public:
+    explicit FolderLock(const QString &dir) : m_fd(::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+    {
+        if (m_fd >= 0)
+            ::flock(m_fd, LOCK_EX);
+    }
+    ~FolderLock()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FolderLock(const FolderLock &) = delete;
+    FolderLock &operator=(const FolderLock &) = delete;
+
+private:
+    int m_fd;
+};
+
+} // namespace
+
 bool PortMap::registerPort(const QString &dataDir, int port, const QString &path, QString *error)
 {
+    QDir().mkpath(dataDir);
+    const FolderLock lock(dataDir);
     const QString filePath = QDir(dataDir).filePath(fileName());
     bool found = false;
     bool dropped = false;
@@ -135,12 +167,12 @@ bool PortMap::registerPort(const QString &dataDir, int port, const QString &path
     if (!found)
         lines << QStringLiteral("# ORV CAL port map: COMn=device path, one per line.");
     lines << QStringLiteral("COM%1=%2").arg(port).arg(path);
-    QDir().mkpath(dataDir);
     return writeLines(filePath, lines, error);
 }
 
 bool PortMap::unregisterPort(const QString &dataDir, int port, const QString &path, QString *error)
 {
+    const FolderLock lock(dataDir);
     const QString filePath = QDir(dataDir).filePath(fileName());
     bool found = false;
     bool dropped = false;

@@ -25,6 +25,8 @@ enum class AccessResult {
     // The slider could not show the station's value and was not moved, so no
     // value was chosen: nothing sent, the reason shown.
     NotChosen,
+    // A long sequence was asked to stop between two exchanges: nothing half done.
+    Stopped,
 };
 
 // How an access ended and what it brought; after ComFailed, why the exchange

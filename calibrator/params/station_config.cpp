@@ -39,7 +39,7 @@ QList<ParamEntry> backupEntries(const ParamRecords &records)
 }
 
 Access<> readRawSettings(StationLink &link, const ParamRecords &records, const QList<ParamEntry> &entries,
-                         QMap<ParamEntry, int> *raw, const Progress &progress)
+                         QMap<ParamEntry, int> *raw, const Progress &progress, const std::function<bool()> &stop)
 {
     bool faulty = false;
     for (ParamEntry e : entries) {
@@ -52,6 +52,8 @@ Access<> readRawSettings(StationLink &link, const ParamRecords &records, const Q
         return {AccessResult::DataFault};
     const QDateTime started = link.pump().now();
     for (int i = 0; i < entries.size(); ++i) {
+        if (stop && stop())
+            return {AccessResult::Stopped};
         if (progress) {
             const double elapsed = started.msecsTo(link.pump().now()) / 1000.0;
             const double each = i > 0 ? elapsed / i : secondsPerRead;

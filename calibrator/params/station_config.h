@@ -32,9 +32,11 @@ using Progress = std::function<void(int done, int total, ParamEntry entry, doubl
 // Reads the raw value of each of `entries`. A record among them that cannot be
 // used is told (each once) before anything is read: DataFault, link open.
 // ComFailed after a failed exchange, which has shown its message and closed
-// the link; `raw` then holds what was read before it.
+// the link; `raw` then holds what was read before it. Stopped when `stop`
+// said so before a read.
 Access<> readRawSettings(StationLink &link, const ParamRecords &records, const QList<ParamEntry> &entries,
-                         QMap<ParamEntry, int> *raw, const Progress &progress = {});
+                         QMap<ParamEntry, int> *raw, const Progress &progress = {},
+                         const std::function<bool()> &stop = {});
 
 // The engineering value of a raw value with a record's conversion; NaN when
 // the record cannot convert.

@@ -259,7 +259,7 @@ void ORV_Main::setMenuState(MenuState state)
     // The menu itself, not only its bar entry: enabling the window would re-enable the entry.
     enableMenu(m_viewMenu, state == MenuState::Connected);
     m_comMenu->setEnabled(unconnected);
-    enableMenu(m_configMenu->menu(), state == MenuState::Connected);
+    m_configMenu->setMenuState(state == MenuState::Connected, unconnected);
 }
 
 void ORV_Main::enableMenu(QMenu *menu, bool enabled)

@@ -1,7 +1,10 @@
 #include "station_config_menu.h"
 
+#include "fleet_backup_dialog.h"
 #include "screen_pointer.h"
 #include "window_accessibility.h"
+
+#include "fleet.h"
 
 #include "link/com_settings.h"
 #include "link/comm_control.h"
@@ -80,16 +83,18 @@ StationConfigMenu::StationConfigMenu(QMainWindow &window, orv::StationLink &link
     setObjectName(QStringLiteral("station_config"));
     m_menu = window.menuBar()->addMenu(QStringLiteral("Confi&guration"));
     m_menu->setObjectName(QStringLiteral("config_menu"));
-    QAction *save = m_menu->addAction(QStringLiteral("&Save Station Configuration…"));
-    save->setObjectName(QStringLiteral("save_config_menu"));
-    onChosen(save, &m_window, this, &StationConfigMenu::saveConfiguration);
-    QAction *restore = m_menu->addAction(QStringLiteral("&Restore Station Configuration…"));
-    restore->setObjectName(QStringLiteral("restore_config_menu"));
-    onChosen(restore, &m_window, this, &StationConfigMenu::restoreConfiguration);
-    // Until connected; the entries too, as a screen reader reaches them without the menu.
-    m_menu->setEnabled(false);
-    save->setEnabled(false);
-    restore->setEnabled(false);
+    m_save = m_menu->addAction(QStringLiteral("&Save Station Configuration…"));
+    m_save->setObjectName(QStringLiteral("save_config_menu"));
+    onChosen(m_save, &m_window, this, &StationConfigMenu::saveConfiguration);
+    m_restore = m_menu->addAction(QStringLiteral("&Restore Station Configuration…"));
+    m_restore->setObjectName(QStringLiteral("restore_config_menu"));
+    onChosen(m_restore, &m_window, this, &StationConfigMenu::restoreConfiguration);
+    m_menu->addSeparator();
+    m_backUpAll = m_menu->addAction(QStringLiteral("&Back up every station…"));
+    m_backUpAll->setObjectName(QStringLiteral("backup_all_menu"));
+    onChosen(m_backUpAll, &m_window, this, &StationConfigMenu::backUpEveryStation);
+    // The entries one by one, as a screen reader reaches them without opening the menu.
+    setMenuState(false, true);
 
     chooseFile = [this](bool saving) {
         return saving ? QFileDialog::getSaveFileName(&m_window, QStringLiteral("Save Station Configuration"),
@@ -97,9 +102,38 @@ StationConfigMenu::StationConfigMenu(QMainWindow &window, orv::StationLink &link
                       : QFileDialog::getOpenFileName(&m_window, QStringLiteral("Restore Station Configuration"),
                                                      startFolder(), fileFilter);
     };
+    chooseFolder = [this] {
+        return QFileDialog::getExistingDirectory(&m_window, QStringLiteral("Back up every station into"), startFolder());
+    };
     confirm = [this](const QString &question) {
         return QMessageBox::question(&m_window, QStringLiteral("ORV CAL"), question) == QMessageBox::Yes;
     };
+}
+
+void StationConfigMenu::setMenuState(bool connected, bool unconnected)
+{
+    m_menu->setEnabled(connected || unconnected);
+    m_save->setEnabled(connected);
+    m_restore->setEnabled(connected);
+    m_backUpAll->setEnabled(unconnected);
+}
+
+void StationConfigMenu::backUpEveryStation()
+{
+    if (orv::cli::slotsWithAPort(m_settings).isEmpty()) {
+        m_link.show_message(QStringLiteral("No station slot has a port set. Set up the stations in Communication "
+                                           "Properties first."),
+                            orv::MessageIcon::Exclamation);
+        return;
+    }
+    const QString folder = chooseFolder();
+    if (folder.isEmpty())
+        return;
+    m_lastFolder = folder;
+    auto *dialog = new FleetBackupDialog(m_settings, m_dataDir, folder, &m_window);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
+    dialog->start();
 }
 
 QString StationConfigMenu::startFolder() const

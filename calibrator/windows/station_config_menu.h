@@ -8,6 +8,7 @@
 
 #include <functional>
 
+class QAction;
 class QMainWindow;
 class QMenu;
 
@@ -18,9 +19,9 @@ class StationLink;
 }
 
 // The menu that saves a connected station's configuration to a file and
-// restores it, with a progress dialog that can stop a restore between writes.
-// It lives beside the main window's own menus and is enabled only while
-// connected.
+// restores it, with a progress dialog that can stop a restore between writes,
+// and backs up every station at once. It lives beside the main window's own
+// menus.
 class StationConfigMenu : public QObject
 {
     Q_OBJECT
@@ -33,6 +34,12 @@ public:
 
     void saveConfiguration();
     void restoreConfiguration();
+    // Backs up every slot with a port set into a chosen folder, each on its own
+    // port: only while the window holds no port, which would be one of them.
+    void backUpEveryStation();
+
+    // Save and restore need the connection; backing up every station needs every port free.
+    void setMenuState(bool connected, bool unconnected);
 
     // Where the file dialogs open: the folder of the last file chosen in this
     // run, else the user's documents folder.
@@ -40,6 +47,7 @@ public:
 
     // Tests answer the file dialog and the questions instead of a user.
     std::function<QString(bool save)> chooseFile;
+    std::function<QString()> chooseFolder;
     std::function<bool(const QString &question)> confirm;
 
 private:
@@ -55,6 +63,9 @@ private:
     orv::SettingsFile &m_settingsFile;
     const QString m_dataDir;
     QMenu *m_menu = nullptr;
+    QAction *m_save = nullptr;
+    QAction *m_restore = nullptr;
+    QAction *m_backUpAll = nullptr;
     // The station's firmware and definition file, loaded afresh for each use.
     QString m_firmware;
     QString m_definitionFile;

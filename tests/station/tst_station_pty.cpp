@@ -40,6 +40,7 @@ private slots:
     void followsABaudChange();
     void linkAndPortRegistration_data();
     void linkAndPortRegistration();
+    void simulatorsStartedTogetherKeepEveryLine();
 
 private:
     QString start(const QStringList &arguments);
@@ -174,6 +175,33 @@ void TestStationPty::linkAndPortRegistration()
     QVERIFY(!QFileInfo::exists(link) && !QFileInfo(link).isSymLink());
     QVERIFY(ports.open(QIODevice::ReadOnly));
     QVERIFY2(!ports.readAll().contains("COM3="), qPrintable(ports.fileName()));
+}
+
+void TestStationPty::simulatorsStartedTogetherKeepEveryLine()
+{
+    // Each simulator rewrites the ports file with its own line; started at
+    // once, as a script starts a fleet's, none may lose another's.
+    const QString dataDir = m_dir.filePath(QStringLiteral("fleet"));
+    std::vector<std::unique_ptr<QProcess>> stations;
+    for (int port = 1; port <= 8; ++port) {
+        stations.push_back(std::make_unique<QProcess>());
+        stations.back()->start(QStringLiteral(ORV_STATION_PATH), {QStringLiteral("--register-com"), QString::number(port),
+                                                                  QStringLiteral("--data-dir"), dataDir});
+    }
+    QStringList paths;
+    for (const auto &station : stations) {
+        QVERIFY(station->waitForReadyRead(5000));
+        paths << QString::fromLocal8Bit(station->readLine().trimmed().mid(4));
+    }
+    QFile ports(QDir(dataDir).filePath(QStringLiteral("ports.conf")));
+    QVERIFY(ports.open(QIODevice::ReadOnly));
+    const QByteArray text = ports.readAll();
+    for (int port = 1; port <= 8; ++port)
+        QVERIFY2(text.contains(QStringLiteral("COM%1=%2\n").arg(port).arg(paths[port - 1]).toUtf8()), text.constData());
+    for (const auto &station : stations) {
+        station->terminate();
+        QVERIFY(station->waitForFinished(3000));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestStationPty)

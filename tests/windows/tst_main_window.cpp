@@ -137,6 +137,7 @@ void TestMainWindow::menuTreeHasItsCaptionsAndNames_data()
     QTest::newRow("configuration") << "config_menu" << "Confi&guration";
     QTest::newRow("save configuration") << "save_config_menu" << "&Save Station Configuration…";
     QTest::newRow("restore configuration") << "restore_config_menu" << "&Restore Station Configuration…";
+    QTest::newRow("back up every station") << "backup_all_menu" << "&Back up every station…";
     QTest::newRow("line monitor") << "line_monitor_menu" << "&Line Monitor";
 }
 
