@@ -202,13 +202,21 @@ AccessResult SettingOps::read_units()
         return read.result;
     float value = float(read.value);
     raw_to_eng(value, record.element[3], record.element[4]);
-    m_panels.select(PanelId::Units, value == 0 ? 0 : 1);
+    // A value that is neither English (0) nor Metric (1) selects neither, so that
+    // an unchosen "Make Change" cannot write one of them over it.
+    m_panels.select(PanelId::Units, value == 0 ? 0 : value == 1 ? 1 : -1);
     return read.result;
 }
 
 AccessResult SettingOps::write_units()
 {
     const bool english = m_panels.isSelected(PanelId::Units, 0);
+    if (!english && !m_panels.isSelected(PanelId::Units, 1)) {
+        m_link.show_message(QStringLiteral("Nothing was written to the units of measure: the station holds a value "
+                                           "that is neither English nor Metric. Choose one, then press \"Make Change\"."),
+                            MessageIcon::Information);
+        return AccessResult::NotChosen;
+    }
     // The missing "setting" is the text users of this station have always seen.
     return writeRaw(ParamEntry::ScaleUnits, english ? 0 : 1, QStringLiteral("Com error while units of measure information"));
 }

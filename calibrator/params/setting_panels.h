@@ -75,6 +75,7 @@ public:
     virtual void setChecked(CheckBox box, bool checked) = 0;
     // The panel's option buttons, by index.
     virtual bool isSelected(PanelId panel, int option) const = 0;
+    // An option of -1 selects none.
     virtual void select(PanelId panel, int option) = 0;
 };
 

@@ -392,8 +392,20 @@ bool Cal_form::isSelected(orv::PanelId panel, int option) const
 
 void Cal_form::select(orv::PanelId panel, int option)
 {
-    if (QAbstractButton *b = controls(panel).options.value(option))
+    if (QAbstractButton *b = controls(panel).options.value(option)) {
         b->setChecked(true);
+        return;
+    }
+    // An exclusive group refuses to uncheck its last checked button.
+    for (QAbstractButton *b : controls(panel).options) {
+        QButtonGroup *group = b->group();
+        const bool exclusive = group && group->exclusive();
+        if (group)
+            group->setExclusive(false);
+        b->setChecked(false);
+        if (group)
+            group->setExclusive(exclusive);
+    }
 }
 
 bool Cal_form::eventFilter(QObject *watched, QEvent *event)

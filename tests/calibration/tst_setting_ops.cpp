@@ -390,6 +390,7 @@ void TestSettingOps::failureMessages()
     QFETCH(QString, message);
     ScriptedPeer silent(ScriptedPeer::silent());
     OpsRig rig(stationStart, &silent);
+    rig.panels.select(PanelId::Units, 1);
     QCOMPARE(op(*rig.ops), AccessResult::ComFailed);
     QCOMPARE(rig.log.texts(), QStringList{message});
     QCOMPARE(rig.log.messages.first().title, QStringLiteral("ORV CAL"));
@@ -553,6 +554,7 @@ void TestSettingOps::optionReadsAgainstStation_data()
     row("report flag 0", &S::read_report_flag, "report flags", 0, PanelId::ReportFlags, 0);
     row("units 0 English", &S::read_units, "Scale: 0=FPS 1=CGS", 0, PanelId::Units, 0);
     row("units 1 Metric", &S::read_units, "Scale: 0=FPS 1=CGS", 1, PanelId::Units, 1);
+    row("units 2 neither", &S::read_units, "Scale: 0=FPS 1=CGS", 2, PanelId::Units, -1);
     row("12 hour", &S::read_time_format, "Wsp units", 0x20, PanelId::TimeFormat, 0);
     row("24 hour", &S::read_time_format, "Wsp units", 0x50, PanelId::TimeFormat, 1);
     row("aux hidden", &S::read_aux_display, "Wsp units", 0x40, PanelId::AuxDisplay, 1);
@@ -570,6 +572,13 @@ void TestSettingOps::optionReadsAgainstStation()
     rig.setRaw(entry.toLatin1().constData(), raw);
     QCOMPARE(op(*rig.ops), AccessResult::Done);
     QCOMPARE(rig.panels.selected.value(panel, -1), selected);
+    if (selected < 0) {
+        // Nobody chose English or Metric: "Make Change" leaves the station's value alone.
+        const qsizetype sent = rig.line->sentBytes().size();
+        QCOMPARE(rig.ops->write_units(), AccessResult::NotChosen);
+        QCOMPARE(rig.line->sentBytes().size(), sent);
+        QCOMPARE(rig.raw(entry.toLatin1().constData()), raw);
+    }
 }
 
 void TestSettingOps::reportFlagOutOfRangeKeepsOptions()
