@@ -4,9 +4,10 @@
 #   scripts/benchmarks.sh BUILD_DIR
 # BUILD_DIR is a build with tests and benchmarks (a build-check, say), with
 # orvcal, orvcal-cli, orv-station, orv-bench-link, orv-bench-minimal-window and
-# tst_calibration_pty built. The installed size comes from a Release build
-# without tests: build/ (as ./orvcal leaves it) if there, else one configured
-# in build-bench-release/. Needs Xvfb and /usr/bin/time.
+# tst_calibration_pty built; the start-up comes from bench/startup-bench.sh.
+# The installed size comes from a Release build without tests: build/ (as
+# ./orvcal leaves it) if there, else one configured in build-bench-release/.
+# Needs Xvfb, /usr/bin/time and (for the start-up CPU) perf.
 set -euo pipefail
 build=${1:?usage: scripts/benchmarks.sh BUILD_DIR}
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -68,28 +69,13 @@ start_station() { # log name, simulator options...
 
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 
-# Start-up: both programs on the same private X server, so neither pays its start.
-export QT_QPA_PLATFORM=xcb
-# Xvfb picks a free display number and writes it once it accepts clients.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$dir/display" >"$dir/xvfb.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do
-    [ -s "$dir/display" ] && break
-    sleep 0.1
-done
-[ -s "$dir/display" ] || { echo "Xvfb did not start:" >&2; cat "$dir/xvfb.log" >&2; exit 1; }
-DISPLAY=:$(head -1 "$dir/display")
-export DISPLAY
-mkdir -p "$dir/data"
-timed orvcal "$app" --data-dir "$dir/data" --quit-when-shown
-timed minimal "$minimal" --quit-when-shown
+# Start-up against the minimal window, in pairs on Xvfb and offscreen.
+"$root/bench/startup-bench.sh" "$build" 11 >"$dir/startup" || { cat "$dir/startup" >&2; exit 1; }
+# "PLATFORM PROGRAM wall cpu rss" from its table, as "wall ms, cpu ms CPU, rss MB".
+startup() { awk -v p="$1" -v n="$2" '$1 == p && $2 == n { printf "%s ms, %s ms CPU, %s MB", $3, $4, $5 }' "$dir/startup"; }
+ratio() { awk -v p="$1" '$1 == p && $2 == "ratio" { printf "%s wall, %s CPU, %s memory %s %s", $3, $4, $5, $6, $7 }' "$dir/startup"; }
 export QT_QPA_PLATFORM=offscreen
-
-read -r o_min o_med o_max < <(stats <"$dir/orvcal.wall")
-read -r m_min m_med m_max < <(stats <"$dir/minimal.wall")
-o_rss=$(stats <"$dir/orvcal.rss" | awk '{ printf "%.1f", $3 / 1024 }')
-m_rss=$(stats <"$dir/minimal.rss" | awk '{ printf "%.1f", $3 / 1024 }')
-ratio=$(awk "BEGIN { printf \"%.2f\", $o_med / $m_med }")
+mkdir -p "$dir/data"
 
 # orvcal-cli version against the simulator.
 start_station version --fixed-rate 2400
@@ -130,7 +116,7 @@ echo "Measured $(date -u '+%Y-%m-%d %H:%M UTC') on $cores cores, load average $l
 echo
 echo "| What | Measured | Floor / against | How |"
 echo "|---|---|---|---|"
-echo "| \`orvcal --quit-when-shown\` start-up to the painted main window (Xvfb, empty data folder, no station, $runs runs) | $(ms "$o_min")/$(ms "$o_med")/$(ms "$o_max") ms min/median/max, peak RSS $o_rss MB | minimal Qt main window: $(ms "$m_min")/$(ms "$m_med")/$(ms "$m_max") ms, $m_rss MB; median ratio ${ratio}× | \`/usr/bin/time -v\`, \`orv-bench-minimal-window --quit-when-shown\` |"
+echo "| \`orvcal --quit-when-shown\` start-up to the painted main window against a minimal Qt main window (empty data folder, no station, 11 pairs taken turn about, medians; CPU is perf's task-clock where perf runs) | Xvfb: $(startup xcb orvcal), minimal $(startup xcb minimal), so $(ratio xcb); offscreen: $(startup offscreen orvcal), minimal $(startup offscreen minimal), so $(ratio offscreen) | within 1.05× wall, 1.15× CPU, 3 MB | \`bench/startup-bench.sh\`, \`/usr/bin/time -v\`, \`perf stat\` |"
 echo "| \`orvcal-cli version\` over a pty against \`orv-station\`, 2400 baud ($runs runs) | $(ms "$v_min")/$(ms "$v_med")/$(ms "$v_max") ms min/median/max, peak RSS $v_rss MB | | \`/usr/bin/time -v\` |"
 echo "| CPU during a pumped 15-second wait | ${wait_line#pumped wait: } | under 1% of one core | \`orv-bench-link wait 15\` |"
 echo "| \`read_param\` over a pty against \`orv-station\`, 2400 baud | ${read2400#read_param at 2400 baud: } | | \`orv-bench-link read /dev/pts/N 2400 10\` |"

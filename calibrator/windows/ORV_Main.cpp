@@ -183,9 +183,6 @@ void ORV_Main::buildPanels()
     m_comPic->setObjectName(QStringLiteral("com_pic"));
     m_comPic->setAutoFillBackground(true);
     m_comPic->hide();
-    m_terminal = new TerminalDisplay(*m_comm, m_comPic);
-    m_terminal->setObjectName(QStringLiteral("Comm1"));
-    m_terminal->setGeometry(0, 0, terminalWidth, terminalHeight);
 
     m_aboutPic = new QFrame(background);
     m_aboutPic->setObjectName(QStringLiteral("about_pic"));
@@ -227,6 +224,18 @@ void ORV_Main::buildPanels()
     statusBar()->addWidget(activityLabel(*m_activity, statusBar()), 1);
     resize(terminalWidth, terminalHeight + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
     giveRoomForCaption(this);
+}
+
+TerminalDisplay *ORV_Main::terminal()
+{
+    // Made when first shown: finding its font is start-up work the first window does not need.
+    if (!m_terminal) {
+        m_terminal = new TerminalDisplay(*m_comm, m_comPic);
+        m_terminal->setObjectName(QStringLiteral("Comm1"));
+        m_terminal->setGeometry(0, 0, terminalWidth, terminalHeight);
+        setTabOrder(m_terminal, m_aboutClose);
+    }
+    return m_terminal;
 }
 
 void ORV_Main::resizeEvent(QResizeEvent *event)
@@ -337,13 +346,14 @@ void ORV_Main::port_only_menu_Click()
 
 void ORV_Main::Terminal_menu_Click()
 {
+    TerminalDisplay *display = terminal();
     m_comm->setInBufferCount(0);
     m_comm->setTerminalDisplay(true);
     m_comm->setTerminalText(QByteArray());
-    m_terminal->setGeometry(0, 0, terminalWidth, terminalHeight);
+    display->setGeometry(0, 0, terminalWidth, terminalHeight);
     m_comPic->show();
     m_comPic->raise();
-    m_terminal->setFocus();
+    display->setFocus();
     const int count = int(std::size(terminalHelp));
     for (int i = 0; i < count; ++i) {
         const QByteArray ending = i + 1 < count ? QByteArray("\r\n") : QByteArray("\n\r");

@@ -48,7 +48,8 @@ public:
     orv::ComSettings &settings() { return m_settings; }
     orv::SettingsFile &settingsFile() { return m_settingsFile; }
     QString dataDir() const { return m_dataDir; }
-    TerminalDisplay *terminal() const { return m_terminal; }
+    // The terminal panel's display, made the first time it is asked for.
+    TerminalDisplay *terminal();
     CalibrationMode &calibration() { return *m_calibration; }
     // What the program is waiting on the station for, shown on the status line.
     LinkActivity &activity() { return *m_activity; }

@@ -5,6 +5,7 @@
 #include "cancel_form.h"
 #include "line_monitor.h"
 #include "link_activity.h"
+#include "terminal_display.h"
 
 #include "link/connect_station.h"
 #include "link/settings_file.h"
@@ -95,6 +96,7 @@ void TestMainWindow::startUpLoadsSettingsAndSetsMenus()
     QCOMPARE(f.window->link().state.cur_station, 0);
     QVERIFY(!f.comPic()->isVisible());
     QCOMPARE(f.comPic()->y(), 0);
+    QVERIFY2(!f.window->findChild<TerminalDisplay *>(), "the terminal is start-up work until terminal mode");
     QVERIFY(f.messages.isEmpty());
 }
 
