@@ -23,14 +23,14 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "%s\n", qPrintable(file.error()));
         return 1;
     }
-    for (const QString &spec : args.mid(1)) {
-        const QStringList f = spec.split(QLatin1Char(':'));
+    for (const QString &slotArg : args.mid(1)) {
+        const QStringList f = slotArg.split(QLatin1Char(':'));
         bool slotOk = false;
         bool portOk = false;
         const int slot = f.value(0).toInt(&slotOk);
         const int port = f.value(1).toInt(&portOk);
         if (f.size() < 3 || !slotOk || !portOk || slot < 0 || slot >= orv::ComSettings::slotCount) {
-            std::fprintf(stderr, "bad slot '%s' (SLOT:PORT:NAME[:BAUD])\n", qPrintable(spec));
+            std::fprintf(stderr, "bad slot '%s' (SLOT:PORT:NAME[:BAUD])\n", qPrintable(slotArg));
             return 2;
         }
         const auto i = std::size_t(slot);
