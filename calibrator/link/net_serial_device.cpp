@@ -25,14 +25,6 @@ namespace {
 // COM port control commands, client to server (RFC 2217).
 constexpr unsigned char SET_BAUDRATE = 1, SET_DATASIZE = 2, SET_PARITY = 3, SET_STOPSIZE = 4, SET_CONTROL = 5;
 
-QByteArray bytes(std::initializer_list<unsigned char> list)
-{
-    QByteArray out;
-    for (unsigned char c : list)
-        out.append(char(c));
-    return out;
-}
-
 } // namespace
 
 NetSerialDevice::NetSerialDevice(QObject *parent)
@@ -186,16 +178,16 @@ bool NetSerialDevice::negotiate(const LineSettings &settings, bool hardwareFlow)
         return false;
     }
     const quint32 baud = quint32(settings.baud);
-    sendComPort(SET_BAUDRATE, bytes({quint8(baud >> 24), quint8(baud >> 16), quint8(baud >> 8), quint8(baud)}));
-    sendComPort(SET_DATASIZE, bytes({quint8(settings.dataBits)}));
+    sendComPort(SET_BAUDRATE, byteList({quint8(baud >> 24), quint8(baud >> 16), quint8(baud >> 8), quint8(baud)}));
+    sendComPort(SET_DATASIZE, byteList({quint8(settings.dataBits)}));
     const char parities[] = "NOEMS";
     const char *p = std::strchr(parities, settings.parity);
-    sendComPort(SET_PARITY, bytes({quint8(p ? p - parities + 1 : 1)}));
-    sendComPort(SET_STOPSIZE, bytes({quint8(settings.stopBits == 2 ? 2 : 1)}));
-    sendComPort(SET_CONTROL, bytes({quint8(hardwareFlow ? 3 : 1)}));
-    sendComPort(SET_CONTROL, bytes({quint8(m_dtr ? 8 : 9)}));
+    sendComPort(SET_PARITY, byteList({quint8(p ? p - parities + 1 : 1)}));
+    sendComPort(SET_STOPSIZE, byteList({quint8(settings.stopBits == 2 ? 2 : 1)}));
+    sendComPort(SET_CONTROL, byteList({quint8(hardwareFlow ? 3 : 1)}));
+    sendComPort(SET_CONTROL, byteList({quint8(m_dtr ? 8 : 9)}));
     if (!hardwareFlow)
-        sendComPort(SET_CONTROL, bytes({quint8(m_rts ? 11 : 12)}));
+        sendComPort(SET_CONTROL, byteList({quint8(m_rts ? 11 : 12)}));
     // The first request must not leave at the old rate.
     m_codec.clearServerBaud();
     if (!waitFor([this] { return m_codec.serverBaud() != 0; }, negotiateTimeoutMs))
@@ -343,7 +335,7 @@ void NetSerialDevice::setDtr(bool on)
     if (!isOpen())
         return;
     if (m_telnet)
-        sendComPort(SET_CONTROL, bytes({quint8(on ? 8 : 9)}));
+        sendComPort(SET_CONTROL, byteList({quint8(on ? 8 : 9)}));
     else
         noteOnce(QStringLiteral("%1: DTR cannot be set over a raw TCP connection").arg(m_url));
 }
@@ -354,7 +346,7 @@ void NetSerialDevice::setRts(bool on)
     if (!isOpen())
         return;
     if (m_telnet)
-        sendComPort(SET_CONTROL, bytes({quint8(on ? 11 : 12)}));
+        sendComPort(SET_CONTROL, byteList({quint8(on ? 11 : 12)}));
     else
         noteOnce(QStringLiteral("%1: RTS cannot be set over a raw TCP connection").arg(m_url));
 }

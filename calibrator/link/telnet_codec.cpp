@@ -9,7 +9,9 @@ constexpr unsigned char BINARY = 0, SGA = 3, COM_PORT = 44;
 // The server answers each COM port control command with the command plus 100.
 constexpr unsigned char SET_BAUDRATE = 1, SERVER_OFFSET = 100;
 
-QByteArray bytes(std::initializer_list<unsigned char> list)
+} // namespace
+
+QByteArray byteList(std::initializer_list<unsigned char> list)
 {
     QByteArray out;
     for (unsigned char c : list)
@@ -17,13 +19,11 @@ QByteArray bytes(std::initializer_list<unsigned char> list)
     return out;
 }
 
-} // namespace
-
 QByteArray TelnetCodec::start()
 {
     m_localAsked = {BINARY, COM_PORT};
     m_remoteAsked = {BINARY};
-    return bytes({IAC, WILL, BINARY, IAC, DO, BINARY, IAC, WILL, COM_PORT});
+    return byteList({IAC, WILL, BINARY, IAC, DO, BINARY, IAC, WILL, COM_PORT});
 }
 
 void TelnetCodec::reset()
@@ -99,15 +99,15 @@ void TelnetCodec::handleOption(unsigned char command, unsigned char option, QByt
         if (theyMay) {
             m_remoteOn.insert(option);
             if (!m_remoteAsked.remove(option))
-                replies += bytes({IAC, DO, option});
+                replies += byteList({IAC, DO, option});
         } else {
-            replies += bytes({IAC, DONT, option});
+            replies += byteList({IAC, DONT, option});
         }
         return;
     case WONT:
         m_remoteAsked.remove(option);
         if (m_remoteOn.remove(option))
-            replies += bytes({IAC, DONT, option});
+            replies += byteList({IAC, DONT, option});
         return;
     case DO:
         if (option == COM_PORT)
@@ -117,9 +117,9 @@ void TelnetCodec::handleOption(unsigned char command, unsigned char option, QByt
         if (weDo) {
             m_localOn.insert(option);
             if (!m_localAsked.remove(option))
-                replies += bytes({IAC, WILL, option});
+                replies += byteList({IAC, WILL, option});
         } else {
-            replies += bytes({IAC, WONT, option});
+            replies += byteList({IAC, WONT, option});
         }
         return;
     case DONT:
@@ -129,7 +129,7 @@ void TelnetCodec::handleOption(unsigned char command, unsigned char option, QByt
         }
         m_localAsked.remove(option);
         if (m_localOn.remove(option))
-            replies += bytes({IAC, WONT, option});
+            replies += byteList({IAC, WONT, option});
         return;
     default:
         return;
@@ -149,7 +149,7 @@ void TelnetCodec::handleSubnegotiation()
 
 QByteArray TelnetCodec::comPortCommand(unsigned char command, const QByteArray &value)
 {
-    return bytes({IAC, SB, COM_PORT, command}) + escape(value) + bytes({IAC, SE});
+    return byteList({IAC, SB, COM_PORT, command}) + escape(value) + byteList({IAC, SE});
 }
 
 QByteArray TelnetCodec::escape(const QByteArray &data)

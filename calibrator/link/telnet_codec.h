@@ -3,7 +3,12 @@
 #include <QByteArray>
 #include <QSet>
 
+#include <initializer_list>
+
 namespace orv {
+
+// Protocol bytes written as a list, as the option and COM port control tables give them.
+QByteArray byteList(std::initializer_list<unsigned char> list);
 
 // The telnet side of an RFC 2217 connection, apart from the socket: takes what the
 // server sends apart into line data and option talk, answers the options (binary,
