@@ -147,7 +147,8 @@ def run(app_process, log, wire):
         if not any(kind == "object:text-changed:insert" and news in str(text) for kind, text in said):
             raise at.Failure(f'no status line told "{news}"; heard {said}')
     print(f"screen reader: status line, role {status_line.getRoleName()}, attributes {status_line.getAttributes()}, "
-          f"heard {sorted({kind for kind, _ in said})}")
+          f"heard {sorted({kind for kind, _ in said})}; inserted "
+          f"{list(dict.fromkeys(str(t) for k, t in said if k.endswith(':insert')))[:6]}")
 
     terminal_check(app)
     at.press(at.find(app, "Line Monitor", MENU_ITEM))

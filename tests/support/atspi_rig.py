@@ -8,6 +8,11 @@ import time
 import pyatspi
 from gi.repository import GLib
 
+# An action that opens a modal window, or talks to the station, is answered only
+# when it is over; AT-SPI would wait up to 15 s for that answer from a program
+# that started lately. The action runs on without the answer.
+pyatspi.setTimeout(800, 800)
+
 
 class Failure(Exception):
     pass
