@@ -158,8 +158,9 @@ void TerminalDisplay::paintEvent(QPaintEvent *)
     p.setFont(font());
     p.setPen(palette().text().color());
     const int ascent = QFontMetrics(font()).ascent();
+    const QRect first = cellRect(QPoint(0, 0));
     for (int r = 0; r < m_screen.rows(); ++r)
-        p.drawText(cellRect(QPoint(0, r)).left(), cellRect(QPoint(0, r)).top() + ascent, m_screen.line(r));
+        p.drawText(first.left(), first.top() + r * first.height() + ascent, m_screen.line(r));
     if (hasFocus() && m_comm.terminalActive()) {
         const QPoint c = m_screen.cursor();
         const QRect cell = cellRect(QPoint(qMin(c.x(), m_screen.columns() - 1), c.y()));
