@@ -5,13 +5,15 @@ set -euo pipefail
 # libraries: the sanitizer build is made with clang, for its libFuzzer targets.
 # qt6-tools-dev: Designer's plugin interface, for the input widget's Designer plugin.
 # python3-pyatspi, at-spi2-core and the D-Bus session tools: the screen-reader
-# test reads and drives the program through AT-SPI on a session bus of its own.
+# test reads and drives the program through AT-SPI on a session bus of its own;
+# openbox gives it the window manager a listener's desktop has, which moves the
+# focus into windows as they open.
 packages=(build-essential cmake ninja-build pkg-config
           qt6-base-dev qt6-serialport-dev qt6-qpa-plugins qt6-tools-dev
           fonts-liberation xvfb xauth xdotool
           ser2net mandoc
           clang libclang-rt-14-dev
-          python3-pyatspi at-spi2-core dbus-daemon dbus-bin)
+          python3-pyatspi at-spi2-core dbus-daemon dbus-bin openbox)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -77,7 +77,7 @@ void COM_Detect_frm::detect_cmd_Click(int index)
     case StopButton:
         m_stopRequested = true;
         if (m_running)
-            m_status->setText(QStringLiteral("Stopping after this rate…"));
+            m_status->setStatus(QStringLiteral("Stopping after this rate…"));
         break;
     case CloseButton:
         close();
@@ -90,7 +90,7 @@ void COM_Detect_frm::detect_cmd_Click(int index)
 void COM_Detect_frm::detect_station()
 {
     m_stopRequested = false;
-    m_status->clear();
+    m_status->setStatus(QString());
     m_running = true;
     emit runningChanged(true);
     m_result = orv::detect_station(m_link, m_settings, *this);
@@ -136,7 +136,7 @@ void COM_Detect_frm::beep()
 
 void COM_Detect_frm::runEnded()
 {
-    m_status->clear();
+    m_status->setStatus(QString());
     setIdleButtons();
     giveRoomForCaption(this);
 }

@@ -8,6 +8,7 @@
 
 class QLabel;
 class QPushButton;
+class StatusLine;
 
 namespace orv {
 struct ComSettings;
@@ -59,7 +60,7 @@ private:
     orv::ComSettings &m_settings;
     QLabel *m_pic = nullptr;
     // Says at once that a stop is pending: the try in progress runs to its end first.
-    QLabel *m_status = nullptr;
+    StatusLine *m_status = nullptr;
     std::array<QPushButton *, 3> m_buttons{};
     orv::DetectionText m_text;
     orv::DetectionResult m_result;

@@ -6,6 +6,7 @@
 #include "power_input.h"
 #include "screen_fit.h"
 #include "screen_pointer.h"
+#include "window_accessibility.h"
 
 #include "link/line_settings.h"
 #include "params/baud_change.h"

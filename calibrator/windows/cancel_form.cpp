@@ -1,4 +1,5 @@
 #include "cancel_form.h"
+#include "window_accessibility.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -21,7 +22,8 @@ cancel_form::cancel_form(QWidget *owner)
     icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(32, 32));
     icon->setAlignment(Qt::AlignCenter);
 
-    m_info = new QLabel(this);
+    // A status line: a listener on "Cancel" hears each step and the reason for a failure.
+    m_info = new StatusLine(QString(), this);
     m_info->setObjectName(QStringLiteral("info_lbl"));
     m_info->setWordWrap(true);
     m_info->setMinimumWidth(320);
@@ -59,7 +61,7 @@ void cancel_form::setInfo(const QString &text)
 {
     if (m_info->text() == text)
         return;
-    m_info->setText(text);
+    m_info->setStatus(text);
     repaintNow();
     emit infoChanged(text);
 }

@@ -4,8 +4,8 @@
 
 #include <QWidget>
 
-class QLabel;
 class QPushButton;
+class StatusLine;
 
 // "Connection in Progress": the step a connection attempt is at, or why it
 // failed, with a button that stops the attempt.
@@ -39,7 +39,7 @@ private:
     void repaintNow();
 
     QWidget *m_owner = nullptr;
-    QLabel *m_info = nullptr;
+    StatusLine *m_info = nullptr;
     QPushButton *m_cancel = nullptr;
     bool m_closing = false;
 };

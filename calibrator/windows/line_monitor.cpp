@@ -89,10 +89,10 @@ bool LineMonitor::saveTo(const QString &path)
     flush();
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text) || !m_trace.writeTo(file) || !file.commit()) {
-        m_status->setText(QStringLiteral("Could not save %1: %2").arg(path, file.errorString()));
+        m_status->setStatus(QStringLiteral("Could not save %1: %2").arg(path, file.errorString()));
         return false;
     }
-    m_status->setText(QStringLiteral("Saved %1 rows to %2").arg(m_trace.entries().size()).arg(path));
+    m_status->setStatus(QStringLiteral("Saved %1 rows to %2").arg(m_trace.entries().size()).arg(path));
     return true;
 }
 

@@ -7,7 +7,7 @@
 
 #include <functional>
 
-class QLabel;
+class StatusLine;
 class QPlainTextEdit;
 
 namespace orv {
@@ -51,6 +51,6 @@ private:
     orv::CommControl &m_comm;
     orv::LineTrace m_trace;
     QPlainTextEdit *m_view = nullptr;
-    QLabel *m_status = nullptr;
+    StatusLine *m_status = nullptr;
     QTimer m_flushTimer;
 };

@@ -61,13 +61,13 @@ void LinkActivity::tick()
         emit changed(text());
 }
 
-QLabel *activityLabel(LinkActivity &activity, QWidget *parent)
+StatusLine *activityLabel(LinkActivity &activity, QWidget *parent)
 {
     auto *label = new StatusLine(activity.text(), parent);
     label->setObjectName(QStringLiteral("activity_lbl"));
     QPalette palette = label->palette();
     palette.setColor(QPalette::Disabled, QPalette::WindowText, palette.color(QPalette::Active, QPalette::WindowText));
     label->setPalette(palette);
-    QObject::connect(&activity, &LinkActivity::changed, label, &QLabel::setText);
+    QObject::connect(&activity, &LinkActivity::changed, label, &StatusLine::setStatus);
     return label;
 }

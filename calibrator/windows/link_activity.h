@@ -46,9 +46,9 @@ private:
     QTimer m_ticker;
 };
 
-class QLabel;
+class StatusLine;
 class QWidget;
 
 // A status line showing `activity`, readable while its window is disabled
 // (which it is whenever there is something to show).
-QLabel *activityLabel(LinkActivity &activity, QWidget *parent);
+StatusLine *activityLabel(LinkActivity &activity, QWidget *parent);

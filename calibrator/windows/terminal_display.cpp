@@ -1,7 +1,9 @@
 #include "terminal_display.h"
+#include "terminal_accessible.h"
 
 #include "link/comm_control.h"
 
+#include <QAccessible>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -20,7 +22,6 @@ TerminalDisplay::TerminalDisplay(orv::CommControl &comm, QWidget *parent)
 {
     setFont(terminalFont());
     setFocusPolicy(Qt::StrongFocus);
-    // Heard by what it is; what the station writes on it is not yet readable to a screen reader.
     setAccessibleName(QStringLiteral("Station terminal"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_InputMethodEnabled, false);
@@ -79,14 +80,63 @@ bool TerminalDisplay::focusNextPrevChild(bool next)
 
 void TerminalDisplay::handleShow(const QByteArray &bytes)
 {
+    const bool heard = QAccessible::isActive();
+    const QString before = heard ? m_screen.text().join(QLatin1Char('\n')) : QString();
+    const int scrolledBefore = m_screen.scrolled();
     m_screen.feed(bytes);
+    if (heard)
+        announce(before, scrolledBefore);
     update();
 }
 
 void TerminalDisplay::handleCleared()
 {
+    const bool heard = QAccessible::isActive();
+    const QString before = heard ? m_screen.text().join(QLatin1Char('\n')) : QString();
     m_screen.clear();
+    if (heard)
+        announce(before, m_screen.scrolled());
     update();
+}
+
+void TerminalDisplay::announce(const QString &before, int scrolledBefore)
+{
+    const QStringList lines = m_screen.text();
+    const TerminalTextChange change =
+        terminalTextChange(before, m_screen.scrolled() - scrolledBefore, lines.join(QLatin1Char('\n')));
+    if (!change.scrolledOff.isEmpty()) {
+        QAccessibleTextRemoveEvent event(this, 0, change.scrolledOff);
+        QAccessible::updateAccessibility(&event);
+    }
+    if (!change.removed.isEmpty()) {
+        QAccessibleTextRemoveEvent event(this, change.at, change.removed);
+        QAccessible::updateAccessibility(&event);
+    }
+    if (!change.inserted.isEmpty()) {
+        QAccessibleTextInsertEvent event(this, change.at, change.inserted);
+        QAccessible::updateAccessibility(&event);
+    }
+    const int caret = terminalOffset(lines, m_screen.cursor());
+    if (caret != m_announcedCaret) {
+        m_announcedCaret = caret;
+        QAccessibleTextCursorEvent event(this, caret);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+QRect TerminalDisplay::cellRect(QPoint cell) const
+{
+    const QFontMetrics fm(font());
+    const int width = qMax(1, fm.horizontalAdvance(QLatin1Char('M')));
+    const int height = qMax(1, fm.lineSpacing());
+    return {margin + cell.x() * width, margin + cell.y() * height, width, height};
+}
+
+QPoint TerminalDisplay::cellAt(QPoint pos) const
+{
+    const QRect first = cellRect(QPoint(0, 0));
+    const auto cellOf = [](int offset, int size) { return offset < 0 ? -1 : offset / size; };
+    return {cellOf(pos.x() - first.x(), first.width()), cellOf(pos.y() - first.y(), first.height())};
 }
 
 void TerminalDisplay::resizeEvent(QResizeEvent *event)
@@ -97,10 +147,8 @@ void TerminalDisplay::resizeEvent(QResizeEvent *event)
 
 void TerminalDisplay::fitScreen()
 {
-    const QFontMetrics fm(font());
-    const int cell = qMax(1, fm.horizontalAdvance(QLatin1Char('M')));
-    const int line = qMax(1, fm.lineSpacing());
-    m_screen.resize((width() - 2 * margin) / cell, (height() - 2 * margin) / line);
+    const QRect cell = cellRect(QPoint(0, 0));
+    m_screen.resize((width() - 2 * margin) / cell.width(), (height() - 2 * margin) / cell.height());
 }
 
 void TerminalDisplay::paintEvent(QPaintEvent *)
@@ -109,15 +157,13 @@ void TerminalDisplay::paintEvent(QPaintEvent *)
     p.fillRect(rect(), palette().base());
     p.setFont(font());
     p.setPen(palette().text().color());
-    const QFontMetrics fm(font());
-    const int cell = qMax(1, fm.horizontalAdvance(QLatin1Char('M')));
-    const int line = qMax(1, fm.lineSpacing());
+    const int ascent = QFontMetrics(font()).ascent();
+    const QRect first = cellRect(QPoint(0, 0));
     for (int r = 0; r < m_screen.rows(); ++r)
-        p.drawText(margin, margin + r * line + fm.ascent(), m_screen.line(r));
+        p.drawText(first.left(), first.top() + r * first.height() + ascent, m_screen.line(r));
     if (hasFocus() && m_comm.terminalActive()) {
         const QPoint c = m_screen.cursor();
-        const int col = qMin(c.x(), m_screen.columns() - 1);
-        p.fillRect(margin + col * cell, margin + c.y() * line + fm.ascent() + 1, cell, 2,
-                   palette().text());
+        const QRect cell = cellRect(QPoint(qMin(c.x(), m_screen.columns() - 1), c.y()));
+        p.fillRect(cell.left(), cell.top() + ascent + 1, cell.width(), 2, palette().text());
     }
 }

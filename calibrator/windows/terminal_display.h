@@ -18,6 +18,9 @@ public:
     explicit TerminalDisplay(orv::CommControl &comm, QWidget *parent = nullptr);
 
     const TerminalScreen &screen() const { return m_screen; }
+    // Where the character cell (column, row) is drawn, and which cell a point falls in.
+    QRect cellRect(QPoint cell) const;
+    QPoint cellAt(QPoint pos) const;
 
     // Fixed-pitch "Courier New" bold 9.75 pt, or the system's fixed-pitch
     // font at that size where no fixed-pitch face answers to that name.
@@ -37,7 +40,10 @@ private:
     void handleShow(const QByteArray &bytes);
     void handleCleared();
     void fitScreen();
+    // Tells screen readers how the text changed since it read `before`.
+    void announce(const QString &before, int scrolledBefore);
 
     orv::CommControl &m_comm;
     TerminalScreen m_screen;
+    int m_announcedCaret = 0;
 };

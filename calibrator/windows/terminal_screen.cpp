@@ -90,6 +90,7 @@ void TerminalScreen::lineFeed()
         return;
     }
     m_lines.erase(m_lines.begin());
+    ++m_scrolled;
     m_lines.emplace_back(m_columns, QLatin1Char(' '));
 }
 

@@ -25,6 +25,8 @@ public:
     int columns() const { return m_columns; }
     int rows() const { return m_rows; }
     QPoint cursor() const { return {m_col, m_row}; }
+    // Lines scrolled off the top since the screen was made.
+    int scrolled() const { return m_scrolled; }
     // Full width, blank-padded.
     QString line(int row) const { return m_lines.at(size_t(row)); }
     // Every row with trailing blanks removed, trailing blank rows dropped.
@@ -42,5 +44,6 @@ private:
     int m_rows;
     int m_col = 0;
     int m_row = 0;
+    int m_scrolled = 0;
     std::vector<QString> m_lines;
 };

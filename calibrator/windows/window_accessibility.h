@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAccessibleWidget>
 #include <QAction>
 #include <QLabel>
 
@@ -9,13 +10,41 @@
 // window is shown.
 void installWindowAccessibility();
 
+// A widget whose text a screen reader reads but cannot change: it keeps no
+// selection, and its caret is wherever the widget says.
+class ReadOnlyTextAccessible : public QAccessibleWidget, public QAccessibleTextInterface
+{
+public:
+    using QAccessibleWidget::QAccessibleWidget;
+
+    virtual QString plainText() const = 0;
+
+    void *interface_cast(QAccessible::InterfaceType t) override;
+    QString text(QAccessible::Text t) const override { return QAccessibleWidget::text(t); }
+    QString text(int startOffset, int endOffset) const override;
+    int characterCount() const override { return int(plainText().size()); }
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int) override {}
+    void selection(int, int *startOffset, int *endOffset) const override { *startOffset = *endOffset = 0; }
+    int selectionCount() const override { return 0; }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    void scrollToSubstring(int, int) override {}
+    QString attributes(int offset, int *startOffset, int *endOffset) const override;
+};
+
 // One line telling what the program is doing. Screen readers hear it as a status
-// bar whose name is what it says; QLabel tells them of each change of its text.
+// bar whose name and text are what it says, and hear each change of it as its
+// text replaced and its name changed.
 class StatusLine : public QLabel
 {
     Q_OBJECT
 public:
     explicit StatusLine(const QString &text, QWidget *parent = nullptr);
+
+    // QLabel::setText alone would change the name but not the text a screen reader reads.
+    void setStatus(const QString &text);
 };
 
 // Runs `handler` when `action` is chosen while `window` takes input. A screen reader

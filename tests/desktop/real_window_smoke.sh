@@ -73,13 +73,10 @@ for option in --version --help; do
     || fail "orvcal $option without a display ended with $? (see orvcal$option.txt)"
 done
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$out/display" 2>"$out/xvfb.log" &
-pids+=($!)
-wait_for 10 test -s "$out/display" || fail "Xvfb did not start (see xvfb.log)"
-export DISPLAY=":$(head -n1 "$out/display")"
-unset QT_QPA_PLATFORM
-export XDG_RUNTIME_DIR="$out/runtime"
-mkdir -m 700 -p "$XDG_RUNTIME_DIR"
+# shellcheck source=../support/x_server.sh
+. "$(dirname "$0")/../support/x_server.sh"
+start_x_server "$out" || fail "Xvfb did not start (see xvfb.log)"
+pids+=("$x_server_pid")
 # A registry of its own, so the calibration window loads the control library of this build.
 export ZQ_REGISTRY="$out/registry.ini"
 export ORV_DATA_DIR="$out/data"

@@ -1,12 +1,15 @@
 #include "main_fixture.h"
 #include "scripted_peer.h"
 
+#include "terminal_accessible.h"
 #include "terminal_display.h"
 #include "terminal_screen.h"
 
 #include <QFontInfo>
 #include <QSignalSpy>
 #include <QtTest>
+
+Q_DECLARE_METATYPE(TerminalTextChange)
 
 using namespace orv;
 using namespace orv::test;
@@ -80,6 +83,9 @@ private slots:
     void enteringDiscardsPendingInput();
     void typedKeysReachTheStationAndRepliesAreShown();
     void keysAreNotSentWhileTheTerminalIsOff();
+    void screenReadersHearEachChange_data();
+    void screenReadersHearEachChange();
+    void screenReadersReadTheTerminal();
 };
 
 void TestTerminal::screenPlacesBytesLikeATerminal_data()
@@ -246,6 +252,51 @@ void TestTerminal::keysAreNotSentWhileTheTerminalIsOff()
     QTest::keyClicks(f.window->terminal(), QStringLiteral("R"));
 
     QVERIFY(f.line->sentBytes().isEmpty());
+}
+
+void TestTerminal::screenReadersHearEachChange_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<int>("scrolled");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<TerminalTextChange>("change");
+    QTest::newRow("appended") << "ab" << 0 << "ab\ncd" << TerminalTextChange{{}, 2, {}, "\ncd"};
+    QTest::newRow("scrolled") << "a\nb\nc" << 1 << "b\nc\nd" << TerminalTextChange{"a\n", 3, {}, "\nd"};
+    QTest::newRow("more scrolled than shown") << "a" << 3 << "x\ny" << TerminalTextChange{"a", 0, {}, "x\ny"};
+    QTest::newRow("overwritten after CR") << "ab\ncd" << 0 << "ab\nXd" << TerminalTextChange{{}, 3, "cd", "Xd"};
+    QTest::newRow("cleared") << "ab\ncd" << 0 << "" << TerminalTextChange{{}, 0, "ab\ncd", {}};
+}
+
+void TestTerminal::screenReadersHearEachChange()
+{
+    QFETCH(QString, before);
+    QFETCH(int, scrolled);
+    QFETCH(QString, after);
+    QFETCH(TerminalTextChange, change);
+    QCOMPARE(terminalTextChange(before, scrolled, after), change);
+}
+
+void TestTerminal::screenReadersReadTheTerminal()
+{
+    installWindowAccessibility();
+    ScriptedPeer station(consoleStation());
+    MainFixture f(&station);
+    f.action("open_port_menu")->trigger();
+    f.action("Terminal_menu")->trigger();
+    QTest::keyClicks(f.window->terminal(), QStringLiteral("R"));
+    f.pump.advance(500);
+
+    QAccessibleInterface *a = QAccessible::queryAccessibleInterface(f.window->terminal());
+    QCOMPARE(a->role(), QAccessible::Terminal);
+    QAccessibleTextInterface *text = a->textInterface();
+    QVERIFY(text);
+    const QString shown = f.window->terminal()->screen().text().join('\n');
+    QCOMPARE(text->text(0, text->characterCount()), shown);
+    QVERIFY(shown.endsWith(QStringLiteral("\nOUT 72.5\u00B0F  HUM 41%")));
+    // The reply ended its line: the cursor waits on the blank row below, the end of the text.
+    QCOMPARE(text->cursorPosition(), text->characterCount());
+    const int reply = int(shown.lastIndexOf(QLatin1Char('\n'))) + 1;
+    QCOMPARE(text->offsetAtPoint(text->characterRect(reply + 4).center()), reply + 4);
 }
 
 QTEST_MAIN(TestTerminal)
