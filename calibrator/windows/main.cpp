@@ -1,7 +1,9 @@
 #include "ORV_Main.h"
+#include "deferred_icon_style.h"
 #include "message_box.h"
 #include "version_info.h"
 #include "window_accessibility.h"
+#include "window_icon_pixels.h"
 
 #include "link/comm_control.h"
 #include "link/connect_station.h"
@@ -15,6 +17,8 @@
 #include <QEvent>
 #include <QFile>
 #include <QIcon>
+#include <QImage>
+#include <QPixmap>
 #include <QStatusBar>
 #include <QThread>
 #include <QTimer>
@@ -100,9 +104,12 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ORV CAL"));
     QApplication::setApplicationVersion(QStringLiteral(ORV_VERSION));
-    // Ties the windows to the installed desktop entry and its icon; a build-tree run has neither and shows none.
+    // Ties the windows to the installed desktop entry, whose icon docks and task switchers show.
     QGuiApplication::setDesktopFileName(QStringLiteral("orvcal"));
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("orvcal")));
+    // The window's own icon is the same picture, built in: no theme to search, no image to decode.
+    const QImage icon(windowIconPixels, windowIconSize, windowIconSize, QImage::Format_RGBA8888);
+    QApplication::setWindowIcon(QIcon(QPixmap::fromImage(icon)));
+    installDeferredIconStyle();
     installWindowAccessibility();
 
     QCommandLineParser parser;

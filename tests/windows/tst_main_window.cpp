@@ -3,6 +3,7 @@
 #include "scripted_peer.h"
 
 #include "cancel_form.h"
+#include "deferred_icon_style.h"
 #include "line_monitor.h"
 #include "link_activity.h"
 #include "terminal_display.h"
@@ -14,6 +15,8 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStyleFactory>
+#include <QToolButton>
 #include <QWindow>
 #include <QtTest>
 
@@ -82,6 +85,8 @@ private slots:
     void focusComesBackAfterEachSequence();
     void propertiesWindowHoldsTheMainWindowDisabled();
     void exitAndClosingEndTheProgram();
+    void menuOverflowButtonShowsItsStyleIcon_data();
+    void menuOverflowButtonShowsItsStyleIcon();
 };
 
 void TestMainWindow::startUpLoadsSettingsAndSetsMenus()
@@ -518,6 +523,36 @@ void TestMainWindow::exitAndClosingEndTheProgram()
     QCOMPARE(f.endRequests, 1);
     f.window->close();
     QCOMPARE(f.endRequests, 2);
+}
+
+void TestMainWindow::menuOverflowButtonShowsItsStyleIcon_data()
+{
+    QTest::addColumn<QString>("style");
+    QTest::newRow("Fusion") << QStringLiteral("Fusion");
+    QTest::newRow("Windows") << QStringLiteral("Windows");
+}
+
+void TestMainWindow::menuOverflowButtonShowsItsStyleIcon()
+{
+    QFETCH(QString, style);
+    const QString before = QApplication::style()->name();
+    QApplication::setStyle(new DeferredIconStyle(QStyleFactory::create(style)));
+    {
+        QMainWindow window;
+        for (int i = 0; i < 12; ++i)
+            window.menuBar()->addMenu(QStringLiteral("Menu number %1").arg(i))->addAction(QStringLiteral("Item"));
+        window.resize(200, 120);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto *overflow = window.menuBar()->findChild<QToolButton *>(QStringLiteral("qt_menubar_ext_button"));
+        QVERIFY(overflow && overflow->isVisible());
+        const std::unique_ptr<QStyle> plain(QStyleFactory::create(style));
+        const QIcon expected = plain->standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton);
+        QVERIFY(!overflow->icon().isNull());
+        QCOMPARE(overflow->icon().availableSizes(), expected.availableSizes());
+        QCOMPARE(overflow->icon().pixmap(16).toImage(), expected.pixmap(16).toImage());
+    }
+    QApplication::setStyle(before);
 }
 
 QTEST_MAIN(TestMainWindow)
