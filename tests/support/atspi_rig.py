@@ -27,10 +27,15 @@ class Heard:
         pyatspi.Registry.registerEventListener(self._hear, *kinds)
 
     def _hear(self, event):
-        try:
-            source = (event.source.name, event.source.getRoleName())
-        except Exception:  # the object went away before the event was read
-            source = (None, None)
+        source = (None, None)
+        # On a loaded machine a lookup can outlast the bus timeout; an object that went
+        # away before the event was read fails every time.
+        for _ in range(3):
+            try:
+                source = (event.source.name, event.source.getRoleName())
+                break
+            except Exception:
+                continue
         self.events.append((event.type, source, event.any_data))
 
     def of(self, name):
@@ -113,7 +118,9 @@ def press(node, action="Press"):
     key("shift")
     time.sleep(0.2)
     actions = node.queryAction()
-    names = [actions.getName(i) for i in range(actions.nActions)]
+    # A control of a window still being set up can answer with no actions for a moment.
+    names = wait_for(5, f"'{node.name}' offering its actions",
+                     lambda: [actions.getName(i) for i in range(actions.nActions)])
     for i, n in enumerate(names):
         if n.lower() == action.lower():
             try:
