@@ -26,6 +26,10 @@ else
 fi
 # Qt keeps caches for the life of the process: they are no leaks of the code under test.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0} UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
+# Nor then does libFuzzer hunt them: it would count every allocation and run again each
+# input that leaves memory behind.
+leaks=1
+[[ $ASAN_OPTIONS == *detect_leaks=0* ]] && leaks=0
 export QT_QPA_PLATFORM=offscreen
 status=0
 for t in $targets; do
@@ -38,7 +42,7 @@ for t in $targets; do
   mkdir -p "$work"
   seeds=("$root/tests/fuzz/corpus/$t")
   [ "$t" = prm ] && seeds+=("$root/data/PRM")
-  if ! "$exe" -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$build/fuzz/$t-" "$@" \
+  if ! "$exe" -max_total_time="$seconds" -print_final_stats=1 -detect_leaks=$leaks -artifact_prefix="$build/fuzz/$t-" "$@" \
        "$work" "${seeds[@]}" > "$work.log" 2>&1; then
     status=1
     tail -n 60 "$work.log" >&2
