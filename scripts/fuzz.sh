@@ -25,7 +25,9 @@ else
   targets=$target
 fi
 # Qt keeps caches for the life of the process: they are no leaks of the code under test.
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0} UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
+# Every allocation's stack is kept for reports; two frames keep that store from growing
+# without end and from taking half the run (run a kept input again for whole stacks).
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0:malloc_context_size=2} UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
 # Nor then does libFuzzer hunt them: it would count every allocation and run again each
 # input that leaves memory behind.
 leaks=1

@@ -55,8 +55,12 @@ public:
             throughModem();
         else
             direct();
-        if (m_cancelled)
+        if (m_cancelled) {
+            // A cancel that came while the port was still opening finds it open only now.
+            if (m_comm.portOpen())
+                m_comm.setPortOpen(false);
             m_progress.close();
+        }
     }
 
 private:

@@ -41,6 +41,8 @@ bool SimulatedLine::open(const QString &path, const LineSettings &settings, bool
 {
     setError(PortError::None);
     close();
+    if (const qint64 delay = m_ports.openDelay(path))
+        m_pump.waitUntil(m_pump.now().addMSecs(delay));
     station::Peer *peer = m_ports.peer(path);
     if (!peer) {
         setError(PortError::NotFound, path);

@@ -27,6 +27,10 @@ public:
     // A port whose device this user may not open; `group` is the one its
     // device grants access to (empty: only its owner may open it).
     void setForbidden(const QString &path, bool forbidden, const QString &group = QStringLiteral("dialout"));
+    // A port whose open keeps the pump turning this long first, as a terminal
+    // still held for an ended client does.
+    void setOpenDelay(const QString &path, qint64 ms) { m_openDelayMs.insert(path, ms); }
+    qint64 openDelay(const QString &path) const { return m_openDelayMs.value(path); }
 
     station::Peer *peer(const QString &path) const { return m_peers.value(path); }
     bool isBusy(const QString &path) const { return m_busy.contains(path); }
@@ -37,6 +41,7 @@ private:
     QMap<QString, station::Peer *> m_peers;
     QSet<QString> m_busy;
     QMap<QString, QString> m_forbidden;
+    QMap<QString, qint64> m_openDelayMs;
 };
 
 // A SerialDevice whose far end is an in-process peer on the virtual clock:
