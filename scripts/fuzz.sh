@@ -28,6 +28,10 @@ fi
 # Every allocation's stack is kept for reports; two frames keep that store from growing
 # without end and from taking half the run (run a kept input again for whole stacks).
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0:malloc_context_size=2} UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
+# Nor then does libFuzzer hunt them: it would count every allocation and run again each
+# input that leaves memory behind.
+leaks=1
+[[ $ASAN_OPTIONS == *detect_leaks=0* ]] && leaks=0
 export QT_QPA_PLATFORM=offscreen
 status=0
 for t in $targets; do
@@ -40,7 +44,7 @@ for t in $targets; do
   mkdir -p "$work"
   seeds=("$root/tests/fuzz/corpus/$t")
   [ "$t" = prm ] && seeds+=("$root/data/PRM")
-  if ! "$exe" -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$build/fuzz/$t-" "$@" \
+  if ! "$exe" -max_total_time="$seconds" -print_final_stats=1 -detect_leaks=$leaks -artifact_prefix="$build/fuzz/$t-" "$@" \
        "$work" "${seeds[@]}" > "$work.log" 2>&1; then
     status=1
     tail -n 60 "$work.log" >&2

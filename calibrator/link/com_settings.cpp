@@ -30,13 +30,26 @@ QString ComSettings::defaultName(int slot)
 QByteArray ComSettings::fixedText(const QString &text, int width)
 {
     QByteArray out(width, ' ');
+    char *d = out.data();
     const int n = qMin(int(text.size()), width);
     for (int i = 0; i < n; ++i) {
         const char16_t c = text.at(i).unicode();
-        out[i] = c <= 0xFF ? char(c) : '?';
+        d[i] = c <= 0xFF ? char(c) : '?';
     }
     return out;
 }
+
+namespace {
+
+// A field is single-byte text already: cut or space-padded to its width as it lies.
+void putField(char *to, const QByteArray &field, int width)
+{
+    const int n = qMin(int(field.size()), width);
+    std::memcpy(to, field.constData(), n);
+    std::memset(to + n, ' ', width - n);
+}
+
+} // namespace
 
 QString ComSettings::trimmedText(const QByteArray &field)
 {
@@ -70,9 +83,9 @@ QByteArray ComSettings::toBytes() const
         qToLittleEndian<qint16>(com_port[i], d + comPortOffset + 2 * i);
         qToLittleEndian<float>(baud_rate[i], d + baudRateOffset + 4 * i);
         d[modemFlagOffset + i] = char(modem_flag[i]);
-        std::memcpy(d + phoneOffset + phoneWidth * i, fixedText(QString::fromLatin1(phone_number[i]), phoneWidth).constData(), phoneWidth);
-        std::memcpy(d + setupOffset + setupWidth * i, fixedText(QString::fromLatin1(modem_setup[i]), setupWidth).constData(), setupWidth);
-        std::memcpy(d + nameOffset + nameWidth * i, fixedText(QString::fromLatin1(station_name[i]), nameWidth).constData(), nameWidth);
+        putField(d + phoneOffset + phoneWidth * i, phone_number[i], phoneWidth);
+        putField(d + setupOffset + setupWidth * i, modem_setup[i], setupWidth);
+        putField(d + nameOffset + nameWidth * i, station_name[i], nameWidth);
     }
     return bytes;
 }

@@ -10,6 +10,7 @@ QString printable(const QString &text)
 {
     QString out;
     out.reserve(text.size());
+    static const char hex[] = "0123456789abcdef";
     for (const QChar c : text) {
         const char16_t u = c.unicode();
         if (u == '\r')
@@ -19,7 +20,7 @@ QString printable(const QString &text)
         else if (u == '\t')
             out += QLatin1String("\\t");
         else if (u < 0x20 || (u >= 0x7f && u < 0xa0))
-            out += QStringLiteral("\\x%1").arg(int(u), 2, 16, QLatin1Char('0'));
+            out.append(QLatin1String("\\x")).append(QLatin1Char(hex[u >> 4])).append(QLatin1Char(hex[u & 15]));
         else
             out += c;
     }

@@ -260,7 +260,8 @@ int ControlPainter::typingRoom(const PaintState &state)
     return room;
 }
 
-void ControlPainter::paint(QPainter &painter, const PaintState &target, const kx32r60::Caret *caret)
+void ControlPainter::paint(QPainter &painter, const PaintState &target, const kx32r60::Caret *caret,
+                           const QVector<int> *measured)
 {
     if (target.rect.isEmpty())
         return;
@@ -272,7 +273,7 @@ void ControlPainter::paint(QPainter &painter, const PaintState &target, const kx
     {
         QPainter p(&buffer);
         const ControlLook &look = state.look;
-        const QVector<int> edges = measureCharEdges(state.text, look.font);
+        const QVector<int> edges = measured ? *measured : measureCharEdges(state.text, look.font);
         kx32r60::drawFrame(nullptr, p, look.bevelSize, borderWidth(look), look.borderStyle, look.bevelStyle,
                            look.bevelStyle == 0 ? 3 : 0, 1, look.shadowColor, look.lightColor, look.fillColor,
                            look.borderColor, 0, 0, 1, 0, 0, 0, state.rect);

@@ -116,8 +116,10 @@ public:
     // character and the spin area.
     static int typingRoom(const PaintState &state);
 
-    // Paints the whole control into `painter` at (0, 0); the caret is drawn when given.
-    static void paint(QPainter &painter, const PaintState &state, const kx32r60::Caret *caret = nullptr);
+    // Paints the whole control into `painter` at (0, 0); the caret is drawn when given, and
+    // `edges` are measureCharEdges() of the state's text when the caller has them already.
+    static void paint(QPainter &painter, const PaintState &state, const kx32r60::Caret *caret = nullptr,
+                      const QVector<int> *edges = nullptr);
     // The control drawn into an image of its own size, for printing and embedding.
     static QImage render(const PaintState &state);
 };

@@ -30,8 +30,8 @@ QByteArray singleByte(const QString &s)
 
 } // namespace
 
-CVururazCtrl::CVururazCtrl(QWidget *parent)
-    : CKxControlBase(parent), m_intl(std::make_shared<zq::FileIntlProfile>())
+CVururazCtrl::CVururazCtrl(QWidget *parent, std::shared_ptr<const zq::IntlProfile> profile)
+    : CKxControlBase(parent), m_intl(profile ? std::move(profile) : std::make_shared<zq::FileIntlProfile>())
 {
     ++g_liveControls;
     CVururazAccessible::registerFactory();

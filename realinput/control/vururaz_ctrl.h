@@ -90,7 +90,9 @@ public:
     };
     Q_ENUM(MousePointerConstants)
 
-    explicit CVururazCtrl(QWidget *parent = nullptr);
+    // Without a profile the control reads the user's profile file; a program that pins the
+    // format passes its own, and the first text is formatted with it.
+    explicit CVururazCtrl(QWidget *parent = nullptr, std::shared_ptr<const zq::IntlProfile> profile = nullptr);
     ~CVururazCtrl() override;
 
     // Controls alive in this process; the library may be unloaded when none is.
@@ -287,6 +289,10 @@ private:
     zq::TextState m_state;
     QByteArray m_undoText;
     QVector<int> m_charEdges;
+    // What m_charEdges were measured for: a keystroke asks for them several times, and a
+    // long text costs a layout each time.
+    QByteArray m_edgesText;
+    QFont m_edgesFont;
 
     // Property values; reset and loading fill them from properties(). Those the drawing
     // and the formatting read live in the structs they read.

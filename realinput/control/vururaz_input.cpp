@@ -175,7 +175,11 @@ QImage CVururazCtrl::renderToImage() const
 
 void CVururazCtrl::measureCharEdges()
 {
-    m_charEdges = zq::ControlPainter::measureCharEdges(m_state.text, font());
+    if (!m_charEdges.isEmpty() && m_edgesText == m_state.text && m_edgesFont == font())
+        return;
+    m_edgesText = m_state.text;
+    m_edgesFont = font();
+    m_charEdges = zq::ControlPainter::measureCharEdges(m_edgesText, m_edgesFont);
 }
 
 void CVururazCtrl::paintEvent(QPaintEvent *)
@@ -188,7 +192,7 @@ void CVururazCtrl::paintEvent(QPaintEvent *)
     if (m_caret && m_focus)
         m_caret->setPosition(zq::ControlPainter::caretRect(state, m_charEdges).topLeft());
     QPainter painter(this);
-    zq::ControlPainter::paint(painter, state, m_caret.get());
+    zq::ControlPainter::paint(painter, state, m_caret.get(), &m_charEdges);
 }
 
 void CVururazCtrl::changeEvent(QEvent *event)

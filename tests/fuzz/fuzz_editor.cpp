@@ -68,9 +68,12 @@ void fuzzOne(FuzzInput &in)
     auto profile = std::make_shared<zq::FixedIntlProfile>();
     if (setup & 2)
         profile->set("sDecimal", ",").set("sThousand", ".").set("sCurrency", "EUR");
+    const zq::IntlSettings intl = zq::IntlSettings::read(*profile);
     Site site;
-    site.cancel = short((setup >> 2) % 3 - 1);
-    const auto c = std::make_unique<CVururazCtrl>(&window);
+    site.cancel = short((setup >> 3) % 3 - 1);
+    // The profile given at construction, or swapped in after the first text was formatted.
+    const auto c = std::make_unique<CVururazCtrl>(
+        &window, setup & 4 ? std::make_shared<zq::FixedIntlProfile>() : profile);
     c->setIntlProfile(profile);
     c->setClientSite(&site);
     c->eventConnection().advise(&site);
@@ -148,7 +151,7 @@ void fuzzOne(FuzzInput &in)
         check(!key || (site.changes != changes) == changed, "a key fires Change just when it changes the text", s.text);
         check(!atLeast || !changed || site.changes != changes, "a changed text fires Change", s.text);
         check(!edit || !changed || !c->isLoaded()
-                  || zq::FormatText(s.text, c->settings(), zq::IntlSettings::read(*profile)) == s.text,
+                  || zq::FormatText(s.text, c->settings(), intl) == s.text,
               "every edit leaves a formatted number", s.text);
     }
 }
