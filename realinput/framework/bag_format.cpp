@@ -1,5 +1,7 @@
 #include "bag_format.h"
 
+#include <cctype>
+
 #include "automation_error.h"
 
 #include <QStringList>
@@ -50,11 +52,12 @@ bool unquote(const QString &text, int *pos, QString *out)
             case 't': s += QLatin1Char('\t'); i += 2; break;
             case '"': case '\\': s += e; i += 2; break;
             case 'x': {
-                bool ok = false;
-                const int v = text.mid(i + 2, 2).toInt(&ok, 16);
-                if (!ok || text.mid(i + 2, 2).size() != 2)
+                // Exactly two hex digits: toInt alone would also take "-1" or " f".
+                const QString hex = text.mid(i + 2, 2);
+                const auto isHex = [](QChar h) { return h.unicode() < 128 && std::isxdigit(h.unicode()); };
+                if (hex.size() != 2 || !isHex(hex[0]) || !isHex(hex[1]))
                     return false;
-                s += QChar(v);
+                s += QChar(hex.toInt(nullptr, 16));
                 i += 4;
                 break;
             }

@@ -286,6 +286,28 @@ private slots:
             QVERIFY(font == zq::FontDesc());
     }
 
+    void bagStringEscapes_data()
+    {
+        QTest::addColumn<QString>("quoted");
+        QTest::addColumn<QString>("read"); // null: the line is refused
+        QTest::newRow("hex pair") << "\"a\\x41\\x7e\"" << "aA~";
+        QTest::newRow("named") << "\"\\t\\\"\\\\\"" << "\t\"\\";
+        QTest::newRow("signed hex") << "\"\\x-1\"" << QString();
+        QTest::newRow("spaced hex") << "\"\\x f\"" << QString();
+        QTest::newRow("one digit at the end") << "\"\\x4\"" << QString();
+    }
+
+    void bagStringEscapes()
+    {
+        QFETCH(QString, quoted);
+        QFETCH(QString, read);
+        bool complete = false;
+        const auto values = zq::bag_format::decode(QStringLiteral("Text = %1\n").arg(quoted).toUtf8(), &complete);
+        QCOMPARE(complete, !read.isNull());
+        if (!read.isNull())
+            QCOMPARE(values.value(0).value, Variant::fromString(read));
+    }
+
     void readerFallsBackToDefaults()
     {
         zq::PropertyReader reader(zq::bag_format::decode("Alignment = left\nBevelSize = 7\nbroken line\n"));
