@@ -373,7 +373,7 @@ int clock(CliContext &c, const QStringList &args)
     return Ok;
 }
 
-const RegisterCommand registered[] = {
+const RegisterCommand configCommands[] = {
     RegisterCommand({QStringLiteral("backup"), QStringLiteral("backup FILE"),
                      QStringLiteral("save every setting but the clock to a JSON file"), backup}),
     RegisterCommand({QStringLiteral("diff"), QStringLiteral("diff FILE"),

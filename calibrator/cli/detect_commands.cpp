@@ -103,7 +103,7 @@ int detect(CliContext &c, const QStringList &args)
     return Ok;
 }
 
-const RegisterCommand registered[] = {
+const RegisterCommand detectCommands[] = {
     RegisterCommand({QStringLiteral("detect"), QStringLiteral("detect [--quick] [OPTIONS]"),
                      QStringLiteral("find the port and rate the station answers at; store them in slot 0 "
                                     "(--ports 1,3-5 and --rates 2400,9600 narrow it; --quick probes in "

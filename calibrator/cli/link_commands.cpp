@@ -112,7 +112,7 @@ int settings(CliContext &c, const QStringList &args)
     return Ok;
 }
 
-const RegisterCommand registered[] = {
+const RegisterCommand linkCommands[] = {
     RegisterCommand({QStringLiteral("version"), QStringLiteral("version"),
                      QStringLiteral("ask the station for its 7-character firmware version"), version}),
     RegisterCommand({QStringLiteral("read"), QStringLiteral("read ADDRESS"),

@@ -322,7 +322,7 @@ int set(CliContext &c, const QStringList &args)
     return getAndPrint(c, s, record);
 }
 
-const RegisterCommand registered[] = {
+const RegisterCommand paramCommands[] = {
     RegisterCommand({QStringLiteral("settings-list"), QStringLiteral("settings-list"),
                      QStringLiteral("list every setting of the station's definition file, absent ones too"),
                      settingsList}),
