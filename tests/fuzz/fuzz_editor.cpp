@@ -90,7 +90,7 @@ void fuzzOne(FuzzInput &in)
         const int op = in.below(10), run = op == 0 ? in.below(48) : 1;
         const QByteArray before = c->textState().text;
         const int changes = site.changes;
-        const bool readOnly = c->readOnly();
+        const bool readOnly = c->readOnly(), focused = c->hasFocus();
         // A key fires Change exactly when it changes the text; a run of keys, a paste, a
         // spin step or a click on a spin arrow fires it at least then.
         bool key = op < 6 && run == 1, atLeast = !key && op < 8;
@@ -149,7 +149,10 @@ void fuzzOne(FuzzInput &in)
               "the caret and the selection stay inside the text", s.text);
         check(!edit || !readOnly || !changed, "a read-only control keeps its value", s.text);
         check(!key || (site.changes != changes) == changed, "a key fires Change just when it changes the text", s.text);
-        check(!atLeast || !changed || site.changes != changes, "a changed text fires Change", s.text);
+        // Gaining the focus formats the text again (money format after an Undo, say) without
+        // Change: the value is the same, only its presentation was brought up to date.
+        const bool onlyFormatted = !focused && c->hasFocus() && zq::FormatText(before, c->settings(), intl) == s.text;
+        check(!atLeast || !changed || site.changes != changes || onlyFormatted, "a changed text fires Change", s.text);
         check(!edit || !changed || !c->isLoaded()
                   || zq::FormatText(s.text, c->settings(), intl) == s.text,
               "every edit leaves a formatted number", s.text);
