@@ -239,3 +239,5 @@ void PtyServer::scheduleOutput()
 }
 
 } // namespace station
+
+#include "moc_pty_server.cpp"

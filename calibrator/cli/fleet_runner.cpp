@@ -106,3 +106,5 @@ void FleetRunner::runLine(const QList<int> &indexes)
 }
 
 } // namespace orv::cli
+
+#include "moc_fleet_runner.cpp"

@@ -200,3 +200,5 @@ void CommControl::handleLost(const QString &reason)
 }
 
 } // namespace orv
+
+#include "moc_comm_control.cpp"

@@ -404,3 +404,5 @@ void NetSerialDevice::reportLostLater(LineLoss loss)
 }
 
 } // namespace orv
+
+#include "moc_net_serial_device.cpp"

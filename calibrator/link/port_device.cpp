@@ -48,3 +48,5 @@ void PortDevice::setRts(bool on)
 }
 
 } // namespace orv
+
+#include "moc_port_device.cpp"

@@ -290,3 +290,5 @@ std::optional<LineLoss> QSerialDevice::lineLoss(bool afterError) const
 }
 
 } // namespace orv
+
+#include "moc_qserial_device.cpp"

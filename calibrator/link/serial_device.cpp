@@ -129,3 +129,5 @@ void SerialDevice::markLost(LineLoss loss, const QString &where)
 }
 
 } // namespace orv
+
+#include "moc_serial_device.cpp"

@@ -152,3 +152,5 @@ void COM_Detect_frm::showText()
 {
     m_pic->setText(m_text.toPlainText());
 }
+
+#include "moc_COM_Detect_frm.cpp"

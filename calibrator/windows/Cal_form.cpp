@@ -763,3 +763,5 @@ QGroupBox *Cal_form::baudRate(const CalPanel &panel, QWidget *parent)
     grid->setColumnStretch(2, 1);
     return baud;
 }
+
+#include "moc_Cal_form.cpp"

@@ -292,3 +292,5 @@ void Com_form::closeEvent(QCloseEvent *event)
     if (QWidget *owner = parentWidget())
         enableRestoringFocus(owner, true);
 }
+
+#include "moc_Com_form.cpp"

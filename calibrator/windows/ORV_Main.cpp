@@ -408,3 +408,5 @@ void ORV_Main::closeEvent(QCloseEvent *event)
     event->accept();
     m_endAction();
 }
+
+#include "moc_ORV_Main.cpp"

@@ -101,3 +101,5 @@ void cancel_form::repaintNow()
     if (isVisible())
         repaint();
 }
+
+#include "moc_cancel_form.cpp"

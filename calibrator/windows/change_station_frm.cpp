@@ -58,3 +58,5 @@ void change_station_frm::change_station_exit_cmd_Click()
         m_curStation = m_list->currentIndex();
     accept();
 }
+
+#include "moc_change_station_frm.cpp"

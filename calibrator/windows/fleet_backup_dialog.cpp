@@ -153,3 +153,5 @@ void FleetBackupDialog::handleFinished()
     m_close->setDefault(true);
     emit allDone();
 }
+
+#include "moc_fleet_backup_dialog.cpp"

@@ -131,3 +131,5 @@ void LineMonitor::stopListening()
     if (listening())
         m_comm.setLineObserver(nullptr);
 }
+
+#include "moc_line_monitor.cpp"

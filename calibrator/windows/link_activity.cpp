@@ -71,3 +71,5 @@ StatusLine *activityLabel(LinkActivity &activity, QWidget *parent)
     QObject::connect(&activity, &LinkActivity::changed, label, &StatusLine::setStatus);
     return label;
 }
+
+#include "moc_link_activity.cpp"

@@ -316,3 +316,5 @@ void StationConfigMenu::restoreConfiguration()
     m_link.show_message(report.lines().join(QLatin1Char('\n')),
                       report.allTaken() ? orv::MessageIcon::Information : orv::MessageIcon::Exclamation);
 }
+
+#include "moc_station_config_menu.cpp"

@@ -167,3 +167,5 @@ void TerminalDisplay::paintEvent(QPaintEvent *)
         p.fillRect(cell.left(), cell.top() + ascent + 1, cell.width(), 2, palette().text());
     }
 }
+
+#include "moc_terminal_display.cpp"

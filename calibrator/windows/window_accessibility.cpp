@@ -120,3 +120,5 @@ void StatusLine::setStatus(const QString &status)
         QAccessible::updateAccessibility(&event);
     }
 }
+
+#include "moc_window_accessibility.cpp"

@@ -540,3 +540,5 @@ bool ContainerShell::cmdMouse(const QString &command, const QStringList &args)
     m_mouseHeld = command == QLatin1String("press") || (m_mouseHeld && command == QLatin1String("move"));
     return true;
 }
+
+#include "moc_container_shell.cpp"

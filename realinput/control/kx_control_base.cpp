@@ -60,3 +60,5 @@ void CKxControlBase::updateBackBrush()
 {
     m_backBrush = kx32r60::translateColor(backColor());
 }
+
+#include "moc_kx_control_base.cpp"

@@ -447,3 +447,5 @@ void CVururazCtrl::onResetState()
     boundPropertyChanged(id::Text);
     reformatText(0);
 }
+
+#include "moc_vururaz_ctrl.cpp"

@@ -268,3 +268,5 @@ bool OleControl::loadFromBag(const QByteArray &text, bool convertingLegacy)
 }
 
 } // namespace zq
+
+#include "moc_ole_control.cpp"

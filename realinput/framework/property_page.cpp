@@ -336,3 +336,5 @@ bool TemplatePage::apply()
 }
 
 } // namespace zq
+
+#include "moc_property_page.cpp"

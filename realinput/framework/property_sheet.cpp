@@ -116,3 +116,5 @@ void PropertySheet::accept()
 }
 
 } // namespace zq
+
+#include "moc_property_sheet.cpp"

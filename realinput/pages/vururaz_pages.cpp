@@ -183,3 +183,5 @@ CAppearPPg::CAppearPPg(QWidget *parent) : CVururazPage(vururaz::appearanceTempla
 CCaretPPg::CCaretPPg(QWidget *parent) : CVururazPage(vururaz::caretTemplate(), parent)
 {
 }
+
+#include "moc_vururaz_pages.cpp"

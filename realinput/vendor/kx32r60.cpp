@@ -464,3 +464,5 @@ CZqAboutDlg::CZqAboutDlg(QWidget *parent, bool flag) : QDialog(parent)
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     layout->addWidget(buttons);
 }
+
+#include "moc_kx32r60.cpp"
