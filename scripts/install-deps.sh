@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs what a fresh Debian 12 machine lacks to build and test ORV CAL.
+# Installs what a fresh Debian 12 machine lacks to build and test ORV CAL;
+# with --run only what ./orvcal needs to build and start the program (a first
+# start then waits for no compiler, desktop or test tool it does not use).
 set -euo pipefail
 # mandoc: the manual-page tests lint the pages with it. clang and its runtime
 # libraries: the sanitizer build is made with clang, for its libFuzzer targets.
@@ -9,8 +11,8 @@ set -euo pipefail
 # openbox gives it the window manager a listener's desktop has, which moves the
 # focus into windows as they open.
 packages=(build-essential cmake ninja-build pkg-config
-          qt6-base-dev qt6-serialport-dev qt6-qpa-plugins qt6-tools-dev
-          fonts-liberation xvfb xauth xdotool
+          qt6-base-dev qt6-serialport-dev qt6-qpa-plugins fonts-liberation)
+[ "${1:-}" = --run ] || packages+=(qt6-tools-dev xvfb xauth xdotool
           ser2net mandoc
           clang libclang-rt-14-dev
           python3-pyatspi at-spi2-core dbus-daemon dbus-bin openbox)
