@@ -20,13 +20,6 @@ Q_LOGGING_CATEGORY(lcNet, "orv.net", QtInfoMsg)
 
 namespace orv {
 
-namespace {
-
-// COM port control commands, client to server (RFC 2217).
-constexpr unsigned char SET_BAUDRATE = 1, SET_DATASIZE = 2, SET_PARITY = 3, SET_STOPSIZE = 4, SET_CONTROL = 5;
-
-} // namespace
-
 NetSerialDevice::NetSerialDevice(QObject *parent)
     : SerialDevice(parent)
 {

@@ -6,8 +6,6 @@ namespace {
 
 constexpr unsigned char IAC = 255, DONT = 254, DO = 253, WONT = 252, WILL = 251, SB = 250, SE = 240;
 constexpr unsigned char BINARY = 0, SGA = 3, COM_PORT = 44;
-// The server answers each COM port control command with the command plus 100.
-constexpr unsigned char SET_BAUDRATE = 1, SERVER_OFFSET = 100;
 
 } // namespace
 
@@ -141,7 +139,7 @@ void TelnetCodec::handleSubnegotiation()
     if (m_sub.size() < 2 || static_cast<unsigned char>(m_sub[0]) != COM_PORT)
         return;
     const auto command = static_cast<unsigned char>(m_sub[1]);
-    if (command == SERVER_OFFSET + SET_BAUDRATE && m_sub.size() >= 6) {
+    if (command == ComPortReplyOffset + SET_BAUDRATE && m_sub.size() >= 6) {
         const auto *v = reinterpret_cast<const unsigned char *>(m_sub.constData() + 2);
         m_serverBaud = int((quint32(v[0]) << 24) | (quint32(v[1]) << 16) | (quint32(v[2]) << 8) | quint32(v[3]));
     }

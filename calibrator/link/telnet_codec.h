@@ -7,6 +7,11 @@
 
 namespace orv {
 
+// COM port control commands, client to server (RFC 2217); the server answers each
+// with the command plus ComPortReplyOffset.
+enum ComPortCommand : unsigned char { SET_BAUDRATE = 1, SET_DATASIZE = 2, SET_PARITY = 3, SET_STOPSIZE = 4, SET_CONTROL = 5 };
+constexpr unsigned char ComPortReplyOffset = 100;
+
 // Protocol bytes written as a list, as the option and COM port control tables give them.
 QByteArray byteList(std::initializer_list<unsigned char> list);
 

@@ -12,8 +12,6 @@ namespace orv {
 
 namespace {
 
-const QString setMessage = QStringLiteral("Com error while setting station time/date information");
-
 // Wall-clock fields compared as such: the station knows no time zone or
 // daylight saving, so neither side's offset may enter the difference.
 qint64 wallMs(const QDateTime &t)
@@ -141,7 +139,7 @@ ClockResult ClockCheck::setStation()
         const int value = fieldValue(field, m_link.pump().now().addMSecs(lineMs));
         if (onWrite)
             onWrite(field, value);
-        if (write_raw_setting(m_link, m_records[field], float(value), setMessage).result == AccessResult::ComFailed)
+        if (write_raw_setting(m_link, m_records[field], float(value), clockSetFailedMessage()).result == AccessResult::ComFailed)
             return ClockResult::ComFailed;
         if (isDateField(field))
             --dateWritesLeft;

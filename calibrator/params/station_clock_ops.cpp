@@ -22,7 +22,6 @@ constexpr std::array<ParamEntry, 6> clockFields{
 };
 
 const QString getMessage = QStringLiteral("Com error while getting station time/date information");
-const QString setMessage = QStringLiteral("Com error while setting station time/date information");
 
 int computerField(const QDateTime &now, int field)
 {
@@ -43,6 +42,11 @@ int computerField(const QDateTime &now, int field)
 }
 
 } // namespace
+
+QString clockSetFailedMessage()
+{
+    return QStringLiteral("Com error while setting station time/date information");
+}
 
 StationClockOps::StationClockOps(StationLink &link, const ParamRecords &records, SettingPanels &panels)
     : m_link(link)
@@ -125,7 +129,7 @@ ClockResult StationClockOps::setStationFromComputer()
         return ClockResult::DataFault;
     for (int field = 0; field < 6; ++field) {
         const int value = computerField(m_link.pump().now(), field);
-        if (write_raw_setting(m_link, m_records[clockFields[field]], float(value), setMessage).result
+        if (write_raw_setting(m_link, m_records[clockFields[field]], float(value), clockSetFailedMessage()).result
             == AccessResult::ComFailed)
             return ClockResult::ComFailed;
     }

@@ -11,6 +11,9 @@ class SettingPanels;
 class StationLink;
 class SystemClock;
 
+// The message of a clock field the station would not take.
+QString clockSetFailedMessage();
+
 enum class ClockResult {
     Done,
     Absent,    // the firmware lacks a clock field: nothing was sent
