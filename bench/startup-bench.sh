@@ -2,7 +2,9 @@
 # orvcal's start-up against the minimal Qt main window, on a private Xvfb
 # display and on the offscreen platform, in pairs taken turn about so that a
 # change in the machine's load falls on both alike. Prints the medians of wall
-# time, CPU (user + system) and peak RSS, and orvcal's ratio to the minimal one.
+# time, CPU (user + system) and peak RSS, and orvcal's ratio to the minimal one;
+# also the minimal window with one menu title ("one-menu"), which shows what the
+# first text of any window costs against the bare one.
 #   bench/startup-bench.sh BUILD_DIR [PAIRS]
 # Needs orvcal and orv-bench-minimal-window built, Xvfb and /usr/bin/time;
 # CPU is perf stat's task-clock where perf runs (time -v counts only
@@ -72,28 +74,33 @@ printf '%-10s %-8s %9s %9s %9s\n' platform program wall_ms cpu_ms rss_MB
 for platform in xcb offscreen; do
     : >"$dir/orvcal.$platform"
     : >"$dir/minimal.$platform"
+    : >"$dir/onemenu.$platform"
     # One unmeasured pair first, so that neither pays for a cold file cache.
     run warm "$platform" "$app" --data-dir "$dir/data" --quit-when-shown
     run warm "$platform" "$minimal" --quit-when-shown
     for _ in $(seq "$pairs"); do
         run "orvcal.$platform" "$platform" "$app" --data-dir "$dir/data" --quit-when-shown
         run "minimal.$platform" "$platform" "$minimal" --quit-when-shown
+        run "onemenu.$platform" "$platform" "$minimal" --quit-when-shown --menu
     done
-    for name in orvcal minimal; do
+    for name in orvcal minimal onemenu; do
         f=$dir/$name.$platform
         read -r "${name}_wall" < <(awk '{ print $1 }' "$f" | median)
         read -r "${name}_cpu" < <(awk '{ print $2 }' "$f" | median)
         read -r "${name}_rss" < <(awk '{ print $3 }' "$f" | median)
     done
-    for name in orvcal minimal; do
+    for name in orvcal minimal onemenu; do
         w=${name}_wall c=${name}_cpu r=${name}_rss
         awk -v p="$platform" -v n="$name" -v w="${!w}" -v c="${!c}" -v r="${!r}" \
             'BEGIN { printf "%-10s %-8s %9.1f %9.1f %9.1f\n", p, n, w * 1000, c * 1000, r / 1024 }'
     done
-    awk -v p="$platform" -v ow="$orvcal_wall" -v mw="$minimal_wall" -v oc="$orvcal_cpu" -v mc="$minimal_cpu" \
-        -v orss="$orvcal_rss" -v mrss="$minimal_rss" \
-        'BEGIN { printf "%-10s %-8s %8.2fx %8.2fx %8.2fx  (%+.1f MB)\n", p, "ratio", ow / mw, (mc > 0 ? oc / mc : 0),
-                 orss / mrss, (orss - mrss) / 1024 }'
+    for name in orvcal onemenu; do
+        w=${name}_wall c=${name}_cpu r=${name}_rss
+        awk -v p="$platform" -v n="$name" -v ow="${!w}" -v mw="$minimal_wall" -v oc="${!c}" -v mc="$minimal_cpu" \
+            -v orss="${!r}" -v mrss="$minimal_rss" \
+            'BEGIN { printf "%-10s %-8s %8.2fx %8.2fx %8.2fx  (%+.1f MB against minimal)\n", p, n, ow / mw,
+                     (mc > 0 ? oc / mc : 0), orss / mrss, (orss - mrss) / 1024 }'
+    done
     if command -v hyperfine >/dev/null; then
         DISPLAY=$display QT_QPA_PLATFORM=$platform hyperfine -N --warmup 1 --runs "$pairs" \
             --export-json "$dir/hf.json" \
