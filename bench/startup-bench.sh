@@ -69,7 +69,7 @@ run() { # name, platform, command...
 
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 echo "$pairs pairs on $(nproc) cores, load average $load_before before"
-printf '%-10s %-8s %9s %9s %9s\n' platform program wall_ms cpu_ms rss_MB
+printf '%-10s %-9s %9s %9s %9s\n' platform program wall_ms cpu_ms rss_MB
 [ ${#perf[@]} -gt 0 ] && cpu_from="perf stat task-clock" || cpu_from="time -v user + system"
 for platform in xcb offscreen; do
     : >"$dir/orvcal.$platform"
@@ -92,13 +92,15 @@ for platform in xcb offscreen; do
     for name in orvcal minimal onemenu; do
         w=${name}_wall c=${name}_cpu r=${name}_rss
         awk -v p="$platform" -v n="$name" -v w="${!w}" -v c="${!c}" -v r="${!r}" \
-            'BEGIN { printf "%-10s %-8s %9.1f %9.1f %9.1f\n", p, n, w * 1000, c * 1000, r / 1024 }'
+            'BEGIN { printf "%-10s %-9s %9.1f %9.1f %9.1f\n", p, n, w * 1000, c * 1000, r / 1024 }'
     done
+    # "ratio" is orvcal's, "menuratio" the one-menu window's, both against the bare window.
     for name in orvcal onemenu; do
-        w=${name}_wall c=${name}_cpu r=${name}_rss
-        awk -v p="$platform" -v n="$name" -v ow="${!w}" -v mw="$minimal_wall" -v oc="${!c}" -v mc="$minimal_cpu" \
+        w=${name}_wall c=${name}_cpu r=${name}_rss label=ratio
+        [ "$name" = orvcal ] || label=menuratio
+        awk -v p="$platform" -v n="$label" -v ow="${!w}" -v mw="$minimal_wall" -v oc="${!c}" -v mc="$minimal_cpu" \
             -v orss="${!r}" -v mrss="$minimal_rss" \
-            'BEGIN { printf "%-10s %-8s %8.2fx %8.2fx %8.2fx  (%+.1f MB against minimal)\n", p, n, ow / mw,
+            'BEGIN { printf "%-10s %-9s %8.2fx %8.2fx %8.2fx  (%+.1f MB)\n", p, n, ow / mw,
                      (mc > 0 ? oc / mc : 0), orss / mrss, (orss - mrss) / 1024 }'
     done
     if command -v hyperfine >/dev/null; then

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian 12 machine lacks to build and test ORV CAL;
 # with --run only what ./orvcal needs to build and start the program (a first
-# start then waits for no compiler, desktop or test tool it does not use).
+# start then waits for no clang, desktop or test tool it does not use).
 set -euo pipefail
 # mandoc: the manual-page tests lint the pages with it. clang and its runtime
 # libraries: the sanitizer build is made with clang, for its libFuzzer targets.
